@@ -1,0 +1,53 @@
+// The registry file is rewritten after every change, so its write and read
+// costs bound how fast a big user folder can be edited.
+#include "platform/regfile.h"
+#include "platform/registryhive.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace platform;
+
+namespace {
+
+void fill(RegKey& root, int folders, int entriesPerFolder)
+{
+    RegKey* base = root.addChild(QStringLiteral("Software"))->addChild(QStringLiteral("Markcrate"));
+    for (int f = 0; f < folders; ++f) {
+        RegKey* folder = base->addChild(QStringLiteral("Folder %1").arg(f));
+        for (int e = 0; e < entriesPerFolder; ++e) {
+            RegKey* entry = folder->addChild(QStringLiteral("Entry title number %1").arg(e));
+            QByteArray url = "https://example.com/some/path/" + QByteArray::number(e);
+            url.append('\0');
+            entry->setValue(QStringLiteral("URL"), RegType::Sz, url);
+            entry->setValue(QStringLiteral("Type"), RegType::Dword, QByteArray(4, '\0'));
+        }
+    }
+}
+
+void BM_WriteRegFile(benchmark::State& state)
+{
+    RegKey root;
+    fill(root, 100, int(state.range(0)) / 100);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")));
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_ReadRegFile(benchmark::State& state)
+{
+    RegKey source;
+    fill(source, 100, int(state.range(0)) / 100);
+    const QByteArray text = writeRegFile(source, QStringLiteral("HKEY_CURRENT_USER"));
+    for (auto _ : state) {
+        RegKey root;
+        benchmark::DoNotOptimize(readRegFile(text, root, QStringLiteral("HKEY_CURRENT_USER")));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+
+} // namespace
+
+BENCHMARK(BM_WriteRegFile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadRegFile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

@@ -1,0 +1,50 @@
+#include "dialogs/messagebox.h"
+
+#include "platform/error.h"
+
+#include <QCoreApplication>
+
+namespace MessageBoxes {
+
+namespace {
+
+Hook& hookSlot()
+{
+    static Hook hook;
+    return hook;
+}
+
+} // namespace
+
+void setHook(Hook hook)
+{
+    hookSlot() = std::move(hook);
+}
+
+void clearHook()
+{
+    hookSlot() = nullptr;
+}
+
+QMessageBox::StandardButton show(const Request& request, QWidget* parent)
+{
+    Request shown = request;
+    if (shown.title.isEmpty())
+        shown.title = QCoreApplication::applicationName();
+    if (hookSlot())
+        return hookSlot()(shown);
+    QMessageBox box(shown.icon, shown.title, shown.text, shown.buttons, parent);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+void showError(const cError& error, QWidget* parent)
+{
+    show(Request{QMessageBox::Information, {}, error.MessageText(), QMessageBox::Ok}, parent);
+}
+
+void inform(const QString& text, QWidget* parent)
+{
+    show(Request{QMessageBox::Information, {}, text, QMessageBox::Ok}, parent);
+}
+
+} // namespace MessageBoxes

@@ -1,0 +1,159 @@
+#pragma once
+
+#include "platform/error.h"
+
+#include <QHash>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// An ordered collection of shared items with optional unique keys: insertion
+// order, 1-based positions, lookup and removal by position or by key. Keys
+// compare without regard to case. Lookups are by hash; a removal or an insert
+// in the middle renumbers the items behind it.
+template <typename T>
+class KeyedCollection
+{
+public:
+    using Item = std::shared_ptr<T>;
+
+    qsizetype Count() const { return qsizetype(m_entries.size()); }
+    bool isEmpty() const { return m_entries.empty(); }
+
+    // Adds at the end; a key already present raises error 457 and adds nothing.
+    void Add(Item item, const QString& key = {}) { Insert(Count() + 1, std::move(item), key); }
+
+    // Inserts so that the item becomes number `position` (1 to Count() + 1).
+    void Insert(qsizetype position, Item item, const QString& key = {})
+    {
+        if (position < 1 || position > Count() + 1)
+            throw cError(ErrorNumber::SubscriptOutOfRange);
+        const QString folded = fold(key);
+        if (!key.isEmpty() && m_index.contains(folded))
+            throw cError(ErrorNumber::DuplicateKey);
+        const auto at = m_entries.begin() + (position - 1);
+        m_entries.insert(at, Entry{key, std::move(item)});
+        if (position <= Count() - 1)
+            renumberFrom(position - 1);
+        else if (!key.isEmpty())
+            m_index.insert(folded, position - 1);
+    }
+
+    // Item by 1-based position; error 9 outside the collection.
+    const Item& at(qsizetype position) const
+    {
+        if (position < 1 || position > Count())
+            throw cError(ErrorNumber::SubscriptOutOfRange);
+        return m_entries[size_t(position - 1)].item;
+    }
+    // Item by key; error 5 for a key that is not there.
+    const Item& at(const QString& key) const
+    {
+        const qsizetype position = IndexOf(key);
+        if (position == 0)
+            throw cError(ErrorNumber::InvalidProcedureCall);
+        return m_entries[size_t(position - 1)].item;
+    }
+    // Item by key, or null.
+    Item find(const QString& key) const
+    {
+        const qsizetype position = IndexOf(key);
+        return position == 0 ? Item() : m_entries[size_t(position - 1)].item;
+    }
+    bool Contains(const QString& key) const { return IndexOf(key) != 0; }
+    // 1-based position of the key, 0 when absent.
+    qsizetype IndexOf(const QString& key) const
+    {
+        if (key.isEmpty())
+            return 0;
+        const auto it = m_index.constFind(fold(key));
+        return it == m_index.cend() ? 0 : *it + 1;
+    }
+    const QString& KeyAt(qsizetype position) const
+    {
+        if (position < 1 || position > Count())
+            throw cError(ErrorNumber::SubscriptOutOfRange);
+        return m_entries[size_t(position - 1)].key;
+    }
+
+    void Remove(qsizetype position)
+    {
+        if (position < 1 || position > Count())
+            throw cError(ErrorNumber::SubscriptOutOfRange);
+        const bool last = position == Count();
+        const QString key = m_entries[size_t(position - 1)].key;
+        m_entries.erase(m_entries.begin() + (position - 1));
+        if (last) {
+            if (!key.isEmpty())
+                m_index.remove(fold(key));
+        } else {
+            renumberFrom(position - 1);
+        }
+    }
+    void Remove(const QString& key)
+    {
+        const qsizetype position = IndexOf(key);
+        if (position == 0)
+            throw cError(ErrorNumber::InvalidProcedureCall);
+        Remove(position);
+    }
+    void Clear()
+    {
+        m_entries.clear();
+        m_index.clear();
+    }
+
+    // Range-for over the items in order.
+    class const_iterator
+    {
+    public:
+        using Inner = typename std::vector<typename KeyedCollection::Entry>::const_iterator;
+        explicit const_iterator(Inner inner)
+            : m_inner(inner)
+        {
+        }
+        const Item& operator*() const { return m_inner->item; }
+        const_iterator& operator++()
+        {
+            ++m_inner;
+            return *this;
+        }
+        bool operator==(const const_iterator& other) const { return m_inner == other.m_inner; }
+
+    private:
+        Inner m_inner;
+    };
+    const_iterator begin() const { return const_iterator(m_entries.cbegin()); }
+    const_iterator end() const { return const_iterator(m_entries.cend()); }
+
+private:
+    struct Entry
+    {
+        QString key;
+        Item item;
+    };
+
+    static QString fold(const QString& key) { return key.toCaseFolded(); }
+
+    void renumberFrom(qsizetype index)
+    {
+        if (index == 0) {
+            m_index.clear();
+        } else {
+            for (auto it = m_index.begin(); it != m_index.end();) {
+                if (*it >= index)
+                    it = m_index.erase(it);
+                else
+                    ++it;
+            }
+        }
+        for (size_t i = size_t(index); i < m_entries.size(); ++i) {
+            if (!m_entries[i].key.isEmpty())
+                m_index.insert(fold(m_entries[i].key), qsizetype(i));
+        }
+    }
+
+    std::vector<Entry> m_entries;
+    QHash<QString, qsizetype> m_index;
+};

@@ -1,0 +1,355 @@
+#include "platform/regfile.h"
+
+#include "platform/registryhive.h"
+
+#include <QStringDecoder>
+#include <QStringView>
+
+namespace platform {
+
+namespace {
+
+constexpr int kMaxReportedProblems = 5;
+constexpr int kHexBytesPerLineBreak = 25;
+
+QString decodeText(const QByteArray& bytes, RegFileReadResult& result)
+{
+    auto decodeWith = [&](QStringConverter::Encoding encoding, qsizetype bomLength) -> std::optional<QString> {
+        QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+        QString text = decoder.decode(QByteArrayView(bytes).sliced(bomLength));
+        if (decoder.hasError())
+            return std::nullopt;
+        return text;
+    };
+    if (bytes.startsWith("\xFF\xFE")) {
+        if (auto text = decodeWith(QStringConverter::Utf16LE, 2))
+            return *text;
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        if (auto text = decodeWith(QStringConverter::Utf16BE, 2))
+            return *text;
+    } else if (auto text = decodeWith(QStringConverter::Utf8, bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0)) {
+        return *text;
+    }
+    // Not valid in the encoding it claims: Latin-1 keeps every byte, but what it
+    // reads may not be what the writer meant.
+    result.complete = false;
+    result.problems.append(QStringLiteral("the file is not valid UTF-8 or UTF-16; it was read as Latin-1"));
+    return QString::fromLatin1(bytes);
+}
+
+// Reads a quoted string starting at `pos` (on the opening quote). Returns the
+// position after the closing quote, or -1 when it is unterminated or holds an
+// escape the format does not know.
+qsizetype readQuoted(QStringView line, qsizetype pos, QString* out)
+{
+    out->clear();
+    for (qsizetype i = pos + 1; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == QLatin1Char('"'))
+            return i + 1;
+        if (c != QLatin1Char('\\')) {
+            out->append(c);
+            continue;
+        }
+        if (++i >= line.size())
+            return -1;
+        switch (line[i].unicode()) {
+        case '\\':
+            out->append(QLatin1Char('\\'));
+            break;
+        case '"':
+            out->append(QLatin1Char('"'));
+            break;
+        case 'n':
+            out->append(QLatin1Char('\n'));
+            break;
+        case 'r':
+            out->append(QLatin1Char('\r'));
+            break;
+        case '0':
+            out->append(QChar(0));
+            break;
+        default:
+            return -1;
+        }
+    }
+    return -1;
+}
+
+bool parseHexBytes(QStringView text, QByteArray* out)
+{
+    out->clear();
+    text = text.trimmed();
+    if (text.isEmpty())
+        return true;
+    for (QStringView part : text.split(QLatin1Char(','))) {
+        part = part.trimmed();
+        bool ok = false;
+        const uint byte = part.toUInt(&ok, 16);
+        if (!ok || part.size() > 2 || byte > 0xFF)
+            return false;
+        out->append(char(byte));
+    }
+    return true;
+}
+
+// Parses what follows "=" on a value line; false when it is not a form we know.
+// `deletion` is set for "-", the import form that removes a value.
+bool parseData(QStringView data, quint32* type, QByteArray* bytes, bool* deletion)
+{
+    *deletion = false;
+    data = data.trimmed();
+    if (data == u"-") {
+        *deletion = true;
+        return true;
+    }
+    if (data.startsWith(QLatin1Char('"'))) {
+        QString text;
+        const qsizetype end = readQuoted(data, 0, &text);
+        if (end < 0 || !data.sliced(end).trimmed().isEmpty())
+            return false;
+        *type = RegType::Sz;
+        *bytes = text.toUtf8();
+        bytes->append('\0');
+        return true;
+    }
+    if (data.startsWith(u"dword:", Qt::CaseInsensitive)) {
+        const QStringView digits = data.sliced(6).trimmed();
+        bool ok = false;
+        const uint number = digits.toUInt(&ok, 16);
+        if (!ok || digits.isEmpty() || digits.size() > 8)
+            return false;
+        *type = RegType::Dword;
+        bytes->resize(4);
+        for (int i = 0; i < 4; ++i)
+            (*bytes)[i] = char((number >> (8 * i)) & 0xFF);
+        return true;
+    }
+    if (data.startsWith(u"hex:", Qt::CaseInsensitive)) {
+        *type = RegType::Binary;
+        return parseHexBytes(data.sliced(4), bytes);
+    }
+    if (data.startsWith(u"hex(", Qt::CaseInsensitive)) {
+        const qsizetype close = data.indexOf(u"):");
+        if (close < 0)
+            return false;
+        bool ok = false;
+        const uint number = data.sliced(4, close - 4).toUInt(&ok, 16);
+        if (!ok)
+            return false;
+        *type = number;
+        return parseHexBytes(data.sliced(close + 2), bytes);
+    }
+    return false;
+}
+
+void appendQuoted(QByteArray& out, const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    escaped += QLatin1Char('"');
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\':
+            escaped += QLatin1String("\\\\");
+            break;
+        case '"':
+            escaped += QLatin1String("\\\"");
+            break;
+        case '\n':
+            escaped += QLatin1String("\\n");
+            break;
+        case '\r':
+            escaped += QLatin1String("\\r");
+            break;
+        case 0:
+            escaped += QLatin1String("\\0");
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    escaped += QLatin1Char('"');
+    out.append(escaped.toUtf8());
+}
+
+// A REG_SZ is written as a quoted text only when the text form gives back the same bytes.
+bool isPlainText(const QByteArray& data, QString* text)
+{
+    if (data.isEmpty() || data.back() != '\0')
+        return false;
+    const QByteArrayView body = QByteArrayView(data).chopped(1);
+    if (body.contains('\0') || body.contains('\n') || body.contains('\r'))
+        return false;
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    *text = decoder.decode(body);
+    return !decoder.hasError();
+}
+
+void appendValue(QByteArray& out, const RegValue& value)
+{
+    if (value.name.isEmpty())
+        out.append('@');
+    else
+        appendQuoted(out, value.name);
+    out.append('=');
+    QString text;
+    if (value.type == RegType::Sz && isPlainText(value.data, &text)) {
+        appendQuoted(out, text);
+    } else if (value.type == RegType::Dword && value.data.size() == 4) {
+        quint32 number = 0;
+        for (int i = 0; i < 4; ++i)
+            number |= quint32(quint8(value.data[i])) << (8 * i);
+        out.append("dword:");
+        out.append(QByteArray::number(number, 16).rightJustified(8, '0'));
+    } else {
+        if (value.type == RegType::Binary)
+            out.append("hex:");
+        else
+            out.append("hex(" + QByteArray::number(value.type, 16) + "):");
+        for (qsizetype i = 0; i < value.data.size(); ++i) {
+            if (i > 0) {
+                out.append(',');
+                if (i % kHexBytesPerLineBreak == 0)
+                    out.append("\\\r\n  ");
+            }
+            out.append(QByteArray::number(quint8(value.data[i]), 16).rightJustified(2, '0'));
+        }
+    }
+    out.append("\r\n");
+}
+
+void appendKey(QByteArray& out, const RegKey& key, const QByteArray& path, bool isRoot)
+{
+    // The hive's own section is written only when the hive root holds values.
+    if (!isRoot || key.valueCount() > 0) {
+        out.append('[');
+        out.append(path);
+        out.append("]\r\n");
+        for (qsizetype i = 0; i < key.valueCount(); ++i)
+            appendValue(out, key.valueAt(i));
+        out.append("\r\n");
+    }
+    for (qsizetype i = 0; i < key.childCount(); ++i) {
+        const RegKey* child = key.childAt(i);
+        appendKey(out, *child, path + '\\' + child->name().toUtf8(), false);
+    }
+}
+
+} // namespace
+
+void RegFileReadResult::addProblem(int line, const QString& why)
+{
+    complete = false;
+    ++skippedLines;
+    if (problems.size() < kMaxReportedProblems)
+        problems.append(QStringLiteral("line %1: %2").arg(line).arg(why));
+}
+
+RegFileReadResult readRegFile(const QByteArray& bytes, RegKey& root, const QString& hiveName)
+{
+    RegFileReadResult result;
+    const QString text = decodeText(bytes, result);
+    const QList<QStringView> lines = QStringView(text).split(QLatin1Char('\n'));
+
+    bool headerSeen = false;
+    bool contentSeen = false;
+    RegKey* current = nullptr;
+    bool inDeletedSection = false;
+    QString logical;
+    for (qsizetype index = 0; index < lines.size(); ++index) {
+        const int lineNumber = int(index + 1);
+        QStringView line = lines[index];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        QStringView trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
+            continue;
+        if (!headerSeen && !contentSeen) {
+            contentSeen = true;
+            if (trimmed == QLatin1StringView(kRegFileHeader) || trimmed == u"REGEDIT4") {
+                headerSeen = true;
+                continue;
+            }
+            result.complete = false;
+            result.problems.append(QStringLiteral("the file does not start with \"%1\"")
+                                       .arg(QLatin1StringView(kRegFileHeader)));
+        }
+        if (trimmed.startsWith(QLatin1Char('['))) {
+            current = nullptr;
+            inDeletedSection = false;
+            if (!trimmed.endsWith(QLatin1Char(']'))) {
+                result.addProblem(lineNumber, QStringLiteral("a section name without \"]\""));
+                continue;
+            }
+            QStringView inner = trimmed.sliced(1, trimmed.size() - 2);
+            if (inner.startsWith(QLatin1Char('-'))) {
+                inDeletedSection = true; // an import instruction; there is nothing here to remove
+                continue;
+            }
+            const QStringList parts = splitRegistryPath(inner.toString());
+            if (parts.isEmpty()
+                || (parts.first().compare(hiveName, Qt::CaseInsensitive) != 0
+                    && !(hiveName == u"HKEY_CURRENT_USER" && parts.first().compare(u"HKCU", Qt::CaseInsensitive) == 0))) {
+                result.addProblem(lineNumber, QStringLiteral("a section outside %1").arg(hiveName));
+                continue;
+            }
+            current = &root;
+            for (qsizetype i = 1; i < parts.size(); ++i)
+                current = current->addChild(parts[i]);
+            continue;
+        }
+
+        // A value line: a quoted name or "@", "=", the data.
+        QString name;
+        qsizetype afterName = -1;
+        if (trimmed.startsWith(QLatin1Char('@')))
+            afterName = 1;
+        else if (trimmed.startsWith(QLatin1Char('"')))
+            afterName = readQuoted(trimmed, 0, &name);
+        QStringView rest = afterName < 0 ? QStringView() : trimmed.sliced(afterName).trimmed();
+        if (afterName < 0 || !rest.startsWith(QLatin1Char('='))) {
+            result.addProblem(lineNumber, QStringLiteral("not a section or a value"));
+            continue;
+        }
+        rest = rest.sliced(1).trimmed();
+        // Hex data goes on over lines that end in "".
+        if (rest.startsWith(u"hex", Qt::CaseInsensitive) && rest.endsWith(QLatin1Char('\\'))) {
+            logical = rest.toString();
+            while (logical.endsWith(QLatin1Char('\\')) && index + 1 < lines.size()) {
+                logical.chop(1);
+                QStringView next = lines[++index];
+                if (next.endsWith(QLatin1Char('\r')))
+                    next.chop(1);
+                logical += next.trimmed();
+            }
+            rest = logical;
+        }
+        quint32 type = 0;
+        QByteArray data;
+        bool deletion = false;
+        if (!parseData(rest, &type, &data, &deletion)) {
+            result.addProblem(lineNumber, QStringLiteral("a value in a form that is not understood"));
+            continue;
+        }
+        if (deletion || inDeletedSection)
+            continue;
+        if (!current) {
+            result.addProblem(lineNumber, QStringLiteral("a value outside any readable section"));
+            continue;
+        }
+        current->setValue(name, type, data);
+    }
+    return result;
+}
+
+QByteArray writeRegFile(const RegKey& root, const QString& hiveName)
+{
+    QByteArray out;
+    out.append(kRegFileHeader);
+    out.append("\r\n\r\n");
+    appendKey(out, root, hiveName.toUtf8(), true);
+    return out;
+}
+
+} // namespace platform

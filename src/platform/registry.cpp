@@ -1,0 +1,420 @@
+#include "platform/registry.h"
+
+#include "platform/atomicfile.h"
+#include "platform/paths.h"
+#include "platform/regfile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace platform {
+
+namespace {
+
+constexpr qint64 kMaxRegistryFileBytes = 64ll * 1024 * 1024;
+const QString kUserHiveName = QStringLiteral("HKEY_CURRENT_USER");
+const QString kMachineHiveName = QStringLiteral("HKEY_LOCAL_MACHINE");
+const QString kShellFoldersKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+
+std::unique_ptr<Registry>& registrySlot()
+{
+    static std::unique_ptr<Registry> registry;
+    return registry;
+}
+
+int hiveIndex(HKEY key)
+{
+    if (key >= HKEY_CLASSES_ROOT && key <= HKEY_USERS)
+        return int(key - HKEY_CLASSES_ROOT);
+    return -1;
+}
+
+bool isValidKeyName(const QString& name)
+{
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20) // a line break would tear the section header apart
+            return false;
+    }
+    return true;
+}
+
+RegKey* walk(RegKey* key, const QStringList& path)
+{
+    for (const QString& part : path) {
+        key = key->child(part);
+        if (!key)
+            return nullptr;
+    }
+    return key;
+}
+
+QByteArray sz(const QString& text)
+{
+    QByteArray data = text.toUtf8();
+    data.append('\0');
+    return data;
+}
+
+} // namespace
+
+Registry& Registry::instance()
+{
+    auto& slot = registrySlot();
+    if (!slot)
+        slot.reset(new Registry());
+    return *slot;
+}
+
+void Registry::reset()
+{
+    auto& slot = registrySlot();
+    if (slot)
+        slot->flush();
+    slot.reset();
+}
+
+Registry::Registry()
+{
+    for (auto& hive : m_hives)
+        hive = std::make_unique<RegKey>();
+    m_userFile = configDir() + QStringLiteral("/registry.reg");
+    loadUserHive();
+    loadMachineHive();
+}
+
+QString Registry::takeLoadReport()
+{
+    return std::exchange(m_loadReport, QString());
+}
+
+void Registry::loadUserHive()
+{
+    QFileInfo info(m_userFile);
+    if (!info.exists()) {
+        seedNewProfile();
+        return;
+    }
+    QFile file(m_userFile);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+        m_saveBlocked = true;
+        m_loadReport = QStringLiteral("Markcrate could not read its registry file \"%1\" (%2). "
+                                      "It runs with default settings and will not change that file.")
+                           .arg(QDir::toNativeSeparators(m_userFile), file.errorString());
+        return;
+    }
+    const qint64 size = file.size();
+    QByteArray bytes = file.read(kMaxRegistryFileBytes);
+    file.close();
+    const bool truncated = size > kMaxRegistryFileBytes;
+    if (truncated) {
+        const qsizetype lastBreak = bytes.lastIndexOf('\n');
+        bytes.truncate(lastBreak < 0 ? 0 : lastBreak + 1);
+    }
+    RegFileReadResult result = readRegFile(bytes, *m_hives[kUserHive], kUserHiveName);
+    if (truncated) {
+        result.complete = false;
+        result.problems.prepend(QStringLiteral("the file is larger than %1 MB; only its start was read")
+                                    .arg(kMaxRegistryFileBytes / (1024 * 1024)));
+    }
+    if (result.complete)
+        return;
+
+    // Keep the original as it was before anything overwrites it, then write
+    // back what was read so that the user hears of it once.
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString keptAside = configDir() + QStringLiteral("/registry.unreadable-") + stamp + QStringLiteral(".reg");
+    QFile::remove(keptAside);
+    const QString details = result.problems.join(QStringLiteral("; "));
+    if (!QFile::copy(m_userFile, keptAside)) {
+        m_saveBlocked = true;
+        m_loadReport = QStringLiteral("Markcrate could not read all of its registry file \"%1\" (%2), "
+                                      "nor keep a copy of it. It will not change that file in this session.")
+                           .arg(QDir::toNativeSeparators(m_userFile), details);
+        return;
+    }
+    m_loadReport = QStringLiteral("Markcrate could not read all of its registry file \"%1\" (%2). "
+                                  "It goes on with what it could read; the original file is kept as \"%3\".")
+                       .arg(QDir::toNativeSeparators(m_userFile), details, QDir::toNativeSeparators(keptAside));
+    m_dirty = true;
+    flush();
+}
+
+void Registry::loadMachineHive()
+{
+    QStringList dirs = qEnvironmentVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (dirs.isEmpty())
+        dirs.append(QStringLiteral("/etc/xdg"));
+    for (const QString& dir : dirs) {
+        QFile file(dir + QStringLiteral("/markcrate/machine.reg"));
+        if (file.open(QIODevice::ReadOnly)) {
+            readRegFile(file.read(kMaxRegistryFileBytes), *m_hives[hiveIndex(HKEY_LOCAL_MACHINE)], kMachineHiveName);
+            return;
+        }
+    }
+}
+
+void Registry::seedNewProfile()
+{
+    // A fresh profile has a Favorites folder, and the shell folders key names it.
+    const QString favorites = QDir::homePath() + QStringLiteral("/Favorites");
+    QDir().mkpath(favorites);
+    RegKey* shellFolders = m_hives[kUserHive].get();
+    for (const QString& part : splitRegistryPath(kShellFoldersKey))
+        shellFolders = shellFolders->addChild(part);
+    shellFolders->setValue(QStringLiteral("Favorites"), RegType::Sz, sz(favorites));
+    m_dirty = true;
+    flush();
+}
+
+bool Registry::flush()
+{
+    if (!m_dirty || m_saveBlocked)
+        return !m_dirty;
+    if (!ensurePrivateDir(configDir())) {
+        m_lastSaveError = QStringLiteral("cannot create the folder %1").arg(configDir());
+        return false;
+    }
+    const QByteArray bytes = writeRegFile(*m_hives[kUserHive], kUserHiveName);
+    QString error;
+    const bool ok = writeFileAtomically(
+        m_userFile,
+        [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); },
+        &error,
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!ok) {
+        // The change stays in memory and goes to disk with the next save.
+        m_lastSaveError = error;
+        return false;
+    }
+    m_lastSaveError.clear();
+    m_dirty = false;
+    return true;
+}
+
+void Registry::endBatch()
+{
+    if (m_batchDepth > 0 && --m_batchDepth == 0)
+        flush();
+}
+
+void Registry::changed(int hive)
+{
+    if (hive != kUserHive)
+        return;
+    m_dirty = true;
+    if (m_batchDepth == 0)
+        flush();
+}
+
+bool Registry::locate(HKEY key, Handle* handle) const
+{
+    const int index = hiveIndex(key);
+    if (index >= 0) {
+        *handle = Handle{index, {}, KEY_READ | KEY_ALL_ACCESS_NO_STANDARD};
+        return true;
+    }
+    const auto it = m_handles.find(key);
+    if (it == m_handles.end())
+        return false;
+    *handle = it->second;
+    return true;
+}
+
+RegKey* Registry::resolve(HKEY key, REGSAM needed, LONG* error, Handle* handle)
+{
+    Handle found;
+    if (!locate(key, &found)) {
+        *error = ERROR_INVALID_HANDLE;
+        return nullptr;
+    }
+    if ((found.access & needed) != needed) {
+        *error = ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
+    RegKey* target = walk(m_hives[found.hive].get(), found.path);
+    if (!target) {
+        *error = ERROR_KEY_DELETED;
+        return nullptr;
+    }
+    if (handle)
+        *handle = std::move(found);
+    *error = ERROR_SUCCESS;
+    return target;
+}
+
+HKEY Registry::openHandle(int hive, QStringList path, REGSAM access)
+{
+    const HKEY handle = m_nextHandle++;
+    m_handles.emplace(handle, Handle{hive, std::move(path), access});
+    return handle;
+}
+
+bool Registry::closeHandle(HKEY key)
+{
+    return m_handles.erase(key) > 0;
+}
+
+namespace {
+
+constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK;
+
+} // namespace
+
+LONG RegOpenKeyEx(HKEY key, const QString& subKey, DWORD, REGSAM access, HKEY* result)
+{
+    Registry& registry = Registry::instance();
+    LONG error = ERROR_SUCCESS;
+    Registry::Handle base;
+    RegKey* start = registry.resolve(key, 0, &error, &base);
+    if (!start)
+        return error;
+    const QStringList parts = splitRegistryPath(subKey);
+    if (!walk(start, parts))
+        return ERROR_FILE_NOT_FOUND;
+    if ((access & kWriteRights) && !registry.isWritableHive(base.hive))
+        return ERROR_ACCESS_DENIED;
+    *result = registry.openHandle(base.hive, base.path + parts, access);
+    return ERROR_SUCCESS;
+}
+
+LONG RegCreateKeyEx(HKEY key, const QString& subKey, DWORD, REGSAM access, HKEY* result, DWORD* disposition)
+{
+    Registry& registry = Registry::instance();
+    LONG error = ERROR_SUCCESS;
+    Registry::Handle base;
+    RegKey* current = registry.resolve(key, 0, &error, &base);
+    if (!current)
+        return error;
+    const QStringList parts = splitRegistryPath(subKey);
+    if (!walk(current, parts)) {
+        if (!registry.isWritableHive(base.hive))
+            return ERROR_ACCESS_DENIED;
+        for (const QString& part : parts) {
+            if (!isValidKeyName(part))
+                return ERROR_INVALID_NAME;
+        }
+    }
+    bool createdAny = false;
+    for (const QString& part : parts) {
+        bool created = false;
+        current = current->addChild(part, &created);
+        createdAny = createdAny || created;
+    }
+    if (createdAny)
+        registry.changed(base.hive);
+    if (disposition)
+        *disposition = createdAny ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    if ((access & kWriteRights) && !registry.isWritableHive(base.hive))
+        return ERROR_ACCESS_DENIED;
+    *result = registry.openHandle(base.hive, base.path + parts, access);
+    return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY key)
+{
+    if (hiveIndex(key) >= 0)
+        return ERROR_SUCCESS;
+    return Registry::instance().closeHandle(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+LONG RegQueryValueEx(HKEY key, const QString& valueName, DWORD* type, QByteArray* data)
+{
+    LONG error = ERROR_SUCCESS;
+    const RegKey* found = Registry::instance().resolve(key, KEY_QUERY_VALUE, &error);
+    if (!found)
+        return error;
+    const RegValue* value = found->value(valueName);
+    if (!value)
+        return ERROR_FILE_NOT_FOUND;
+    if (type)
+        *type = value->type;
+    if (data)
+        *data = value->data;
+    return ERROR_SUCCESS;
+}
+
+LONG RegSetValueEx(HKEY key, const QString& valueName, DWORD type, const QByteArray& data)
+{
+    Registry& registry = Registry::instance();
+    LONG error = ERROR_SUCCESS;
+    Registry::Handle handle;
+    RegKey* found = registry.resolve(key, KEY_SET_VALUE, &error, &handle);
+    if (!found)
+        return error;
+    if (!registry.isWritableHive(handle.hive))
+        return ERROR_ACCESS_DENIED;
+    found->setValue(valueName, type, data);
+    registry.changed(handle.hive);
+    return ERROR_SUCCESS;
+}
+
+LONG RegEnumKeyEx(HKEY key, DWORD index, QString* name)
+{
+    LONG error = ERROR_SUCCESS;
+    const RegKey* found = Registry::instance().resolve(key, KEY_ENUMERATE_SUB_KEYS, &error);
+    if (!found)
+        return error;
+    const RegKey* child = found->childAt(qsizetype(index));
+    if (!child)
+        return ERROR_NO_MORE_ITEMS;
+    *name = child->name();
+    return ERROR_SUCCESS;
+}
+
+LONG RegEnumValue(HKEY key, DWORD index, QString* name, DWORD* type)
+{
+    LONG error = ERROR_SUCCESS;
+    const RegKey* found = Registry::instance().resolve(key, KEY_QUERY_VALUE, &error);
+    if (!found)
+        return error;
+    if (qsizetype(index) >= found->valueCount())
+        return ERROR_NO_MORE_ITEMS;
+    const RegValue& value = found->valueAt(qsizetype(index));
+    *name = value.name;
+    if (type)
+        *type = value.type;
+    return ERROR_SUCCESS;
+}
+
+LONG RegDeleteKey(HKEY key, const QString& subKey)
+{
+    Registry& registry = Registry::instance();
+    LONG error = ERROR_SUCCESS;
+    Registry::Handle handle;
+    RegKey* parent = registry.resolve(key, 0, &error, &handle);
+    if (!parent)
+        return error;
+    QStringList parts = splitRegistryPath(subKey);
+    if (parts.isEmpty())
+        return ERROR_INVALID_PARAMETER; // never the key the handle stands for
+    const QString leaf = parts.takeLast();
+    parent = walk(parent, parts);
+    RegKey* target = parent ? parent->child(leaf) : nullptr;
+    if (!target)
+        return ERROR_FILE_NOT_FOUND;
+    if (!registry.isWritableHive(handle.hive) || target->childCount() > 0)
+        return ERROR_ACCESS_DENIED;
+    parent->removeChild(leaf);
+    registry.changed(handle.hive);
+    return ERROR_SUCCESS;
+}
+
+LONG RegDeleteValue(HKEY key, const QString& valueName)
+{
+    Registry& registry = Registry::instance();
+    LONG error = ERROR_SUCCESS;
+    Registry::Handle handle;
+    RegKey* found = registry.resolve(key, KEY_SET_VALUE, &error, &handle);
+    if (!found)
+        return error;
+    if (!registry.isWritableHive(handle.hive))
+        return ERROR_ACCESS_DENIED;
+    if (!found->removeValue(valueName))
+        return ERROR_FILE_NOT_FOUND;
+    registry.changed(handle.hive);
+    return ERROR_SUCCESS;
+}
+
+} // namespace platform

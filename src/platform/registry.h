@@ -1,0 +1,130 @@
+#pragma once
+
+#include "platform/registryhive.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+
+// The registry as the program sees it: hives of keys and typed values, reached
+// through handles by functions shaped like the Win32 ones. HKEY_CURRENT_USER is
+// kept in a registry-editor export file under the user's configuration folder;
+// HKEY_LOCAL_MACHINE is read-only.
+namespace platform {
+
+using LONG = std::int32_t;
+using DWORD = std::uint32_t;
+using REGSAM = std::uint32_t;
+using HKEY = std::uintptr_t;
+
+inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
+inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
+inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
+inline constexpr HKEY HKEY_USERS = 0x80000003u;
+
+inline constexpr LONG ERROR_SUCCESS = 0;
+inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+inline constexpr LONG ERROR_ACCESS_DENIED = 5;
+inline constexpr LONG ERROR_INVALID_HANDLE = 6;
+inline constexpr LONG ERROR_WRITE_FAULT = 29;
+inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
+inline constexpr LONG ERROR_INVALID_NAME = 123;
+inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
+inline constexpr LONG ERROR_KEY_DELETED = 1018;
+
+inline constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+inline constexpr REGSAM KEY_SET_VALUE = 0x0002;
+inline constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
+inline constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
+inline constexpr REGSAM KEY_NOTIFY = 0x0010;
+inline constexpr REGSAM KEY_CREATE_LINK = 0x0020;
+inline constexpr REGSAM KEY_READ = 0x20019;
+inline constexpr REGSAM KEY_ALL_ACCESS_NO_STANDARD = 0x3F;
+
+inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
+inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+LONG RegOpenKeyEx(HKEY key, const QString& subKey, DWORD options, REGSAM access, HKEY* result);
+LONG RegCreateKeyEx(HKEY key, const QString& subKey, DWORD options, REGSAM access, HKEY* result, DWORD* disposition);
+LONG RegCloseKey(HKEY key);
+// `type` and `data` may be null; `data` receives the stored bytes.
+LONG RegQueryValueEx(HKEY key, const QString& valueName, DWORD* type, QByteArray* data);
+LONG RegSetValueEx(HKEY key, const QString& valueName, DWORD type, const QByteArray& data);
+// Sub-keys by index in name order without regard to case; values in creation order.
+LONG RegEnumKeyEx(HKEY key, DWORD index, QString* name);
+LONG RegEnumValue(HKEY key, DWORD index, QString* name, DWORD* type);
+// Refuses a key that still has sub-keys; removes its values with it.
+LONG RegDeleteKey(HKEY key, const QString& subKey);
+LONG RegDeleteValue(HKEY key, const QString& valueName);
+
+// Owns the hives and the file behind HKEY_CURRENT_USER.
+class Registry
+{
+public:
+    // The process's registry, loaded from the user's file at first use.
+    static Registry& instance();
+    // Drops the loaded registry and every open handle; the next use reads the
+    // file again from the (possibly changed) configuration folder.
+    static void reset();
+
+    QString userFilePath() const { return m_userFile; }
+    // What went wrong while reading the file, for the user; empty when all was
+    // read. Handed out once.
+    QString takeLoadReport();
+    // The last failure to save, empty after a successful save.
+    QString lastSaveError() const { return m_lastSaveError; }
+
+    // Writes HKEY_CURRENT_USER now if it changed and saving is allowed.
+    bool flush();
+
+    // While a batch is open, changes are kept in memory and written once when
+    // the outermost batch ends.
+    void beginBatch() { ++m_batchDepth; }
+    void endBatch();
+
+    // Internal, for the Reg* functions.
+    struct Handle
+    {
+        int hive = 0;
+        QStringList path;
+        REGSAM access = 0;
+    };
+    bool locate(HKEY key, Handle* handle) const;
+    RegKey* resolve(HKEY key, REGSAM needed, LONG* error, Handle* handle = nullptr);
+    HKEY openHandle(int hive, QStringList path, REGSAM access);
+    bool closeHandle(HKEY key);
+    bool isWritableHive(int hive) const { return hive == kUserHive; }
+    void changed(int hive);
+
+    static constexpr int kUserHive = 1;
+
+private:
+    Registry();
+    void loadUserHive();
+    void loadMachineHive();
+    void seedNewProfile();
+
+    std::unique_ptr<RegKey> m_hives[4];
+    std::map<HKEY, Handle> m_handles;
+    HKEY m_nextHandle = 1;
+    QString m_userFile;
+    QString m_loadReport;
+    QString m_lastSaveError;
+    bool m_dirty = false;
+    bool m_saveBlocked = false; // the file could not be read, nor kept aside: never overwrite it
+    int m_batchDepth = 0;
+};
+
+class RegistryBatch
+{
+public:
+    RegistryBatch() { Registry::instance().beginBatch(); }
+    ~RegistryBatch() { Registry::instance().endBatch(); }
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+};
+
+} // namespace platform

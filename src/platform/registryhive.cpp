@@ -1,0 +1,117 @@
+#include "platform/registryhive.h"
+
+#include <algorithm>
+
+namespace platform {
+
+QString registryFoldedName(const QString& name)
+{
+    // Simple per-character upper case, as the registry compares names; unlike
+    // QString::toUpper it never changes the length ("ß" stays one character).
+    QString folded;
+    folded.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            const char32_t upper = QChar::toUpper(QChar::surrogateToUcs4(c, name.at(i + 1)));
+            folded += QString::fromUcs4(&upper, 1);
+            ++i;
+        } else {
+            folded += c.toUpper();
+        }
+    }
+    return folded;
+}
+
+QStringList splitRegistryPath(const QString& path)
+{
+    return path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+}
+
+RegKey::RegKey(QString name)
+    : m_name(std::move(name))
+{
+}
+
+std::vector<RegKey::Child>::const_iterator RegKey::lowerBound(const QString& folded) const
+{
+    return std::lower_bound(m_children.begin(), m_children.end(), folded, [](const Child& child, const QString& f) {
+        return child.folded < f;
+    });
+}
+
+RegKey* RegKey::childAt(qsizetype index) const
+{
+    if (index < 0 || index >= childCount())
+        return nullptr;
+    return m_children[size_t(index)].key.get();
+}
+
+RegKey* RegKey::child(const QString& name) const
+{
+    const QString folded = registryFoldedName(name);
+    const auto it = lowerBound(folded);
+    return it != m_children.end() && it->folded == folded ? it->key.get() : nullptr;
+}
+
+RegKey* RegKey::addChild(const QString& name, bool* created)
+{
+    const QString folded = registryFoldedName(name);
+    auto it = m_children.begin() + (lowerBound(folded) - m_children.cbegin());
+    if (it != m_children.end() && it->folded == folded) {
+        if (created)
+            *created = false;
+        return it->key.get();
+    }
+    if (created)
+        *created = true;
+    it = m_children.insert(it, Child{folded, std::make_unique<RegKey>(name)});
+    return it->key.get();
+}
+
+bool RegKey::removeChild(const QString& name)
+{
+    const QString folded = registryFoldedName(name);
+    const auto it = lowerBound(folded);
+    if (it == m_children.end() || it->folded != folded)
+        return false;
+    m_children.erase(it);
+    return true;
+}
+
+const RegValue* RegKey::value(const QString& name) const
+{
+    const auto it = m_valueIndex.constFind(registryFoldedName(name));
+    return it == m_valueIndex.cend() ? nullptr : &m_values[size_t(*it)];
+}
+
+void RegKey::setValue(const QString& name, quint32 type, const QByteArray& data)
+{
+    const QString folded = registryFoldedName(name);
+    const auto it = m_valueIndex.constFind(folded);
+    if (it != m_valueIndex.cend()) {
+        RegValue& existing = m_values[size_t(*it)];
+        existing.type = type;
+        existing.data = data;
+        return;
+    }
+    m_valueIndex.insert(folded, qsizetype(m_values.size()));
+    m_values.push_back(RegValue{name, type, data});
+}
+
+bool RegKey::removeValue(const QString& name)
+{
+    const auto it = m_valueIndex.constFind(registryFoldedName(name));
+    if (it == m_valueIndex.cend())
+        return false;
+    const qsizetype index = *it;
+    m_valueIndex.erase(it);
+    m_values.erase(m_values.begin() + index);
+    for (auto& position : m_valueIndex) {
+        if (position > index)
+            --position;
+    }
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,70 @@
+#include "store/keyvalue.h"
+
+#include <cmath>
+#include <limits>
+
+namespace keyvalue {
+
+bool isEmpty(const QVariant& value)
+{
+    return !value.isValid() || value.isNull();
+}
+
+bool isBlank(const QVariant& value)
+{
+    return isEmpty(value) || text(value).trimmed().isEmpty();
+}
+
+QString text(const QVariant& value)
+{
+    if (isEmpty(value))
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(value.toDouble(), 'g', 15);
+    default:
+        return value.toString();
+    }
+}
+
+std::optional<double> toNumber(const QVariant& value)
+{
+    if (isEmpty(value))
+        return std::nullopt;
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? 1.0 : 0.0;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return value.toDouble();
+    default:
+        break;
+    }
+    bool ok = false;
+    const double number = value.toString().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number))
+        return std::nullopt;
+    return number;
+}
+
+std::optional<qint32> toLong(const QVariant& value)
+{
+    const std::optional<double> number = toNumber(value);
+    if (!number)
+        return std::nullopt;
+    const double rounded = std::nearbyint(*number); // the default rounding mode rounds halves to even
+    if (rounded < double(std::numeric_limits<qint32>::min()) || rounded > double(std::numeric_limits<qint32>::max()))
+        return std::nullopt;
+    return qint32(rounded);
+}
+
+} // namespace keyvalue

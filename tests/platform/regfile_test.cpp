@@ -1,0 +1,167 @@
+#include "platform/paths.h"
+#include "platform/regfile.h"
+#include "platform/registry.h"
+#include "platform/registryhive.h"
+#include "support/freshhome.h"
+#include "support/regtest.h"
+
+#include <QDir>
+#include <QStringEncoder>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+const QByteArray kGood = "Windows Registry Editor Version 5.00\r\n"
+                         "\r\n"
+                         "[HKEY_CURRENT_USER\\Software\\Veltrane Software\\Markcrate]\r\n"
+                         "\"AlwaysOnTop\"=dword:00000000\r\n"
+                         "\"BookmarkLocation\"=\"C:\\\\Users\\\\me\\\\bookmark.htm\"\r\n"
+                         "\r\n";
+
+QString stored(const RegKey& root, const QString& path, const QString& name)
+{
+    const RegKey* key = &root;
+    for (const QString& part : splitRegistryPath(path)) {
+        key = key->child(part);
+        if (!key)
+            return QStringLiteral("<no key>");
+    }
+    const RegValue* value = key->value(name);
+    return value ? QString::fromUtf8(value->data) : QStringLiteral("<no value>");
+}
+
+// Puts `bytes` in place as the user's registry file and loads it.
+QString loadUserFile(const QByteArray& bytes)
+{
+    Registry::reset();
+    QDir().mkpath(configDir());
+    regtest::writeFile(configDir() + QStringLiteral("/registry.reg"), bytes);
+    return Registry::instance().takeLoadReport();
+}
+
+QStringList keptAside()
+{
+    return QDir(configDir()).entryList({QStringLiteral("registry.unreadable-*")}, QDir::Files);
+}
+
+} // namespace
+
+TEST(RegFile, ReadsTheFormsAnExportHolds)
+{
+    RegKey root;
+    const QByteArray text = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n"
+                            "; a comment\n"
+                            "[HKEY_CURRENT_USER\\A]\n"
+                            "@=\"default\"\n"
+                            "\"multi\"=hex(7):61,00,62,00,\\\n"
+                            "  00,00\n"
+                            "\"bin\"=hex:\n"
+                            "\"n\"=DWORD:A\n"
+                            "\"gone\"=-\n"
+                            "[-HKEY_CURRENT_USER\\Old]\n"
+                            "\"ignored\"=\"x\"\n"
+                            "[HKCU\\B\\\\C]\n"
+                            "\"esc\"=\"q\\\"b\\\\\"\n";
+    const RegFileReadResult result = readRegFile(text, root, QStringLiteral("HKEY_CURRENT_USER"));
+    EXPECT_TRUE(result.complete) << result.problems.join(QLatin1Char('\n')).toStdString();
+    const RegKey* a = root.child(QStringLiteral("a"));
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->valueCount(), 4);
+    EXPECT_EQ(a->valueAt(0).name, QString());
+    EXPECT_EQ(a->valueAt(1).type, 7u);
+    EXPECT_EQ(a->valueAt(1).data, QByteArray("a\0b\0\0\0", 6));
+    EXPECT_EQ(a->valueAt(2).type, RegType::Binary);
+    EXPECT_TRUE(a->valueAt(2).data.isEmpty());
+    EXPECT_EQ(a->valueAt(3).data, regtest::dword(10));
+    EXPECT_EQ(root.child(QStringLiteral("Old")), nullptr);
+    EXPECT_EQ(stored(root, QStringLiteral("B\\C"), QStringLiteral("esc")), QString::fromUtf8("q\"b\\", 5));
+}
+
+TEST(RegFile, WritesTextsAsTextAndEverythingElseSoItComesBack)
+{
+    RegKey root;
+    RegKey* key = root.addChild(QStringLiteral("Software"))->addChild(QStringLiteral("X"));
+    key->setValue(QStringLiteral("path"), RegType::Sz, regtest::sz(QStringLiteral("C:\\dir \"q\"")));
+    key->setValue(QStringLiteral("n"), RegType::Dword, regtest::dword(10));
+    key->setValue(QStringLiteral("nl"), RegType::Sz, regtest::sz(QStringLiteral("a\nb")));
+    const QByteArray text = writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER"));
+    EXPECT_EQ(text,
+              "Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software]\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\X]\r\n"
+              "\"path\"=\"C:\\\\dir \\\"q\\\"\"\r\n"
+              "\"n\"=dword:0000000a\r\n"
+              "\"nl\"=hex(1):61,0a,62,00\r\n\r\n");
+}
+
+TEST(RegFile, ReadsAWindowsUtf16Export)
+{
+    QStringEncoder encoder(QStringConverter::Utf16LE);
+    const QByteArray utf16 = QByteArray("\xFF\xFE") + QByteArray(encoder.encode(QString::fromUtf8(kGood)));
+    EXPECT_EQ(loadUserFile(utf16), QString());
+    QByteArray data;
+    ASSERT_TRUE(regtest::get(QStringLiteral("Software\\Veltrane Software\\Markcrate"), QStringLiteral("BookmarkLocation"),
+                             nullptr, &data));
+    EXPECT_EQ(data, regtest::sz(QStringLiteral("C:\\Users\\me\\bookmark.htm")));
+    EXPECT_TRUE(keptAside().isEmpty());
+}
+
+// Each broken file: what can be read is read, the original is kept aside
+// byte for byte, the user is told once, and the next start reads cleanly.
+TEST(RegFile, BrokenFilesAreReadAsFarAsPossibleAndKeptAside)
+{
+    const QByteArray goodValue = "\"Kept\"=\"yes\"\r\n";
+    const QList<QPair<const char*, QByteArray>> files = {
+        {"garbage lines", kGood + "this is not a value\r\n" + goodValue},
+        {"unknown type", kGood + "\"x\"=float:1.5\r\n" + goodValue},
+        {"broken escape", kGood + "\"x\"=\"a\\qb\"\r\n\"y\"=\"unterminated\r\n" + goodValue},
+        {"missing header", kGood.mid(kGood.indexOf('[')) + goodValue},
+        {"binary junk", kGood + QByteArray("\x00\x01\xFF\xFE\x80garbage\x00\r\n", 15) + goodValue},
+        {"another hive", kGood + "[HKEY_LOCAL_MACHINE\\X]\r\n\"y\"=\"z\"\r\n"
+                                 "[HKEY_CURRENT_USER\\Software\\Veltrane Software\\Markcrate]\r\n" + goodValue},
+    };
+    for (const auto& [what, bytes] : files) {
+        SCOPED_TRACE(what);
+        const QString report = loadUserFile(bytes);
+        EXPECT_FALSE(report.isEmpty());
+        EXPECT_TRUE(Registry::instance().takeLoadReport().isEmpty()) << "told once";
+        QByteArray data;
+        EXPECT_TRUE(regtest::get(QStringLiteral("Software\\Veltrane Software\\Markcrate"), QStringLiteral("Kept"), nullptr,
+                                 &data));
+        EXPECT_EQ(data, regtest::sz(QStringLiteral("yes")));
+        const QStringList aside = keptAside();
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_EQ(regtest::readFile(configDir() + QLatin1Char('/') + aside.first()), bytes);
+        QFile::remove(configDir() + QLatin1Char('/') + aside.first());
+
+        Registry::reset();
+        EXPECT_TRUE(Registry::instance().takeLoadReport().isEmpty());
+        EXPECT_TRUE(keptAside().isEmpty());
+    }
+}
+
+TEST(RegFile, AHugeFileIsReadUpToTheLimitAndKeptAside)
+{
+    QByteArray bytes = kGood + "\"Kept\"=\"yes\"\r\n";
+    bytes.append(QByteArray(70 * 1024 * 1024, 'x'));
+    EXPECT_FALSE(loadUserFile(bytes).isEmpty());
+    QByteArray data;
+    EXPECT_TRUE(regtest::get(QStringLiteral("Software\\Veltrane Software\\Markcrate"), QStringLiteral("Kept"), nullptr,
+                             &data));
+    ASSERT_EQ(keptAside().size(), 1);
+    EXPECT_EQ(QFileInfo(configDir() + QLatin1Char('/') + keptAside().first()).size(), bytes.size());
+}
+
+TEST(RegFile, AFileThatCannotBeReadIsNeverOverwritten)
+{
+    Registry::reset();
+    QDir().mkpath(configDir() + QStringLiteral("/registry.reg")); // a folder where the file should be
+    EXPECT_FALSE(Registry::instance().takeLoadReport().isEmpty());
+    regtest::set(QStringLiteral("Software\\X"), QStringLiteral("v"), 1, regtest::sz(QStringLiteral("in memory")));
+    QByteArray data;
+    EXPECT_TRUE(regtest::get(QStringLiteral("Software\\X"), QStringLiteral("v"), nullptr, &data));
+    EXPECT_TRUE(QFileInfo(configDir() + QStringLiteral("/registry.reg")).isDir());
+}

@@ -1,0 +1,221 @@
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "support/freshhome.h"
+#include "support/regtest.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace platform;
+using regtest::dword;
+using regtest::sz;
+
+namespace {
+
+QStringList subKeys(const QString& path)
+{
+    HKEY key = 0;
+    QStringList names;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    QString name;
+    for (DWORD i = 0; RegEnumKeyEx(key, i, &name) == ERROR_SUCCESS; ++i)
+        names << name;
+    RegCloseKey(key);
+    return names;
+}
+
+QStringList valueNames(const QString& path)
+{
+    HKEY key = 0;
+    QStringList names;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    QString name;
+    for (DWORD i = 0; RegEnumValue(key, i, &name, nullptr) == ERROR_SUCCESS; ++i)
+        names << name;
+    RegCloseKey(key);
+    return names;
+}
+
+QString userFile()
+{
+    return Registry::instance().userFilePath();
+}
+
+} // namespace
+
+TEST(Registry, NamesIgnoreCaseKeepTheirCaseAndEnumerateLikeTheRegistry)
+{
+    for (const char* name : {"beta", "Alpha", "_under", "gamma", "ALPHA"})
+        ASSERT_EQ(regtest::set(QStringLiteral("T\\") + QLatin1String(name), {}, 1, sz(QStringLiteral("x"))), ERROR_SUCCESS);
+    // Upper-case order: "_" (0x5F) sorts after the letters; "ALPHA" is the same key as "Alpha".
+    EXPECT_EQ(subKeys(QStringLiteral("t")), (QStringList{"Alpha", "beta", "gamma", "_under"}));
+
+    for (const char* name : {"zeta", "Alpha", "mid"})
+        regtest::set(QStringLiteral("T"), QLatin1String(name), 1, sz(QStringLiteral("1")));
+    regtest::set(QStringLiteral("T"), QStringLiteral("ZETA"), 4, dword(7)); // rewrite keeps place and first spelling
+    EXPECT_EQ(valueNames(QStringLiteral("T")), (QStringList{"zeta", "Alpha", "mid"}));
+    DWORD type = 0;
+    QByteArray data;
+    ASSERT_TRUE(regtest::get(QStringLiteral("t"), QStringLiteral("Zeta"), &type, &data));
+    EXPECT_EQ(type, 4u);
+    EXPECT_EQ(data, dword(7));
+}
+
+TEST(Registry, DeleteKeyRefusesAKeyWithSubKeysAndDeleteValueRemovesOne)
+{
+    regtest::set(QStringLiteral("A\\B\\C"), QStringLiteral("v"), 1, sz(QStringLiteral("x")));
+    HKEY a = 0;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("A"), 0, KEY_READ, &a), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKey(a, QStringLiteral("B")), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteKey(a, QStringLiteral("B\\C")), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKey(a, QStringLiteral("B\\C")), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteKey(a, QString()), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegDeleteKey(a, QStringLiteral("b")), ERROR_SUCCESS);
+    RegCloseKey(a);
+    EXPECT_TRUE(subKeys(QStringLiteral("A")).isEmpty());
+
+    regtest::set(QStringLiteral("A"), QStringLiteral("one"), 1, sz(QStringLiteral("1")));
+    regtest::set(QStringLiteral("A"), QStringLiteral("two"), 1, sz(QStringLiteral("2")));
+    regtest::set(QStringLiteral("A"), QStringLiteral("three"), 1, sz(QStringLiteral("3")));
+    HKEY readOnly = 0;
+    RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("A"), 0, KEY_READ, &readOnly);
+    EXPECT_EQ(RegDeleteValue(readOnly, QStringLiteral("one")), ERROR_ACCESS_DENIED);
+    RegCloseKey(readOnly);
+    HKEY writable = 0;
+    RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("A"), 0, KEY_ALL_ACCESS_NO_STANDARD, &writable);
+    EXPECT_EQ(RegDeleteValue(writable, QStringLiteral("ONE")), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValue(writable, QStringLiteral("one")), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(writable);
+    // The remaining values keep their order and are still found by name.
+    EXPECT_EQ(valueNames(QStringLiteral("A")), (QStringList{"two", "three"}));
+    QByteArray data;
+    ASSERT_TRUE(regtest::get(QStringLiteral("A"), QStringLiteral("three"), nullptr, &data));
+    EXPECT_EQ(data, sz(QStringLiteral("3")));
+}
+
+TEST(Registry, HandlesAreCheckedAndOutliveNothing)
+{
+    HKEY key = 0;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Missing"), 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueEx(0, QStringLiteral("x"), nullptr, nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(12345), ERROR_INVALID_HANDLE);
+
+    regtest::set(QStringLiteral("Gone\\Leaf"), QStringLiteral("v"), 1, sz(QStringLiteral("x")));
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Gone\\Leaf"), 0, KEY_READ, &key), ERROR_SUCCESS);
+    HKEY parent = 0;
+    RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Gone"), 0, KEY_READ, &parent);
+    ASSERT_EQ(RegDeleteKey(parent, QStringLiteral("Leaf")), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueEx(key, QStringLiteral("v"), nullptr, nullptr), ERROR_KEY_DELETED);
+    RegCloseKey(key);
+    RegCloseKey(parent);
+
+    // A line break in a key name would tear the file's section header.
+    HKEY bad = 0;
+    EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Bad\nName"), 0, KEY_READ, &bad, nullptr),
+              ERROR_INVALID_NAME);
+}
+
+TEST(Registry, LocalMachineIsReadOnlyAndEmptyWithoutAFile)
+{
+    HKEY key = 0;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("Software"), 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\X"), 0, KEY_READ, &key, nullptr),
+              ERROR_ACCESS_DENIED);
+
+    const QString etc = FreshHome::path() + QStringLiteral("/etc-xdg/markcrate");
+    QDir().mkpath(etc);
+    regtest::writeFile(etc + QStringLiteral("/machine.reg"),
+                       "Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_LOCAL_MACHINE\\Software\\Tools]\r\n\"Path\"=\"/usr/bin/tool\"\r\n");
+    Registry::reset();
+    QByteArray data;
+    ASSERT_TRUE(regtest::get(QStringLiteral("software\\tools"), QStringLiteral("path"), nullptr, &data, HKEY_LOCAL_MACHINE));
+    EXPECT_EQ(data, sz(QStringLiteral("/usr/bin/tool")));
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Tools"), 0, KEY_ALL_ACCESS_NO_STANDARD, &key),
+              ERROR_ACCESS_DENIED);
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Tools"), 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueEx(key, QStringLiteral("x"), 1, sz(QStringLiteral("y"))), ERROR_ACCESS_DENIED);
+    RegCloseKey(key);
+}
+
+TEST(Registry, FirstStartSeedsTheFavoritesFolderOnlyOnce)
+{
+    QByteArray data;
+    const QString shellFolders = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+    ASSERT_TRUE(regtest::get(shellFolders, QStringLiteral("Favorites"), nullptr, &data));
+    const QString folder = QString::fromUtf8(data.chopped(1));
+    EXPECT_EQ(folder, FreshHome::path() + QStringLiteral("/Favorites"));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_TRUE(QFileInfo::exists(userFile()));
+
+    // A user who removed the value keeps it removed.
+    HKEY key = 0;
+    RegOpenKeyEx(HKEY_CURRENT_USER, shellFolders, 0, KEY_ALL_ACCESS_NO_STANDARD, &key);
+    RegDeleteValue(key, QStringLiteral("Favorites"));
+    RegCloseKey(key);
+    Registry::reset();
+    EXPECT_FALSE(regtest::get(shellFolders, QStringLiteral("Favorites"), nullptr, &data));
+}
+
+TEST(Registry, EveryChangeIsOnDiskPrivateAndBatchesWriteOnce)
+{
+    regtest::set(QStringLiteral("Software\\P"), QStringLiteral("v"), 1, sz(QStringLiteral("first")));
+    EXPECT_TRUE(regtest::readFile(userFile()).contains("\"v\"=\"first\""));
+    struct stat info = {};
+    ASSERT_EQ(::stat(QFile::encodeName(userFile()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    {
+        RegistryBatch batch;
+        regtest::set(QStringLiteral("Software\\P"), QStringLiteral("v"), 1, sz(QStringLiteral("second")));
+        regtest::set(QStringLiteral("Software\\P"), QStringLiteral("w"), 4, dword(10));
+        EXPECT_TRUE(regtest::readFile(userFile()).contains("\"v\"=\"first\""));
+    }
+    const QByteArray saved = regtest::readFile(userFile());
+    EXPECT_TRUE(saved.contains("\"v\"=\"second\"\r\n\"w\"=dword:0000000a\r\n"));
+    EXPECT_TRUE(saved.startsWith("Windows Registry Editor Version 5.00\r\n"));
+}
+
+TEST(Registry, AwkwardNamesAndDataSurviveASaveAndLoad)
+{
+    struct Case
+    {
+        QString key;
+        QString name;
+        DWORD type;
+        QByteArray data;
+    };
+    const QString odd = QStringLiteral("Quote\" back\\slash = equals ünïcödé 日本 😀");
+    const QList<Case> cases = {
+        {QStringLiteral("Software\\Odd ] [ = \"key\" ü"), odd, 1, sz(odd)},
+        {QStringLiteral("Software\\Odd"), QString(), 1, sz(QStringLiteral("default value"))},
+        {QStringLiteral("Software\\Odd"), QStringLiteral("empty"), 1, sz(QString())},
+        {QStringLiteral("Software\\Odd"), QStringLiteral("line\r\nbreaks"), 1, sz(QStringLiteral("a\r\nb\nc"))},
+        {QStringLiteral("Software\\Odd"), QStringLiteral("no nul"), 1, QByteArray("abc")},
+        {QStringLiteral("Software\\Odd"), QStringLiteral("zero size"), 1, QByteArray()},
+        {QStringLiteral("Software\\Odd"), QStringLiteral("latin1 bytes"), 1, QByteArray("caf\xE9\0", 5)},
+        {QStringLiteral("Software\\Odd"), QStringLiteral("dword"), 4, dword(0xFFFFFFFF)},
+        {QStringLiteral("Software\\Odd"), QStringLiteral("short dword"), 4, QByteArray("\x01\x02", 2)},
+        {QStringLiteral("Software\\Odd"), QStringLiteral("multi"), 7, QByteArray("a\0b\0\0", 5)},
+        {QStringLiteral("Software\\Odd"), QStringLiteral("binary"), 3, QByteArray(200, '\xAB')},
+        {QStringLiteral("Software\\Odd"), QStringLiteral("odd type"), 0x1234, QByteArray("x")},
+        {QStringLiteral("Software\\Odd"), QString::fromLatin1("nul\0in name", 11), 1, sz(QStringLiteral("n"))},
+    };
+    for (const Case& c : cases)
+        ASSERT_EQ(regtest::set(c.key, c.name, c.type, c.data), ERROR_SUCCESS) << c.name.toStdString();
+    Registry::reset();
+    for (const Case& c : cases) {
+        DWORD type = 0;
+        QByteArray data;
+        ASSERT_TRUE(regtest::get(c.key, c.name, &type, &data)) << c.name.toStdString();
+        EXPECT_EQ(type, c.type) << c.name.toStdString();
+        EXPECT_EQ(data, c.data) << c.name.toStdString();
+    }
+    EXPECT_EQ(subKeys(QStringLiteral("Software")), (QStringList{"Microsoft", "Odd", "Odd ] [ = \"key\" ü"}));
+    EXPECT_TRUE(Registry::instance().takeLoadReport().isEmpty());
+}

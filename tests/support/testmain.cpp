@@ -1,0 +1,13 @@
+#include "support/freshhome.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    FreshHome::install();
+    return RUN_ALL_TESTS();
+}
