@@ -1,28 +1,66 @@
+// Start-up: one copy per user, the application object, the settings, the
+// hide switch, then the main window.
+#include "app/cApp.h"
+#include "app/frmMain.h"
 #include "dialogs/messagebox.h"
+#include "mainwindow/cMainDialog.h"
+#include "platform/error.h"
 #include "platform/registry.h"
+#include "platform/singleinstance.h"
 #include "store/cSettings.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QTimer>
+
+namespace {
+
+// A failing step is reported and start-up goes on with the next.
+template <typename Step>
+void startupStep(Step&& step)
+{
+    try {
+        step();
+    } catch (const cError& error) {
+        MessageBoxes::showError(error);
+    } catch (const std::exception& error) {
+        MessageBoxes::showError(cError(ErrorNumber::InvalidProcedureCall, QString::fromUtf8(error.what())));
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Markcrate"));
     QApplication::setOrganizationName(QStringLiteral("Veltrane Software"));
+    QApplication::setQuitOnLastWindowClosed(false); // the program ends when its main form unloads
+
+    platform::SingleInstance instance;
+    if (instance.start() == platform::SingleInstance::Role::Secondary)
+        return 0; // the running copy shows itself
 
     cSettings settings;
-    settings.setAppName(QStringLiteral("Markcrate"));
+    cApp app(settings);
+    frmMain form(settings, app);
+    QObject::connect(&form, &frmMain::unloaded, &application, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    startupStep([&] { app.setRegistryAppName(QStringLiteral("ORXMarkcrate")); });
+    startupStep([&] { app.setMainWindow(&form); });
+    startupStep([&] { settings.setAppName(app.RegistryAppName()); });
+    const bool hide = cApp::HasHideSwitch(QApplication::arguments());
+    startupStep([&] { app.ShowForm(hide); });
+    QObject::connect(&instance, &platform::SingleInstance::showRequested, &form, [&] {
+        if (app.controller())
+            app.controller()->ShowFromElsewhere();
+    });
+
+    // What could not be read of the user's registry file is told once, when the window is up.
     const QString registryReport = platform::Registry::instance().takeLoadReport();
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("ORX Markcrate"));
-    window.resize(480, 320);
-    window.show();
     if (!registryReport.isEmpty())
-        MessageBoxes::inform(registryReport, &window);
+        QTimer::singleShot(0, &form, [&form, registryReport] { MessageBoxes::inform(registryReport, &form); });
 
-    const int status = app.exec();
+    const int status = QApplication::exec();
     platform::Registry::instance().flush();
     return status;
 }

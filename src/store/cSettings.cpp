@@ -6,8 +6,6 @@
 
 #include <limits>
 
-const QString cSettings::kRegistryKey = QStringLiteral("Software\\Veltrane Software\\Markcrate");
-
 const std::array<cSettings::Definition, cSettings::SettingCount>& cSettings::definitions()
 {
     // In the order Update writes them, which is the order they enumerate in a new key.

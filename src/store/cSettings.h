@@ -11,7 +11,8 @@
 class cSettings
 {
 public:
-    static const QString kRegistryKey; // Software\Veltrane Software\Markcrate
+    // Inline, so that other files' constants built from it see it initialised.
+    static inline const QString kRegistryKey = QStringLiteral("Software\\Veltrane Software\\Markcrate");
 
     enum Setting
     {

@@ -1,5 +1,6 @@
 #include "store/keyvalue.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -65,6 +66,25 @@ std::optional<qint32> toLong(const QVariant& value)
     if (rounded < double(std::numeric_limits<qint32>::min()) || rounded > double(std::numeric_limits<qint32>::max()))
         return std::nullopt;
     return qint32(rounded);
+}
+
+int leadingNumber(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < trimmed.size() && (trimmed.at(i) == QLatin1Char('-') || trimmed.at(i) == QLatin1Char('+'))) {
+        negative = trimmed.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    qint64 number = 0;
+    for (; i < trimmed.size() && trimmed.at(i).isDigit() && trimmed.at(i).unicode() < 128; ++i) {
+        number = number * 10 + (trimmed.at(i).unicode() - '0');
+        if (number > std::numeric_limits<qint32>::max())
+            break;
+    }
+    number = std::min<qint64>(number, std::numeric_limits<qint32>::max());
+    return int(negative ? -number : number);
 }
 
 } // namespace keyvalue

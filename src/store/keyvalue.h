@@ -20,4 +20,8 @@ std::optional<qint32> toLong(const QVariant& value);
 // The value as a number (texts are parsed, blanks trimmed); nullopt when it is none.
 std::optional<double> toNumber(const QVariant& value);
 
+// The leading whole number of a text, with an optional sign, after leading
+// blanks ("-120 twips" gives -120); 0 when there is none.
+int leadingNumber(const QString& text);
+
 } // namespace keyvalue

@@ -1,0 +1,345 @@
+#include "app/frmMain.h"
+
+#include "app/ContextIDs.h"
+#include "controls/FlatButton.h"
+#include "controls/IndexedToolBar.h"
+#include "controls/KeyedListView.h"
+#include "controls/KeyedTreeView.h"
+#include "controls/twips.h"
+#include "mainwindow/cMainDialog.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWindow>
+
+const QString frmMain::kTitle = QStringLiteral("ORX Markcrate");
+
+namespace {
+
+// Design geometry, twips.
+constexpr int kDesignWidth = 6375;
+constexpr int kDesignHeight = 5000;
+constexpr int kButtonHeight = 255;
+constexpr int kStatusBarHeight = 285;
+
+struct ButtonDesign
+{
+    int index;
+    const char* caption;
+    int left;
+    int top;
+    int width;
+};
+
+// The command row, the two command-box rows, the headings above tree and
+// list, and (inside the bottom strip) the folder and entry rows.
+constexpr ButtonDesign kFormButtons[] = {
+    {0, "ORX", 60, 45, 420},
+    {1, "Mark", 450, 45, 480},
+    {14, "crate", 900, 45, 480},
+    {9, "More", 1500, 45, 600},
+    {10, "Options", 2100, 45, 750},
+    {2, "GO", 4500, 45, 450},
+    {3, "Hide", 5000, 45, 500},
+    {4, "Exit", 5550, 45, 450},
+    {5, "Content Type", 60, 450, 1400},
+    {6, "Web Address", 60, 780, 1400},
+    {16, "Content Folders", 60, 1725, 1500},
+    {17, "Markcrate Content", 3150, 1725, 1700},
+};
+constexpr ButtonDesign kBottomButtons[] = {
+    {15, "Add", 60, 60, 450},
+    {7, "Edit", 540, 60, 450},
+    {8, "Delete", 1020, 60, 600},
+    {18, "Explore", 1650, 60, 700},
+    {13, "Add", 4500, 60, 450},
+    {11, "Edit", 5000, 60, 450},
+    {12, "Delete", 5500, 60, 600},
+};
+
+const QList<IndexedToolBar::Button> kToolbarButtons = {
+    {1, nullptr, nullptr},
+    {2, "New Folder", "folder-new"},
+    {3, "Edit Folder", "document-properties"},
+    {4, "Delete Folder", "edit-delete"},
+    {5, nullptr, nullptr},
+    {6, "Export Folder", "document-export"},
+    {7, nullptr, nullptr},
+    {8, "Cut", "edit-cut"},
+    {9, "Copy", "edit-copy"},
+    {10, "Paste", "edit-paste"},
+    {11, nullptr, nullptr},
+    {12, "New Item", "document-new"},
+    {13, "Edit Item", "document-edit"},
+    {14, "Delete Item", "list-remove"},
+    {15, nullptr, nullptr},
+    {16, "Move Bookmark Up", "go-up"},
+    {17, "Move Bookmark Down", "go-down"},
+    {18, nullptr, nullptr},
+    {19, "Sort Ascending", "view-sort-ascending"},
+    {20, "Sort Descending", "view-sort-descending"},
+    {21, nullptr, nullptr},
+    {22, "Help", "help-contents"},
+};
+
+QWidget* picture(QWidget* parent, int index, int left, int top, int width, int height, QFrame::Shape shape)
+{
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(QStringLiteral("picMain_%1").arg(index));
+    frame->setFrameShape(shape);
+    frame->setFrameShadow(QFrame::Sunken);
+    Twips::setGeometry(frame, left, top, width, height);
+    return frame;
+}
+
+} // namespace
+
+frmMain::frmMain(cSettings& settings, cAppServices& app, QWidget* parent)
+    : QWidget(parent)
+    , m_settings(settings)
+    , m_app(app)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(kTitle);
+    setMouseTracking(true);
+    createControls();
+    connectEvents();
+    Twips::setGeometry(this, 0, 0, kDesignWidth, kDesignHeight);
+}
+
+frmMain::~frmMain() = default;
+
+cMainDialog* frmMain::controller()
+{
+    // An event before SetObjPtr gets a controller of the form's own.
+    if (!m_controller) {
+        m_ownController = std::make_unique<cMainDialog>(m_settings, m_app);
+        m_ownController->setMainForm(this);
+        m_controller = m_ownController.get();
+    }
+    return m_controller;
+}
+
+void frmMain::createControls()
+{
+    // Pictures first, so that they stand behind the controls drawn over them.
+    picMain[0] = picture(this, 0, 30, 15, kDesignWidth - 175, 330, QFrame::NoFrame);
+    picMain[3] = picture(this, 3, 30, 375, kDesignWidth - 175, 15, QFrame::HLine);
+    picMain[6] = picture(this, 6, 30, 1140, kDesignWidth - 175, 15, QFrame::HLine);
+    picMain[4] = picture(this, 4, kDesignWidth - 175 - 300, 1185, 300, 120, QFrame::NoFrame);
+    picMain[7] = picture(this, 7, 30, 1725, 3105, 225, QFrame::NoFrame);
+    picMain[20] = picture(this, 20, 0, 3675, kDesignWidth, 630, QFrame::NoFrame);
+    picMain[5] = picture(this, 5, 3120, 1950, 30, 1725, QFrame::NoFrame);
+    picMain[5]->setCursor(Qt::SplitHCursor);
+    picMain[5]->setAutoFillBackground(true);
+    picMain[5]->setBackgroundRole(QPalette::Mid);
+    for (const auto& [index, pic] : picMain) {
+        Q_UNUSED(index);
+        pic->setMouseTracking(true);
+        pic->installEventFilter(this);
+    }
+
+    lbbMain = new FlatButtonArray(QStringLiteral("lbbMain"), this);
+    auto addButtons = [this](QWidget* parent, const auto& designs) {
+        for (const ButtonDesign& design : designs) {
+            auto* button = new FlatButton(QLatin1String(design.caption), parent);
+            Twips::setGeometry(button, design.left, design.top, design.width, kButtonHeight);
+            lbbMain->add(design.index, button);
+        }
+    };
+    addButtons(this, kFormButtons);
+    addButtons(picMain[20], kBottomButtons);
+    QFont logo = (*lbbMain)[0]->font();
+    logo.setBold(true);
+    for (int index : {0, 1, 14})
+        (*lbbMain)[index]->setFont(logo);
+
+    for (int index : {0, 1}) {
+        auto* combo = new QComboBox(this);
+        combo->setObjectName(QStringLiteral("cboMain_%1").arg(index));
+        Twips::setGeometry(combo, 1500, 420 + 330 * index, 4845, 315);
+        cboMain[size_t(index)] = combo;
+    }
+    cboMain[1]->setEditable(true);
+    cboMain[1]->setInsertPolicy(QComboBox::NoInsert);
+    cboMain[0]->installEventFilter(this);
+    cboMain[1]->lineEdit()->installEventFilter(this);
+
+    tlbMain = new IndexedToolBar(this);
+    tlbMain->setObjectName(QStringLiteral("tlbMain"));
+    tlbMain->setButtons(kToolbarButtons);
+    Twips::setGeometry(tlbMain, 0, 1320, kDesignWidth, 390);
+
+    tvMain = new KeyedTreeView(this);
+    tvMain->setObjectName(QStringLiteral("tvMain"));
+    Twips::setGeometry(tvMain, 30, 1950, 3105, 1725);
+
+    lvMain = new KeyedListView(this);
+    lvMain->setObjectName(QStringLiteral("lvMain"));
+    Twips::setGeometry(lvMain, 3150, 1950, 3195, 1725);
+    lvMain->setColumnWidthTwips(3195 - 650);
+
+    auto* count = new QLabel(picMain[20]);
+    count->setObjectName(QStringLiteral("lblMain_1"));
+    Twips::setGeometry(count, 60, 360, 3000, 240);
+    lblMain[1] = count;
+    auto* corner = new QLabel(this);
+    corner->setObjectName(QStringLiteral("lblMain_3"));
+    corner->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Twips::setGeometry(corner, kDesignWidth - 175 - 1200, 1725, 1200, 225);
+    lblMain[3] = corner;
+
+    stbMain = new QStatusBar(this);
+    stbMain->setObjectName(QStringLiteral("stbMain"));
+    stbMain->setSizeGripEnabled(false);
+    Twips::setGeometry(stbMain, 0, 4590, kDesignWidth, kStatusBarHeight);
+
+    for (int index : {0, 1}) {
+        auto* timer = new QTimer(this);
+        timer->setObjectName(QStringLiteral("tmrMain_%1").arg(index));
+        timer->setInterval(500);
+        tmrMain[size_t(index)] = timer;
+    }
+}
+
+void frmMain::connectEvents()
+{
+    connect(cboMain[0], &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            controller()->ClickCboMain(0);
+    });
+    connect(cboMain[1], &QComboBox::activated, this, [this] { controller()->ClickCboMain(1); });
+    connect(lbbMain, &FlatButtonArray::MouseClick, this, [this](int index) { controller()->ClickLbbMain(index); });
+    connect(lbbMain, &FlatButtonArray::MouseMove, this, [this](int index) { controller()->MouseMoveLbbMain(index); });
+    connect(lvMain, &KeyedListView::Click, this, [this] { controller()->ClickLvMain(); });
+    connect(lvMain, &KeyedListView::DblClick, this, [this] { controller()->DblClickLvMain(); });
+    connect(lvMain, &KeyedListView::KeyUp, this,
+            [this](int keyCode, int shift) { controller()->KeyUpLvMain(keyCode, shift); });
+    connect(lvMain, &KeyedListView::MouseMove, this,
+            [this](int button, int shift, int x, int y) { controller()->MouseMoveLvMain(button, shift, x, y); });
+    connect(tvMain, &KeyedTreeView::NodeClick, this, [this] {
+        tvMain->setDropHighlight(tvMain->SelectedItem());
+        controller()->ClickTVMain();
+    });
+    connect(tvMain, &KeyedTreeView::MouseDown, this,
+            [this](int button, int shift, int x, int y) { controller()->MouseDownTvMain(button, shift, x, y); });
+    connect(tvMain, &KeyedTreeView::MouseMove, this, [this] { controller()->MouseMoveTvMain(); });
+    connect(tvMain, &KeyedTreeView::DragOver, this,
+            [this](QObject* source, int x, int y, int state) { controller()->DragOverTvMain(source, x, y, state); });
+    connect(tvMain, &KeyedTreeView::DragDrop, this,
+            [this](QObject* source, int x, int y) { controller()->DragDropTvMain(source, x, y); });
+    connect(tlbMain, &IndexedToolBar::ButtonClick, this, [this](int index) { controller()->ClickTlbMain(index); });
+    for (int index : {0, 1})
+        connect(tmrMain[size_t(index)], &QTimer::timeout, this, [this, index] { controller()->TimerTmrMain(index); });
+}
+
+void frmMain::Load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    ContextIDs::InitHelp(this);
+    controller()->LoadMainForm();
+}
+
+void frmMain::Unload()
+{
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        ContextIDs::CloseHelp();
+        controller()->UnloadMainForm();
+    }
+    event->accept();
+    emit unloaded();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The status bar keeps to the bottom edge, as an aligned bar does.
+    stbMain->setGeometry(0, height() - stbMain->height(), width(), stbMain->height());
+    controller()->ResizeMainForm();
+}
+
+void frmMain::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    controller()->MouseDownMainForm(MouseState::button(event->buttons()), MouseState::shift(event->modifiers()),
+                                    Twips::fromPixelsX(p.x()), Twips::fromPixelsY(p.y()));
+}
+
+void frmMain::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    controller()->MouseMoveMainForm(MouseState::button(event->buttons()), MouseState::shift(event->modifiers()),
+                                    Twips::fromPixelsX(p.x()), Twips::fromPixelsY(p.y()));
+}
+
+bool frmMain::event(QEvent* event)
+{
+    // A size set before the window manager framed the window was meant to
+    // include the frame: take the frame off once it is known.
+    if (!m_pendingOuterPixels.isEmpty() && windowHandle()
+        && (event->type() == QEvent::Move || event->type() == QEvent::Show || event->type() == QEvent::Resize)) {
+        const QMargins frame = windowHandle()->frameMargins();
+        if (!frame.isNull()) {
+            const QSize outer = m_pendingOuterPixels;
+            m_pendingOuterPixels = QSize();
+            resize(outer.width() - frame.left() - frame.right(), outer.height() - frame.top() - frame.bottom());
+        }
+    }
+    return QWidget::event(event);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // Key presses in the two drop-downs (the input box's keys reach its line edit).
+    if (event->type() == QEvent::KeyPress && (watched == cboMain[0] || watched == cboMain[1]->lineEdit())) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int index = watched == cboMain[0] ? 0 : 1;
+        int ascii = 0;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            ascii = 13;
+        else if (!key->text().isEmpty())
+            ascii = key->text().at(0).unicode();
+        if (ascii != 0)
+            controller()->KeyPressCboMain(index, ascii);
+        return ascii == 13 && index == 1; // Enter belongs to the go action, not to the drop-down
+    }
+    // Mouse events on the pictures, by index.
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool move = event->type() == QEvent::MouseMove;
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    if (press || move || release) {
+        for (const auto& [index, pic] : picMain) {
+            if (pic != watched)
+                continue;
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPoint p = mouse->position().toPoint();
+            const int button = MouseState::button(release ? mouse->button() : mouse->buttons());
+            const int shift = MouseState::shift(mouse->modifiers());
+            const int x = Twips::fromPixelsX(p.x());
+            const int y = Twips::fromPixelsY(p.y());
+            if (press)
+                controller()->MouseDownPicMain(index, button, shift, x, y);
+            else if (move)
+                controller()->MouseMovePicMain(index, button, shift, x, y);
+            else
+                controller()->MouseUpPicMain(index, button, shift, x, y);
+            return true; // a picture's mouse events are its own, not the form's
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

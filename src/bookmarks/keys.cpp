@@ -1,0 +1,70 @@
+#include "bookmarks/keys.h"
+
+#include <limits>
+
+namespace Keys {
+
+namespace {
+// "Bookmarks" + "\" + "Microsoft IE Favorites" + "\"
+constexpr qsizetype kFavoritesPathPrefix = 33;
+} // namespace
+
+int leadingNumber(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i).isSpace())
+        ++i;
+    qint64 number = 0;
+    for (; i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i) {
+        number = number * 10 + (text.at(i).unicode() - '0');
+        if (number > std::numeric_limits<int>::max())
+            return std::numeric_limits<int>::max();
+    }
+    return int(number);
+}
+
+QString folderPart(const QString& key)
+{
+    const qsizetype x = key.indexOf(QLatin1Char('X'));
+    return x < 0 ? key : key.mid(x + 1);
+}
+
+int sourceNumber(const QString& key)
+{
+    return leadingNumber(folderPart(key));
+}
+
+int recordNumber(const QString& key)
+{
+    return leadingNumber(key);
+}
+
+QString rootKey(int source)
+{
+    return QString::number(source) + QLatin1Char('A');
+}
+
+QString sourceText(int source)
+{
+    switch (source) {
+    case CompuServeFavoritesSource:
+        return QStringLiteral("CompuServe Web Favorites");
+    case WebFavoritesSource:
+        return QStringLiteral("Web Favorites");
+    case ForumsSource:
+        return QStringLiteral("CompuServe Web Forums");
+    case InternetExplorerSource:
+        return QStringLiteral("Microsoft IE Favorites");
+    case NetscapeSource:
+        return QStringLiteral("Netscape Favorites");
+    default:
+        return {};
+    }
+}
+
+QString favoritesRelativePath(const QString& fullPath)
+{
+    return fullPath.mid(kFavoritesPathPrefix);
+}
+
+} // namespace Keys

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// The key scheme every tree node, folder and list item follows:
+//   "00A"            the top node
+//   "0A" .. "4A"     the source roots (0 CompuServe Web Favorites, 1 Web Favorites,
+//                    2 CompuServe Web Forums, 3 IE Favorites, 4 Netscape)
+//   "<n>A", n >= 10  user folder n
+//   "<n>X3A", "<n>X4A" sub-folder (record n) inside source 3 or 4
+//   "<n>X"           a list item
+namespace Keys {
+
+inline constexpr int CompuServeFavoritesSource = 0;
+inline constexpr int WebFavoritesSource = 1;
+inline constexpr int ForumsSource = 2;
+inline constexpr int InternetExplorerSource = 3;
+inline constexpr int NetscapeSource = 4;
+inline constexpr int FirstUserFolder = 10;
+
+inline const QString TopKey = QStringLiteral("00A");
+inline const QString TopText = QStringLiteral("Bookmarks");
+
+// The leading decimal number of a text, 0 when it has none (leading blanks are skipped).
+int leadingNumber(const QString& text);
+// The folder part: everything after the first "X", or the whole key.
+QString folderPart(const QString& key);
+// The source number: the leading number of the folder part ("00A" gives 0).
+int sourceNumber(const QString& key);
+// The record number of an "X" key: its leading number.
+int recordNumber(const QString& key);
+// The key of a source root or user folder: the number followed by "A".
+QString rootKey(int source);
+// The shown name of a built-in source root, empty for other numbers.
+QString sourceText(int source);
+// The Favorites-relative folder path of an IE node, from its full path
+// ("Bookmarks\Microsoft IE Favorites\A\B" gives "A\B").
+QString favoritesRelativePath(const QString& fullPath);
+
+} // namespace Keys

@@ -1,0 +1,69 @@
+#include "controls/ImageList.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+
+namespace ImageList {
+
+namespace {
+
+QIcon themed(const char* name, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QLatin1String(name), QApplication::style()->standardIcon(fallback));
+}
+
+// A hidden folder shows its folder image faded.
+QIcon faded(const QIcon& icon)
+{
+    QPixmap source = icon.pixmap(16, 16);
+    QPixmap out(source.size());
+    out.fill(Qt::transparent);
+    QPainter painter(&out);
+    painter.setOpacity(0.45);
+    painter.drawPixmap(0, 0, source);
+    return QIcon(out);
+}
+
+} // namespace
+
+QIcon treeImage(int index)
+{
+    switch (index) {
+    case 1:
+        return themed("folder-open", QStyle::SP_DirOpenIcon);
+    case 2:
+        return themed("folder", QStyle::SP_DirClosedIcon);
+    case 3:
+        return themed("user-bookmarks", QStyle::SP_DirHomeIcon);
+    case 4:
+        return themed("folder-bookmark", QStyle::SP_DirLinkIcon);
+    case 5:
+        return faded(treeImage(1));
+    case 6:
+        return faded(treeImage(2));
+    default:
+        return {};
+    }
+}
+
+QIcon listImage(int index)
+{
+    switch (index) {
+    case 1:
+        return themed("user-available", QStyle::SP_MessageBoxInformation);
+    case 2:
+        return themed("folder", QStyle::SP_DirClosedIcon);
+    case 3:
+        return themed("text-html", QStyle::SP_FileLinkIcon);
+    case 4:
+        return themed("go-up", QStyle::SP_FileDialogToParent);
+    case 5:
+        return themed("edit-find", QStyle::SP_FileDialogContentsView);
+    default:
+        return {};
+    }
+}
+
+} // namespace ImageList

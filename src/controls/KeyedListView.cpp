@@ -1,0 +1,161 @@
+#include "controls/KeyedListView.h"
+
+#include "controls/ImageList.h"
+#include "controls/KeyedTreeView.h"
+#include "controls/twips.h"
+#include "platform/error.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace {
+
+constexpr int KeyRole = Qt::UserRole;
+constexpr int ImageRole = Qt::UserRole + 1;
+constexpr int GhostedRole = Qt::UserRole + 2;
+constexpr int kErrorKeyNotUnique = 35602;
+
+// Windows virtual-key codes for the keys the program reads.
+int virtualKey(int qtKey)
+{
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+        return qtKey; // same codes as ASCII upper case
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+        return qtKey;
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Delete:
+        return 46;
+    case Qt::Key_F2:
+        return 113;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+KeyedListView::KeyedListView(QWidget* parent)
+    : QTreeWidget(parent)
+{
+    setColumnCount(1);
+    setHeaderLabels({QStringLiteral("Site Name")});
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    header()->setStretchLastSection(false);
+    connect(this, &QTreeWidget::itemClicked, this, [this] { emit Click(); });
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { emit DblClick(); });
+}
+
+QTreeWidgetItem* KeyedListView::AddItem(const QString& key, const QString& text, int image)
+{
+    if (!key.isEmpty() && m_items.contains(key))
+        throw cError(kErrorKeyNotUnique, QStringLiteral("Key is not unique in collection"));
+    auto* item = new QTreeWidgetItem(this);
+    item->setText(0, text);
+    item->setData(0, KeyRole, key);
+    setImage(item, image);
+    if (!key.isEmpty())
+        m_items.insert(key, item);
+    return item;
+}
+
+QTreeWidgetItem* KeyedListView::Item(const QString& key) const
+{
+    return m_items.value(key);
+}
+
+void KeyedListView::Clear()
+{
+    m_items.clear();
+    clear();
+}
+
+QString KeyedListView::Key(const QTreeWidgetItem* item)
+{
+    return item ? item->data(0, KeyRole).toString() : QString();
+}
+
+QString KeyedListView::Text(const QTreeWidgetItem* item)
+{
+    return item ? item->text(0) : QString();
+}
+
+int KeyedListView::Image(const QTreeWidgetItem* item)
+{
+    return item ? item->data(0, ImageRole).toInt() : 0;
+}
+
+void KeyedListView::setImage(QTreeWidgetItem* item, int image)
+{
+    item->setData(0, ImageRole, image);
+    item->setIcon(0, ImageList::listImage(image));
+}
+
+bool KeyedListView::Ghosted(const QTreeWidgetItem* item)
+{
+    return item && item->data(0, GhostedRole).toBool();
+}
+
+void KeyedListView::setGhosted(QTreeWidgetItem* item, bool ghosted)
+{
+    item->setData(0, GhostedRole, ghosted);
+    item->setForeground(0, ghosted ? palette().brush(QPalette::Disabled, QPalette::Text) : QBrush());
+}
+
+QList<QTreeWidgetItem*> KeyedListView::SelectedItems() const
+{
+    return selectedItems();
+}
+
+void KeyedListView::setColumnWidthTwips(int twips)
+{
+    setColumnWidth(0, std::max(0, Twips::toPixelsX(twips)));
+}
+
+int KeyedListView::ColumnWidthTwips() const
+{
+    return Twips::fromPixelsX(columnWidth(0));
+}
+
+void KeyedListView::keyReleaseEvent(QKeyEvent* event)
+{
+    QTreeWidget::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        emit KeyUp(virtualKey(event->key()), MouseState::shift(event->modifiers()));
+}
+
+void KeyedListView::mouseMoveEvent(QMouseEvent* event)
+{
+    QTreeWidget::mouseMoveEvent(event);
+    const QPoint p = event->position().toPoint();
+    emit MouseMove(MouseState::button(event->buttons()), MouseState::shift(event->modifiers()), Twips::fromPixelsX(p.x()),
+                   Twips::fromPixelsY(p.y()));
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QHash>
+#include <QTreeWidget>
+
+// The list view: one column, items with a unique key, a text and an image
+// index, several selected at once, ghosted items for a pending cut; mouse
+// events in twips.
+class KeyedListView : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    explicit KeyedListView(QWidget* parent = nullptr);
+
+    // Adds an item at the end; error 35602 for a key already in the list.
+    QTreeWidgetItem* AddItem(const QString& key, const QString& text, int image);
+    QTreeWidgetItem* Item(const QString& key) const;
+    QTreeWidgetItem* ItemAt(int index1) const { return topLevelItem(index1 - 1); }
+    int Count() const { return topLevelItemCount(); }
+    void Clear();
+
+    static QString Key(const QTreeWidgetItem* item);
+    static QString Text(const QTreeWidgetItem* item);
+    static int Image(const QTreeWidgetItem* item);
+    void setImage(QTreeWidgetItem* item, int image);
+    static bool Ghosted(const QTreeWidgetItem* item);
+    void setGhosted(QTreeWidgetItem* item, bool ghosted);
+
+    QTreeWidgetItem* SelectedItem() const { return currentItem(); }
+    QList<QTreeWidgetItem*> SelectedItems() const;
+    // The first column's width in twips.
+    void setColumnWidthTwips(int twips);
+    int ColumnWidthTwips() const;
+
+signals:
+    void Click();
+    void DblClick();
+    void KeyUp(int keyCode, int shift);
+    void MouseMove(int button, int shift, int x, int y);
+
+protected:
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QHash<QString, QTreeWidgetItem*> m_items;
+};

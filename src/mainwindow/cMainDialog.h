@@ -1,0 +1,146 @@
+#pragma once
+
+#include "bookmarks/records.h"
+
+#include <QString>
+
+#include <memory>
+
+class cAppServices;
+class cMainForm;
+class cSettings;
+class QObject;
+
+// The controller behind the main window: the form forwards each of its
+// control events to one operation here. Split by concern over several files:
+// layout and tree (layout.cpp), command box (commandbox.cpp), window and
+// closing (window.cpp), and operations still to come (pending.cpp).
+class cMainDialog
+{
+public:
+    // Command-button indexes that the controller refers to by name.
+    enum Button
+    {
+        GoButton = 2,
+        HideButton = 3,
+        ExitButton = 4,
+        ContentTypeCaption = 5,
+        InputCaption = 6,
+        RenameFolderButton = 7,
+        DeleteFolderButton = 8,
+        MoreButton = 9,
+        OptionsButton = 10,
+        EditEntryButton = 11,
+        DeleteEntriesButton = 12,
+        AddEntryButton = 13,
+        NewFolderButton = 15,
+        FoldersHeading = 16,
+        ContentHeading = 17,
+    };
+    static constexpr int kSplitter = 5;
+    static constexpr int kCollapsedHeight = 1590;
+    static constexpr int kExpandedHeight = 5000;
+    static constexpr int kMinimumInnerWidth = 4000;
+    static constexpr int kMainHelpContext = 129;
+
+    cMainDialog(cSettings& settings, cAppServices& app);
+    virtual ~cMainDialog();
+
+    cMainForm* MainForm() const { return m_form; }
+    void setMainForm(cMainForm* form) { m_form = form; }
+
+    // Start-up and layout.
+    virtual void ShowForm(bool hide);
+    virtual void LoadMainForm();
+    virtual void UnloadMainForm();
+    virtual void BuildFolderTree();
+    virtual void SetFlatToolbar();
+    virtual void ResizeMainForm();
+    virtual void MouseDownMainForm(int button, int shift, int x, int y);
+    virtual void MouseMoveMainForm(int button, int shift, int x, int y);
+    virtual void MouseDownPicMain(int index, int button, int shift, int x, int y);
+    virtual void MouseMovePicMain(int index, int button, int shift, int x, int y);
+    virtual void MouseUpPicMain(int index, int button, int shift, int x, int y);
+    virtual void MouseMoveLbbMain(int index);
+    virtual void ClickLbbMain(int index);
+    virtual void ClickTlbMain(int index);
+
+    // Command box.
+    virtual void ClickCboMain(int index);
+    virtual void KeyPressCboMain(int index, int keyAscii);
+    virtual void GoAction(const QString& text, int kind);
+
+    // Tree and list.
+    virtual void ClickTVMain();
+    virtual void ClickLvMain();
+    virtual void DblClickLvMain();
+    virtual void KeyUpLvMain(int keyCode, int shift);
+    virtual void MouseMoveLvMain(int button, int shift, int x, int y);
+    virtual void MouseDownTvMain(int button, int shift, int x, int y);
+    virtual void MouseMoveTvMain();
+    virtual void DragOverTvMain(QObject* source, int x, int y, int state);
+    virtual void DragDropTvMain(QObject* source, int x, int y);
+
+    // Tray and timers.
+    virtual void TimerTmrMain(int index);
+    virtual void MouseDownTrayIcon(int button, int id);
+    virtual void ClickMnuMARKCRATEChild(int index);
+    // Another start of the program asked for the window.
+    virtual void ShowFromElsewhere();
+
+    // Operations of the stores and of editing, moving and export.
+    virtual void LoadBookmarkFile();
+    virtual void BuildBookmarkTree();
+    virtual void mLoadInternetExplorerFavorites();
+    virtual void LoadForumList();
+    virtual void SaveBookmarkFile();
+    virtual void MoveBookmark(int direction);
+    virtual void SortList(int direction);
+    virtual void RenameFolder();
+    virtual void DeleteFolder();
+    virtual void NewFolder();
+    virtual void EditEntry();
+    virtual void DeleteEntries();
+    virtual void AddEntry();
+    virtual void ExportBookmarks();
+    virtual void CutEntries();
+    virtual void CopyEntries();
+    virtual void PasteEntries();
+    // Shows the options dialog; true when the user accepted it.
+    virtual bool ShowOptionsDialog();
+    // The tree key of the Netscape folder titled `title` inside folder `parentFolder`, or empty.
+    virtual QString findNetscapeFolderKey(int parentFolder, const QString& title);
+
+    // State owned by the controller.
+    KeyedCollection<cFolder>& FolderList() { return m_folderList; }
+    int CurrentSource = -1;
+    QString SelectedKey;
+    QString SelectedText;
+    bool IsShown = false;
+    bool NetscapeLoaded = false;
+    bool ForumsLoaded = false;
+    int CurrentNetscapeFolder = 0;
+    int DragX = 0;
+    int DragY = 0;
+    int SplitX = 0;
+    int SplitY = 0;
+
+protected:
+    cSettings& settings() { return m_settings; }
+    cAppServices& app() { return m_app; }
+    // Reports an unexpected error in the standard information box.
+    void report(const std::exception& error);
+    void fillContentTypes();
+    void layoutList(int barLeft);
+    void applyTopmost();
+    void hideMainWindow();
+    void showMainWindow();
+    void options();
+    void reselect();
+
+private:
+    cSettings& m_settings;
+    cAppServices& m_app;
+    cMainForm* m_form = nullptr;
+    KeyedCollection<cFolder> m_folderList;
+};

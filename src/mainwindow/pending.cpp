@@ -1,0 +1,38 @@
+// Operations whose behaviour arrives with the stores, navigation, editing,
+// moving, tray and export work. Until then they do nothing, so that every
+// event of the form already reaches its place.
+#include "mainwindow/cMainDialog.h"
+
+void cMainDialog::KeyPressCboMain(int, int) {}
+void cMainDialog::GoAction(const QString&, int) {}
+void cMainDialog::ClickTVMain() {}
+void cMainDialog::ClickLvMain() {}
+void cMainDialog::DblClickLvMain() {}
+void cMainDialog::KeyUpLvMain(int, int) {}
+void cMainDialog::MouseMoveLvMain(int, int, int, int) {}
+void cMainDialog::MouseDownTvMain(int, int, int, int) {}
+void cMainDialog::MouseMoveTvMain() {}
+void cMainDialog::DragOverTvMain(QObject*, int, int, int) {}
+void cMainDialog::DragDropTvMain(QObject*, int, int) {}
+void cMainDialog::TimerTmrMain(int) {}
+void cMainDialog::MouseDownTrayIcon(int, int) {}
+void cMainDialog::ClickMnuMARKCRATEChild(int) {}
+void cMainDialog::LoadBookmarkFile() {}
+void cMainDialog::BuildBookmarkTree() {}
+void cMainDialog::mLoadInternetExplorerFavorites() {}
+void cMainDialog::LoadForumList() {}
+void cMainDialog::SaveBookmarkFile() {}
+void cMainDialog::MoveBookmark(int) {}
+void cMainDialog::SortList(int) {}
+void cMainDialog::RenameFolder() {}
+void cMainDialog::DeleteFolder() {}
+void cMainDialog::NewFolder() {}
+void cMainDialog::EditEntry() {}
+void cMainDialog::DeleteEntries() {}
+void cMainDialog::AddEntry() {}
+void cMainDialog::ExportBookmarks() {}
+void cMainDialog::CutEntries() {}
+void cMainDialog::CopyEntries() {}
+void cMainDialog::PasteEntries() {}
+bool cMainDialog::ShowOptionsDialog() { return false; }
+QString cMainDialog::findNetscapeFolderKey(int, const QString&) { return {}; }

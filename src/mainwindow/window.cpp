@@ -1,0 +1,41 @@
+// Showing, hiding and closing the main window.
+#include "mainwindow/cMainDialog.h"
+
+#include "mainwindow/AppServices.h"
+#include "mainwindow/MainForm.h"
+
+#include <QWidget>
+
+void cMainDialog::showMainWindow()
+{
+    IsShown = true;
+    QWidget* window = m_form->window();
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
+}
+
+void cMainDialog::hideMainWindow()
+{
+    IsShown = false;
+    // Without a notification area a hidden window could not be brought back
+    // from the desktop: minimise it instead.
+    if (m_app.HasTray())
+        m_form->window()->hide();
+    else
+        m_form->window()->showMinimized();
+}
+
+void cMainDialog::ShowFromElsewhere()
+{
+    showMainWindow();
+    QWidget* window = m_form->window();
+    window->raise();
+    window->activateWindow();
+}
+
+void cMainDialog::UnloadMainForm()
+{
+    m_app.SaveMainPos();
+}

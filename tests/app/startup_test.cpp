@@ -1,0 +1,69 @@
+#include "app/ContextIDs.h"
+#include "controls/KeyedTreeView.h"
+#include "support/mainwindowfixture.h"
+
+#include <QApplication>
+#include <QTextBrowser>
+
+class StartupTest : public MainWindowFixture
+{
+};
+
+TEST_F(StartupTest, TheHideSwitchCountsInAnyCaseAnywhere)
+{
+    EXPECT_TRUE(cApp::HasHideSwitch({"markcrate", "-HIDE"}));
+    EXPECT_TRUE(cApp::HasHideSwitch({"markcrate", "--verbose", "-hide"}));
+    EXPECT_TRUE(cApp::HasHideSwitch({"markcrate", "x-HiDeY"}));
+    EXPECT_FALSE(cApp::HasHideSwitch({"markcrate"}));
+    EXPECT_FALSE(cApp::HasHideSwitch({"/opt/-hide/markcrate"})) << "the program's own path is not a switch";
+    EXPECT_FALSE(cApp::HasHideSwitch({"markcrate", "HIDE"}));
+}
+
+TEST_F(StartupTest, StartingHiddenBuildsTheWindowButNeverLeavesItUnreachable)
+{
+    start(true);
+    EXPECT_FALSE(dialog().IsShown);
+    EXPECT_NE(form->tvMain->Node(QStringLiteral("1A")), nullptr) << "the window is built";
+    // Without a notification area to come back from, hiding minimises.
+    EXPECT_TRUE(!form->isVisible() || form->isMinimized());
+    dialog().ShowFromElsewhere();
+    EXPECT_TRUE(dialog().IsShown);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->isMinimized());
+}
+
+TEST_F(StartupTest, TheDispatcherFollowsItsTable)
+{
+    start();
+    boxes.clear();
+    EXPECT_EQ(app->HandleError(0, QString()), cApp::GoOn);
+    EXPECT_EQ(app->HandleError(5, QStringLiteral("Invalid procedure call")), cApp::GoOn);
+    EXPECT_EQ(app->HandleError(393, QStringLiteral("x")), cApp::GoOn);
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_EQ(app->HandleError(339, QStringLiteral("Component missing")), cApp::Abandon);
+    EXPECT_EQ(app->HandleError(53, QStringLiteral("File not found")), cApp::GoOn);
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("Component missing | ")));
+    EXPECT_TRUE(boxes[0].endsWith(QStringLiteral(" - Code 339")));
+    EXPECT_EQ(boxes[1], QStringLiteral("File not found | File not found - Code 53"));
+}
+
+TEST_F(StartupTest, HelpOpensAtTheMainTopicAndClosesWithTheWindow)
+{
+    EXPECT_EQ(ContextIDs::helpFilePath(QStringLiteral("C:\\"), QStringLiteral("markcrate.html")),
+              QStringLiteral("C:\\markcrate.html"));
+    EXPECT_EQ(ContextIDs::helpFilePath(QStringLiteral("/opt/markcrate"), QStringLiteral("markcrate.html")),
+              QStringLiteral("/opt/markcrate/markcrate.html"));
+    start();
+    EXPECT_EQ(form->HelpContextID, 129);
+    ASSERT_FALSE(ContextIDs::HelpFile().isEmpty());
+    dialog().ClickTlbMain(22);
+    auto* viewer = qobject_cast<QTextBrowser*>(ContextIDs::viewer());
+    ASSERT_NE(viewer, nullptr) << ContextIDs::HelpFile().toStdString();
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_EQ(viewer->source().fragment(), QStringLiteral("context-129"));
+    EXPECT_TRUE(viewer->toPlainText().contains(QStringLiteral("The Markcrate window")));
+    form->Unload();
+    QApplication::processEvents();
+    EXPECT_EQ(ContextIDs::viewer(), nullptr);
+}

@@ -1,0 +1,25 @@
+#include "bookmarks/keys.h"
+
+#include <gtest/gtest.h>
+
+TEST(Keys, SourceAndRecordNumbersComeFromTheRightPartOfTheKey)
+{
+    EXPECT_EQ(Keys::sourceNumber(QStringLiteral("00A")), 0);
+    EXPECT_EQ(Keys::sourceNumber(QStringLiteral("1A")), 1);
+    EXPECT_EQ(Keys::sourceNumber(QStringLiteral("12A")), 12);
+    EXPECT_EQ(Keys::folderPart(QStringLiteral("12X4A")), QStringLiteral("4A"));
+    EXPECT_EQ(Keys::sourceNumber(QStringLiteral("12X4A")), 4);
+    EXPECT_EQ(Keys::recordNumber(QStringLiteral("12X4A")), 12);
+    EXPECT_EQ(Keys::sourceNumber(QStringLiteral("7X3A")), 3);
+    EXPECT_EQ(Keys::folderPart(QStringLiteral("3X")), QString()) << "a list item has no folder part";
+    EXPECT_EQ(Keys::leadingNumber(QStringLiteral("  42abc")), 42);
+    EXPECT_EQ(Keys::leadingNumber(QStringLiteral("abc")), 0);
+    EXPECT_EQ(Keys::rootKey(10), QStringLiteral("10A"));
+}
+
+TEST(Keys, FavoritesPathStartsAfterTheTopNodeAndSourceTexts)
+{
+    EXPECT_EQ(Keys::favoritesRelativePath(QStringLiteral("Bookmarks\\Microsoft IE Favorites\\News\\Local")),
+              QStringLiteral("News\\Local"));
+    EXPECT_EQ(Keys::favoritesRelativePath(QStringLiteral("Bookmarks\\Microsoft IE Favorites")), QString());
+}

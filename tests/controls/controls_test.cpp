@@ -1,0 +1,91 @@
+#include "controls/FlatButton.h"
+#include "controls/IndexedToolBar.h"
+#include "controls/KeyedTreeView.h"
+#include "controls/olecolor.h"
+#include "controls/twips.h"
+#include "platform/error.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+TEST(Controls, SystemColoursComeFromThePaletteAndOthersAreBgr)
+{
+    EXPECT_EQ(OleColor::toColor(OleColor::Highlight), QApplication::palette().color(QPalette::Highlight));
+    EXPECT_EQ(OleColor::toColor(OleColor::Window), QApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(OleColor::toColor(0xFF), QColor(255, 0, 0));
+    EXPECT_EQ(OleColor::toColor(0x8000), QColor(0, 128, 0));
+    EXPECT_EQ(OleColor::toColor(0xFF0000), QColor(0, 0, 255));
+}
+
+TEST(Controls, FlatButtonsReportClicksAndMovesByIndexAndHighlightOnlyEnabledOnes)
+{
+    QWidget form;
+    FlatButtonArray buttons(QStringLiteral("lbbTest"));
+    for (int index : {0, 2, 5}) {
+        auto* button = new FlatButton(QStringLiteral("B%1").arg(index), &form);
+        Twips::setGeometry(button, index * 600, 0, 500, 255);
+        buttons.add(index, button);
+    }
+    form.show();
+    QSignalSpy clicks(&buttons, &FlatButtonArray::MouseClick);
+    QSignalSpy moves(&buttons, &FlatButtonArray::MouseMove);
+    QTest::mouseClick(buttons[5], Qt::LeftButton);
+    QTest::mouseMove(buttons[2]);
+    ASSERT_EQ(clicks.count(), 1);
+    EXPECT_EQ(clicks.first().first().toInt(), 5);
+    ASSERT_GE(moves.count(), 1);
+    EXPECT_EQ(moves.last().first().toInt(), 2);
+
+    buttons[0]->setEnabled(false);
+    buttons[0]->setForeColor(0x123456);
+    buttons.highlight(2, OleColor::Highlight, OleColor::Green);
+    EXPECT_EQ(buttons[2]->ForeColor(), OleColor::Green);
+    EXPECT_EQ(buttons[5]->ForeColor(), OleColor::Highlight);
+    EXPECT_EQ(buttons[0]->ForeColor(), 0x123456u) << "disabled buttons keep their colour";
+    EXPECT_EQ(buttons.Count(), 3);
+    EXPECT_EQ(buttons[1], nullptr);
+    buttons[5]->Move(1200);
+    EXPECT_EQ(buttons[5]->Left(), 1200);
+}
+
+TEST(Controls, KeyedTreeFindsNodesByKeyAndJoinsPathsWithBackslashes)
+{
+    KeyedTreeView tree;
+    tree.AddNode({}, QStringLiteral("00A"), QStringLiteral("Bookmarks"), 1);
+    tree.AddNode(QStringLiteral("00A"), QStringLiteral("3A"), QStringLiteral("Microsoft IE Favorites"), 4);
+    QTreeWidgetItem* news = tree.AddNode(QStringLiteral("3A"), QStringLiteral("1X3A"), QStringLiteral("News"), 2);
+    EXPECT_EQ(KeyedTreeView::FullPath(news), QStringLiteral("Bookmarks\\Microsoft IE Favorites\\News"));
+    EXPECT_EQ(tree.Node(QStringLiteral("1X3A")), news);
+    EXPECT_EQ(KeyedTreeView::Image(tree.Node(QStringLiteral("3A"))), 4);
+    EXPECT_THROW(tree.AddNode(QStringLiteral("00A"), QStringLiteral("3A"), QStringLiteral("again"), 2), cError);
+    EXPECT_THROW(tree.AddNode(QStringLiteral("9A"), QStringLiteral("x"), QStringLiteral("orphan"), 2), cError);
+    EXPECT_EQ(tree.NodesInOrder().size(), 3);
+    tree.Clear();
+    EXPECT_EQ(tree.Node(QStringLiteral("3A")), nullptr);
+}
+
+TEST(Controls, ToolbarButtonsReportTheirIndexAndSeparatorsHaveIndexesToo)
+{
+    IndexedToolBar toolbar;
+    toolbar.setButtons({{1, nullptr, nullptr}, {2, "New Folder", "folder-new"}, {3, nullptr, nullptr}, {4, "Help", "help"}});
+    QSignalSpy clicks(&toolbar, &IndexedToolBar::ButtonClick);
+    toolbar.button(4)->trigger();
+    ASSERT_EQ(clicks.count(), 1);
+    EXPECT_EQ(clicks.first().first().toInt(), 4);
+    EXPECT_TRUE(toolbar.isSeparator(3));
+    EXPECT_EQ(toolbar.button(2)->toolTip(), QStringLiteral("New Folder"));
+    EXPECT_FALSE(toolbar.isFlat());
+    toolbar.toggleFlat();
+    EXPECT_TRUE(toolbar.isFlat());
+}
+
+TEST(Controls, TwipsFollowTheLogicalDpi)
+{
+    const double dpi = QApplication::primaryScreen()->logicalDotsPerInchX();
+    EXPECT_EQ(Twips::toPixelsX(1440), qRound(dpi));
+    EXPECT_EQ(Twips::fromPixelsX(Twips::toPixelsX(6375)), qRound(qRound(6375 * dpi / 1440) * 1440 / dpi));
+}

@@ -1,0 +1,18 @@
+#include "dialogs/messagebox.h"
+#include "support/freshhome.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Markcrate"));
+    // No test ever waits on a real modal box.
+    MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
+    FreshHome::install();
+    return RUN_ALL_TESTS();
+}

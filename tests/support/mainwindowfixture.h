@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/cApp.h"
+#include "app/frmMain.h"
+#include "dialogs/messagebox.h"
+#include "mainwindow/cMainDialog.h"
+#include "store/cSettings.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A main window started as the program starts it, on the test's fresh
+// registry; message boxes are recorded instead of shown.
+class MainWindowFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MessageBoxes::setHook([this](const MessageBoxes::Request& request) {
+            boxes.append(request.title + QStringLiteral(" | ") + request.text);
+            return QMessageBox::Ok;
+        });
+    }
+    void TearDown() override
+    {
+        form.reset();
+        app.reset();
+        MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
+    }
+
+    // Loads the settings and shows the window, as start-up does.
+    void start(bool hide = false)
+    {
+        settings.setAppName(QStringLiteral("ORXMarkcrate"));
+        app = std::make_unique<cApp>(settings);
+        form = std::make_unique<frmMain>(settings, *app);
+        app->setMainWindow(form.get());
+        app->ShowForm(hide);
+    }
+    cMainDialog& dialog() { return *app->controller(); }
+
+    cSettings settings;
+    std::unique_ptr<cApp> app;
+    std::unique_ptr<frmMain> form;
+    QStringList boxes;
+};
