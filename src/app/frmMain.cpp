@@ -41,11 +41,11 @@ struct ButtonDesign
 // The command row, the two command-box rows, the headings above tree and
 // list, and (inside the bottom strip) the folder and entry rows.
 constexpr ButtonDesign kFormButtons[] = {
-    {0, "ORX", 60, 45, 420},
-    {1, "Mark", 450, 45, 480},
-    {14, "crate", 900, 45, 480},
-    {9, "More", 1500, 45, 600},
-    {10, "Options", 2100, 45, 750},
+    {0, "ORX", 60, 45, 450},
+    {1, "Mark", 510, 45, 510},
+    {14, "crate", 1020, 45, 450},
+    {9, "More", 1620, 45, 600},
+    {10, "Options", 2220, 45, 750},
     {2, "GO", 4500, 45, 450},
     {3, "Hide", 5000, 45, 500},
     {4, "Exit", 5550, 45, 450},
@@ -58,7 +58,7 @@ constexpr ButtonDesign kBottomButtons[] = {
     {15, "Add", 60, 60, 450},
     {7, "Edit", 540, 60, 450},
     {8, "Delete", 1020, 60, 600},
-    {18, "Explore", 1650, 60, 700},
+    {18, "Explore", 1710, 60, 750},
     {13, "Add", 4500, 60, 450},
     {11, "Edit", 5000, 60, 450},
     {12, "Delete", 5500, 60, 600},
@@ -156,10 +156,16 @@ void frmMain::createControls()
     };
     addButtons(this, kFormButtons);
     addButtons(picMain[20], kBottomButtons);
+    // The product title is split over three buttons that read as one word.
     QFont logo = (*lbbMain)[0]->font();
     logo.setBold(true);
-    for (int index : {0, 1, 14})
-        (*lbbMain)[index]->setFont(logo);
+    int logoRight = (*lbbMain)[0]->x();
+    for (int index : {0, 1, 14}) {
+        FlatButton* piece = (*lbbMain)[index];
+        piece->setFont(logo);
+        piece->setGeometry(logoRight, piece->y(), piece->sizeHint().width() - 8, piece->height());
+        logoRight = piece->geometry().right() + 1;
+    }
 
     for (int index : {0, 1}) {
         auto* combo = new QComboBox(this);

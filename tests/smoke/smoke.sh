@@ -31,6 +31,15 @@ echo "window: $line"
 # Collapsed design size (1590 twips high is 106 pixels at 96 dpi), centred.
 size=$(echo "$line" | grep -o '[0-9]*x[0-9]*+[0-9]*+[0-9]*' | head -n1)
 echo "geometry: $size"
+read -r w h x _ <<<"$(echo "$size" | tr 'x+' '  ')"
+expected_w=$(( 6375 * 96 / 1440 )); expected_h=$(( 1590 * 96 / 1440 ))
+if [ $(( w - expected_w )) -gt 2 ] || [ $(( expected_w - w )) -gt 2 ] || [ $(( h - expected_h )) -gt 2 ] || [ $(( expected_h - h )) -gt 2 ]; then
+    echo "FAIL: expected about ${expected_w}x${expected_h}, got ${w}x${h}"; exit 1
+fi
+centre=$(( (1024 - w) / 2 ))
+if [ $(( x - centre )) -gt 2 ] || [ $(( centre - x )) -gt 2 ]; then
+    echo "FAIL: not centred: x=$x, expected $centre"; exit 1
+fi
 if command -v import >/dev/null 2>&1; then
     import -window root "$out/markcrate-collapsed.png" 2>/dev/null || true
 fi
