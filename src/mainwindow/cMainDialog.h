@@ -10,6 +10,7 @@ class cAppServices;
 class cMainForm;
 class cSettings;
 class QObject;
+class QTreeWidgetItem;
 
 // The controller behind the main window: the form forwards each of its
 // control events to one operation here. Split by concern over several files:
@@ -69,6 +70,7 @@ public:
     virtual void ClickCboMain(int index);
     virtual void KeyPressCboMain(int index, int keyAscii);
     virtual void GoAction(const QString& text, int kind);
+    virtual void LaunchAddress(const QString& address);
 
     // Tree and list.
     virtual void ClickTVMain();
@@ -87,6 +89,14 @@ public:
     virtual void ClickMnuMARKCRATEChild(int index);
     // Another start of the program asked for the window.
     virtual void ShowFromElsewhere();
+
+    // Lists of the stores.
+    virtual void ListWebFavorites();
+    virtual void ListCompuServeFavorites();
+    virtual void ListUserFolder();
+    virtual void ListFavoritesFolder(const QString& relativePath);
+    virtual void ListForums();
+    virtual void ListNetscapeFolder();
 
     // Operations of the stores and of editing, moving and export.
     virtual void LoadBookmarkFile();
@@ -110,6 +120,8 @@ public:
     virtual bool ShowOptionsDialog();
     // The tree key of the Netscape folder titled `title` inside folder `parentFolder`, or empty.
     virtual QString findNetscapeFolderKey(int parentFolder, const QString& title);
+    // The address of the Netscape link shown under a list key.
+    virtual QString netscapeAddress(const QString& itemKey);
 
     // State owned by the controller.
     KeyedCollection<cFolder>& FolderList() { return m_folderList; }
@@ -120,6 +132,8 @@ public:
     bool NetscapeLoaded = false;
     bool ForumsLoaded = false;
     int CurrentNetscapeFolder = 0;
+    bool TreeBusy = false;
+    QString ListedFavoritesPath;
     int DragX = 0;
     int DragY = 0;
     int SplitX = 0;
@@ -137,6 +151,12 @@ protected:
     void showMainWindow();
     void options();
     void reselect();
+    // Shows or hides and enables the buttons a selected node allows, and gives it its image.
+    void applyButtonTable(QTreeWidgetItem* node);
+    void repaintTreeImages(const QString& favoritesFolder);
+    // The entry selected in the list: its source's address and kind for the go action.
+    bool entryAddress(QString* address, int* kind);
+    void selectKind(int kind);
 
 private:
     cSettings& m_settings;

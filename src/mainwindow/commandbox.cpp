@@ -4,8 +4,10 @@
 #include "bookmarks/histories.h"
 #include "controls/FlatButton.h"
 #include "mainwindow/MainForm.h"
+#include "platform/shell.h"
 #include "store/cSettings.h"
 
+#include <QApplication>
 #include <QComboBox>
 
 namespace {
@@ -45,4 +47,58 @@ void cMainDialog::ClickCboMain(int index)
     } catch (const std::exception&) {
         // The command box ends silently on an unexpected error.
     }
+}
+
+void cMainDialog::KeyPressCboMain(int index, int keyAscii)
+{
+    if (index != 1 || keyAscii != 13)
+        return;
+    try {
+        QComboBox* input = m_form->cboMain[1];
+        const QString text = input->currentText();
+        GoAction(text, m_form->cboMain[0]->currentIndex());
+        input->insertItem(0, text);
+        input->setCurrentIndex(-1);
+        input->setEditText(QString());
+    } catch (const std::exception&) {
+        // ends silently
+    }
+}
+
+void cMainDialog::GoAction(const QString& text, int kind)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        const QString s = text.trimmed();
+        if (!s.isEmpty() && kind >= 0 && kind < ContentKind::Count) {
+            QString address;
+            switch (kind) {
+            case ContentKind::SearchText:
+                address = m_settings.YahooSearchURL() + s;
+                break;
+            case ContentKind::ForumGoWord:
+                address = m_settings.CForumURL() + s;
+                break;
+            default:
+                address = s.contains(QStringLiteral("//")) ? s : QStringLiteral("http://") + s;
+                break;
+            }
+            LaunchAddress(address);
+            if (m_settings.HideOnLaunch()) {
+                hideMainWindow();
+                QApplication::processEvents();
+            }
+            Histories::forKind(kind).Append(kind == ContentKind::WebAddress ? address.trimmed() : s);
+        }
+    } catch (const std::exception&) {
+        // ends silently, keeping what was done
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void cMainDialog::LaunchAddress(const QString& address)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    platform::ShellOpen(address);
+    QApplication::restoreOverrideCursor();
 }

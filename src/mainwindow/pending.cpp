@@ -3,15 +3,6 @@
 // event of the form already reaches its place.
 #include "mainwindow/cMainDialog.h"
 
-void cMainDialog::KeyPressCboMain(int, int) {}
-void cMainDialog::GoAction(const QString&, int) {}
-void cMainDialog::ClickTVMain() {}
-void cMainDialog::ClickLvMain() {}
-void cMainDialog::DblClickLvMain() {}
-void cMainDialog::KeyUpLvMain(int, int) {}
-void cMainDialog::MouseMoveLvMain(int, int, int, int) {}
-void cMainDialog::MouseDownTvMain(int, int, int, int) {}
-void cMainDialog::MouseMoveTvMain() {}
 void cMainDialog::DragOverTvMain(QObject*, int, int, int) {}
 void cMainDialog::DragDropTvMain(QObject*, int, int) {}
 void cMainDialog::TimerTmrMain(int) {}
@@ -19,7 +10,6 @@ void cMainDialog::MouseDownTrayIcon(int, int) {}
 void cMainDialog::ClickMnuMARKCRATEChild(int) {}
 void cMainDialog::LoadBookmarkFile() {}
 void cMainDialog::BuildBookmarkTree() {}
-void cMainDialog::mLoadInternetExplorerFavorites() {}
 void cMainDialog::LoadForumList() {}
 void cMainDialog::SaveBookmarkFile() {}
 void cMainDialog::MoveBookmark(int) {}
@@ -36,3 +26,6 @@ void cMainDialog::CopyEntries() {}
 void cMainDialog::PasteEntries() {}
 bool cMainDialog::ShowOptionsDialog() { return false; }
 QString cMainDialog::findNetscapeFolderKey(int, const QString&) { return {}; }
+QString cMainDialog::netscapeAddress(const QString&) { return {}; }
+void cMainDialog::ListForums() {}
+void cMainDialog::ListNetscapeFolder() {}

@@ -71,14 +71,14 @@ TEST_F(TreeTest, RootsFollowTheSupportSettingsAndUserFoldersNumberFromTen)
     };
     const QList<Case> cases = {
         {true, true, true,
-         {"1A Web Favorites 4", "2A CompuServe Web Forums 4", "0A CompuServe Web Favorites 4", "4A Netscape Favorites 4",
+         {"1A Web Favorites 3", "2A CompuServe Web Forums 4", "0A CompuServe Web Favorites 4", "4A Netscape Favorites 4",
           "3A Microsoft IE Favorites 4"},
          3},
-        {false, false, false, {"1A Web Favorites 4"}, 2},
-        {true, false, false, {"1A Web Favorites 4", "2A CompuServe Web Forums 4", "0A CompuServe Web Favorites 4"}, 3},
-        {false, true, false, {"1A Web Favorites 4", "4A Netscape Favorites 4"}, 2},
-        {false, false, true, {"1A Web Favorites 4", "3A Microsoft IE Favorites 4"}, 2},
-        {false, true, true, {"1A Web Favorites 4", "4A Netscape Favorites 4", "3A Microsoft IE Favorites 4"}, 2},
+        {false, false, false, {"1A Web Favorites 3"}, 2},
+        {true, false, false, {"1A Web Favorites 3", "2A CompuServe Web Forums 4", "0A CompuServe Web Favorites 4"}, 3},
+        {false, true, false, {"1A Web Favorites 3", "4A Netscape Favorites 4"}, 2},
+        {false, false, true, {"1A Web Favorites 3", "3A Microsoft IE Favorites 4"}, 2},
+        {false, true, true, {"1A Web Favorites 3", "4A Netscape Favorites 4", "3A Microsoft IE Favorites 4"}, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.builtIn.join(QStringLiteral(", ")).toStdString());
@@ -87,7 +87,7 @@ TEST_F(TreeTest, RootsFollowTheSupportSettingsAndUserFoldersNumberFromTen)
         const QStringList expected = c.builtIn + QStringList{"10A Alpha 2", "11A beta 2"};
         EXPECT_EQ(roots(form->tvMain), expected);
         EXPECT_EQ(KeyedTreeView::Text(form->tvMain->Node(QStringLiteral("00A"))), QStringLiteral("Bookmarks"));
-        EXPECT_EQ(KeyedTreeView::Image(form->tvMain->Node(QStringLiteral("00A"))), 1);
+        EXPECT_EQ(KeyedTreeView::Image(form->tvMain->Node(QStringLiteral("00A"))), 3) << "repainted when Web Favorites is shown";
         EXPECT_EQ(dialog().FolderList().Count(), expected.size());
         EXPECT_EQ(form->cboMain[0]->count(), c.kinds);
         EXPECT_EQ(selectedKey(form->tvMain), QStringLiteral("1A"));

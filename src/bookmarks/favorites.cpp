@@ -1,0 +1,254 @@
+#include "bookmarks/favorites.h"
+
+#include "bookmarks/sortnames.h"
+#include "platform/atomicfile.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/profilefile.h"
+#include "store/cRegistry.h"
+#include "store/keyvalue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+
+using namespace platform;
+
+namespace Favorites {
+
+namespace {
+
+constexpr quint32 kTopLevelMask = FileAttribute::Directory | FileAttribute::Hidden | FileAttribute::System;
+constexpr quint32 kDeeperMask = kTopLevelMask | FileAttribute::ReadOnly;
+constexpr quint32 kDeletionMask = kTopLevelMask | FileAttribute::Archive;
+constexpr int kShortcutBuffer = 128;
+const QString kSourceKey = QStringLiteral("3A");
+
+QString withSeparator(const QString& path)
+{
+    return path.endsWith(QLatin1Char('\\')) ? path : path + QLatin1Char('\\');
+}
+
+// Error 5 marks an entry that cannot be read: it is passed over.
+bool isSkippable(const cError& error)
+{
+    return error.Number() == ErrorNumber::InvalidProcedureCall;
+}
+
+class Walk
+{
+public:
+    Walk(const std::function<void(const FolderNode&)>& add)
+        : m_add(add)
+    {
+    }
+
+    // False when this folder was seen already (a link leading back).
+    bool firstVisit(const QString& path)
+    {
+        quint64 device = 0;
+        quint64 inode = 0;
+        if (!folderIdentity(path, &device, &inode))
+            return true;
+        const auto id = qMakePair(device, inode);
+        if (m_seen.contains(id))
+            return false;
+        m_seen.insert(id);
+        return true;
+    }
+
+    void addNode(const QString& parentPath, const QString& name, const QString& parentKey)
+    {
+        FolderNode node;
+        node.key = QString::number(m_next++) + QLatin1Char('X') + kSourceKey;
+        node.parentKey = parentKey;
+        node.text = name;
+        node.image = isHiddenFolder(parentPath + name) ? 6 : 2;
+        m_add(node);
+        m_lastKey = node.key;
+    }
+
+    // The deeper levels, in search order, parents before children; an explicit
+    // stack instead of recursion, however deep the folders go.
+    void addSubFolders(const QString& path, const QString& parentKey)
+    {
+        struct Level
+        {
+            QString path;
+            QString key;
+            QStringList pending;
+        };
+        std::vector<Level> stack;
+        stack.push_back(Level{path, parentKey, subFolders(path)});
+        while (!stack.empty()) {
+            Level& level = stack.back();
+            if (level.pending.isEmpty()) {
+                stack.pop_back();
+                continue;
+            }
+            const QString name = level.pending.takeFirst();
+            const QString levelPath = level.path;
+            addNode(levelPath, name, level.key);
+            const QString childPath = levelPath + name + QLatin1Char('\\');
+            if (!firstVisit(childPath))
+                continue;
+            stack.push_back(Level{childPath, m_lastKey, subFolders(childPath)});
+        }
+    }
+
+    QStringList subFolders(const QString& path)
+    {
+        QStringList names;
+        try {
+            for (const FileEntry& entry : findEntries(path, kDeeperMask)) {
+                if (entry.attributes & FileAttribute::Directory)
+                    names.append(entry.name);
+            }
+        } catch (const cError& error) {
+            if (!isSkippable(error))
+                throw;
+        }
+        return names;
+    }
+
+    const QString& lastKey() const { return m_lastKey; }
+
+private:
+    const std::function<void(const FolderNode&)>& m_add;
+    QSet<QPair<quint64, quint64>> m_seen;
+    QString m_lastKey;
+    int m_next = 0;
+};
+
+void emptyFolder(const QString& path, const std::function<void()>& yield)
+{
+    const QString folder = withSeparator(path);
+    QStringList subFolders;
+    for (const FileEntry& entry : findEntries(folder, kDeletionMask)) {
+        if (yield)
+            yield();
+        const QString full = nativePath(folder + entry.name);
+        if ((entry.attributes & FileAttribute::Directory) && !entry.isSymLink) {
+            subFolders.append(entry.name);
+        } else if (!QFile::remove(full)) {
+            // A link or a file: removing it never touches what a link points to.
+            throw cError(ErrorNumber::PathFileAccessError);
+        }
+    }
+    for (const QString& name : subFolders) {
+        try {
+            emptyFolder(folder + name, yield);
+        } catch (const cError& error) {
+            if (!isSkippable(error))
+                throw;
+            continue;
+        }
+        if (!QDir().rmdir(nativePath(folder + name)))
+            throw cError(ErrorNumber::PathFileAccessError);
+    }
+}
+
+} // namespace
+
+QString folder()
+{
+    cRegistry registry;
+    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
+    registry.setKeyName(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
+    registry.setValueName(QStringLiteral("Favorites"));
+    registry.setKeyType(cRegistry::REG_SZ);
+    const QString value = keyvalue::text(registry.KeyValue()).trimmed();
+    // A blank value, or one that names no absolute folder, gives no source at all.
+    if (value.isEmpty() || !QDir::isAbsolutePath(nativePath(value)))
+        return {};
+    return withSeparator(value);
+}
+
+void loadTree(const QString& root, const std::function<void(const FolderNode&)>& add, const std::function<void()>& yield)
+{
+    if (root.isEmpty())
+        return;
+    QStringList topLevel;
+    try {
+        for (const FileEntry& entry : findEntries(root, kTopLevelMask)) {
+            if (yield)
+                yield();
+            if (entry.attributes & FileAttribute::Directory)
+                topLevel.append(entry.name);
+        }
+    } catch (const cError&) {
+        return; // the load ends quietly
+    }
+    SortNames(topLevel);
+    Walk walk(add);
+    walk.firstVisit(root);
+    for (const QString& name : topLevel) {
+        walk.addNode(root, name, kSourceKey);
+        const QString path = root + name + QLatin1Char('\\');
+        if (walk.firstVisit(path))
+            walk.addSubFolders(path, walk.lastKey());
+    }
+}
+
+QStringList listFolder(const QString& folderPath)
+{
+    QStringList names;
+    if (folderPath.isEmpty())
+        return names;
+    for (const FileEntry& entry : findEntries(withSeparator(folderPath), kDeeperMask)) {
+        if (entry.attributes & FileAttribute::Directory)
+            continue; // a folder named like a shortcut is still a folder
+        if (entry.name.trimmed().endsWith(QLatin1String(".url"), Qt::CaseInsensitive))
+            names.append(entry.name.left(entry.name.size() - 4));
+    }
+    SortNames(names);
+    return names;
+}
+
+bool isHiddenFolder(const QString& path)
+{
+    try {
+        return fileAttributes(path) & (FileAttribute::Hidden | FileAttribute::System);
+    } catch (const cError&) {
+        return false;
+    }
+}
+
+QString ReadShortcutUrl(const QString& file)
+{
+    return GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(),
+                                   kShortcutBuffer, file);
+}
+
+bool WriteShortcut(const QString& file, const QString& address)
+{
+    // The new file replaces the old one in one step, so a failure keeps the old shortcut.
+    const QByteArray bytes = (QStringLiteral("[InternetShortcut]\r\nURL=") + address + QStringLiteral("\r\n")).toUtf8();
+    return writeFileAtomically(nativePath(file), [&bytes](QIODevice& device) {
+        return device.write(bytes) == bytes.size();
+    });
+}
+
+void EmptyFolderTree(const QString& path, const std::function<void()>& yield)
+{
+    if (isSymLink(path))
+        return; // what a link points to is not ours to empty
+    emptyFolder(path, yield);
+}
+
+void DeleteFolderTree(const QString& path, const std::function<void()>& yield)
+{
+    if (isSymLink(path)) {
+        QString link = nativePath(path);
+        while (link.size() > 1 && link.endsWith(QLatin1Char('/')))
+            link.chop(1);
+        if (!QFile::remove(link))
+            throw cError(ErrorNumber::PathFileAccessError);
+        return;
+    }
+    emptyFolder(path, yield);
+    if (!QDir().rmdir(nativePath(path)))
+        throw cError(ErrorNumber::PathFileAccessError);
+}
+
+} // namespace Favorites

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// The program's own stores in the registry: Web Favorites and CompuServe Web
+// Favorites (one text value per entry, named by its title) and the user
+// folders (one key per folder, one key per entry with "URL" and "Type").
+namespace RegistryStores {
+
+QString webFavoritesKey();
+QString compuServeFavoritesKey();
+QString foldersKey();
+// The key of one user folder, or of one entry in it.
+QString userFolderKey(const QString& folder);
+QString userEntryKey(const QString& folder, const QString& title);
+
+struct ListEntry
+{
+    QString key; // "<i>X", i the 1-based place in the sorted list
+    QString text;
+    int image = 0; // 0: no image
+};
+
+// Web Favorites (image 3) or CompuServe Web Favorites (image 1), sorted by title.
+QList<ListEntry> listFavorites(bool compuServe);
+// A user folder's entries, sorted; image by kind (0: 3, 1: 5, 2: 1, other: none).
+// Forum go words (kind 2) are left out while CompuServe is off; the others keep
+// their numbers.
+QList<ListEntry> listUserFolder(const QString& folder, bool supportCompuServe);
+
+// The address, search text or go word stored for an entry; "" when missing.
+QString favoriteText(bool compuServe, const QString& title);
+QString userEntryUrl(const QString& folder, const QString& title);
+// The entry's kind, or -1 when it has none or it is not a number.
+int userEntryType(const QString& folder, const QString& title);
+
+} // namespace RegistryStores

@@ -1,0 +1,394 @@
+// Moving through the window: showing the selected folder, the list's clicks,
+// keys and pointer, and the lists of the registry stores and the Favorites folder.
+#include "mainwindow/cMainDialog.h"
+
+#include "bookmarks/favorites.h"
+#include "bookmarks/keys.h"
+#include "bookmarks/registrystores.h"
+#include "controls/FlatButton.h"
+#include "controls/IndexedToolBar.h"
+#include "controls/KeyedListView.h"
+#include "controls/KeyedTreeView.h"
+#include "controls/twips.h"
+#include "mainwindow/MainForm.h"
+#include "platform/error.h"
+#include "store/cSettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QStatusBar>
+
+namespace {
+
+const QString kTopKey = QStringLiteral("00A");
+const QString kFavoritesKey = QStringLiteral("3A");
+const QString kNetscapeKey = QStringLiteral("4A");
+
+bool isSourceRoot(const QString& key)
+{
+    return key.size() == 2 && key.at(1) == QLatin1Char('A') && key.at(0) >= QLatin1Char('0')
+           && key.at(0) <= QLatin1Char('4');
+}
+
+bool isFavoritesFolder(const QString& key)
+{
+    return key.contains(QLatin1Char('X')) && Keys::folderPart(key) == kFavoritesKey;
+}
+
+void addEntries(KeyedListView* list, const QList<RegistryStores::ListEntry>& entries)
+{
+    for (const RegistryStores::ListEntry& entry : entries)
+        list->AddItem(entry.key, entry.text, entry.image);
+}
+
+// The Favorites-relative path of an IE node; empty for the source root.
+QString relativePath(QTreeWidgetItem* node)
+{
+    return Keys::favoritesRelativePath(KeyedTreeView::FullPath(node));
+}
+
+} // namespace
+
+void cMainDialog::repaintTreeImages(const QString& favoritesFolder)
+{
+    KeyedTreeView* tree = m_form->tvMain;
+    for (QTreeWidgetItem* node : tree->NodesInOrder()) {
+        const QString key = KeyedTreeView::Key(node);
+        int image = 2;
+        if (key == kTopKey)
+            image = 3;
+        else if (isSourceRoot(key))
+            image = 4;
+        else if (isFavoritesFolder(key) && !favoritesFolder.isEmpty()
+                 && Favorites::isHiddenFolder(favoritesFolder + relativePath(node)))
+            image = 6;
+        if (KeyedTreeView::Image(node) != image)
+            tree->setImage(node, image);
+    }
+}
+
+void cMainDialog::applyButtonTable(QTreeWidgetItem* node)
+{
+    const QString key = KeyedTreeView::Key(node);
+    const int source = Keys::sourceNumber(key);
+    int image = 1;
+    bool folderButtons = false;
+    bool entryButtons = true;
+    if (key == kTopKey) {
+        image = 3;
+        entryButtons = false;
+    } else if (isSourceRoot(key)) {
+        image = 3;
+    } else if (isFavoritesFolder(key)) {
+        const QString folder = Favorites::folder();
+        image = !folder.isEmpty() && Favorites::isHiddenFolder(folder + relativePath(node)) ? 5 : 1;
+        folderButtons = true;
+    } else if ((key.contains(QLatin1Char('X')) && Keys::folderPart(key) == kNetscapeKey)
+               || source >= Keys::FirstUserFolder) {
+        folderButtons = true;
+    }
+    m_form->tvMain->setImage(node, image);
+
+    FlatButtonArray& buttons = *m_form->lbbMain;
+    IndexedToolBar* toolbar = m_form->tlbMain;
+    auto offer = [](QWidget* widget, bool on) {
+        widget->setVisible(on);
+        widget->setEnabled(on);
+    };
+    auto offerAction = [toolbar](int index, bool on) {
+        QAction* action = toolbar->button(index);
+        action->setVisible(on);
+        action->setEnabled(on);
+    };
+    for (int index : {RenameFolderButton, DeleteFolderButton})
+        offer(buttons[index], folderButtons);
+    for (int index : {3, 4})
+        offerAction(index, folderButtons);
+    for (int index : {EditEntryButton, DeleteEntriesButton, AddEntryButton})
+        offer(buttons[index], entryButtons);
+    for (int index : {8, 9, 10, 12, 13, 14, 19})
+        offerAction(index, entryButtons);
+    toolbar->button(20)->setEnabled(key != kTopKey);
+    if (Keys::folderPart(key) != kTopKey) {
+        toolbar->button(16)->setEnabled(source == Keys::NetscapeSource);
+        toolbar->button(17)->setEnabled(source == Keys::NetscapeSource);
+    }
+}
+
+void cMainDialog::ClickTVMain()
+{
+    if (TreeBusy)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TreeBusy = true;
+    KeyedTreeView* tree = m_form->tvMain;
+    KeyedListView* list = m_form->lvMain;
+    list->Clear();
+    QApplication::processEvents();
+    tree->setEnabled(false);
+    try {
+        const QString favoritesFolder = Favorites::folder();
+        if (QTreeWidgetItem* node = tree->SelectedItem()) {
+            const QString key = KeyedTreeView::Key(node);
+            SelectedKey = key;
+            SelectedText = KeyedTreeView::Text(node);
+            CurrentSource = Keys::sourceNumber(key);
+            repaintTreeImages(favoritesFolder);
+            list->Clear();
+            applyButtonTable(node);
+            if (Keys::folderPart(key) != kTopKey) {
+                switch (CurrentSource) {
+                case Keys::CompuServeFavoritesSource:
+                    ListCompuServeFavorites();
+                    break;
+                case Keys::WebFavoritesSource:
+                    ListWebFavorites();
+                    break;
+                case Keys::ForumsSource:
+                    ListForums();
+                    break;
+                case Keys::InternetExplorerSource:
+                    ListFavoritesFolder(relativePath(node));
+                    break;
+                case Keys::NetscapeSource:
+                    ListNetscapeFolder();
+                    break;
+                default:
+                    if (CurrentSource >= Keys::FirstUserFolder)
+                        ListUserFolder();
+                    break;
+                }
+            }
+        }
+    } catch (const cError& error) {
+        if (error.Number() != ErrorNumber::InvalidProcedureCall)
+            report(error);
+    } catch (const std::exception& error) {
+        report(error);
+    }
+    m_form->lblMain.at(1)->setText(QString::number(list->Count()) + QStringLiteral(" items"));
+    TreeBusy = false;
+    tree->setEnabled(true);
+    tree->setFocus();
+    QApplication::restoreOverrideCursor();
+}
+
+void cMainDialog::ListWebFavorites()
+{
+    const auto entries = RegistryStores::listFavorites(false);
+    if (entries.isEmpty())
+        return;
+    m_form->lvMain->Clear();
+    addEntries(m_form->lvMain, entries);
+}
+
+void cMainDialog::ListCompuServeFavorites()
+{
+    const auto entries = RegistryStores::listFavorites(true);
+    if (entries.isEmpty())
+        return;
+    m_form->lvMain->Clear();
+    addEntries(m_form->lvMain, entries);
+}
+
+void cMainDialog::ListUserFolder()
+{
+    m_form->lvMain->Clear();
+    addEntries(m_form->lvMain,
+               RegistryStores::listUserFolder(KeyedTreeView::Text(m_form->tvMain->SelectedItem()),
+                                              m_settings.SupportCompuServe()));
+}
+
+void cMainDialog::ListFavoritesFolder(const QString& relativePath)
+{
+    KeyedListView* list = m_form->lvMain;
+    list->Clear();
+    const QString root = Favorites::folder();
+    if (root.isEmpty())
+        return;
+    QString folder = root + relativePath;
+    if (!folder.trimmed().endsWith(QLatin1Char('\\')))
+        folder += QLatin1Char('\\');
+    QStringList names;
+    try {
+        names = Favorites::listFolder(folder);
+    } catch (const cError& error) {
+        // A Favorites folder that is not there is an empty source, not a fault.
+        if (relativePath.isEmpty() && error.Number() == ErrorNumber::PathNotFound)
+            return;
+        throw;
+    }
+    list->Clear();
+    for (qsizetype j = 0; j < names.size(); ++j)
+        list->AddItem(QString::number(j) + QLatin1Char('X'), names[j], 3);
+}
+
+void cMainDialog::selectKind(int kind)
+{
+    QComboBox* kinds = m_form->cboMain[0];
+    // A kind the selector does not offer leaves it as it is.
+    if (kind < 0 || kind >= kinds->count())
+        return;
+    if (kinds->currentIndex() != kind)
+        kinds->setCurrentIndex(kind); // raises the kind change, which empties the input box
+}
+
+bool cMainDialog::entryAddress(QString* address, int* kind)
+{
+    QTreeWidgetItem* item = m_form->lvMain->SelectedItem();
+    QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+    if (!item || !node)
+        return false;
+    const QString text = KeyedListView::Text(item);
+    const int icon = KeyedListView::Image(item);
+    const int source = Keys::sourceNumber(KeyedTreeView::Key(node));
+    QComboBox* input = m_form->cboMain[1];
+    switch (source) {
+    case Keys::CompuServeFavoritesSource:
+        selectKind(2);
+        *address = RegistryStores::favoriteText(true, text);
+        *kind = 2;
+        return true;
+    case Keys::WebFavoritesSource:
+        selectKind(0);
+        *address = RegistryStores::favoriteText(false, text);
+        *kind = 0;
+        return true;
+    case Keys::ForumsSource:
+        *address = text;
+        *kind = 2;
+        return true;
+    case Keys::InternetExplorerSource: {
+        if (icon == 2 || icon == 4)
+            return false;
+        const QString relative = relativePath(node);
+        ListedFavoritesPath = relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\');
+        const QString folder = Favorites::folder();
+        if (folder.isEmpty())
+            return false;
+        *address = Favorites::ReadShortcutUrl(folder + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\'))
+                                              + text + QStringLiteral(".url"));
+        *kind = 0;
+        return true;
+    }
+    case Keys::NetscapeSource:
+        if (icon == 2 || icon == 4)
+            return false;
+        *address = netscapeAddress(KeyedListView::Key(item));
+        *kind = 0;
+        return true;
+    default:
+        break;
+    }
+    if (source < Keys::FirstUserFolder)
+        return false;
+    const QString folderName = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(CurrentSource)));
+    selectKind(RegistryStores::userEntryType(folderName, text));
+    input->setEditText(RegistryStores::userEntryUrl(folderName, text));
+    *address = input->currentText();
+    *kind = m_form->cboMain[0]->currentIndex();
+    return true;
+}
+
+void cMainDialog::ClickLvMain()
+{
+    try {
+        if (!m_form->lvMain->SelectedItem())
+            return;
+        const int source = Keys::sourceNumber(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
+        QString address;
+        int kind = 0;
+        if (!entryAddress(&address, &kind))
+            return;
+        if (source == Keys::ForumsSource)
+            selectKind(2);
+        else if (source == Keys::InternetExplorerSource || source == Keys::NetscapeSource)
+            selectKind(0);
+        m_form->cboMain[1]->setEditText(address);
+    } catch (const std::exception& error) {
+        report(error);
+    }
+}
+
+void cMainDialog::DblClickLvMain()
+{
+    try {
+        QString address;
+        int kind = 0;
+        if (!m_form->lvMain->SelectedItem() || !entryAddress(&address, &kind))
+            return;
+        GoAction(address, kind);
+        QComboBox* input = m_form->cboMain[1];
+        input->insertItem(0, address);
+        input->setCurrentIndex(-1);
+        input->setEditText(QString());
+    } catch (const std::exception& error) {
+        report(error);
+    }
+}
+
+void cMainDialog::KeyUpLvMain(int keyCode, int)
+{
+    switch (keyCode) {
+    case 13:
+        DblClickLvMain();
+        break;
+    case 33:
+    case 34:
+    case 35:
+    case 36:
+    case 38:
+    case 40:
+        ClickLvMain();
+        break;
+    case 46:
+        ClickLbbMain(DeleteEntriesButton);
+        break;
+    default:
+        break;
+    }
+}
+
+void cMainDialog::MouseMoveLvMain(int button, int, int x, int y)
+{
+    try {
+        if (button == 1 || button == 2)
+            return; // a drag with the left button is the moving of entries
+        MouseMoveLbbMain(-1);
+        KeyedListView* list = m_form->lvMain;
+        if (QTreeWidgetItem* item = list->itemAt(Twips::toPixelsX(x), Twips::toPixelsY(y)))
+            m_form->stbMain->showMessage(KeyedListView::Text(item) + QStringLiteral("   "));
+    } catch (...) {
+        // the pointer's preview never reports anything
+    }
+}
+
+void cMainDialog::MouseDownTvMain(int, int, int x, int y)
+{
+    KeyedTreeView* tree = m_form->tvMain;
+    tree->setDropHighlight(tree->itemAt(Twips::toPixelsX(x), Twips::toPixelsY(y)));
+}
+
+void cMainDialog::MouseMoveTvMain()
+{
+    MouseMoveLbbMain(-1);
+}
+
+void cMainDialog::mLoadInternetExplorerFavorites()
+{
+    KeyedTreeView* tree = m_form->tvMain;
+    const bool expand = m_settings.ExpandFoldersOnRefresh();
+    try {
+        Favorites::loadTree(
+            Favorites::folder(),
+            [tree, expand](const Favorites::FolderNode& folder) {
+                tree->AddNode(folder.parentKey, folder.key, folder.text, folder.image)->setExpanded(expand);
+            },
+            [] { QApplication::processEvents(); });
+    } catch (const cError& error) {
+        // Deeper levels report; what was added stays.
+        report(error);
+    }
+}

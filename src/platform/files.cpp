@@ -1,0 +1,112 @@
+#include "platform/files.h"
+
+#include "platform/error.h"
+
+#include <QFileInfo>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+
+QString nativePath(const QString& path)
+{
+    QString native = path;
+    native.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return native;
+}
+
+namespace {
+
+quint32 attributesOf(const QString& name, const struct stat& info, bool writable)
+{
+    quint32 attributes = 0;
+    if (S_ISDIR(info.st_mode))
+        attributes |= FileAttribute::Directory;
+    else
+        attributes |= FileAttribute::Archive;
+    if (name.startsWith(QLatin1Char('.')))
+        attributes |= FileAttribute::Hidden;
+    if (!writable)
+        attributes |= FileAttribute::ReadOnly;
+    return attributes;
+}
+
+} // namespace
+
+quint32 fileAttributes(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(nativePath(path));
+    struct stat info = {};
+    if (::stat(native.constData(), &info) != 0)
+        throw cError(ErrorNumber::FileNotFound);
+    QString name = nativePath(path);
+    while (name.endsWith(QLatin1Char('/')) && name.size() > 1)
+        name.chop(1);
+    name = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    return attributesOf(name, info, ::access(native.constData(), W_OK) == 0);
+}
+
+QList<FileEntry> findEntries(const QString& folder, quint32 mask)
+{
+    QString native = nativePath(folder);
+    if (native.isEmpty())
+        throw cError(ErrorNumber::PathNotFound);
+    if (!native.endsWith(QLatin1Char('/')))
+        native += QLatin1Char('/');
+    const QByteArray encoded = QFile::encodeName(native);
+    DIR* dir = ::opendir(encoded.constData());
+    if (!dir) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw cError(ErrorNumber::PathNotFound);
+        throw cError(ErrorNumber::InvalidProcedureCall);
+    }
+    QList<FileEntry> entries;
+    const quint32 filtered = FileAttribute::Hidden | FileAttribute::System | FileAttribute::Directory;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray rawName(entry->d_name);
+        if (rawName == "." || rawName == "..")
+            continue;
+        const QByteArray full = encoded + rawName;
+        struct stat info = {};
+        // A link counts as what it points to; a dangling one as a plain file.
+        bool isLink = false;
+        struct stat linkInfo = {};
+        if (::lstat(full.constData(), &linkInfo) != 0)
+            continue; // gone since the listing
+        isLink = S_ISLNK(linkInfo.st_mode);
+        if (::stat(full.constData(), &info) != 0)
+            info = linkInfo;
+        const QString name = QFile::decodeName(rawName);
+        const quint32 attributes = attributesOf(name, info, ::access(full.constData(), W_OK) == 0);
+        if ((attributes & filtered & ~mask) != 0)
+            continue;
+        entries.append(FileEntry{name, attributes, isLink});
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+bool folderIdentity(const QString& path, quint64* device, quint64* inode)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(nativePath(path)).constData(), &info) != 0)
+        return false;
+    *device = quint64(info.st_dev);
+    *inode = quint64(info.st_ino);
+    return true;
+}
+
+bool isSymLink(const QString& path)
+{
+    QString native = nativePath(path);
+    while (native.size() > 1 && native.endsWith(QLatin1Char('/')))
+        native.chop(1);
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(native).constData(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+} // namespace platform

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// Files as the program expects them: paths that may use "\" as separator,
+// an attribute word, and a directory search filtered by an attribute mask.
+namespace platform {
+
+namespace FileAttribute {
+inline constexpr quint32 ReadOnly = 1;
+inline constexpr quint32 Hidden = 2;
+inline constexpr quint32 System = 4;
+inline constexpr quint32 Directory = 16;
+inline constexpr quint32 Archive = 32;
+} // namespace FileAttribute
+
+// Maps "\" to "/", so that paths built with "\" reach the file system.
+QString nativePath(const QString& path);
+
+struct FileEntry
+{
+    QString name;
+    quint32 attributes = 0;
+    bool isSymLink = false;
+};
+
+// The attributes of a path: a name starting with "." is hidden, a file
+// without write permission read-only, every plain file has the archive bit.
+// Error 53 for a path that does not exist.
+quint32 fileAttributes(const QString& path);
+
+// The entries of a folder, "." and ".." left out, in the order the file
+// system gives them. An entry shows when its hidden, system and directory
+// bits are all in `mask`; plain files always show. Error 76 for a folder that
+// does not exist, 5 for one that cannot be read.
+QList<FileEntry> findEntries(const QString& folder, quint32 mask);
+
+// Identifies a folder (device and inode), so that a walk can tell when a link
+// leads it back to a folder it has seen. False when the path cannot be read.
+bool folderIdentity(const QString& path, quint64* device, quint64* inode);
+// True when the path itself is a symbolic link.
+bool isSymLink(const QString& path);
+
+} // namespace platform

@@ -1,0 +1,129 @@
+#include "platform/profilefile.h"
+
+#include "platform/atomicfile.h"
+#include "platform/files.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <QStringDecoder>
+
+namespace platform {
+
+namespace {
+
+// A shortcut is a few lines; anything past this is not read.
+constexpr qint64 kMaxProfileBytes = 1024 * 1024;
+
+struct Text
+{
+    QString text;
+    bool utf8 = true; // how to write it back
+};
+
+Text readText(const QString& file)
+{
+    QFile in(nativePath(file));
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = in.read(kMaxProfileBytes);
+    if (bytes.startsWith("\xFF\xFE"))
+        return {QStringDecoder(QStringConverter::Utf16LE).decode(QByteArrayView(bytes).sliced(2)), true};
+    if (bytes.startsWith("\xFE\xFF"))
+        return {QStringDecoder(QStringConverter::Utf16BE).decode(QByteArrayView(bytes).sliced(2)), true};
+    const qsizetype bom = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(QByteArrayView(bytes).sliced(bom));
+    if (!utf8.hasError())
+        return {text, true};
+    return {QString::fromLatin1(bytes), false};
+}
+
+// The section name of a "[name]" line, or a null string for other lines.
+QString sectionName(QStringView line)
+{
+    line = line.trimmed();
+    if (!line.startsWith(QLatin1Char('[')))
+        return {};
+    const qsizetype close = line.indexOf(QLatin1Char(']'));
+    return (close < 0 ? line.sliced(1) : line.sliced(1, close - 1)).trimmed().toString();
+}
+
+} // namespace
+
+QString GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue, int size,
+                                const QString& file)
+{
+    auto limited = [size](const QString& value) { return size <= 1 ? QString() : value.left(size - 1); };
+    const Text text = readText(file);
+    bool inSection = false;
+    for (QStringView line : QStringView(text.text).split(QLatin1Char('\n'))) {
+        const QString name = sectionName(line);
+        if (!name.isNull()) {
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals < 0)
+            continue;
+        if (line.first(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return limited(line.sliced(equals + 1).trimmed().toString());
+    }
+    return limited(defaultValue);
+}
+
+bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file)
+{
+    const Text existing = readText(file);
+    QStringList lines;
+    if (!existing.text.isEmpty()) {
+        lines = existing.text.split(QLatin1Char('\n'));
+        for (QString& line : lines) {
+            if (line.endsWith(QLatin1Char('\r')))
+                line.chop(1);
+        }
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+    }
+    const QString entry = key + QLatin1Char('=') + value;
+    qsizetype sectionAt = -1;
+    qsizetype insertAt = -1;
+    bool done = false;
+    for (qsizetype i = 0; i < lines.size() && !done; ++i) {
+        const QString name = sectionName(lines[i]);
+        if (!name.isNull()) {
+            if (sectionAt >= 0)
+                break; // the section ended without the key
+            if (name.compare(section, Qt::CaseInsensitive) == 0)
+                sectionAt = insertAt = i;
+            continue;
+        }
+        if (sectionAt < 0)
+            continue;
+        if (!lines[i].trimmed().isEmpty())
+            insertAt = i;
+        const qsizetype equals = lines[i].indexOf(QLatin1Char('='));
+        if (equals >= 0 && QStringView(lines[i]).first(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0) {
+            lines[i] = entry;
+            done = true;
+        }
+    }
+    if (!done) {
+        if (sectionAt < 0) {
+            lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+            lines.append(entry);
+        } else {
+            lines.insert(insertAt + 1, entry);
+        }
+    }
+    QString out;
+    for (const QString& line : lines)
+        out += line + QStringLiteral("\r\n");
+    const QByteArray bytes = existing.utf8 ? out.toUtf8() : out.toLatin1();
+    return writeFileAtomically(nativePath(file), [&bytes](QIODevice& device) {
+        return device.write(bytes) == bytes.size();
+    });
+}
+
+} // namespace platform
