@@ -26,7 +26,11 @@ bool isUsableAddress(const QString& address)
     if (address.trimmed().isEmpty() || address.contains(QChar(0)))
         return false;
     const QUrl url = toUrl(address);
-    return url.isValid() && !url.scheme().isEmpty() && url.scheme().size() > 1; // "c:" is a drive, not a scheme
+    if (!url.isValid() || url.scheme().size() < 2) // "c:" is a drive, not a scheme
+        return false;
+    const QString scheme = url.scheme().toLower();
+    const bool needsHost = scheme == u"http" || scheme == u"https" || scheme == u"ftp";
+    return !needsHost || !url.host().isEmpty();
 }
 
 void ShellOpen(const QString& address)

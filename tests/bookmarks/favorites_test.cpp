@@ -1,0 +1,189 @@
+#include "bookmarks/favorites.h"
+#include "bookmarks/sortnames.h"
+#include "platform/error.h"
+#include "platform/profilefile.h"
+#include "store/cRegistry.h"
+#include "support/freshhome.h"
+#include "support/regtest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString root()
+{
+    return FreshHome::path() + QStringLiteral("/Favorites");
+}
+
+void mkdir(const QString& relative)
+{
+    QDir().mkpath(root() + QLatin1Char('/') + relative);
+}
+
+void shortcut(const QString& relative, const QByteArray& bytes)
+{
+    const QString path = root() + QLatin1Char('/') + relative;
+    QDir().mkpath(QFileInfo(path).path());
+    ASSERT_TRUE(regtest::writeFile(path, bytes));
+}
+
+QStringList tree(const QString& folder)
+{
+    QStringList out;
+    Favorites::loadTree(folder, [&out](const Favorites::FolderNode& node) {
+        out << QStringLiteral("%1<%2 %3 %4").arg(node.key, node.parentKey, node.text).arg(node.image);
+    });
+    return out;
+}
+
+void setFavoritesValue(const QString& value)
+{
+    cRegistry registry;
+    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
+    registry.setKeyName(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
+    registry.setKeyType(cRegistry::REG_SZ);
+    registry.setValueName(QStringLiteral("Favorites"));
+    registry.setKeyValue(value);
+}
+
+} // namespace
+
+TEST(SortNames, AscendingByLowerCaseAndStable)
+{
+    QStringList names{"b", "A", "c", "a", "B", "Ä", "_x", "10", "9"};
+    SortNames(names);
+    EXPECT_EQ(names, (QStringList{"10", "9", "_x", "A", "a", "b", "B", "c", "Ä"}));
+    QStringList empty;
+    SortNames(empty);
+    EXPECT_TRUE(empty.isEmpty());
+}
+
+TEST(Favorites, TheFolderComesFromTheRegistryAndABlankOneIsNoSource)
+{
+    EXPECT_EQ(Favorites::folder(), root() + QLatin1Char('\\')) << "seeded at first start";
+    for (const char* odd : {"", "   ", "C:\\Documents and Settings\\Favorites", "relative/dir"}) {
+        setFavoritesValue(QLatin1String(odd));
+        EXPECT_EQ(Favorites::folder(), QString()) << odd;
+        EXPECT_TRUE(tree(Favorites::folder()).isEmpty());
+    }
+    setFavoritesValue(QStringLiteral("  ") + root() + QStringLiteral("  "));
+    EXPECT_EQ(Favorites::folder(), root() + QLatin1Char('\\'));
+}
+
+TEST(Favorites, TheTreeSortsTheTopLevelAndNumbersFoldersInPreOrder)
+{
+    mkdir(QStringLiteral("b"));
+    mkdir(QStringLiteral("A/Q"));
+    mkdir(QStringLiteral("c"));
+    mkdir(QStringLiteral(".hidden"));
+    shortcut(QStringLiteral("A/file.url"), "[InternetShortcut]\r\nURL=http://x/\r\n");
+    EXPECT_EQ(tree(Favorites::folder()),
+              (QStringList{"0X3A<3A .hidden 6", "1X3A<3A A 2", "2X3A<1X3A Q 2", "3X3A<3A b 2", "4X3A<3A c 2"}));
+}
+
+TEST(Favorites, ALoopOfLinksEndsTheWalk)
+{
+    mkdir(QStringLiteral("A/B"));
+    ASSERT_TRUE(QFile::link(root() + QStringLiteral("/A"), root() + QStringLiteral("/A/B/back")));
+    ASSERT_TRUE(QFile::link(root(), root() + QStringLiteral("/A/top")));
+    // The links show as folders once; what they lead back to is not walked again.
+    QStringList texts;
+    for (const QString& node : tree(Favorites::folder()))
+        texts << node.section(QLatin1Char(' '), 1, 1);
+    texts.sort();
+    EXPECT_EQ(texts, (QStringList{"A", "B", "back", "top"}));
+}
+
+TEST(Favorites, AFolderListsOnlyItsShortcutsSorted)
+{
+    mkdir(QStringLiteral("d.url"));
+    shortcut(QStringLiteral("b.url"), "");
+    shortcut(QStringLiteral("a.URL"), "");
+    shortcut(QStringLiteral("c.txt"), "");
+    shortcut(QStringLiteral("C.Url"), "");
+    EXPECT_EQ(Favorites::listFolder(Favorites::folder()), (QStringList{"a", "b", "C"}));
+    mkdir(QStringLiteral("empty"));
+    EXPECT_TRUE(Favorites::listFolder(Favorites::folder() + QStringLiteral("empty")).isEmpty());
+    EXPECT_THROW(Favorites::listFolder(Favorites::folder() + QStringLiteral("missing")), cError);
+}
+
+TEST(Favorites, ShortcutsReadWhateverTheirEncodingAndLineEnds)
+{
+    const QString longAddress = QStringLiteral("http://example.com/") + QString(200, QLatin1Char('x'));
+    QStringEncoder utf16(QStringConverter::Utf16LE);
+    const QList<QPair<const char*, QByteArray>> files = {
+        {"crlf", "[InternetShortcut]\r\nURL=http://crlf/\r\n"},
+        {"lf", "[DEFAULT]\nBASEURL=http://other/\n[internetshortcut]\n  url =  http://lf/  \n"},
+        {"bom", "\xEF\xBB\xBF[InternetShortcut]\r\nURL=http://bom/\r\n"},
+        {"utf16", QByteArray("\xFF\xFE") + QByteArray(utf16.encode(QStringLiteral("[InternetShortcut]\r\nURL=http://utf16/\r\n")))},
+        {"latin1", "[InternetShortcut]\r\nURL=http://caf\xE9/\r\n"},
+        {"binary", QByteArray("\x00\x01\x02[Intern\xFF\x00", 12)},
+        {"long", "[InternetShortcut]\r\nURL=" + longAddress.toUtf8() + "\r\n"},
+    };
+    for (const auto& [name, bytes] : files)
+        shortcut(QLatin1String(name) + QStringLiteral(".url"), bytes);
+    const QString folder = Favorites::folder();
+    auto read = [&folder](const char* name) { return Favorites::ReadShortcutUrl(folder + QLatin1String(name) + QStringLiteral(".url")); };
+    EXPECT_EQ(read("crlf"), QStringLiteral("http://crlf/"));
+    EXPECT_EQ(read("lf"), QStringLiteral("http://lf/"));
+    EXPECT_EQ(read("bom"), QStringLiteral("http://bom/"));
+    EXPECT_EQ(read("utf16"), QStringLiteral("http://utf16/"));
+    EXPECT_EQ(read("latin1"), QStringLiteral("http://café/"));
+    EXPECT_EQ(read("binary"), QString());
+    EXPECT_EQ(read("long"), longAddress.left(127));
+    EXPECT_EQ(read("missing"), QString());
+}
+
+TEST(Favorites, WritingAShortcutMakesTheOneKeyFile)
+{
+    const QString file = Favorites::folder() + QStringLiteral("New.url");
+    shortcut(QStringLiteral("New.url"), "[Other]\r\nx=1\r\n");
+    ASSERT_TRUE(Favorites::WriteShortcut(file, QStringLiteral("http://new/ü")));
+    EXPECT_EQ(regtest::readFile(root() + QStringLiteral("/New.url")), "[InternetShortcut]\r\nURL=http://new/\xC3\xBC\r\n");
+    EXPECT_EQ(Favorites::ReadShortcutUrl(file), QStringLiteral("http://new/ü"));
+}
+
+TEST(Favorites, DeletingAFolderGoesDepthFirstAndNeverFollowsALink)
+{
+    mkdir(QStringLiteral("Gone/Inner/.hidden dir"));
+    shortcut(QStringLiteral("Gone/.hidden.url"), "x");
+    shortcut(QStringLiteral("Gone/Inner/.hidden dir/deep.url"), "x");
+    shortcut(QStringLiteral("Gone/Inner/a.url"), "x");
+    const QString outside = FreshHome::path() + QStringLiteral("/outside");
+    QDir().mkpath(outside);
+    regtest::writeFile(outside + QStringLiteral("/keep.txt"), "keep");
+    ASSERT_TRUE(QFile::link(outside, root() + QStringLiteral("/Gone/Inner/link")));
+    ASSERT_TRUE(QFile::link(outside, root() + QStringLiteral("/Linked")));
+
+    Favorites::DeleteFolderTree(Favorites::folder() + QStringLiteral("Gone"));
+    EXPECT_FALSE(QFileInfo::exists(root() + QStringLiteral("/Gone")));
+    Favorites::DeleteFolderTree(Favorites::folder() + QStringLiteral("Linked\\"));
+    EXPECT_FALSE(QFileInfo(root() + QStringLiteral("/Linked")).isSymLink());
+    EXPECT_EQ(regtest::readFile(outside + QStringLiteral("/keep.txt")), "keep");
+    EXPECT_TRUE(QFileInfo(root()).isDir());
+
+    mkdir(QStringLiteral("Kept/Sub"));
+    shortcut(QStringLiteral("Kept/Sub/x.url"), "x");
+    Favorites::EmptyFolderTree(Favorites::folder() + QStringLiteral("Kept"));
+    EXPECT_TRUE(QDir(root() + QStringLiteral("/Kept")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+TEST(ProfileFile, NamesMatchWithoutCaseAndTheBufferLimitsTheValue)
+{
+    const QString file = FreshHome::path() + QStringLiteral("/p.ini");
+    regtest::writeFile(file, "[One]\r\nKey = value one \r\n[Two]\r\nkey=two\r\n");
+    using platform::GetPrivateProfileString;
+    EXPECT_EQ(GetPrivateProfileString(QStringLiteral("one"), QStringLiteral("KEY"), QStringLiteral("d"), 128, file),
+              QStringLiteral("value one"));
+    EXPECT_EQ(GetPrivateProfileString(QStringLiteral("One"), QStringLiteral("Key"), QString(), 4, file), QStringLiteral("val"));
+    EXPECT_EQ(GetPrivateProfileString(QStringLiteral("Three"), QStringLiteral("key"), QStringLiteral("d"), 128, file),
+              QStringLiteral("d"));
+    ASSERT_TRUE(platform::WritePrivateProfileString(QStringLiteral("two"), QStringLiteral("KEY"), QStringLiteral("2"), file));
+    ASSERT_TRUE(platform::WritePrivateProfileString(QStringLiteral("One"), QStringLiteral("New"), QStringLiteral("n"), file));
+    EXPECT_EQ(regtest::readFile(file), "[One]\r\nKey = value one \r\nNew=n\r\n[Two]\r\nKEY=2\r\n");
+}
