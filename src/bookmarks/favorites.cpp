@@ -100,7 +100,7 @@ public:
     {
         QStringList names;
         try {
-            for (const FileEntry& entry : findEntries(path, kDeeperMask)) {
+            for (const FileEntry& entry : findEntries(path, kDeeperMask, false)) {
                 if (entry.attributes & FileAttribute::Directory)
                     names.append(entry.name);
             }
@@ -170,7 +170,7 @@ void loadTree(const QString& root, const std::function<void(const FolderNode&)>&
         return;
     QStringList topLevel;
     try {
-        for (const FileEntry& entry : findEntries(root, kTopLevelMask)) {
+        for (const FileEntry& entry : findEntries(root, kTopLevelMask, false)) {
             if (yield)
                 yield();
             if (entry.attributes & FileAttribute::Directory)
@@ -195,7 +195,7 @@ QStringList listFolder(const QString& folderPath)
     QStringList names;
     if (folderPath.isEmpty())
         return names;
-    for (const FileEntry& entry : findEntries(withSeparator(folderPath), kDeeperMask)) {
+    for (const FileEntry& entry : findEntries(withSeparator(folderPath), kDeeperMask, false)) {
         if (entry.attributes & FileAttribute::Directory)
             continue; // a folder named like a shortcut is still a folder
         if (entry.name.trimmed().endsWith(QLatin1String(".url"), Qt::CaseInsensitive))

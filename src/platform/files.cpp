@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
 
 namespace platform {
 
@@ -50,7 +53,7 @@ quint32 fileAttributes(const QString& path)
     return attributesOf(name, info, ::access(native.constData(), W_OK) == 0);
 }
 
-QList<FileEntry> findEntries(const QString& folder, quint32 mask)
+QList<FileEntry> findEntries(const QString& folder, quint32 mask, bool readOnly)
 {
     QString native = nativePath(folder);
     if (native.isEmpty())
@@ -64,27 +67,35 @@ QList<FileEntry> findEntries(const QString& folder, quint32 mask)
             throw cError(ErrorNumber::PathNotFound);
         throw cError(ErrorNumber::InvalidProcedureCall);
     }
+    const int dirFd = ::dirfd(dir);
     QList<FileEntry> entries;
     const quint32 filtered = FileAttribute::Hidden | FileAttribute::System | FileAttribute::Directory;
     while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray rawName(entry->d_name);
-        if (rawName == "." || rawName == "..")
+        const char* rawName = entry->d_name;
+        if (std::strcmp(rawName, ".") == 0 || std::strcmp(rawName, "..") == 0)
             continue;
-        const QByteArray full = encoded + rawName;
-        struct stat info = {};
-        // A link counts as what it points to; a dangling one as a plain file.
-        bool isLink = false;
-        struct stat linkInfo = {};
-        if (::lstat(full.constData(), &linkInfo) != 0)
-            continue; // gone since the listing
-        isLink = S_ISLNK(linkInfo.st_mode);
-        if (::stat(full.constData(), &info) != 0)
-            info = linkInfo;
-        const QString name = QFile::decodeName(rawName);
-        const quint32 attributes = attributesOf(name, info, ::access(full.constData(), W_OK) == 0);
-        if ((attributes & filtered & ~mask) != 0)
+        FileEntry found;
+        found.name = QFile::decodeName(rawName);
+        bool directory = entry->d_type == DT_DIR;
+        // Only links and file systems that do not tell the type need a stat;
+        // a link counts as what it points to, a dangling one as a plain file.
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info = {};
+            if (::fstatat(dirFd, rawName, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // gone since the listing
+            found.isSymLink = S_ISLNK(info.st_mode);
+            if (found.isSymLink && ::fstatat(dirFd, rawName, &info, 0) != 0)
+                info.st_mode = S_IFREG;
+            directory = S_ISDIR(info.st_mode);
+        }
+        found.attributes = directory ? FileAttribute::Directory : FileAttribute::Archive;
+        if (found.name.startsWith(QLatin1Char('.')))
+            found.attributes |= FileAttribute::Hidden;
+        if ((found.attributes & filtered & ~mask) != 0)
             continue;
-        entries.append(FileEntry{name, attributes, isLink});
+        if (readOnly && ::faccessat(dirFd, rawName, W_OK, 0) != 0)
+            found.attributes |= FileAttribute::ReadOnly;
+        entries.append(std::move(found));
     }
     ::closedir(dir);
     return entries;

@@ -34,7 +34,9 @@ quint32 fileAttributes(const QString& path);
 // system gives them. An entry shows when its hidden, system and directory
 // bits are all in `mask`; plain files always show. Error 76 for a folder that
 // does not exist, 5 for one that cannot be read.
-QList<FileEntry> findEntries(const QString& folder, quint32 mask);
+// `readOnly` false leaves the read-only bit unset and saves a system call per
+// entry, for walks that do not need it.
+QList<FileEntry> findEntries(const QString& folder, quint32 mask, bool readOnly = true);
 
 // Identifies a folder (device and inode), so that a walk can tell when a link
 // leads it back to a folder it has seen. False when the path cannot be read.
