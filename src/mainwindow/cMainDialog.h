@@ -157,6 +157,9 @@ protected:
     // The entry selected in the list: its source's address and kind for the go action.
     bool entryAddress(QString* address, int* kind);
     void selectKind(int kind);
+    // Runs the go action on a text, then puts the text on top of the input
+    // box's list and empties the box.
+    void goAndRemember(const QString& text, int kind);
 
 private:
     cSettings& m_settings;

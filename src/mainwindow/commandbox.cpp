@@ -54,15 +54,19 @@ void cMainDialog::KeyPressCboMain(int index, int keyAscii)
     if (index != 1 || keyAscii != 13)
         return;
     try {
-        QComboBox* input = m_form->cboMain[1];
-        const QString text = input->currentText();
-        GoAction(text, m_form->cboMain[0]->currentIndex());
-        input->insertItem(0, text);
-        input->setCurrentIndex(-1);
-        input->setEditText(QString());
+        goAndRemember(m_form->cboMain[1]->currentText(), m_form->cboMain[0]->currentIndex());
     } catch (const std::exception&) {
         // ends silently
     }
+}
+
+void cMainDialog::goAndRemember(const QString& text, int kind)
+{
+    GoAction(text, kind);
+    QComboBox* input = m_form->cboMain[1];
+    input->insertItem(0, text);
+    input->setCurrentIndex(-1);
+    input->setEditText(QString());
 }
 
 void cMainDialog::GoAction(const QString& text, int kind)

@@ -383,15 +383,9 @@ void cMainDialog::ClickLbbMain(int index)
     try {
         FlatButton* button = (*m_form->lbbMain)[index];
         switch (index) {
-        case GoButton: {
-            QComboBox* input = m_form->cboMain[1];
-            const QString text = input->currentText();
-            GoAction(text, m_form->cboMain[0]->currentIndex());
-            input->insertItem(0, text);
-            input->setCurrentIndex(-1);
-            input->setEditText(QString());
+        case GoButton:
+            goAndRemember(m_form->cboMain[1]->currentText(), m_form->cboMain[0]->currentIndex());
             break;
-        }
         case HideButton:
             hideMainWindow();
             button->setVisible(false);

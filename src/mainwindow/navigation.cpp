@@ -319,11 +319,7 @@ void cMainDialog::DblClickLvMain()
         int kind = 0;
         if (!m_form->lvMain->SelectedItem() || !entryAddress(&address, &kind))
             return;
-        GoAction(address, kind);
-        QComboBox* input = m_form->cboMain[1];
-        input->insertItem(0, address);
-        input->setCurrentIndex(-1);
-        input->setEditText(QString());
+        goAndRemember(address, kind);
     } catch (const std::exception& error) {
         report(error);
     }

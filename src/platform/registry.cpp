@@ -260,6 +260,24 @@ namespace {
 
 constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK;
 
+// Runs a change of the values of a key opened for writing, and saves it when it succeeded.
+template <typename Change>
+LONG changeValues(HKEY key, Change&& change)
+{
+    Registry& registry = Registry::instance();
+    LONG error = ERROR_SUCCESS;
+    Registry::Handle handle;
+    RegKey* found = registry.resolve(key, KEY_SET_VALUE, &error, &handle);
+    if (!found)
+        return error;
+    if (!registry.isWritableHive(handle.hive))
+        return ERROR_ACCESS_DENIED;
+    error = change(*found);
+    if (error == ERROR_SUCCESS)
+        registry.changed(handle.hive);
+    return error;
+}
+
 } // namespace
 
 LONG RegOpenKeyEx(HKEY key, const QString& subKey, DWORD, REGSAM access, HKEY* result)
@@ -337,17 +355,10 @@ LONG RegQueryValueEx(HKEY key, const QString& valueName, DWORD* type, QByteArray
 
 LONG RegSetValueEx(HKEY key, const QString& valueName, DWORD type, const QByteArray& data)
 {
-    Registry& registry = Registry::instance();
-    LONG error = ERROR_SUCCESS;
-    Registry::Handle handle;
-    RegKey* found = registry.resolve(key, KEY_SET_VALUE, &error, &handle);
-    if (!found)
-        return error;
-    if (!registry.isWritableHive(handle.hive))
-        return ERROR_ACCESS_DENIED;
-    found->setValue(valueName, type, data);
-    registry.changed(handle.hive);
-    return ERROR_SUCCESS;
+    return changeValues(key, [&](RegKey& found) {
+        found.setValue(valueName, type, data);
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegEnumKeyEx(HKEY key, DWORD index, QString* name)
@@ -403,18 +414,9 @@ LONG RegDeleteKey(HKEY key, const QString& subKey)
 
 LONG RegDeleteValue(HKEY key, const QString& valueName)
 {
-    Registry& registry = Registry::instance();
-    LONG error = ERROR_SUCCESS;
-    Registry::Handle handle;
-    RegKey* found = registry.resolve(key, KEY_SET_VALUE, &error, &handle);
-    if (!found)
-        return error;
-    if (!registry.isWritableHive(handle.hive))
-        return ERROR_ACCESS_DENIED;
-    if (!found->removeValue(valueName))
-        return ERROR_FILE_NOT_FOUND;
-    registry.changed(handle.hive);
-    return ERROR_SUCCESS;
+    return changeValues(key, [&](RegKey& found) {
+        return found.removeValue(valueName) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
 }
 
 } // namespace platform

@@ -1,20 +1,13 @@
 #include "bookmarks/registrystores.h"
 #include "platform/shell.h"
 #include "store/cRegistry.h"
+#include "support/storetest.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-void write(const QString& key, const QString& name, const QVariant& value, qint32 type)
-{
-    cRegistry registry;
-    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-    registry.setKeyName(key);
-    registry.setKeyType(type);
-    registry.setValueName(name);
-    registry.setKeyValue(value);
-}
+using storetest::write;
 
 void entry(const QString& folder, const QString& title, const QString& url, const QVariant& type)
 {

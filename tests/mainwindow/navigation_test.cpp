@@ -6,6 +6,7 @@
 #include "controls/twips.h"
 #include "platform/shell.h"
 #include "store/cRegistry.h"
+#include "support/storetest.h"
 #include "support/freshhome.h"
 #include "support/mainwindowfixture.h"
 #include "support/regtest.h"
@@ -19,15 +20,7 @@
 
 namespace {
 
-void write(const QString& key, const QString& name, const QVariant& value, qint32 type)
-{
-    cRegistry registry;
-    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-    registry.setKeyName(key);
-    registry.setKeyType(type);
-    registry.setValueName(name);
-    registry.setKeyValue(value);
-}
+using storetest::write;
 
 void shortcut(const QString& relative, const QString& url)
 {

@@ -2,6 +2,7 @@
 #include "controls/KeyedTreeView.h"
 #include "platform/registry.h"
 #include "store/cRegistry.h"
+#include "support/storetest.h"
 #include "support/mainwindowfixture.h"
 
 #include <QComboBox>
@@ -20,12 +21,8 @@ void storeSupport(bool compuServe, bool netscape, bool internetExplorer)
 
 void addUserFolder(const QString& name)
 {
-    cRegistry registry;
-    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-    registry.setKeyName(cSettings::kRegistryKey + QStringLiteral("\\Folders\\") + name);
-    registry.setKeyType(cRegistry::REG_SZ);
-    registry.setValueName(QStringLiteral("FolderName"));
-    registry.setKeyValue(name);
+    storetest::write(cSettings::kRegistryKey + QStringLiteral("\\Folders\\") + name, QStringLiteral("FolderName"), name,
+                     cRegistry::REG_SZ);
 }
 
 void removeUserFolder(const QString& name)

@@ -1,6 +1,7 @@
 #include "store/WindowPlacement.h"
 #include "store/cRegistry.h"
 #include "store/cSettings.h"
+#include "support/storetest.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,7 @@ QVariant stored(const char* name)
 
 void store(const char* name, const QVariant& value, qint32 type)
 {
-    cRegistry registry;
-    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-    registry.setKeyName(kRecord);
-    registry.setKeyType(type);
-    registry.setValueName(QLatin1String(name));
-    registry.setKeyValue(value);
+    storetest::write(kRecord, QLatin1String(name), value, type);
 }
 
 } // namespace

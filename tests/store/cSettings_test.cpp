@@ -2,6 +2,7 @@
 #include "store/cRegistry.h"
 #include "store/cSettings.h"
 #include "support/regtest.h"
+#include "support/storetest.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +10,7 @@ namespace {
 
 void store(const QString& name, const QVariant& value, qint32 type)
 {
-    cRegistry registry;
-    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-    registry.setKeyName(cSettings::kRegistryKey);
-    registry.setKeyType(type);
-    registry.setValueName(name);
-    registry.setKeyValue(value);
+    storetest::write(cSettings::kRegistryKey, name, value, type);
 }
 
 cSettings loaded()
