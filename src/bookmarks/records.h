@@ -28,6 +28,10 @@ public:
     void setURL(const QString& url) { m_url = url; }
     QString Title() const { return m_title; }
     void setTitle(const QString& title) { m_title = title; }
+    // The file's bytes for this record were not UTF-8 and were read as
+    // Latin-1; the writer gives them back the same way.
+    bool ReadAsLatin1() const { return m_readAsLatin1; }
+    void setReadAsLatin1(bool latin1) { m_readAsLatin1 = latin1; }
 
 private:
     QString m_title;
@@ -36,6 +40,7 @@ private:
     qint32 m_parentFolder = 0;
     qint32 m_bookmarkType = LinkType;
     qint16 m_folderLevel = 0;
+    bool m_readAsLatin1 = false;
 };
 
 // One entry of the folder list the tree's top-level nodes are built from.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bookmarks/netscape.h"
 #include "bookmarks/records.h"
 
 #include <QString>
@@ -125,6 +126,8 @@ public:
 
     // State owned by the controller.
     KeyedCollection<cFolder>& FolderList() { return m_folderList; }
+    // The Netscape bookmark collection and its saved header.
+    NetscapeBookmarks& Bookmarks() { return m_bookmarks; }
     int CurrentSource = -1;
     QString SelectedKey;
     QString SelectedText;
@@ -160,10 +163,15 @@ protected:
     // Runs the go action on a text, then puts the text on top of the input
     // box's list and empties the box.
     void goAndRemember(const QString& text, int kind);
+    // The Netscape folder number a tree key stands for: 0 for the root "4A".
+    int netscapeFolderOf(const QString& nodeKey);
+    void addBookmarkFolders();
 
 private:
     cSettings& m_settings;
     cAppServices& m_app;
     cMainForm* m_form = nullptr;
     KeyedCollection<cFolder> m_folderList;
+    NetscapeBookmarks m_bookmarks;
+    bool m_loadingBookmarks = false;
 };

@@ -8,12 +8,7 @@ void cMainDialog::DragDropTvMain(QObject*, int, int) {}
 void cMainDialog::TimerTmrMain(int) {}
 void cMainDialog::MouseDownTrayIcon(int, int) {}
 void cMainDialog::ClickMnuMARKCRATEChild(int) {}
-void cMainDialog::LoadBookmarkFile() {}
-void cMainDialog::BuildBookmarkTree() {}
 void cMainDialog::LoadForumList() {}
-void cMainDialog::SaveBookmarkFile() {}
-void cMainDialog::MoveBookmark(int) {}
-void cMainDialog::SortList(int) {}
 void cMainDialog::RenameFolder() {}
 void cMainDialog::DeleteFolder() {}
 void cMainDialog::NewFolder() {}
@@ -25,7 +20,5 @@ void cMainDialog::CutEntries() {}
 void cMainDialog::CopyEntries() {}
 void cMainDialog::PasteEntries() {}
 bool cMainDialog::ShowOptionsDialog() { return false; }
-QString cMainDialog::findNetscapeFolderKey(int, const QString&) { return {}; }
-QString cMainDialog::netscapeAddress(const QString&) { return {}; }
 void cMainDialog::ListForums() {}
-void cMainDialog::ListNetscapeFolder() {}
+

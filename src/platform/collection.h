@@ -8,6 +8,25 @@
 #include <memory>
 #include <vector>
 
+// A key that compares and hashes without regard to case, without making a
+// folded copy of the text.
+struct CaseInsensitiveKey
+{
+    QString text;
+    bool operator==(const CaseInsensitiveKey& other) const
+    {
+        return text.compare(other.text, Qt::CaseInsensitive) == 0;
+    }
+};
+
+inline size_t qHash(const CaseInsensitiveKey& key, size_t seed = 0) noexcept
+{
+    size_t hash = seed;
+    for (const QChar c : key.text)
+        hash = hash * 31 + c.toCaseFolded().unicode();
+    return hash;
+}
+
 // An ordered collection of shared items with optional unique keys: insertion
 // order, 1-based positions, lookup and removal by position or by key. Keys
 // compare without regard to case. Lookups are by hash; a removal or an insert
@@ -29,15 +48,14 @@ public:
     {
         if (position < 1 || position > Count() + 1)
             throw cError(ErrorNumber::SubscriptOutOfRange);
-        const QString folded = fold(key);
-        if (!key.isEmpty() && m_index.contains(folded))
+        if (!key.isEmpty() && m_index.contains(CaseInsensitiveKey{key}))
             throw cError(ErrorNumber::DuplicateKey);
         const auto at = m_entries.begin() + (position - 1);
         m_entries.insert(at, Entry{key, std::move(item)});
         if (position <= Count() - 1)
             renumberFrom(position - 1);
         else if (!key.isEmpty())
-            m_index.insert(folded, position - 1);
+            m_index.insert(CaseInsensitiveKey{key}, position - 1);
     }
 
     // Item by 1-based position; error 9 outside the collection.
@@ -67,7 +85,7 @@ public:
     {
         if (key.isEmpty())
             return 0;
-        const auto it = m_index.constFind(fold(key));
+        const auto it = m_index.constFind(CaseInsensitiveKey{key});
         return it == m_index.cend() ? 0 : *it + 1;
     }
     const QString& KeyAt(qsizetype position) const
@@ -86,7 +104,7 @@ public:
         m_entries.erase(m_entries.begin() + (position - 1));
         if (last) {
             if (!key.isEmpty())
-                m_index.remove(fold(key));
+                m_index.remove(CaseInsensitiveKey{key});
         } else {
             renumberFrom(position - 1);
         }
@@ -134,8 +152,6 @@ private:
         Item item;
     };
 
-    static QString fold(const QString& key) { return key.toCaseFolded(); }
-
     void renumberFrom(qsizetype index)
     {
         if (index == 0) {
@@ -150,10 +166,10 @@ private:
         }
         for (size_t i = size_t(index); i < m_entries.size(); ++i) {
             if (!m_entries[i].key.isEmpty())
-                m_index.insert(fold(m_entries[i].key), qsizetype(i));
+                m_index.insert(CaseInsensitiveKey{m_entries[i].key}, qsizetype(i));
         }
     }
 
     std::vector<Entry> m_entries;
-    QHash<QString, qsizetype> m_index;
+    QHash<CaseInsensitiveKey, qsizetype> m_index;
 };

@@ -1,0 +1,227 @@
+// The Netscape bookmark file in the window: loading and saving it, its folder
+// nodes, the list of a folder, moving bookmarks, and the sort of every list.
+#include "mainwindow/cMainDialog.h"
+
+#include "bookmarks/keys.h"
+#include "controls/KeyedListView.h"
+#include "controls/KeyedTreeView.h"
+#include "dialogs/messagebox.h"
+#include "mainwindow/MainForm.h"
+#include "store/cSettings.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+const QString kNetscapeRoot = QStringLiteral("4A");
+
+QString nodeKey(const cBookmark& record)
+{
+    return record.Key() + kNetscapeRoot;
+}
+
+QString recordKeyOf(const QString& key)
+{
+    return QString::number(Keys::leadingNumber(key)) + QLatin1Char('X');
+}
+
+} // namespace
+
+void cMainDialog::LoadBookmarkFile()
+{
+    m_loadingBookmarks = true;
+    m_bookmarks.load(m_settings.BookmarkLocation(), [] { QApplication::processEvents(); });
+    m_loadingBookmarks = false;
+    if (!m_bookmarks.loadedWhole()) {
+        MessageBoxes::inform(QStringLiteral("The bookmark file \"%1\" could not be read completely: %2.\n\n"
+                                            "Markcrate shows what it could read and will not write to the file "
+                                            "until it has read it whole.")
+                                 .arg(QDir::toNativeSeparators(m_settings.BookmarkLocation()), m_bookmarks.loadProblem()),
+                             m_form ? m_form->window() : nullptr);
+    }
+}
+
+void cMainDialog::BuildBookmarkTree()
+{
+    m_form->lvMain->Clear();
+    try {
+        addBookmarkFolders();
+    } catch (const std::exception&) {
+        // a failed build ends quietly with what it added
+    }
+}
+
+void cMainDialog::addBookmarkFolders()
+{
+    KeyedTreeView* tree = m_form->tvMain;
+    const bool expand = m_settings.ExpandFoldersOnRefresh();
+    const NetscapeBookmarks::Records& records = m_bookmarks.records();
+    // Folders in collection order at every level, depth first without recursion.
+    struct Open
+    {
+        const std::vector<qsizetype>* children;
+        size_t next;
+        QString parentNode;
+    };
+    std::vector<Open> stack{{&m_bookmarks.childrenOf(0), 0, kNetscapeRoot}};
+    QSet<int> added{0};
+    while (!stack.empty()) {
+        Open& open = stack.back();
+        if (open.next >= open.children->size()) {
+            stack.pop_back();
+            continue;
+        }
+        const cBookmark& record = *records.at((*open.children)[open.next++]);
+        const int number = NetscapeBookmarks::folderNumber(record);
+        if (record.BookmarkType() != cBookmark::FolderType || added.contains(number))
+            continue;
+        added.insert(number);
+        tree->AddNode(open.parentNode, nodeKey(record), record.Title(), 2)->setExpanded(expand);
+        stack.push_back(Open{&m_bookmarks.childrenOf(number), 0, nodeKey(record)});
+    }
+}
+
+int cMainDialog::netscapeFolderOf(const QString& key)
+{
+    if (key == kNetscapeRoot)
+        return 0;
+    const auto record = m_bookmarks.records().find(recordKeyOf(key));
+    return record ? NetscapeBookmarks::folderNumber(*record) : -1;
+}
+
+void cMainDialog::ListNetscapeFolder()
+{
+    KeyedListView* list = m_form->lvMain;
+    list->Clear();
+    if (m_loadingBookmarks)
+        return;
+    CurrentNetscapeFolder = netscapeFolderOf(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
+    const NetscapeBookmarks::Records& records = m_bookmarks.records();
+    for (qsizetype position : m_bookmarks.childrenOf(CurrentNetscapeFolder)) {
+        const cBookmark& record = *records.at(position);
+        if (record.BookmarkType() == cBookmark::LinkType)
+            list->AddItem(nodeKey(record), record.Title(), 3);
+    }
+}
+
+QString cMainDialog::netscapeAddress(const QString& itemKey)
+{
+    const auto record = m_bookmarks.records().find(recordKeyOf(itemKey));
+    return record ? record->URL() : QString();
+}
+
+QString cMainDialog::findNetscapeFolderKey(int parentFolder, const QString& title)
+{
+    const NetscapeBookmarks::Records& records = m_bookmarks.records();
+    for (qsizetype position : m_bookmarks.childrenOf(parentFolder)) {
+        const cBookmark& record = *records.at(position);
+        if (record.BookmarkType() == cBookmark::FolderType && record.Title() == title)
+            return nodeKey(record);
+    }
+    return {};
+}
+
+void cMainDialog::SaveBookmarkFile()
+{
+    if (m_loadingBookmarks)
+        return;
+    QString error;
+    if (!SaveNetscapeFile(m_bookmarks, m_settings.BookmarkLocation(), m_settings.TreatBookmarksAsReadOnly(), &error)) {
+        // The change is in the window but not on disk: say so rather than let it vanish at the next start.
+        MessageBoxes::inform(QStringLiteral("Markcrate could not write the bookmark file \"%1\": %2.\n\n"
+                                            "The bookmark file on disk is unchanged.")
+                                 .arg(QDir::toNativeSeparators(m_settings.BookmarkLocation()), error),
+                             m_form ? m_form->window() : nullptr);
+    }
+}
+
+void cMainDialog::MoveBookmark(int direction)
+{
+    try {
+        KeyedListView* list = m_form->lvMain;
+        QTreeWidgetItem* item = list->SelectedItem();
+        if (!item)
+            return;
+        const int i = list->indexOfTopLevelItem(item) + 1;
+        if ((direction == 0 && i == 1) || (direction == 1 && i == list->Count()))
+            return;
+        const int j = direction == 0 ? i - 1 : i + 1;
+        const auto a = m_bookmarks.records().find(recordKeyOf(KeyedListView::Key(list->ItemAt(i))));
+        const auto b = m_bookmarks.records().find(recordKeyOf(KeyedListView::Key(list->ItemAt(j))));
+        if (!a || !b)
+            return;
+        // The two records swap what they hold; each keeps its key and its place.
+        cBookmark held = *a;
+        copyBookmarkContents(*a, *b);
+        copyBookmarkContents(*b, held);
+        m_bookmarks.invalidateIndex();
+        ClickTVMain();
+        list->setCurrentItem(list->ItemAt(j));
+    } catch (const std::exception& error) {
+        report(error);
+    }
+}
+
+void cMainDialog::SortList(int direction)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        KeyedListView* list = m_form->lvMain;
+        struct Entry
+        {
+            QString text;
+            QString lower;
+            int icon;
+            QString key;
+        };
+        std::vector<Entry> entries;
+        for (int i = 1; i <= list->Count(); ++i) {
+            QTreeWidgetItem* item = list->ItemAt(i);
+            QString lower = KeyedListView::Text(item);
+            for (QChar& c : lower)
+                c = c.toLower();
+            entries.push_back(Entry{KeyedListView::Text(item), lower, KeyedListView::Image(item), KeyedListView::Key(item)});
+        }
+        // Stable in both directions, as swapping only unequal neighbours is.
+        std::stable_sort(entries.begin(), entries.end(), [direction](const Entry& x, const Entry& y) {
+            const int order = QStringView(x.lower).compare(QStringView(y.lower));
+            return direction == 0 ? order < 0 : order > 0;
+        });
+        QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+        const QString key = KeyedTreeView::Key(node);
+        if (Keys::sourceNumber(key) != Keys::NetscapeSource) {
+            list->Clear();
+            for (const Entry& entry : entries)
+                list->AddItem(entry.key, entry.text, entry.icon);
+        } else {
+            // The folder's links take the sorted order in the collection; every
+            // record keeps its key and place, other records are not touched.
+            const int folder = netscapeFolderOf(key);
+            NetscapeBookmarks::Records& records = m_bookmarks.records();
+            std::vector<std::shared_ptr<cBookmark>> places;
+            QHash<QString, cBookmark> copies;
+            for (qsizetype position : m_bookmarks.childrenOf(folder)) {
+                const auto& record = records.at(position);
+                if (record->BookmarkType() != cBookmark::LinkType)
+                    continue;
+                places.push_back(record);
+                copies.insert(record->Key(), *record);
+            }
+            for (size_t k = 0; k < places.size() && k < entries.size(); ++k) {
+                const auto copy = copies.constFind(recordKeyOf(entries[k].key));
+                if (copy == copies.cend())
+                    continue;
+                copyBookmarkContents(*places[k], *copy);
+            }
+            m_bookmarks.invalidateIndex();
+            ClickTVMain();
+        }
+    } catch (const std::exception& error) {
+        report(error);
+    }
+    QApplication::restoreOverrideCursor();
+}
