@@ -1,0 +1,151 @@
+#include "bookmarks/registrystores.h"
+#include "controls/IndexedToolBar.h"
+#include "controls/KeyedListView.h"
+#include "controls/KeyedTreeView.h"
+#include "platform/shell.h"
+#include "store/cRegistry.h"
+#include "support/freshhome.h"
+#include "support/mainwindowfixture.h"
+#include "support/regtest.h"
+#include "support/storetest.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+
+namespace {
+
+const QByteArray kFile = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<H1>Bookmarks</H1>\r\n<DL><p>\r\n"
+                         "<DT><A HREF=\"http://c.example/\">charlie</A>\r\n"
+                         "<DT><H3>Folder</H3>\r\n<DL><p>\r\n"
+                         "<DT><A HREF=\"http://one/\">One</A>\r\n"
+                         "<DT><H3>Inner</H3>\r\n<DL><p>\r\n<DT><A HREF=\"http://inner/\">Inside</A>\r\n</DL><p>\r\n"
+                         "<DT><A HREF=\"http://two/\">two</A>\r\n"
+                         "<DT><A HREF=\"http://three/\">Three</A>\r\n"
+                         "</DL><p>\r\n"
+                         "<DT><A HREF=\"http://a.example/\">alpha</A>\r\n"
+                         "<DT><A HREF=\"http://b.example/\">Bravo</A>\r\n"
+                         "</DL><p>\r\n";
+
+QString location()
+{
+    return FreshHome::path() + QStringLiteral("/bookmarks.html");
+}
+
+QStringList listed(KeyedListView* list)
+{
+    QStringList out;
+    for (int i = 1; i <= list->Count(); ++i)
+        out << KeyedListView::Key(list->ItemAt(i)) + QLatin1Char(' ') + KeyedListView::Text(list->ItemAt(i));
+    return out;
+}
+
+} // namespace
+
+class NetscapeViewTest : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        platform::setLauncher([this](const QString& address) { opened << address; });
+        ASSERT_TRUE(regtest::writeFile(location(), kFile));
+        cSettings stored;
+        stored.setAppName(QStringLiteral("ORXMarkcrate"));
+        stored.setBookmarkLocation(location());
+        stored.Update();
+        start();
+    }
+    void TearDown() override
+    {
+        platform::setLauncher({});
+        MainWindowFixture::TearDown();
+    }
+    void show(const QString& key)
+    {
+        form->tvMain->setSelectedItem(form->tvMain->Node(key));
+        dialog().ClickTVMain();
+    }
+    QStringList opened;
+};
+
+TEST_F(NetscapeViewTest, FoldersBecomeNodesAndLinksListByFolder)
+{
+    EXPECT_EQ(KeyedTreeView::Text(form->tvMain->Node(QStringLiteral("1X4A"))), QStringLiteral("Folder"));
+    EXPECT_EQ(form->tvMain->Node(QStringLiteral("3X4A"))->parent(), form->tvMain->Node(QStringLiteral("1X4A")));
+    show(QStringLiteral("4A"));
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"0X4A charlie", "7X4A alpha", "8X4A Bravo"}));
+    EXPECT_EQ(dialog().CurrentNetscapeFolder, 0);
+    EXPECT_TRUE(form->tlbMain->button(16)->isEnabled());
+    show(QStringLiteral("1X4A"));
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"2X4A One", "5X4A two", "6X4A Three"}));
+    EXPECT_EQ(dialog().CurrentNetscapeFolder, 1);
+    EXPECT_EQ(form->lblMain.at(1)->text(), QStringLiteral("3 items"));
+
+    form->lvMain->setCurrentItem(form->lvMain->ItemAt(2));
+    dialog().ClickLvMain();
+    EXPECT_EQ(form->cboMain[1]->currentText(), QStringLiteral("http://two/"));
+    dialog().DblClickLvMain();
+    EXPECT_EQ(opened, QStringList{QStringLiteral("http://two/")});
+}
+
+TEST_F(NetscapeViewTest, MovingABookmarkSwapsItInTheFileAndStopsAtTheEnds)
+{
+    show(QStringLiteral("1X4A"));
+    form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
+    dialog().ClickTlbMain(16); // up from the top: nothing
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"2X4A One", "5X4A two", "6X4A Three"}));
+    dialog().ClickTlbMain(17);
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"2X4A two", "5X4A One", "6X4A Three"}));
+    EXPECT_EQ(form->lvMain->indexOfTopLevelItem(form->lvMain->SelectedItem()), 1) << "the moved item stays selected";
+    const QByteArray saved = regtest::readFile(location());
+    EXPECT_LT(saved.indexOf(">two</A>"), saved.indexOf(">One</A>"));
+    EXPECT_EQ(regtest::readFile(location() + QStringLiteral(".markcrate-original")), kFile);
+    form->lvMain->setCurrentItem(form->lvMain->ItemAt(3));
+    dialog().ClickTlbMain(17); // down from the bottom: nothing
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"2X4A two", "5X4A One", "6X4A Three"}));
+}
+
+TEST_F(NetscapeViewTest, SortingANetscapeFolderReordersOnlyItsLinks)
+{
+    show(QStringLiteral("4A"));
+    dialog().ClickTlbMain(20);
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"0X4A charlie", "7X4A Bravo", "8X4A alpha"}));
+    NetscapeBookmarks& bookmarks = dialog().Bookmarks();
+    EXPECT_EQ(bookmarks.records().at(QStringLiteral("3X"))->Title(), QStringLiteral("Inner")) << "folders untouched";
+    EXPECT_EQ(bookmarks.records().at(QStringLiteral("2X"))->Title(), QStringLiteral("One")) << "other folders untouched";
+    const QByteArray saved = regtest::readFile(location());
+    EXPECT_LT(saved.indexOf(">Bravo</A>"), saved.indexOf(">alpha</A>"));
+
+    dialog().ClickTlbMain(19);
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"0X4A alpha", "7X4A Bravo", "8X4A charlie"}));
+}
+
+TEST_F(NetscapeViewTest, SortingAnotherListChangesOnlyTheList)
+{
+    for (const char* title : {"b", "A", "c"})
+        storetest::write(RegistryStores::webFavoritesKey(), QLatin1String(title), QStringLiteral("http://x/"), cRegistry::REG_SZ);
+    show(QStringLiteral("1A"));
+    const QByteArray before = regtest::readFile(location());
+    dialog().ClickTlbMain(20);
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"3X c", "2X b", "1X A"}));
+    EXPECT_EQ(regtest::readFile(location()), before) << "no save for another source";
+    show(QStringLiteral("1A"));
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"1X A", "2X b", "3X c"}));
+}
+
+TEST_F(NetscapeViewTest, ReadOnlyNeverWritesAndASelectedFolderIsFoundAgain)
+{
+    settings.setTreatBookmarksAsReadOnly(true);
+    show(QStringLiteral("1X4A"));
+    form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
+    dialog().ClickTlbMain(17);
+    EXPECT_EQ(regtest::readFile(location()), kFile);
+
+    show(QStringLiteral("3X4A"));
+    dialog().CurrentNetscapeFolder = 1;
+    dialog().SelectedKey = QStringLiteral("99X4A");
+    dialog().SelectedText = QStringLiteral("Inner");
+    dialog().BuildFolderTree();
+    EXPECT_EQ(KeyedTreeView::Key(form->tvMain->SelectedItem()), QStringLiteral("3X4A"));
+}
