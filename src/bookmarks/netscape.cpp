@@ -4,11 +4,14 @@
 #include "platform/files.h"
 #include "store/keyvalue.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStringDecoder>
+
+#include <cstring>
 
 namespace {
 
@@ -18,6 +21,50 @@ constexpr int kLinesPerYield = 500;
 const QByteArray kLinkStart = QByteArrayLiteral("<DT><A HREF=\"");
 const QByteArray kLinkDates = QByteArrayLiteral("\" ADD_DATE=\"797069285\" LAST_VISIT=\"797069236\" LAST_MODIFIED=\"797069236\">");
 const QByteArray kFolderStart = QByteArrayLiteral("<DT><H3 FOLDED ADD_DATE=\"859692440\">");
+
+// A plain substring search; the C library's is many times faster than a general one.
+template <size_t N>
+qsizetype find(QByteArrayView haystack, const char (&needle)[N])
+{
+    const void* hit = ::memmem(haystack.data(), size_t(haystack.size()), needle, N - 1);
+    return hit ? static_cast<const char*>(hit) - haystack.data() : -1;
+}
+
+// Where the markers of one line stand (-1: absent), found in one pass over
+// the line's "<" characters.
+struct Markers
+{
+    qsizetype link = -1;      // "<A HREF="
+    qsizetype linkEnd = -1;   // the first "</A>" behind the address
+    qsizetype folder = -1;    // "<DT><H3"
+    bool closesList = false;  // "</DL>"
+    bool opensList = false;   // "<DL>"
+};
+
+Markers scanMarkers(QByteArrayView line)
+{
+    Markers m;
+    const char* begin = line.data();
+    const char* end = begin + line.size();
+    for (const char* p = begin; p < end;) {
+        p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+        if (!p)
+            break;
+        const QByteArrayView at(p, end - p);
+        if (m.link < 0 && at.startsWith("<A HREF="))
+            m.link = p - begin;
+        else if (m.link >= 0 && m.linkEnd < 0 && p - begin >= m.link + 9 && at.startsWith("</A>"))
+            m.linkEnd = p - begin;
+        else if (m.folder < 0 && at.startsWith("<DT><H3"))
+            m.folder = p - begin;
+        else if (at.startsWith("</DL>"))
+            m.closesList = true;
+        else if (at.startsWith("<DL>"))
+            m.opensList = true;
+        ++p;
+    }
+    return m;
+}
 
 QByteArrayView trimmed(QByteArrayView line)
 {
@@ -32,26 +79,33 @@ QByteArrayView trimmed(QByteArrayView line)
 
 bool isAscii(QByteArrayView bytes)
 {
-    for (const char c : bytes) {
-        if (quint8(c) >= 0x80)
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; p < end; ++p) {
+        if (quint8(*p) >= 0x80)
             return false;
     }
     return true;
 }
 
-bool isUtf8(QByteArrayView bytes)
+// Text read as UTF-8 where the bytes are UTF-8, otherwise as Latin-1, which
+// keeps every byte; `latin1` tells which it was.
+QString decode(QByteArrayView bytes, bool* latin1)
 {
     if (isAscii(bytes))
-        return true;
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString ignored = decoder.decode(bytes);
-    return !decoder.hasError();
-}
-
-// Text read as UTF-8 where the bytes are UTF-8, otherwise as Latin-1, which keeps every byte.
-QString decode(QByteArrayView bytes, bool latin1)
-{
-    return latin1 ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+    QString text = decoder.decode(bytes);
+    if (!decoder.hasError())
+        return text;
+    *latin1 = true;
+    return QString::fromLatin1(bytes);
 }
 
 QByteArray encode(const QString& text, bool latin1)
@@ -72,7 +126,17 @@ QByteArray encode(const QString& text, bool latin1)
 
 QString recordKey(int number)
 {
-    return QString::number(number) + QLatin1Char('X');
+    // "<number>X" in one allocation: the reader makes one per record.
+    char buffer[16];
+    char* end = buffer + sizeof buffer;
+    char* p = end;
+    *--p = 'X';
+    unsigned value = unsigned(number);
+    do {
+        *--p = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    return QString::fromLatin1(p, end - p);
 }
 
 } // namespace
@@ -126,8 +190,10 @@ void NetscapeBookmarks::load(QIODevice& device, const std::function<void()>& yie
 {
     if (m_reader.record != 0 || !m_records.isEmpty())
         clearForLoad();
+    // Lines are taken where they stand in the read buffer; only the part line
+    // at a block's end moves to the front before the next read.
     QByteArray pending;
-    QByteArray chunk(kChunkBytes, Qt::Uninitialized);
+    qsizetype filled = 0;
     int lines = 0;
     auto takeLine = [&](QByteArrayView line) {
         if (line.endsWith('\r'))
@@ -137,7 +203,9 @@ void NetscapeBookmarks::load(QIODevice& device, const std::function<void()>& yie
             yield();
     };
     for (;;) {
-        const qint64 got = device.read(chunk.data(), kChunkBytes);
+        if (pending.size() < filled + kChunkBytes)
+            pending.resize(filled + kChunkBytes);
+        const qint64 got = device.read(pending.data() + filled, kChunkBytes);
         if (got < 0) {
             m_loadedWhole = false;
             m_loadProblem = device.errorString();
@@ -145,14 +213,19 @@ void NetscapeBookmarks::load(QIODevice& device, const std::function<void()>& yie
         }
         if (got == 0)
             break;
-        pending.append(chunk.constData(), got);
+        const qsizetype end = filled + qsizetype(got);
+        const char* data = pending.constData();
         qsizetype start = 0;
-        for (qsizetype end = pending.indexOf('\n', start); end >= 0; end = pending.indexOf('\n', start)) {
-            takeLine(QByteArrayView(pending).sliced(start, end - start));
-            start = end + 1;
+        while (const void* newline = std::memchr(data + start, '\n', size_t(end - start))) {
+            const qsizetype at = static_cast<const char*>(newline) - data;
+            takeLine(QByteArrayView(data + start, at - start));
+            start = at + 1;
         }
-        pending.remove(0, start);
+        filled = end - start;
+        if (start > 0 && filled > 0)
+            std::memmove(pending.data(), pending.constData() + start, size_t(filled));
     }
+    pending.truncate(filled);
     if (!pending.isEmpty())
         takeLine(pending);
     if (m_reader.headerSaved)
@@ -164,29 +237,40 @@ void NetscapeBookmarks::load(QIODevice& device, const std::function<void()>& yie
 void NetscapeBookmarks::readLine(QByteArrayView line)
 {
     Reader& r = m_reader;
+    const Markers markers = scanMarkers(line);
+    if (markers.link < 0 && markers.folder < 0 && !markers.closesList && (!r.inHeader || trimmed(line).isEmpty()))
+        return; // nothing this line could change
     const QByteArrayView t = trimmed(line);
 
     // A link: the address up to the first quote, the title after the last ">" before "</A>".
-    const qsizetype href = line.indexOf("<A HREF=");
+    const qsizetype href = markers.link;
     if (href >= 0) {
         const QByteArrayView rest = line.size() > href + 9 ? line.sliced(href + 9) : QByteArrayView();
         const qsizetype quote = rest.indexOf('"');
-        const qsizetype end = rest.indexOf("</A>");
+        const qsizetype end = markers.linkEnd < 0 ? -1 : markers.linkEnd - (href + 9);
         if (quote >= 0 && end >= 0) {
             const QByteArrayView url = rest.first(quote);
             const QByteArrayView text = rest.first(end);
-            const qsizetype gt = text.lastIndexOf('>');
+            const void* last = ::memrchr(text.data(), '>', size_t(text.size()));
+            const qsizetype gt = last ? static_cast<const char*>(last) - text.data() : -1;
             // No ">" before "</A>": the tag never closed, and there is no title to take.
             const QByteArrayView title = gt >= 0 ? trimmed(text.sliced(gt + 1)) : QByteArrayView();
-            const bool latin1 = !isUtf8(url) || !isUtf8(title);
+            // One encoding for the line: if either part is not UTF-8, both are Latin-1.
+            bool latin1 = false;
+            QString urlText = decode(url, &latin1);
+            QString titleText = decode(title, &latin1);
+            if (latin1) {
+                urlText = QString::fromLatin1(url);
+                titleText = QString::fromLatin1(title);
+            }
             auto link = std::make_shared<cBookmark>();
-            link->setTitle(title.isEmpty() ? QStringLiteral("Bookmark #") + QString::number(r.record) : decode(title, latin1));
-            link->setURL(decode(url, latin1));
+            link->setTitle(title.isEmpty() ? QStringLiteral("Bookmark #") + QString::number(r.record) : std::move(titleText));
+            link->setURL(std::move(urlText));
             link->setKey(recordKey(r.record));
             link->setParentFolder(r.parent);
             link->setBookmarkType(cBookmark::LinkType);
             link->setReadAsLatin1(latin1);
-            m_records.Add(link, link->Key());
+            m_records.AppendNew(link, link->Key());
             ++r.record;
         }
     }
@@ -194,20 +278,20 @@ void NetscapeBookmarks::readLine(QByteArrayView line)
     // A folder: the title between the end of the opening tag and "</H3>".
     QByteArrayView folderTitle;
     bool isFolder = false;
-    if (t.contains("<DT><H3")) {
-        qsizetype u = t.indexOf("\">");
+    if (markers.folder >= 0) {
+        qsizetype u = find(t, "\">");
         if (u < 0) {
-            const qsizetype bare = t.indexOf("<H3>");
+            const qsizetype bare = find(t, "<H3>");
             u = bare >= 0 ? bare + 2 : -1;
         }
         if (u < 0) {
             // An opening tag with unquoted attributes: it ends at its first ">".
-            const qsizetype h3 = t.indexOf("<H3");
+            const qsizetype h3 = find(t, "<H3");
             const qsizetype close = t.indexOf('>', h3);
             u = close >= 0 ? close - 1 : -1;
         }
         const QByteArrayView rest = u >= 0 && t.size() > u + 2 ? t.sliced(u + 2) : QByteArrayView();
-        const qsizetype end = rest.indexOf("</H3>");
+        const qsizetype end = find(rest, "</H3>");
         if (end >= 0) {
             isFolder = true;
             folderTitle = rest.first(end);
@@ -220,7 +304,7 @@ void NetscapeBookmarks::readLine(QByteArrayView line)
             r.header = line.toByteArray();
         else
             r.header += "\r\n" + line.toByteArray();
-        if (t.contains("<DL>")) {
+        if (markers.opensList) {
             r.inHeader = false;
             r.headerSaved = true;
         }
@@ -231,22 +315,22 @@ void NetscapeBookmarks::readLine(QByteArrayView line)
             r.parentAt.resize(size_t(r.level) + 1);
         r.parentAt[size_t(r.level)] = r.parent;
         ++r.folder;
-        const bool latin1 = !isUtf8(folderTitle);
+        bool latin1 = false;
         auto folder = std::make_shared<cBookmark>();
-        folder->setTitle(decode(folderTitle, latin1));
+        folder->setTitle(decode(folderTitle, &latin1));
         folder->setURL(QString::number(r.folder));
         folder->setKey(recordKey(r.record));
         folder->setParentFolder(r.parent);
         folder->setFolderLevel(qint16(qMin(r.level, 32767)));
         folder->setBookmarkType(cBookmark::FolderType);
         folder->setReadAsLatin1(latin1);
-        m_records.Add(folder, folder->Key());
+        m_records.AppendNew(folder, folder->Key());
         ++r.level;
         r.parent = r.folder;
         ++r.record;
     }
 
-    if (t.contains("</DL>")) {
+    if (markers.closesList) {
         // A stray closing tag never takes the level below the root.
         r.level = qMax(r.level - 1, 0);
         r.parent = r.level == 0 ? 0 : r.parentAt[size_t(r.level)];
@@ -255,13 +339,19 @@ void NetscapeBookmarks::readLine(QByteArrayView line)
 
 void NetscapeBookmarks::buildIndex() const
 {
+    // Folder numbers are small and dense: one slot per number.
     m_children.clear();
     qsizetype position = 0;
     for (const auto& record : m_records) {
         ++position;
         const qint32 type = record->BookmarkType();
-        if (type == cBookmark::LinkType || type == cBookmark::FolderType)
-            m_children[record->ParentFolder()].push_back(position);
+        const qint32 parent = record->ParentFolder();
+        if ((type != cBookmark::LinkType && type != cBookmark::FolderType) || parent < 0
+            || parent > m_records.Count() + m_lastFolder)
+            continue; // a parent no folder can have
+        if (size_t(parent) >= m_children.size())
+            m_children.resize(size_t(parent) + 1);
+        m_children[size_t(parent)].push_back(position);
     }
     m_indexValid = true;
 }
@@ -271,27 +361,82 @@ const std::vector<qsizetype>& NetscapeBookmarks::childrenOf(int folderNumber) co
     static const std::vector<qsizetype> none;
     if (!m_indexValid)
         buildIndex();
-    const auto it = m_children.constFind(folderNumber);
-    return it == m_children.cend() ? none : *it;
+    return folderNumber >= 0 && size_t(folderNumber) < m_children.size() ? m_children[size_t(folderNumber)] : none;
 }
 
-QByteArray NetscapeBookmarks::toBytes() const
+namespace {
+
+// Collects output in a block of about a megabyte and hands each full block to
+// the device, so that a save needs neither a copy of the whole file in memory
+// nor a write per line.
+class BlockWriter
 {
-    QByteArray out;
-    out.reserve(m_records.Count() * 160 + m_header.size() + 64);
-    out += m_header;
-    out += "\r\n";
-    auto linkLine = [&out](const cBookmark& link) {
-        out += kLinkStart;
-        out += encode(link.URL(), link.ReadAsLatin1());
-        out += kLinkDates;
-        out += encode(link.Title(), link.ReadAsLatin1());
-        out += "</A>\r\n";
+public:
+    explicit BlockWriter(QIODevice& device)
+        : m_device(device)
+    {
+        m_block.reserve(kBlock + 4096);
+    }
+    void append(QByteArrayView bytes)
+    {
+        m_block.append(bytes);
+        if (m_block.size() >= kBlock)
+            flush();
+    }
+    bool flush()
+    {
+        if (m_ok && !m_block.isEmpty())
+            m_ok = m_device.write(m_block) == m_block.size();
+        m_block.resize(0);
+        return m_ok;
+    }
+
+private:
+    static constexpr qsizetype kBlock = 1 << 20;
+    QIODevice& m_device;
+    QByteArray m_block;
+    bool m_ok = true;
+};
+
+} // namespace
+
+bool NetscapeBookmarks::write(QIODevice& device) const
+{
+    BlockWriter out(device);
+    out.append(m_header);
+    out.append("\r\n");
+    auto text = [&out](const QString& value, bool latin1) {
+        if (latin1 || value.size() > 256) {
+            out.append(encode(value, latin1));
+            return;
+        }
+        // Short UTF-8 text converted on the stack, without a heap copy.
+        char buffer[256 * 3];
+        char* end = buffer;
+        bool ascii = true;
+        for (const QChar c : value) {
+            if (c.unicode() >= 0x80) {
+                ascii = false;
+                break;
+            }
+            *end++ = char(c.unicode());
+        }
+        if (ascii)
+            out.append(QByteArrayView(buffer, end - buffer));
+        else
+            out.append(value.toUtf8());
     };
-    auto folderLine = [&out](const cBookmark& folder) {
-        out += kFolderStart;
-        out += encode(folder.Title(), folder.ReadAsLatin1());
-        out += "</H3>\r\n<DL><p>\r\n";
+    auto linkLine = [&](const cBookmark& link) {
+        out.append(kLinkStart);
+        text(link.URL(), link.ReadAsLatin1());
+        out.append(kLinkDates);
+        text(link.Title(), link.ReadAsLatin1());
+        out.append("</A>\r\n");
+    };
+    auto folderLine = [&](const cBookmark& folder) {
+        out.append(kFolderStart);
+        text(folder.Title(), folder.ReadAsLatin1());
+        out.append("</H3>\r\n<DL><p>\r\n");
     };
     const std::vector<qsizetype>& root = childrenOf(0);
     for (qsizetype position : root) {
@@ -306,18 +451,18 @@ QByteArray NetscapeBookmarks::toBytes() const
         size_t next;
     };
     QSet<int> written;
+    std::vector<Open> stack;
     for (qsizetype top : root) {
         const cBookmark& topFolder = *m_records.at(top);
-        if (topFolder.BookmarkType() != cBookmark::FolderType)
+        if (topFolder.BookmarkType() != cBookmark::FolderType || written.contains(folderNumber(topFolder)))
             continue;
-        std::vector<Open> stack;
         written.insert(folderNumber(topFolder));
         folderLine(topFolder);
         stack.push_back(Open{&childrenOf(folderNumber(topFolder)), 0});
         while (!stack.empty()) {
             Open& open = stack.back();
             if (open.next >= open.children->size()) {
-                out += "</DL></p>\r\n";
+                out.append("</DL></p>\r\n");
                 stack.pop_back();
                 continue;
             }
@@ -331,14 +476,16 @@ QByteArray NetscapeBookmarks::toBytes() const
             }
         }
     }
-    out += "</DL><p>\r\n";
-    return out;
+    out.append("</DL><p>\r\n");
+    return out.flush();
 }
 
-bool NetscapeBookmarks::write(QIODevice& device) const
+QByteArray NetscapeBookmarks::toBytes() const
 {
-    const QByteArray bytes = toBytes();
-    return device.write(bytes) == bytes.size();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    write(buffer);
+    return buffer.data();
 }
 
 void copyBookmarkContents(cBookmark& to, const cBookmark& from)

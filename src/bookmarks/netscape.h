@@ -74,7 +74,7 @@ private:
         bool headerSaved = false;
     } m_reader;
 
-    mutable QHash<int, std::vector<qsizetype>> m_children;
+    mutable std::vector<std::vector<qsizetype>> m_children;
     mutable bool m_indexValid = false;
 };
 

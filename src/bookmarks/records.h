@@ -23,11 +23,14 @@ public:
     void setParentFolder(qint32 folder) { m_parentFolder = folder; }
     QString Key() const { return m_key; }
     void setKey(const QString& key) { m_key = key; }
+    void setKey(QString&& key) { m_key = std::move(key); }
     // A link's address; a folder's own number in decimal.
     QString URL() const { return m_url; }
     void setURL(const QString& url) { m_url = url; }
+    void setURL(QString&& url) { m_url = std::move(url); }
     QString Title() const { return m_title; }
     void setTitle(const QString& title) { m_title = title; }
+    void setTitle(QString&& title) { m_title = std::move(title); }
     // The file's bytes for this record were not UTF-8 and were read as
     // Latin-1; the writer gives them back the same way.
     bool ReadAsLatin1() const { return m_readAsLatin1; }

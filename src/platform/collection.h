@@ -21,9 +21,17 @@ struct CaseInsensitiveKey
 
 inline size_t qHash(const CaseInsensitiveKey& key, size_t seed = 0) noexcept
 {
-    size_t hash = seed;
-    for (const QChar c : key.text)
-        hash = hash * 31 + c.toCaseFolded().unicode();
+    size_t hash = seed ^ 0x9E3779B97F4A7C15ull;
+    for (const QChar c : key.text) {
+        char16_t folded = c.unicode();
+        if (folded < 0x80) {
+            if (folded >= u'A' && folded <= u'Z')
+                folded = char16_t(folded + 32);
+        } else {
+            folded = c.toCaseFolded().unicode();
+        }
+        hash = (hash ^ folded) * 0x100000001B3ull;
+    }
     return hash;
 }
 
@@ -38,16 +46,30 @@ public:
     using Item = std::shared_ptr<T>;
 
     qsizetype Count() const { return qsizetype(m_entries.size()); }
+    void reserve(qsizetype count)
+    {
+        m_entries.reserve(size_t(count));
+        m_index.reserve(count);
+    }
     bool isEmpty() const { return m_entries.empty(); }
 
     // Adds at the end; a key already present raises error 457 and adds nothing.
     void Add(Item item, const QString& key = {}) { Insert(Count() + 1, std::move(item), key); }
+
+    // Adds at the end under a key the caller knows to be new (a reader numbering
+    // its records). The key index is then built at the next lookup, in one go.
+    void AppendNew(Item item, const QString& key)
+    {
+        m_entries.push_back(Entry{key, std::move(item)});
+        m_indexValid = false;
+    }
 
     // Inserts so that the item becomes number `position` (1 to Count() + 1).
     void Insert(qsizetype position, Item item, const QString& key = {})
     {
         if (position < 1 || position > Count() + 1)
             throw cError(ErrorNumber::SubscriptOutOfRange);
+        ensureIndex();
         if (!key.isEmpty() && m_index.contains(CaseInsensitiveKey{key}))
             throw cError(ErrorNumber::DuplicateKey);
         const auto at = m_entries.begin() + (position - 1);
@@ -85,6 +107,7 @@ public:
     {
         if (key.isEmpty())
             return 0;
+        ensureIndex();
         const auto it = m_index.constFind(CaseInsensitiveKey{key});
         return it == m_index.cend() ? 0 : *it + 1;
     }
@@ -99,6 +122,7 @@ public:
     {
         if (position < 1 || position > Count())
             throw cError(ErrorNumber::SubscriptOutOfRange);
+        ensureIndex();
         const bool last = position == Count();
         const QString key = m_entries[size_t(position - 1)].key;
         m_entries.erase(m_entries.begin() + (position - 1));
@@ -120,6 +144,7 @@ public:
     {
         m_entries.clear();
         m_index.clear();
+        m_indexValid = true;
     }
 
     // Range-for over the items in order.
@@ -152,6 +177,19 @@ private:
         Item item;
     };
 
+    void ensureIndex() const
+    {
+        if (m_indexValid)
+            return;
+        m_index.clear();
+        m_index.reserve(qsizetype(m_entries.size()));
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            if (!m_entries[i].key.isEmpty())
+                m_index.insert(CaseInsensitiveKey{m_entries[i].key}, qsizetype(i));
+        }
+        m_indexValid = true;
+    }
+
     void renumberFrom(qsizetype index)
     {
         if (index == 0) {
@@ -171,5 +209,6 @@ private:
     }
 
     std::vector<Entry> m_entries;
-    QHash<CaseInsensitiveKey, qsizetype> m_index;
+    mutable QHash<CaseInsensitiveKey, qsizetype> m_index;
+    mutable bool m_indexValid = true;
 };

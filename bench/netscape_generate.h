@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <fstream>
+
+// A Firefox-like export: header, nested folders with descriptions, links
+// with dates, tags and (every tenth) icon data, indented as Firefox writes it.
+inline void writeFirefoxLikeExport(const QString& path, int links, int folders)
+{
+    std::ofstream out(path.toStdString(), std::ios::binary);
+    out << "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<!-- This is an automatically generated file.\n"
+           "     It will be read and overwritten.\n     DO NOT EDIT! -->\n"
+           "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+           "<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks Menu</H1>\n\n<DL><p>\n";
+    const int perFolder = links / folders;
+    const std::string icon = "data:image/png;base64," + std::string(180, 'A');
+    int link = 0;
+    // Folders nest in groups of five: a top folder holding a chain of four.
+    for (int f = 0; f < folders; ++f) {
+        const int depth = f % 5;
+        const std::string indent(4 * (depth + 1), ' ');
+        out << indent << "<DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000100\">Folder " << f << "</H3>\n";
+        out << indent << "<DD>Description of folder " << f << "\n";
+        out << indent << "<DL><p>\n";
+        for (int i = 0; i < perFolder; ++i, ++link) {
+            out << indent << "    <DT><A HREF=\"https://www.example" << (link % 97) << ".com/path/to/page/" << link
+                << "?q=search+terms&amp;id=" << link << "\" ADD_DATE=\"1700000001\" LAST_MODIFIED=\"1700000002\"";
+            if (link % 10 == 0)
+                out << " ICON_URI=\"https://www.example.com/favicon.ico\" ICON=\"" << icon << "\"";
+            out << " TAGS=\"tag" << (link % 13) << "\">Bookmark title number " << link << " – Café</A>\n";
+        }
+        if (depth == 4) {
+            for (int close = 4; close >= 0; --close)
+                out << std::string(4 * (close + 1), ' ') << "</DL><p>\n";
+        }
+    }
+    out << "</DL>\n";
+}
