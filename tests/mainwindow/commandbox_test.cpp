@@ -14,12 +14,6 @@ protected:
     {
         MainWindowFixture::SetUp();
         Histories::resetAll();
-        platform::setLauncher([this](const QString& address) { opened << address; });
-    }
-    void TearDown() override
-    {
-        platform::setLauncher({});
-        MainWindowFixture::TearDown();
     }
     void type(const QString& text)
     {
@@ -33,7 +27,6 @@ protected:
             items << form->cboMain[1]->itemText(i);
         return items;
     }
-    QStringList opened;
 };
 
 TEST_F(CommandBoxTest, WebAddressesGetHttpUnlessTheyHoldTwoSlashes)

@@ -46,7 +46,6 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        platform::setLauncher([this](const QString& address) { opened << address; });
         for (const char* title : {"News", "bank", "Art"})
             write(RegistryStores::webFavoritesKey(), QLatin1String(title),
                   QStringLiteral("http://%1.example/").arg(QLatin1String(title)), cRegistry::REG_SZ);
@@ -60,16 +59,6 @@ protected:
         QDir().mkpath(FreshHome::path() + QStringLiteral("/Favorites/.Secret"));
         start();
     }
-    void TearDown() override
-    {
-        platform::setLauncher({});
-        MainWindowFixture::TearDown();
-    }
-    void show(const QString& key)
-    {
-        form->tvMain->setSelectedItem(form->tvMain->Node(key));
-        dialog().ClickTVMain();
-    }
     void select(int position)
     {
         KeyedListView* list = form->lvMain;
@@ -77,7 +66,6 @@ protected:
     }
     bool offered(int button) { return (*form->lbbMain)[button]->isVisibleTo(form.get()) && (*form->lbbMain)[button]->isEnabled(); }
     bool toolOffered(int index) { return form->tlbMain->button(index)->isVisible() && form->tlbMain->button(index)->isEnabled(); }
-    QStringList opened;
 };
 
 TEST_F(NavigationTest, EachSourceListsItsEntriesAndCountsThem)

@@ -48,7 +48,6 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        platform::setLauncher([this](const QString& address) { opened << address; });
         ASSERT_TRUE(regtest::writeFile(location(), kFile));
         cSettings stored;
         stored.setAppName(QStringLiteral("ORXMarkcrate"));
@@ -56,17 +55,6 @@ protected:
         stored.Update();
         start();
     }
-    void TearDown() override
-    {
-        platform::setLauncher({});
-        MainWindowFixture::TearDown();
-    }
-    void show(const QString& key)
-    {
-        form->tvMain->setSelectedItem(form->tvMain->Node(key));
-        dialog().ClickTVMain();
-    }
-    QStringList opened;
 };
 
 TEST_F(NetscapeViewTest, FoldersBecomeNodesAndLinksListByFolder)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/cApp.h"
+#include "controls/KeyedTreeView.h"
+#include "platform/shell.h"
 #include "app/frmMain.h"
 #include "dialogs/messagebox.h"
 #include "mainwindow/cMainDialog.h"
@@ -13,7 +15,7 @@
 #include <memory>
 
 // A main window started as the program starts it, on the test's fresh
-// registry; message boxes are recorded instead of shown.
+// registry; message boxes and opened addresses are recorded instead of shown.
 class MainWindowFixture : public ::testing::Test
 {
 protected:
@@ -23,11 +25,13 @@ protected:
             boxes.append(request.title + QStringLiteral(" | ") + request.text);
             return QMessageBox::Ok;
         });
+        platform::setLauncher([this](const QString& address) { opened << address; });
     }
     void TearDown() override
     {
         form.reset();
         app.reset();
+        platform::setLauncher({});
         MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
     }
 
@@ -41,9 +45,16 @@ protected:
         app->ShowForm(hide);
     }
     cMainDialog& dialog() { return *app->controller(); }
+    // Selects a tree node and shows it, as a click on it does.
+    void show(const QString& key)
+    {
+        form->tvMain->setSelectedItem(form->tvMain->Node(key));
+        dialog().ClickTVMain();
+    }
 
     cSettings settings;
     std::unique_ptr<cApp> app;
     std::unique_ptr<frmMain> form;
     QStringList boxes;
+    QStringList opened;
 };
