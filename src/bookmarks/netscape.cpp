@@ -512,8 +512,12 @@ bool SaveNetscapeFile(const NetscapeBookmarks& bookmarks, const QString& path, b
             *error = why;
         return false;
     };
-    if (path.trimmed().isEmpty())
+    if (path.trimmed().isEmpty()) {
+        // Nothing read and nothing added: there is nothing to lose by not writing.
+        if (bookmarks.records().isEmpty())
+            return true;
         return fail(QStringLiteral("no location is set for the bookmark file"));
+    }
     if (!bookmarks.loadedWhole())
         return fail(QStringLiteral("the file could not be read completely (%1), and writing it would lose what was not read")
                         .arg(bookmarks.loadProblem()));
