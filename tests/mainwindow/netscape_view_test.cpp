@@ -68,6 +68,8 @@ TEST_F(NetscapeViewTest, FoldersBecomeNodesAndLinksListByFolder)
     show(QStringLiteral("1X4A"));
     EXPECT_EQ(listed(form->lvMain), (QStringList{"2X4A One", "5X4A two", "6X4A Three"}));
     EXPECT_EQ(dialog().CurrentNetscapeFolder, 1);
+    EXPECT_TRUE(form->tlbMain->button(4)->isVisible()) << "a Netscape folder can be deleted";
+    EXPECT_EQ(KeyedTreeView::Image(form->tvMain->Node(QStringLiteral("1X4A"))), 1);
     EXPECT_EQ(form->lblMain.at(1)->text(), QStringLiteral("3 items"));
 
     form->lvMain->setCurrentItem(form->lvMain->ItemAt(2));
