@@ -11,9 +11,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSet>
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
