@@ -2,12 +2,12 @@
 
 #include "app/ContextIDs.h"
 #include "app/frmMain.h"
+#include "controls/TrayIcon.h"
 #include "dialogs/messagebox.h"
 #include "mainwindow/cMainDialog.h"
 #include "platform/error.h"
 #include "store/WindowPlacement.h"
 
-#include <QSystemTrayIcon>
 
 cApp::cApp(cSettings& settings)
     : m_settings(settings)
@@ -101,5 +101,5 @@ void cApp::ShowHelpContext(int context)
 bool cApp::HasTray() const
 {
     // Hiding is only safe where the icon can bring the window back.
-    return m_trayIconShown && QSystemTrayIcon::isSystemTrayAvailable();
+    return m_mainWindow && m_mainWindow->cTrayIcon1 && m_mainWindow->cTrayIcon1->isShown();
 }

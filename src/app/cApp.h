@@ -47,13 +47,12 @@ public:
     // The critical-stop box: title the description, text "standard text - Code N".
     static QString criticalText(int number);
 
-    // Whether the program's icon stands in the notification area.
-    void setTrayIconShown(bool shown) { m_trayIconShown = shown; }
+
 
 private:
     cSettings& m_settings;
     QString m_registryAppName;
     frmMain* m_mainWindow = nullptr;
     std::unique_ptr<cMainDialog> m_controller;
-    bool m_trayIconShown = false;
+
 };

@@ -5,6 +5,7 @@
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
+#include "controls/TrayIcon.h"
 #include "controls/twips.h"
 #include "mainwindow/cMainDialog.h"
 
@@ -20,6 +21,21 @@
 #include <QWindow>
 
 const QString frmMain::kTitle = QStringLiteral("ORX Markcrate");
+
+namespace {
+
+// The tray menu: items 4 and 5 stay hidden, as designed.
+const QList<TrayIcon::Item> kTrayMenu = {
+    {0, "&About", true},
+    {1, "&Restore", true},
+    {2, "&Options", true},
+    {3, "-", true},
+    {4, "Convert CompuServe &Forums HTML File", false},
+    {5, "-", false},
+    {6, "&Close", true},
+};
+
+} // namespace
 
 namespace {
 
@@ -207,6 +223,9 @@ void frmMain::createControls()
     stbMain->setSizeGripEnabled(false);
     Twips::setGeometry(stbMain, 0, 4590, kDesignWidth, kStatusBarHeight);
 
+    cTrayIcon1 = new TrayIcon(kTitle, kTrayMenu, this);
+    cTrayIcon1->setObjectName(QStringLiteral("cTrayIcon1"));
+
     for (int index : {0, 1}) {
         auto* timer = new QTimer(this);
         timer->setObjectName(QStringLiteral("tmrMain_%1").arg(index));
@@ -244,6 +263,8 @@ void frmMain::connectEvents()
     connect(tlbMain, &IndexedToolBar::ButtonClick, this, [this](int index) { controller()->ClickTlbMain(index); });
     for (int index : {0, 1})
         connect(tmrMain[size_t(index)], &QTimer::timeout, this, [this, index] { controller()->TimerTmrMain(index); });
+    connect(cTrayIcon1, &TrayIcon::MouseDown, this, [this](int button, int id) { controller()->MouseDownTrayIcon(button, id); });
+    connect(cTrayIcon1, &TrayIcon::MenuClick, this, [this](int index) { controller()->ClickMnuMARKCRATEChild(index); });
 }
 
 void frmMain::Load()
@@ -251,6 +272,7 @@ void frmMain::Load()
     if (m_loaded)
         return;
     m_loaded = true;
+    cTrayIcon1->setInTray(true); // the icon is there from the moment the form loads
     ContextIDs::InitHelp(this);
     controller()->LoadMainForm();
 }

@@ -15,6 +15,7 @@ class QLabel;
 class QStatusBar;
 class QTimer;
 class QWidget;
+class TrayIcon;
 
 // What the controller sees of the main form: its controls, by the names and
 // indexes the program uses, and the window's geometry in twips.
@@ -54,6 +55,7 @@ public:
     std::map<int, QWidget*> picMain;
     std::map<int, QLabel*> lblMain;
     std::array<QTimer*, 2> tmrMain{};
+    TrayIcon* cTrayIcon1 = nullptr;
     int HelpContextID = 0;
 
 protected:

@@ -44,6 +44,8 @@ public:
     static constexpr int kExpandedHeight = 5000;
     static constexpr int kMinimumInnerWidth = 4000;
     static constexpr int kMainHelpContext = 129;
+    static constexpr int kCloseTimer = 0;
+    static constexpr int kMenuTimer = 1;
 
     cMainDialog(cSettings& settings, cAppServices& app);
     virtual ~cMainDialog();
@@ -119,6 +121,8 @@ public:
     virtual void PasteEntries();
     // Shows the options dialog; true when the user accepted it.
     virtual bool ShowOptionsDialog();
+    virtual void ShowAbout();
+    virtual void ImportForumList();
     // The tree key of the Netscape folder titled `title` inside folder `parentFolder`, or empty.
     virtual QString findNetscapeFolderKey(int parentFolder, const QString& title);
     // The address of the Netscape link shown under a list key.

@@ -7,6 +7,7 @@
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
+#include "controls/TrayIcon.h"
 #include "controls/olecolor.h"
 #include "controls/twips.h"
 #include "dialogs/messagebox.h"
@@ -391,6 +392,8 @@ void cMainDialog::ClickLbbMain(int index)
             button->setVisible(false);
             break;
         case ExitButton:
+            if (m_form->cTrayIcon1)
+                m_form->cTrayIcon1->setInTray(false);
             m_form->Unload();
             break;
         case RenameFolderButton:

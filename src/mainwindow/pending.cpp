@@ -5,9 +5,6 @@
 
 void cMainDialog::DragOverTvMain(QObject*, int, int, int) {}
 void cMainDialog::DragDropTvMain(QObject*, int, int) {}
-void cMainDialog::TimerTmrMain(int) {}
-void cMainDialog::MouseDownTrayIcon(int, int) {}
-void cMainDialog::ClickMnuMARKCRATEChild(int) {}
 void cMainDialog::LoadForumList() {}
 void cMainDialog::RenameFolder() {}
 void cMainDialog::DeleteFolder() {}
@@ -20,5 +17,7 @@ void cMainDialog::CutEntries() {}
 void cMainDialog::CopyEntries() {}
 void cMainDialog::PasteEntries() {}
 bool cMainDialog::ShowOptionsDialog() { return false; }
+void cMainDialog::ShowAbout() {}
+void cMainDialog::ImportForumList() {}
 void cMainDialog::ListForums() {}
 

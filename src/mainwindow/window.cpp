@@ -1,6 +1,7 @@
 // Showing, hiding and closing the main window.
 #include "mainwindow/cMainDialog.h"
 
+#include "controls/TrayIcon.h"
 #include "mainwindow/AppServices.h"
 #include "mainwindow/MainForm.h"
 
@@ -37,5 +38,7 @@ void cMainDialog::ShowFromElsewhere()
 
 void cMainDialog::UnloadMainForm()
 {
+    if (m_form->cTrayIcon1)
+        m_form->cTrayIcon1->setInTray(false);
     m_app.SaveMainPos();
 }

@@ -2,6 +2,7 @@
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
+#include "controls/TrayIcon.h"
 #include "support/mainwindowfixture.h"
 
 #include <QAction>
@@ -44,6 +45,8 @@ public:
     void MouseMovePicMain(int index, int, int, int, int) override { calls << QStringLiteral("MouseMovePicMain(%1)").arg(index); }
     void MouseUpPicMain(int index, int, int, int, int) override { calls << QStringLiteral("MouseUpPicMain(%1)").arg(index); }
     void TimerTmrMain(int index) override { calls << QStringLiteral("TimerTmrMain(%1)").arg(index); }
+    void MouseDownTrayIcon(int button, int) override { calls << QStringLiteral("MouseDownTrayIcon(%1)").arg(button); }
+    void ClickMnuMARKCRATEChild(int index) override { calls << QStringLiteral("ClickMnuMARKCRATEChild(%1)").arg(index); }
 };
 
 void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
@@ -104,6 +107,8 @@ TEST_F(ForwardingTest, FormEventsReachTheirOperations)
                   QTest::qWait(100);
               }),
               QStringList{"TimerTmrMain(1)"});
+    EXPECT_EQ(after([&] { emit form->cTrayIcon1->MouseDown(2, 0); }), QStringList{"MouseDownTrayIcon(2)"});
+    EXPECT_EQ(after([&] { form->cTrayIcon1->item(6)->trigger(); }), QStringList{"ClickMnuMARKCRATEChild(6)"});
     EXPECT_EQ(after([&] { form->close(); }), QStringList{"UnloadMainForm"});
 }
 

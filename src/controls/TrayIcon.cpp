@@ -1,0 +1,81 @@
+#include "controls/TrayIcon.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QPainter>
+#include <QSystemTrayIcon>
+
+namespace {
+
+// A bookmark ribbon on a rounded square, drawn so that no image file is needed.
+QIcon programIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x2a, 0x6d, 0xb0));
+    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+    painter.setBrush(QColor(0xf5, 0xc2, 0x42));
+    const QPointF ribbon[] = {{10, 5}, {22, 5}, {22, 27}, {16, 21}, {10, 27}};
+    painter.drawPolygon(ribbon, 5);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TrayIcon::TrayIcon(const QString& toolTip, const QList<Item>& items, QObject* parent)
+    : QObject(parent)
+    , m_menu(std::make_unique<QMenu>())
+    , m_icon(std::make_unique<QSystemTrayIcon>(programIcon()))
+{
+    m_menu->setObjectName(QStringLiteral("mnuMARKCRATE"));
+    for (const Item& entry : items) {
+        QAction* action = nullptr;
+        if (QLatin1String(entry.caption) == QLatin1String("-")) {
+            action = m_menu->addSeparator();
+        } else {
+            action = m_menu->addAction(QLatin1String(entry.caption));
+            const int index = entry.index;
+            connect(action, &QAction::triggered, this, [this, index] { emit MenuClick(index); });
+        }
+        action->setObjectName(QStringLiteral("mnuMARKCRATEChild_%1").arg(entry.index));
+        action->setVisible(entry.visible);
+        m_items[entry.index] = action;
+    }
+    m_icon->setToolTip(toolTip);
+    connect(m_icon.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Context)
+            emit MouseDown(2, 0);
+        else if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            emit MouseDown(1, 0);
+    });
+}
+
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::setInTray(bool inTray)
+{
+    m_inTray = inTray;
+    m_icon->setVisible(inTray && QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+bool TrayIcon::isShown() const
+{
+    return m_inTray && m_icon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+QAction* TrayIcon::item(int index) const
+{
+    const auto it = m_items.find(index);
+    return it == m_items.end() ? nullptr : it->second;
+}
+
+void TrayIcon::popup(int defaultIndex)
+{
+    m_menu->setDefaultAction(item(defaultIndex));
+    m_menu->popup(QCursor::pos());
+}

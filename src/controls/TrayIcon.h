@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <map>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+
+// The program's icon in the notification area, with its popup menu. It owns
+// both and reports mouse-downs on the icon and clicks on menu items by index;
+// the controller decides what they do.
+class TrayIcon : public QObject
+{
+    Q_OBJECT
+public:
+    struct Item
+    {
+        int index;
+        const char* caption; // "-" for a separator
+        bool visible;
+    };
+
+    TrayIcon(const QString& toolTip, const QList<Item>& items, QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    // The icon stands in the notification area while this is true (and the desktop has one).
+    bool InTray() const { return m_inTray; }
+    void setInTray(bool inTray);
+    // True when the icon is really shown, so that a hidden window can come back from it.
+    bool isShown() const;
+
+    QAction* item(int index) const;
+    QMenu* menu() const { return m_menu.get(); }
+    // Opens the menu at the mouse position, with `defaultIndex` as its default item.
+    void popup(int defaultIndex);
+
+signals:
+    // 1 left button, 2 right button.
+    void MouseDown(int button, int id);
+    void MenuClick(int index);
+
+private:
+    std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<QSystemTrayIcon> m_icon;
+    std::map<int, QAction*> m_items;
+    bool m_inTray = false;
+};
