@@ -26,6 +26,11 @@ void clearHook()
     hookSlot() = nullptr;
 }
 
+bool hasHook()
+{
+    return bool(hookSlot());
+}
+
 QMessageBox::StandardButton show(const Request& request, QWidget* parent)
 {
     Request shown = request;

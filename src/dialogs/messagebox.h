@@ -23,6 +23,7 @@ struct Request
 using Hook = std::function<QMessageBox::StandardButton(const Request&)>;
 void setHook(Hook hook);
 void clearHook();
+bool hasHook();
 
 QMessageBox::StandardButton show(const Request& request, QWidget* parent = nullptr);
 
