@@ -3,6 +3,7 @@
 #include "platform/error.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
 
 namespace MessageBoxes {
 
@@ -40,6 +41,28 @@ QMessageBox::StandardButton show(const Request& request, QWidget* parent)
         return hookSlot()(shown);
     QMessageBox box(shown.icon, shown.title, shown.text, shown.buttons, parent);
     return QMessageBox::StandardButton(box.exec());
+}
+
+namespace {
+
+OpenFileHook& openFileHookSlot()
+{
+    static OpenFileHook hook;
+    return hook;
+}
+
+} // namespace
+
+void setOpenFileHook(OpenFileHook hook)
+{
+    openFileHookSlot() = std::move(hook);
+}
+
+QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter, const QString& fileName)
+{
+    if (openFileHookSlot())
+        return openFileHookSlot()(title, filter);
+    return QFileDialog::getOpenFileName(parent, title, fileName, filter);
 }
 
 void showError(const cError& error, QWidget* parent)

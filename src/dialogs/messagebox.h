@@ -32,4 +32,10 @@ void showError(const cError& error, QWidget* parent = nullptr);
 // An information box with the program's title.
 void inform(const QString& text, QWidget* parent = nullptr);
 
+// The Open box of a file. With a hook set, the hook answers instead; an empty
+// answer means the user cancelled.
+using OpenFileHook = std::function<QString(const QString& title, const QString& filter)>;
+void setOpenFileHook(OpenFileHook hook);
+QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter, const QString& fileName);
+
 } // namespace MessageBoxes

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bookmarks/forums.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/records.h"
 
@@ -99,6 +100,9 @@ public:
     virtual void ListUserFolder();
     virtual void ListFavoritesFolder(const QString& relativePath);
     virtual void ListForums();
+    // Writes the forum collection back to its file.
+    virtual void SaveForumList();
+    Forums::Collection& ForumCollection() { return m_forums; }
     virtual void ListNetscapeFolder();
 
     // Operations of the stores and of editing, moving and export.
@@ -177,5 +181,8 @@ private:
     cMainForm* m_form = nullptr;
     KeyedCollection<cFolder> m_folderList;
     NetscapeBookmarks m_bookmarks;
+    Forums::Collection m_forums;
+    bool m_forumsBuilt = false;
+    bool m_forumsLatin1 = false;
     bool m_loadingBookmarks = false;
 };

@@ -5,7 +5,6 @@
 
 void cMainDialog::DragOverTvMain(QObject*, int, int, int) {}
 void cMainDialog::DragDropTvMain(QObject*, int, int) {}
-void cMainDialog::LoadForumList() {}
 void cMainDialog::RenameFolder() {}
 void cMainDialog::DeleteFolder() {}
 void cMainDialog::NewFolder() {}
@@ -18,6 +17,5 @@ void cMainDialog::CopyEntries() {}
 void cMainDialog::PasteEntries() {}
 bool cMainDialog::ShowOptionsDialog() { return false; }
 void cMainDialog::ShowAbout() {}
-void cMainDialog::ImportForumList() {}
-void cMainDialog::ListForums() {}
+
 

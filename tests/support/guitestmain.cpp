@@ -13,6 +13,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Markcrate"));
     // No test ever waits on a real modal box.
     MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
+    MessageBoxes::setOpenFileHook([](const QString&, const QString&) { return QString(); });
     FreshHome::install();
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,106 @@
+#include "bookmarks/forums.h"
+
+#include "bookmarks/sortnames.h"
+#include "platform/atomicfile.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+namespace Forums {
+
+namespace {
+
+constexpr int kLinesPerYield = 500;
+
+QList<QByteArray> lines(const QByteArray& bytes)
+{
+    QList<QByteArray> out = bytes.split('\n');
+    if (!out.isEmpty() && out.last().isEmpty())
+        out.removeLast(); // the line end of the last line starts no new line
+    for (QByteArray& line : out) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    return out;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(platform::nativePath(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+QString listPath()
+{
+    return platform::dataDir() + QStringLiteral("/cforums.txt");
+}
+
+File read(const QString& path)
+{
+    File file;
+    const QByteArray bytes = readAll(path);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString ignored = utf8.decode(bytes);
+    file.latin1 = utf8.hasError();
+    for (const QByteArray& line : lines(bytes))
+        file.names.append(file.latin1 ? QString::fromLatin1(line) : QString::fromUtf8(line));
+    return file;
+}
+
+void fill(Collection& collection, QStringList names)
+{
+    collection.Clear();
+    SortNames(names);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        collection.AppendNew(std::make_shared<QString>(names[i]), QString::number(i) + QLatin1Char('X'));
+}
+
+bool write(const QString& path, const Collection& collection, bool latin1, QString* error)
+{
+    platform::ensurePrivateDir(platform::dataDir());
+    QByteArray bytes;
+    for (const auto& name : collection) {
+        QString line = *name;
+        line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        bool fits = latin1;
+        for (qsizetype i = 0; fits && i < line.size(); ++i)
+            fits = line.at(i).unicode() <= 0xFF;
+        bytes += (fits ? line.toLatin1() : line.toUtf8()) + "\r\n";
+    }
+    return platform::writeFileAtomically(
+        platform::nativePath(path), [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, error);
+}
+
+QStringList namesFromPage(const QString& pagePath, const std::function<void()>& yield)
+{
+    QStringList names;
+    int count = 0;
+    for (const QByteArray& line : lines(readAll(pagePath))) {
+        if (yield && ++count % kLinesPerYield == 0)
+            yield();
+        const qsizetype href = line.indexOf("<A HREF=");
+        if (href < 0)
+            continue;
+        const QByteArrayView rest = line.size() > href + 9 ? QByteArrayView(line).sliced(href + 9) : QByteArrayView();
+        const qsizetype end = rest.indexOf("</A>");
+        if (!rest.contains('"') || end < 0)
+            continue;
+        const QByteArrayView text = rest.first(end);
+        const qsizetype gt = text.lastIndexOf('>');
+        if (gt < 0)
+            continue; // the tag never closed: there is no name to take
+        const QByteArray name = text.sliced(gt + 1).trimmed().toByteArray();
+        if (name.isEmpty())
+            continue;
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString decoded = utf8.decode(name);
+        names.append(utf8.hasError() ? QString::fromLatin1(name) : decoded);
+    }
+    return names;
+}
+
+} // namespace Forums
