@@ -10,6 +10,7 @@
 #include "controls/TrayIcon.h"
 #include "controls/olecolor.h"
 #include "controls/twips.h"
+#include "dialogs/frmOptions.h"
 #include "dialogs/messagebox.h"
 #include "mainwindow/AppServices.h"
 #include "mainwindow/MainForm.h"
@@ -440,6 +441,12 @@ void cMainDialog::applyTopmost()
 {
     m_form->setTopmost(m_settings.AlwaysOnTop());
     QApplication::processEvents();
+}
+
+bool cMainDialog::ShowOptionsDialog()
+{
+    frmOptions dialog(m_settings, m_form ? m_form->window() : nullptr);
+    return dialog.Display();
 }
 
 void cMainDialog::options()

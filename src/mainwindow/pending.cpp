@@ -15,7 +15,6 @@ void cMainDialog::ExportBookmarks() {}
 void cMainDialog::CutEntries() {}
 void cMainDialog::CopyEntries() {}
 void cMainDialog::PasteEntries() {}
-bool cMainDialog::ShowOptionsDialog() { return false; }
 void cMainDialog::ShowAbout() {}
 
 

@@ -5,7 +5,13 @@
 #include "support/storetest.h"
 #include "support/mainwindowfixture.h"
 
+#include "dialogs/frmOptions.h"
+
+#include <QCheckBox>
 #include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -225,4 +231,25 @@ TEST_F(TreeTest, OptionsRebuildOnlyWhenATreeSettingChanged)
     controller.ClickLbbMain(cMainDialog::OptionsButton);
     EXPECT_EQ(controller.SelectedKey, QStringLiteral("1A")) << "a Netscape selection is dropped when the file moves";
     EXPECT_EQ(controller.builds, 2) << "the new file is read";
+}
+
+TEST_F(TreeTest, TheOptionsDialogsChangesReachTheWindowWhenItCloses)
+{
+    start();
+    form->cboMain[0]->setCurrentIndex(2);
+    ASSERT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+    frmOptions::setHook([](frmOptions& dialog) {
+        dialog.chkOptions[0]->setChecked(false); // Always On Top
+        dialog.chkOptions[4]->setChecked(false); // CompuServe
+        dialog.cmdOK->click();
+        return true;
+    });
+    QTest::mouseClick((*form->lbbMain)[cMainDialog::OptionsButton], Qt::LeftButton);
+    frmOptions::setHook([](frmOptions&) { return false; });
+    EXPECT_FALSE(settings.AlwaysOnTop());
+    EXPECT_FALSE(form->windowHandle() && (form->windowHandle()->flags() & Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(form->tvMain->Node(QStringLiteral("2A")), nullptr);
+    EXPECT_EQ(form->cboMain[0]->count(), 2);
+    EXPECT_EQ(form->cboMain[0]->currentIndex(), 0) << "Web Content";
+    EXPECT_EQ(settings.ContentType(), 0);
 }

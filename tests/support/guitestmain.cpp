@@ -1,3 +1,4 @@
+#include "dialogs/frmOptions.h"
 #include "dialogs/messagebox.h"
 #include "support/freshhome.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
     // No test ever waits on a real modal box.
     MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
     MessageBoxes::setOpenFileHook([](const QString&, const QString&) { return QString(); });
+    frmOptions::setHook([](frmOptions&) { return false; });
     FreshHome::install();
     return RUN_ALL_TESTS();
 }

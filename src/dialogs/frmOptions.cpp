@@ -1,0 +1,224 @@
+#include "dialogs/frmOptions.h"
+
+#include "controls/twips.h"
+#include "dialogs/messagebox.h"
+#include "store/cSettings.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+
+namespace {
+
+constexpr int kWidth = 6300;
+constexpr int kHeight = 4200;
+constexpr int kPanelLeft = 150;
+constexpr int kHiddenLeft = -20000;
+constexpr int kPanelTop = 500;
+constexpr int kPanelWidth = kWidth - 300;
+constexpr int kPanelHeight = 2900;
+
+const char* const kCheckCaptions[] = {
+    "Always On Top",
+    "Auto Hide on Launch",
+    "Display \"More\" by Default",
+    "Refresh Bookmarks On Access",
+    "Provide CompuServe Support",
+    "Provide Netscape Navigator Support",
+    "Provide Microsoft Internet Explorer Support",
+    "Treat Bookmark file as read-only",
+    "Expand Bookmarks on Refresh",
+};
+
+} // namespace
+
+frmOptions::frmOptions(cSettings& settings, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
+    , m_settings(settings)
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    setModal(true);
+    Twips::setGeometry(this, 0, 0, kWidth, kHeight);
+    setFixedSize(size());
+
+    tbsOptions = new QTabBar(this);
+    tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
+    for (const char* caption : {"General", "Content", "Netscape Navigator", "Microsoft Internet Explorer"})
+        tbsOptions->addTab(QLatin1String(caption));
+    Twips::setGeometry(tbsOptions, kPanelLeft, 120, kPanelWidth, 380);
+
+    for (int index = 0; index < 4; ++index) {
+        auto* panel = new QWidget(this);
+        panel->setObjectName(QStringLiteral("picOptions_%1").arg(index));
+        Twips::setGeometry(panel, kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight);
+        picOptions[size_t(index)] = panel;
+    }
+    for (int index = 0; index < 9; ++index) {
+        auto* box = new QCheckBox(QLatin1String(kCheckCaptions[index]), this);
+        box->setObjectName(QStringLiteral("chkOptions_%1").arg(index));
+        chkOptions[size_t(index)] = box;
+        connect(box, &QCheckBox::clicked, this, &frmOptions::markDirty);
+    }
+    // Which tab holds which control.
+    auto place = [](QWidget* widget, QWidget* panel, int row) {
+        widget->setParent(panel);
+        Twips::setGeometry(widget, 120, 120 + row * 390, kPanelWidth - 240, 330);
+    };
+    int row = 0;
+    for (int index : {0, 1, 2, 3, 4, 8})
+        place(chkOptions[size_t(index)], picOptions[0], row++);
+    place(chkOptions[5], picOptions[2], 0);
+    place(chkOptions[7], picOptions[2], 1);
+    place(chkOptions[6], picOptions[3], 0);
+
+    const char* const textLabels[] = {"CompuServe Web Forums URL", "Yahoo Search URL", "Location of Netscape's Bookmark.htm"};
+    for (int index = 0; index < 3; ++index) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("txtOptions_%1").arg(index));
+        txtOptions[size_t(index)] = edit;
+        connect(edit, &QLineEdit::textChanged, this, &frmOptions::markDirty);
+    }
+    auto placeText = [&textLabels](QLineEdit* edit, int index, QWidget* panel, int top, int width) {
+        auto* label = new QLabel(QLatin1String(textLabels[index]), panel);
+        label->setBuddy(edit);
+        Twips::setGeometry(label, 120, top, kPanelWidth - 240, 300);
+        edit->setParent(panel);
+        Twips::setGeometry(edit, 120, top + 300, width, 330);
+    };
+    placeText(txtOptions[1], 1, picOptions[1], 120, kPanelWidth - 240);
+    placeText(txtOptions[0], 0, picOptions[1], 900, kPanelWidth - 240);
+    placeText(txtOptions[2], 2, picOptions[2], 900, kPanelWidth - 1500);
+    cmdOptions = new QPushButton(QStringLiteral("Browse..."), picOptions[2]);
+    cmdOptions->setObjectName(QStringLiteral("cmdOptions"));
+    Twips::setGeometry(cmdOptions, kPanelWidth - 1260, 1185, 1140, 360);
+    connect(cmdOptions, &QPushButton::clicked, this, &frmOptions::browse);
+
+    int left = kWidth - 3 * 1200 - 2 * 120 - 150;
+    for (QPushButton** button : {&cmdOK, &cmdCancel, &cmdApply}) {
+        const QString caption = button == &cmdOK ? QStringLiteral("OK")
+                                : button == &cmdCancel ? QStringLiteral("Cancel")
+                                                       : QStringLiteral("Apply");
+        *button = new QPushButton(caption, this);
+        (*button)->setObjectName(QStringLiteral("cmd") + caption);
+        Twips::setGeometry(*button, left, kHeight - 600, 1200, 400);
+        left += 1320;
+    }
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, [this] {
+        SaveOptions();
+        accept();
+    });
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdApply, &QPushButton::clicked, this, &frmOptions::SaveOptions);
+    connect(tbsOptions, &QTabBar::currentChanged, this, &frmOptions::showPanel);
+    showPanel(0);
+}
+
+namespace {
+
+frmOptions::Hook& hookSlot()
+{
+    static frmOptions::Hook hook;
+    return hook;
+}
+
+} // namespace
+
+void frmOptions::setHook(Hook hook)
+{
+    hookSlot() = std::move(hook);
+}
+
+bool frmOptions::Display()
+{
+    Form_Load();
+    if (hookSlot())
+        return hookSlot()(*this);
+    return exec() == QDialog::Accepted;
+}
+
+void frmOptions::Form_Load()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    const bool values[] = {
+        m_settings.AlwaysOnTop(),        m_settings.HideOnLaunch(),         m_settings.ShowMore(),
+        m_settings.ReloadBookmarks(),    m_settings.SupportCompuServe(),    m_settings.SupportNetscape(),
+        m_settings.SupportInternetExplorer(), m_settings.TreatBookmarksAsReadOnly(), m_settings.ExpandFoldersOnRefresh(),
+    };
+    for (int index = 0; index < 9; ++index)
+        chkOptions[size_t(index)]->setChecked(values[index]);
+    txtOptions[0]->setText(m_settings.CForumURL());
+    txtOptions[1]->setText(m_settings.YahooSearchURL());
+    txtOptions[2]->setText(m_settings.BookmarkLocation());
+    m_dirty = false;
+    cmdApply->setEnabled(false);
+}
+
+void frmOptions::markDirty()
+{
+    if (m_dirty)
+        return;
+    m_dirty = true;
+    cmdApply->setEnabled(true);
+}
+
+void frmOptions::showPanel(int tab)
+{
+    for (int index = 0; index < int(picOptions.size()); ++index) {
+        QWidget* panel = picOptions[size_t(index)];
+        const bool shown = index == tab;
+        Twips::setLeft(panel, shown ? kPanelLeft : kHiddenLeft);
+        panel->setEnabled(shown);
+    }
+}
+
+void frmOptions::browse()
+{
+    const QString chosen = MessageBoxes::getOpenFileName(this, QStringLiteral("Select HTML Favorites"),
+                                                         QStringLiteral("HTML Files (*.HTM *.htm *.html)"),
+                                                         QStringLiteral("*.htm"));
+    if (chosen.isEmpty())
+        return; // cancelled: nothing changes
+    txtOptions[2]->setText(chosen);
+}
+
+void frmOptions::SaveOptions()
+{
+    const auto checked = [this](int index) { return chkOptions[size_t(index)]->checkState() != Qt::Unchecked; };
+    m_settings.setAlwaysOnTop(checked(0));
+    m_settings.setHideOnLaunch(checked(1));
+    m_settings.setShowMore(checked(2));
+    m_settings.setReloadBookmarks(checked(3));
+    m_settings.setSupportCompuServe(checked(4));
+    m_settings.setSupportNetscape(checked(5));
+    m_settings.setSupportInternetExplorer(checked(6));
+    m_settings.setTreatBookmarksAsReadOnly(checked(7));
+    m_settings.setExpandFoldersOnRefresh(checked(8));
+    m_settings.setCForumURL(txtOptions[0]->text());
+    m_settings.setYahooSearchURL(txtOptions[1]->text());
+    m_settings.setBookmarkLocation(txtOptions[2]->text());
+    m_settings.Update();
+    m_dirty = false;
+    cmdApply->setEnabled(false);
+}
+
+bool frmOptions::event(QEvent* event)
+{
+    // Ctrl+Tab selects the next tab, from the last back to the first.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            tbsOptions->setCurrentIndex((tbsOptions->currentIndex() + 1) % tbsOptions->count());
+            return true;
+        }
+    }
+    return QDialog::event(event);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+class cSettings;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTabBar;
+
+// The options dialog: the settings on four tabs, with OK, Cancel and Apply.
+// It reads the settings when it loads and writes all of them on OK or Apply.
+class frmOptions : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmOptions(cSettings& settings, QWidget* parent = nullptr);
+
+    // Loads the settings into the controls and shows the dialog modally;
+    // true when it was closed with OK.
+    bool Display();
+    // Centres the dialog, keeps it on top and fills the controls.
+    void Form_Load();
+
+    std::array<QCheckBox*, 9> chkOptions{};
+    std::array<QLineEdit*, 3> txtOptions{};
+    QPushButton* cmdOptions = nullptr; // Browse...
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdApply = nullptr;
+    QTabBar* tbsOptions = nullptr;
+    std::array<QWidget*, 4> picOptions{};
+
+    bool isDirty() const { return m_dirty; }
+
+    // Tests answer the dialog here: with a hook set, Display loads the dialog
+    // and hands it to the hook instead of waiting for the user.
+    using Hook = std::function<bool(frmOptions& dialog)>;
+    static void setHook(Hook hook);
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void markDirty();
+    void showPanel(int tab);
+    void browse();
+    void SaveOptions();
+
+    cSettings& m_settings;
+    bool m_dirty = false;
+};

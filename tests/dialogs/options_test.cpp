@@ -1,0 +1,98 @@
+#include "controls/twips.h"
+#include "dialogs/frmOptions.h"
+#include "dialogs/messagebox.h"
+#include "store/cRegistry.h"
+#include "store/cSettings.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int storedValueCount()
+{
+    cRegistry registry;
+    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
+    registry.setKeyName(cSettings::kRegistryKey);
+    const auto values = registry.ValueNameCollection();
+    return values ? int(values->Count()) : 0;
+}
+
+class OptionsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { settings.setAppName(QStringLiteral("ORXMarkcrate")); }
+    void TearDown() override { MessageBoxes::setOpenFileHook([](const QString&, const QString&) { return QString(); }); }
+    cSettings settings;
+};
+
+} // namespace
+
+TEST_F(OptionsTest, ApplyIsOfferedAfterAChangeAndOkWritesEverySetting)
+{
+    ASSERT_EQ(storedValueCount(), 0);
+    frmOptions dialog(settings);
+    dialog.Form_Load();
+    EXPECT_TRUE(dialog.chkOptions[0]->isChecked()) << "Always On Top by default";
+    EXPECT_EQ(dialog.txtOptions[1]->text(), settings.YahooSearchURL());
+    EXPECT_FALSE(dialog.cmdApply->isEnabled());
+
+    dialog.show();
+    dialog.tbsOptions->setCurrentIndex(0);
+    QTest::mouseClick(dialog.chkOptions[1], Qt::LeftButton, {}, QPoint(5, dialog.chkOptions[1]->height() / 2));
+    EXPECT_TRUE(dialog.chkOptions[1]->isChecked());
+    EXPECT_TRUE(dialog.cmdApply->isEnabled());
+    dialog.cmdApply->click();
+    EXPECT_FALSE(dialog.cmdApply->isEnabled());
+    EXPECT_TRUE(settings.HideOnLaunch());
+    EXPECT_EQ(storedValueCount(), 13);
+
+    frmOptions again(settings);
+    again.Form_Load();
+    again.txtOptions[2]->setText(QStringLiteral("/home/me/bookmarks.html"));
+    again.cmdCancel->click();
+    EXPECT_TRUE(settings.BookmarkLocation().isEmpty()) << "Cancel saves nothing";
+    again.Form_Load();
+    again.cmdOK->click();
+    EXPECT_EQ(again.result(), QDialog::Accepted);
+}
+
+TEST_F(OptionsTest, TabsShowOnePanelAndCtrlTabWraps)
+{
+    frmOptions dialog(settings);
+    dialog.Form_Load();
+    dialog.show();
+    dialog.tbsOptions->setCurrentIndex(3);
+    EXPECT_EQ(Twips::left(dialog.picOptions[3]), 150);
+    EXPECT_TRUE(dialog.picOptions[3]->isEnabled());
+    EXPECT_LT(Twips::left(dialog.picOptions[0]), -19000) << "off the dialog";
+    EXPECT_FALSE(dialog.picOptions[0]->isEnabled());
+    QKeyEvent ctrlTab(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+    QApplication::sendEvent(&dialog, &ctrlTab);
+    EXPECT_EQ(dialog.tbsOptions->currentIndex(), 0);
+    EXPECT_EQ(dialog.chkOptions[6]->parentWidget(), dialog.picOptions[3]) << "Internet Explorer on the fourth tab";
+    EXPECT_EQ(dialog.txtOptions[2]->parentWidget(), dialog.picOptions[2]);
+}
+
+TEST_F(OptionsTest, BrowseFillsTheLocationAndACancelledBrowseChangesNothing)
+{
+    frmOptions dialog(settings);
+    dialog.Form_Load();
+    dialog.tbsOptions->setCurrentIndex(2); // Browse sits on the Netscape tab
+    dialog.cmdOptions->click();
+    EXPECT_TRUE(dialog.txtOptions[2]->text().isEmpty());
+    EXPECT_FALSE(dialog.isDirty());
+    MessageBoxes::setOpenFileHook([](const QString& title, const QString&) {
+        EXPECT_EQ(title, QStringLiteral("Select HTML Favorites"));
+        return QStringLiteral("/home/me/bookmarks.html");
+    });
+    dialog.cmdOptions->click();
+    EXPECT_EQ(dialog.txtOptions[2]->text(), QStringLiteral("/home/me/bookmarks.html"));
+    EXPECT_TRUE(dialog.isDirty());
+}
