@@ -34,6 +34,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Markcrate"));
     QApplication::setOrganizationName(QStringLiteral("Veltrane Software"));
+    QApplication::setApplicationVersion(QStringLiteral(MARKCRATE_VERSION));
     QApplication::setQuitOnLastWindowClosed(false); // the program ends when its main form unloads
 
     platform::SingleInstance instance;

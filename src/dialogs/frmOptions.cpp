@@ -2,6 +2,7 @@
 
 #include "controls/twips.h"
 #include "dialogs/messagebox.h"
+#include "dialogs/modal.h"
 #include "store/cSettings.h"
 
 #include <QCheckBox>
@@ -120,27 +121,10 @@ frmOptions::frmOptions(cSettings& settings, QWidget* parent)
     showPanel(0);
 }
 
-namespace {
-
-frmOptions::Hook& hookSlot()
-{
-    static frmOptions::Hook hook;
-    return hook;
-}
-
-} // namespace
-
-void frmOptions::setHook(Hook hook)
-{
-    hookSlot() = std::move(hook);
-}
-
 bool frmOptions::Display()
 {
     Form_Load();
-    if (hookSlot())
-        return hookSlot()(*this);
-    return exec() == QDialog::Accepted;
+    return Modal::run(*this) == QDialog::Accepted;
 }
 
 void frmOptions::Form_Load()

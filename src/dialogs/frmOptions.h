@@ -3,7 +3,6 @@
 #include <QDialog>
 
 #include <array>
-#include <functional>
 
 class cSettings;
 class QCheckBox;
@@ -35,11 +34,6 @@ public:
     std::array<QWidget*, 4> picOptions{};
 
     bool isDirty() const { return m_dirty; }
-
-    // Tests answer the dialog here: with a hook set, Display loads the dialog
-    // and hands it to the hook instead of waiting for the user.
-    using Hook = std::function<bool(frmOptions& dialog)>;
-    static void setHook(Hook hook);
 
 protected:
     bool event(QEvent* event) override;

@@ -15,6 +15,5 @@ void cMainDialog::ExportBookmarks() {}
 void cMainDialog::CutEntries() {}
 void cMainDialog::CopyEntries() {}
 void cMainDialog::PasteEntries() {}
-void cMainDialog::ShowAbout() {}
 
 

@@ -3,6 +3,7 @@
 #include "mainwindow/cMainDialog.h"
 
 #include "controls/TrayIcon.h"
+#include "dialogs/frmAbout.h"
 #include "mainwindow/MainForm.h"
 #include "store/cSettings.h"
 
@@ -10,6 +11,12 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
+
+void cMainDialog::ShowAbout()
+{
+    frmAbout about(m_form ? m_form->window() : nullptr);
+    about.Display();
+}
 
 void cMainDialog::MouseDownTrayIcon(int button, int)
 {

@@ -6,6 +6,7 @@
 #include "support/mainwindowfixture.h"
 
 #include "dialogs/frmOptions.h"
+#include "dialogs/modal.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -238,14 +239,15 @@ TEST_F(TreeTest, TheOptionsDialogsChangesReachTheWindowWhenItCloses)
     start();
     form->cboMain[0]->setCurrentIndex(2);
     ASSERT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
-    frmOptions::setHook([](frmOptions& dialog) {
+    Modal::setHook([](QDialog& shown) {
+        auto& dialog = dynamic_cast<frmOptions&>(shown);
         dialog.chkOptions[0]->setChecked(false); // Always On Top
         dialog.chkOptions[4]->setChecked(false); // CompuServe
         dialog.cmdOK->click();
-        return true;
+        return dialog.result();
     });
     QTest::mouseClick((*form->lbbMain)[cMainDialog::OptionsButton], Qt::LeftButton);
-    frmOptions::setHook([](frmOptions&) { return false; });
+    Modal::setHook([](QDialog&) { return int(QDialog::Rejected); });
     EXPECT_FALSE(settings.AlwaysOnTop());
     EXPECT_FALSE(form->windowHandle() && (form->windowHandle()->flags() & Qt::WindowStaysOnTopHint));
     EXPECT_EQ(form->tvMain->Node(QStringLiteral("2A")), nullptr);

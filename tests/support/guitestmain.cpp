@@ -1,5 +1,7 @@
-#include "dialogs/frmOptions.h"
 #include "dialogs/messagebox.h"
+#include "dialogs/modal.h"
+
+#include <QDialog>
 #include "support/freshhome.h"
 
 #include <QApplication>
@@ -15,7 +17,7 @@ int main(int argc, char** argv)
     // No test ever waits on a real modal box.
     MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
     MessageBoxes::setOpenFileHook([](const QString&, const QString&) { return QString(); });
-    frmOptions::setHook([](frmOptions&) { return false; });
+    Modal::setHook([](QDialog&) { return int(QDialog::Rejected); });
     FreshHome::install();
     return RUN_ALL_TESTS();
 }
