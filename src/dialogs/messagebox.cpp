@@ -51,6 +51,12 @@ OpenFileHook& openFileHookSlot()
     return hook;
 }
 
+OpenFileHook& saveFileHookSlot()
+{
+    static OpenFileHook hook;
+    return hook;
+}
+
 } // namespace
 
 void setOpenFileHook(OpenFileHook hook)
@@ -63,6 +69,18 @@ QString getOpenFileName(QWidget* parent, const QString& title, const QString& fi
     if (openFileHookSlot())
         return openFileHookSlot()(title, filter);
     return QFileDialog::getOpenFileName(parent, title, fileName, filter);
+}
+
+void setSaveFileHook(OpenFileHook hook)
+{
+    saveFileHookSlot() = std::move(hook);
+}
+
+QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& path)
+{
+    if (saveFileHookSlot())
+        return saveFileHookSlot()(title, filter);
+    return QFileDialog::getSaveFileName(parent, title, path, filter);
 }
 
 void showError(const cError& error, QWidget* parent)

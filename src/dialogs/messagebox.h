@@ -37,5 +37,8 @@ void inform(const QString& text, QWidget* parent = nullptr);
 using OpenFileHook = std::function<QString(const QString& title, const QString& filter)>;
 void setOpenFileHook(OpenFileHook hook);
 QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter, const QString& fileName);
+// The Save box; it asks before replacing a file. Answered by its own hook in tests.
+void setSaveFileHook(OpenFileHook hook);
+QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& path);
 
 } // namespace MessageBoxes

@@ -120,6 +120,8 @@ public:
     virtual void DeleteEntries();
     virtual void AddEntry();
     virtual void ExportBookmarks();
+    // The listing of the selected node, or of every source for the top node.
+    QByteArray ExportSelection();
     virtual void CutEntries();
     virtual void CopyEntries();
     virtual void PasteEntries();

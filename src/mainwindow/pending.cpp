@@ -11,7 +11,6 @@ void cMainDialog::NewFolder() {}
 void cMainDialog::EditEntry() {}
 void cMainDialog::DeleteEntries() {}
 void cMainDialog::AddEntry() {}
-void cMainDialog::ExportBookmarks() {}
 void cMainDialog::CutEntries() {}
 void cMainDialog::CopyEntries() {}
 void cMainDialog::PasteEntries() {}

@@ -1,0 +1,104 @@
+// Export of the bookmarks of the selected folder, or of every source, to a text listing.
+#include "mainwindow/cMainDialog.h"
+
+#include "bookmarks/exporter.h"
+#include "bookmarks/favorites.h"
+#include "bookmarks/keys.h"
+#include "controls/IndexedToolBar.h"
+#include "controls/KeyedTreeView.h"
+#include "dialogs/messagebox.h"
+#include "mainwindow/MainForm.h"
+#include "platform/atomicfile.h"
+#include "platform/paths.h"
+#include "store/cSettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QIODevice>
+
+namespace {
+
+// "Bookmarks" + "\" + "Netscape Favorites": a Netscape node's path below the file's root follows.
+constexpr qsizetype kNetscapePathPrefix = 28;
+
+} // namespace
+
+void cMainDialog::ExportBookmarks()
+{
+    platform::ensurePrivateDir(platform::dataDir());
+    QString file = MessageBoxes::getSaveFileName(m_form->window(), QStringLiteral("Export Bookmarks"),
+                                                 QStringLiteral("Text File (*.TXT *.txt)"), platform::dataDir());
+    if (file.isEmpty())
+        return; // cancelled: no file
+    if (!file.contains(QLatin1Char('.')))
+        file += QStringLiteral(".txt");
+    const QByteArray listing = ExportSelection();
+    platform::writeFileAtomically(file, [&listing](QIODevice& device) { return device.write(listing) == listing.size(); });
+}
+
+QByteArray cMainDialog::ExportSelection()
+{
+    KeyedTreeView* tree = m_form->tvMain;
+    QTreeWidgetItem* selected = tree->SelectedItem();
+    tree->setDropHighlight(selected);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    BookmarkExport out;
+    auto section = [&](QTreeWidgetItem* node) {
+        const QString key = KeyedTreeView::Key(node);
+        CurrentSource = Keys::sourceNumber(key);
+        m_form->tlbMain->button(16)->setEnabled(CurrentSource == Keys::NetscapeSource);
+        m_form->tlbMain->button(17)->setEnabled(CurrentSource == Keys::NetscapeSource);
+        try {
+            switch (CurrentSource) {
+            case Keys::CompuServeFavoritesSource:
+                out.webFavorites(true);
+                break;
+            case Keys::WebFavoritesSource:
+                out.webFavorites(false);
+                break;
+            case Keys::ForumsSource:
+                if (!m_forumsBuilt)
+                    LoadForumList();
+                out.forums(m_forums);
+                break;
+            case Keys::InternetExplorerSource: {
+                const QString root = Favorites::folder();
+                const QString path = Keys::favoritesRelativePath(KeyedTreeView::FullPath(node));
+                if (root.isEmpty())
+                    out.rootHeader(QStringLiteral("Microsoft Internet Explorer Favorites"));
+                else
+                    out.favoritesFolder(root, path, [] { QApplication::processEvents(); });
+                break;
+            }
+            case Keys::NetscapeSource: {
+                const bool root = key == Keys::rootKey(Keys::NetscapeSource);
+                out.netscape(m_bookmarks, root ? 0 : netscapeFolderOf(key),
+                             root ? QString() : KeyedTreeView::FullPath(node).mid(kNetscapePathPrefix));
+                break;
+            }
+            default:
+                if (CurrentSource >= Keys::FirstUserFolder)
+                    out.userFolder(KeyedTreeView::Text(node), m_settings.SupportCompuServe());
+                break;
+            }
+        } catch (const std::exception& error) {
+            report(error); // that section ends; the rest goes on
+        }
+    };
+    if (selected) {
+        if (KeyedTreeView::Key(selected) != Keys::TopKey) {
+            section(selected);
+        } else {
+            for (QTreeWidgetItem* node : tree->NodesInOrder()) {
+                const QString key = KeyedTreeView::Key(node);
+                if (key.contains(QLatin1Char('X')) || key == Keys::TopKey)
+                    continue;
+                tree->setSelectedItem(node);
+                section(node);
+            }
+            tree->setSelectedItem(selected);
+        }
+    }
+    QApplication::restoreOverrideCursor();
+    return out.bytes();
+}
