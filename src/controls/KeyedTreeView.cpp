@@ -95,6 +95,23 @@ void KeyedTreeView::Clear()
     clear();
 }
 
+void KeyedTreeView::RemoveNode(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    std::vector<QTreeWidgetItem*> pending{node};
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        m_nodes.remove(Key(item));
+        if (item == m_dropHighlight)
+            m_dropHighlight = nullptr;
+        for (int i = 0; i < item->childCount(); ++i)
+            pending.push_back(item->child(i));
+    }
+    delete node;
+}
+
 QList<QTreeWidgetItem*> KeyedTreeView::NodesInOrder() const
 {
     QList<QTreeWidgetItem*> out;

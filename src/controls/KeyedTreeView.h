@@ -17,6 +17,8 @@ public:
     QTreeWidgetItem* AddNode(const QString& parentKey, const QString& key, const QString& text, int image);
     QTreeWidgetItem* Node(const QString& key) const;
     void Clear();
+    // Removes a node with everything below it.
+    void RemoveNode(QTreeWidgetItem* node);
     int NodeCount() const { return int(m_nodes.size()); }
     // Every node, parents before children, in the tree's order.
     QList<QTreeWidgetItem*> NodesInOrder() const;

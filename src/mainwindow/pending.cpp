@@ -5,12 +5,6 @@
 
 void cMainDialog::DragOverTvMain(QObject*, int, int, int) {}
 void cMainDialog::DragDropTvMain(QObject*, int, int) {}
-void cMainDialog::RenameFolder() {}
-void cMainDialog::DeleteFolder() {}
-void cMainDialog::NewFolder() {}
-void cMainDialog::EditEntry() {}
-void cMainDialog::DeleteEntries() {}
-void cMainDialog::AddEntry() {}
 void cMainDialog::CutEntries() {}
 void cMainDialog::CopyEntries() {}
 void cMainDialog::PasteEntries() {}

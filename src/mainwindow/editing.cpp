@@ -1,0 +1,496 @@
+// Adding, changing and removing entries and folders in the store of the
+// selected node, with the program's confirmations and refusals.
+#include "mainwindow/cMainDialog.h"
+
+#include "bookmarks/favorites.h"
+#include "bookmarks/keys.h"
+#include "bookmarks/registrystores.h"
+#include "controls/KeyedListView.h"
+#include "controls/KeyedTreeView.h"
+#include "dialogs/frmFavorite.h"
+#include "dialogs/frmFolder.h"
+#include "dialogs/frmMessage.h"
+#include "mainwindow/MainForm.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "store/cRegistry.h"
+#include "store/cSettings.h"
+#include "store/keyvalue.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+
+namespace {
+
+const QString kFavoritesRoot = QStringLiteral("3A");
+const QString kNetscapeRoot = QStringLiteral("4A");
+
+QString relativePathOf(QTreeWidgetItem* node)
+{
+    return Keys::favoritesRelativePath(KeyedTreeView::FullPath(node));
+}
+
+cRegistry at(const QString& key)
+{
+    cRegistry registry;
+    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
+    registry.setKeyName(key);
+    return registry;
+}
+
+QString folderNameValue(const QString& folder)
+{
+    cRegistry registry = at(RegistryStores::userFolderKey(folder));
+    registry.setKeyType(cRegistry::REG_SZ);
+    registry.setValueName(QStringLiteral("FolderName"));
+    return keyvalue::text(registry.KeyValue());
+}
+
+void writeFolderName(const QString& folder)
+{
+    cRegistry registry = at(RegistryStores::userFolderKey(folder));
+    registry.setKeyType(cRegistry::REG_SZ);
+    registry.setValueName(QStringLiteral("FolderName"));
+    registry.setKeyValue(folder);
+}
+
+// Deletes every entry key of a user folder, then the folder key.
+void deleteUserFolder(const QString& folder)
+{
+    const auto entries = at(RegistryStores::userFolderKey(folder)).SubKeyCollection();
+    if (entries) {
+        for (const auto& entry : *entries)
+            at(RegistryStores::userEntryKey(folder, entry->KeyName()) + QLatin1Char('\\')).DeleteKey();
+    }
+    at(RegistryStores::userFolderKey(folder) + QLatin1Char('\\')).DeleteKey();
+}
+
+QString recordKeyOf(const QString& nodeKey)
+{
+    return QString::number(Keys::leadingNumber(nodeKey)) + QLatin1Char('X');
+}
+
+QString freeRecordKey(const NetscapeBookmarks::Records& records)
+{
+    qint64 number = records.Count();
+    while (records.Contains(QString::number(number) + QLatin1Char('X')))
+        ++number;
+    return QString::number(number) + QLatin1Char('X');
+}
+
+} // namespace
+
+void cMainDialog::tell(const QString& text)
+{
+    frmMessage message;
+    message.setMessage(text);
+    message.Display(m_form->window());
+}
+
+bool cMainDialog::ask(const QString& question)
+{
+    frmQuestion box;
+    box.setMessage(question);
+    return box.Display(m_form->window());
+}
+
+bool cMainDialog::bookmarksReadOnly()
+{
+    if (!m_settings.TreatBookmarksAsReadOnly())
+        return false;
+    tell(QStringLiteral("ORX Markcrate is currently configured to treat your Netscape Bookmark File as Read-Only.  "
+                        "If you would like to modify your bookmark's file please modify your settings."));
+    return true;
+}
+
+void cMainDialog::AddEntry()
+{
+    QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+    if (!node)
+        return;
+    const QString key = KeyedTreeView::Key(node);
+    const int source = Keys::sourceNumber(key);
+    QWidget* window = m_form->window();
+    frmFavorite favorite;
+    switch (source) {
+    case Keys::CompuServeFavoritesSource:
+    case Keys::WebFavoritesSource:
+        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Add, window, {}, {}, false))
+            ClickTVMain();
+        return;
+    case Keys::ForumsSource: {
+        frmForum forum;
+        QString word;
+        if (!forum.Display(0, window, &word, {}))
+            return;
+        if (!m_forumsBuilt)
+            LoadForumList();
+        m_forums.Add(std::make_shared<QString>(word), QString::number(m_forums.Count()) + QLatin1Char('X'));
+        QApplication::processEvents();
+        SaveForumList();
+        QApplication::processEvents();
+        LoadForumList(); // sorted and numbered afresh
+        ClickTVMain();
+        return;
+    }
+    case Keys::InternetExplorerSource: {
+        const QString relative = relativePathOf(node);
+        ListedFavoritesPath = relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\');
+        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Add, window, {}, {}, false, ListedFavoritesPath))
+            ClickTVMain();
+        return;
+    }
+    case Keys::NetscapeSource:
+        if (bookmarksReadOnly())
+            return;
+        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Add, window, {}, {}, false,
+                             QString::number(netscapeFolderOf(key)), &m_bookmarks)) {
+            SaveBookmarkFile();
+            ClickTVMain();
+        }
+        return;
+    default:
+        if (source >= Keys::FirstUserFolder
+            && favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::AddWithKind, window, {}, {},
+                                m_settings.SupportCompuServe()))
+            ClickTVMain();
+        return;
+    }
+}
+
+void cMainDialog::EditEntry()
+{
+    QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+    QTreeWidgetItem* item = m_form->lvMain->SelectedItem();
+    if (!node || !item)
+        return;
+    const QString key = KeyedTreeView::Key(node);
+    const int source = Keys::sourceNumber(key);
+    const QString text = KeyedListView::Text(item);
+    const int icon = KeyedListView::Image(item);
+    QWidget* window = m_form->window();
+    frmFavorite favorite;
+    switch (source) {
+    case Keys::CompuServeFavoritesSource:
+    case Keys::WebFavoritesSource:
+        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Edit, window, text,
+                             RegistryStores::favoriteText(source == 0, text), false))
+            ClickTVMain();
+        return;
+    case Keys::ForumsSource: {
+        frmForum forum;
+        QString word;
+        if (!forum.Display(0, window, &word, text))
+            return;
+        QApplication::processEvents();
+        const QString itemKey = KeyedListView::Key(item);
+        if (m_forums.Contains(itemKey))
+            m_forums.Remove(itemKey);
+        m_forums.Add(std::make_shared<QString>(word), itemKey);
+        SaveForumList();
+        LoadForumList(); // keys stay unique and the list sorted
+        ClickTVMain();
+        return;
+    }
+    case Keys::InternetExplorerSource: {
+        if (icon == 2 || icon == 4)
+            return;
+        const QString relative = relativePathOf(node);
+        ListedFavoritesPath = relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\');
+        const QString root = Favorites::folder();
+        const QString address = root.isEmpty() ? QString()
+                                                : Favorites::ReadShortcutUrl(root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\'))
+                                                                             + text + QStringLiteral(".url"));
+        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Edit, window, text, address, false,
+                             ListedFavoritesPath))
+            ClickTVMain();
+        return;
+    }
+    case Keys::NetscapeSource:
+        if (bookmarksReadOnly() || icon == 2 || icon == 4)
+            return;
+        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Edit, window, text,
+                             netscapeAddress(KeyedListView::Key(item)), false, QString::number(netscapeFolderOf(key)),
+                             &m_bookmarks, KeyedListView::Key(item))) {
+            SaveBookmarkFile();
+            ClickTVMain();
+        }
+        return;
+    default:
+        if (source < Keys::FirstUserFolder)
+            return;
+        const QString folder = KeyedTreeView::Text(node);
+        favorite.setBookmarkType(RegistryStores::userEntryType(folder, text));
+        if (favorite.Display(source, folder, frmFavorite::EditWithKind, window, text,
+                             RegistryStores::userEntryUrl(folder, text), m_settings.SupportCompuServe()))
+            ClickTVMain();
+        return;
+    }
+}
+
+void cMainDialog::DeleteEntries()
+{
+    QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+    KeyedListView* list = m_form->lvMain;
+    if (!node)
+        return;
+    const int source = Keys::sourceNumber(KeyedTreeView::Key(node));
+    if (source == Keys::NetscapeSource && bookmarksReadOnly())
+        return;
+    QTreeWidgetItem* selected = list->SelectedItem();
+    if (list->Count() > 0 && selected && KeyedListView::Image(selected) != 2 && KeyedListView::Image(selected) != 4
+        && ask(QStringLiteral("Are you sure you wish to delete the selected entries?"))) {
+        const QString root = Favorites::folder();
+        const QString relative = relativePathOf(node);
+        const QString userFolder = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(source)));
+        for (int i = list->Count(); i >= 1; --i) {
+            QTreeWidgetItem* item = list->ItemAt(i);
+            if (!item->isSelected())
+                continue;
+            const QString text = KeyedListView::Text(item);
+            const QString itemKey = KeyedListView::Key(item);
+            if (source == Keys::CompuServeFavoritesSource || source == Keys::WebFavoritesSource) {
+                cRegistry registry = at(source == 0 ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey());
+                registry.setValueName(text);
+                registry.DeleteValue();
+            } else if (source == Keys::ForumsSource) {
+                if (m_forums.Contains(itemKey))
+                    m_forums.Remove(itemKey);
+            } else if (source == Keys::InternetExplorerSource) {
+                if (!root.isEmpty())
+                    QFile::remove(platform::nativePath(root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\'))
+                                                       + text + QStringLiteral(".url")));
+            } else if (source == Keys::NetscapeSource) {
+                if (const auto record = m_bookmarks.records().find(recordKeyOf(itemKey)))
+                    record->setBookmarkType(cBookmark::RetiredLinkType);
+                m_bookmarks.invalidateIndex();
+            } else if (source >= Keys::FirstUserFolder) {
+                at(RegistryStores::userEntryKey(userFolder, text) + QLatin1Char('\\')).DeleteKey();
+            }
+            delete item;
+        }
+        if (source == Keys::ForumsSource) {
+            SaveForumList();
+            LoadForumList(); // the remaining keys numbered afresh
+            ListForums();
+        } else if (source == Keys::NetscapeSource) {
+            SaveBookmarkFile();
+        }
+        m_form->cboMain[1]->setEditText(QString());
+    }
+    m_form->lblMain.at(1)->setText(QString::number(list->Count()) + QStringLiteral(" items"));
+}
+
+void cMainDialog::NewFolder()
+{
+    QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+    if (!node)
+        return;
+    const QString key = KeyedTreeView::Key(node);
+    const QString part = Keys::folderPart(key);
+    QWidget* window = m_form->window();
+    auto exists = [this](const QString& name) {
+        tell(QStringLiteral("A folder already exists with the name '") + name
+             + QStringLiteral("'.  The folder name will not be created."));
+    };
+    if (part == kNetscapeRoot) {
+        if (bookmarksReadOnly())
+            return;
+        frmFolder dialog;
+        QString name;
+        if (!dialog.Display(0, window, &name, {}))
+            return;
+        int parent = 0;
+        int level = 0;
+        if (key != kNetscapeRoot) {
+            const auto folder = m_bookmarks.records().find(key.chopped(2));
+            if (!folder)
+                return;
+            parent = NetscapeBookmarks::folderNumber(*folder);
+            level = folder->FolderLevel() + 1;
+        }
+        int highest = 0;
+        for (const auto& record : m_bookmarks.records()) {
+            if (record->BookmarkType() != cBookmark::FolderType)
+                continue;
+            if (record->FolderLevel() == level && record->Title() == name) {
+                exists(name);
+                return;
+            }
+            highest = qMax(highest, NetscapeBookmarks::folderNumber(*record));
+        }
+        auto folder = std::make_shared<cBookmark>();
+        folder->setTitle(name);
+        folder->setKey(freeRecordKey(m_bookmarks.records()));
+        folder->setParentFolder(parent);
+        folder->setURL(QString::number(highest + 1));
+        folder->setFolderLevel(qint16(level));
+        folder->setBookmarkType(cBookmark::FolderType);
+        m_bookmarks.records().Add(folder, folder->Key());
+        m_bookmarks.invalidateIndex();
+        SaveBookmarkFile();
+        BuildFolderTree();
+        return;
+    }
+    frmFolder dialog;
+    QString name;
+    if (!dialog.Display(0, window, &name, {}))
+        return;
+    name = storeSafeName(name);
+    if (part == kFavoritesRoot) {
+        const QString root = Favorites::folder();
+        if (root.isEmpty())
+            return;
+        const QString relative = relativePathOf(node);
+        const QString path = platform::nativePath(root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\')) + name);
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+            exists(name);
+            return;
+        }
+        QDir().mkdir(path);
+        BuildFolderTree();
+        return;
+    }
+    if (!folderNameValue(name).isEmpty()) {
+        exists(name);
+        return;
+    }
+    writeFolderName(name);
+    BuildFolderTree();
+}
+
+void cMainDialog::RenameFolder()
+{
+    QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+    if (!node)
+        return;
+    const QString key = KeyedTreeView::Key(node);
+    const QString part = Keys::folderPart(key);
+    const int source = Keys::sourceNumber(key);
+    const bool netscape = key.contains(QLatin1Char('X')) && part == kNetscapeRoot;
+    const bool favorites = key.contains(QLatin1Char('X')) && part == kFavoritesRoot;
+    if (!netscape && !favorites && source < Keys::FirstUserFolder)
+        return; // only sub-folders and user folders can be renamed
+    if (netscape && bookmarksReadOnly())
+        return;
+    frmFolder dialog;
+    QString name;
+    if (!dialog.Display(0, m_form->window(), &name, KeyedTreeView::Text(node)))
+        return;
+    auto exists = [this](const QString& newName) {
+        tell(QStringLiteral("A folder already exists with the name '") + newName
+             + QStringLiteral("'.  The folder name will not been changed."));
+    };
+    if (netscape) {
+        const auto folder = m_bookmarks.records().find(key.chopped(2));
+        if (!folder)
+            return;
+        for (const auto& record : m_bookmarks.records()) {
+            if (record != folder && record->BookmarkType() == cBookmark::FolderType
+                && record->FolderLevel() == folder->FolderLevel() && record->Title() == name) {
+                exists(name);
+                return;
+            }
+        }
+        folder->setTitle(name);
+    } else if (favorites) {
+        name = storeSafeName(name);
+        const QString root = Favorites::folder();
+        if (root.isEmpty())
+            return;
+        const QString oldPath = platform::nativePath(root + relativePathOf(node));
+        const QString newPath = QFileInfo(oldPath).path() + QLatin1Char('/') + name;
+        if (QFileInfo::exists(newPath) && QFileInfo(newPath).canonicalFilePath() != QFileInfo(oldPath).canonicalFilePath()) {
+            exists(name);
+            return;
+        }
+        if (!QDir().rename(oldPath, newPath))
+            throw cError(ErrorNumber::PathFileAccessError);
+    } else {
+        name = storeSafeName(name);
+        const QString old = KeyedTreeView::Text(node);
+        if (!folderNameValue(name).isEmpty() && name.compare(old, Qt::CaseInsensitive) != 0) {
+            exists(name);
+            return;
+        }
+        // A new folder key with copies of the entries, then the old one goes.
+        platform::RegistryBatch batch;
+        std::vector<std::tuple<QString, QString, int>> entries;
+        if (const auto keys = at(RegistryStores::userFolderKey(old)).SubKeyCollection()) {
+            for (const auto& entry : *keys)
+                entries.emplace_back(entry->KeyName(), RegistryStores::userEntryUrl(old, entry->KeyName()),
+                                     RegistryStores::userEntryType(old, entry->KeyName()));
+        }
+        deleteUserFolder(old);
+        writeFolderName(name);
+        for (const auto& [title, url, type] : entries) {
+            cRegistry entry = at(RegistryStores::userEntryKey(name, title));
+            entry.setKeyType(cRegistry::REG_SZ);
+            entry.setValueName(QStringLiteral("URL"));
+            entry.setKeyValue(url);
+            if (type >= 0) {
+                entry.setKeyType(cRegistry::REG_DWORD);
+                entry.setValueName(QStringLiteral("Type"));
+                entry.setKeyValue(type);
+            }
+        }
+    }
+    node->setText(0, name);
+    if (source == Keys::NetscapeSource)
+        SaveBookmarkFile();
+}
+
+void cMainDialog::DeleteFolder()
+{
+    KeyedTreeView* tree = m_form->tvMain;
+    QTreeWidgetItem* node = tree->SelectedItem();
+    if (!node)
+        return;
+    const QString key = KeyedTreeView::Key(node);
+    const QString part = Keys::folderPart(key);
+    const int source = Keys::sourceNumber(key);
+    const bool subFolder = key.contains(QLatin1Char('X'));
+    if (!subFolder && source < Keys::FirstUserFolder)
+        return; // the sources themselves are not deleted
+    if (part == kNetscapeRoot && bookmarksReadOnly())
+        return;
+    if (!ask(QStringLiteral("Are you sure you wish to delete this folder?")))
+        return;
+    if (subFolder && part == kNetscapeRoot) {
+        if (const auto folder = m_bookmarks.records().find(key.chopped(2)))
+            folder->setBookmarkType(cBookmark::RetiredLinkType);
+        m_bookmarks.invalidateIndex();
+    } else if (subFolder && part == kFavoritesRoot) {
+        const QString root = Favorites::folder();
+        const QString path = root + relativePathOf(node);
+        if (root.isEmpty()
+            || platform::fileAttributes(path) & (platform::FileAttribute::Hidden | platform::FileAttribute::System)) {
+            tell(QLatin1Char('\'') + KeyedTreeView::Text(node) + QStringLiteral("' is a Hidden or System folder and cannot be deleted"));
+            return;
+        }
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        try {
+            Favorites::DeleteFolderTree(path, [] { QApplication::processEvents(); });
+        } catch (...) {
+            QApplication::restoreOverrideCursor();
+            throw;
+        }
+        QApplication::restoreOverrideCursor();
+    } else {
+        deleteUserFolder(KeyedTreeView::Text(node));
+    }
+    QTreeWidgetItem* parent = node->parent();
+    const int index = parent ? parent->indexOfChild(node) : -1;
+    QTreeWidgetItem* next = parent && index + 1 < parent->childCount() ? parent->child(index + 1)
+                            : parent && index > 0                      ? parent->child(index - 1)
+                                                                       : tree->Node(Keys::rootKey(Keys::WebFavoritesSource));
+    tree->setSelectedItem(next);
+    tree->RemoveNode(node);
+    if (source == Keys::NetscapeSource)
+        SaveBookmarkFile();
+    ClickTVMain();
+}
