@@ -5,7 +5,9 @@
 #include "controls/twips.h"
 #include "platform/error.h"
 
+#include <QDrag>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -143,6 +145,20 @@ void KeyedListView::setColumnWidthTwips(int twips)
 int KeyedListView::ColumnWidthTwips() const
 {
     return Twips::fromPixelsX(columnWidth(0));
+}
+
+void KeyedListView::beginDrag(int image)
+{
+    auto* drag = new QDrag(this);
+    auto* data = new QMimeData;
+    QStringList names;
+    for (QTreeWidgetItem* item : selectedItems())
+        names << Text(item);
+    data->setText(names.join(QLatin1Char('\n')));
+    drag->setMimeData(data);
+    if (image > 0)
+        drag->setPixmap(ImageList::listImage(image).pixmap(16, 16));
+    drag->exec(Qt::CopyAction);
 }
 
 void KeyedListView::keyReleaseEvent(QKeyEvent* event)

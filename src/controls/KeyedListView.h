@@ -30,6 +30,8 @@ public:
     QList<QTreeWidgetItem*> SelectedItems() const;
     // The first column's width in twips.
     void setColumnWidthTwips(int twips);
+    // Starts dragging the selected entries, showing list image `image` (0: none).
+    void beginDrag(int image);
     int ColumnWidthTwips() const;
 
 signals:

@@ -16,8 +16,8 @@ class QTreeWidgetItem;
 
 // The controller behind the main window: the form forwards each of its
 // control events to one operation here. Split by concern over several files:
-// layout and tree (layout.cpp), command box (commandbox.cpp), window and
-// closing (window.cpp), and operations still to come (pending.cpp).
+// layout and tree, command box, navigation, the stores' lists, editing,
+// moving, tray, export, and window and closing.
 class cMainDialog
 {
 public:
@@ -180,6 +180,17 @@ protected:
     bool bookmarksReadOnly();
     void tell(const QString& text);
     bool ask(const QString& question);
+    // Moving entries.
+    QString fetchAddress(int source, const QString& name, const QString& listKey, int* kind);
+    bool confirmAdd(const QString& name, bool exists, const QString& question, const QString& existsMessage);
+    void addToCompuServeFavorites(const QString& name);
+    void AddToWebFavorites(int source, const QString& name, const QString& key);
+    void AddToUserFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);
+    void AddToInternetExplorerFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);
+    void AddToNetscapeFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);
+    void RemoveCutEntries();
+    void ghostCutEntries();
+    void startDrag();
 
 private:
     cSettings& m_settings;
@@ -190,5 +201,9 @@ private:
     Forums::Collection m_forums;
     bool m_forumsBuilt = false;
     bool m_forumsLatin1 = false;
+    KeyedCollection<cCutItem> m_cutList;
+    bool m_cutPending = false;
+    int m_cutSource = -1;
+    QString m_cutStorePath;
     bool m_loadingBookmarks = false;
 };

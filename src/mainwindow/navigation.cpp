@@ -160,6 +160,7 @@ void cMainDialog::ClickTVMain()
                         ListUserFolder();
                     break;
                 }
+                ghostCutEntries();
             }
         }
     } catch (const cError& error) {
@@ -350,8 +351,12 @@ void cMainDialog::KeyUpLvMain(int keyCode, int)
 void cMainDialog::MouseMoveLvMain(int button, int, int x, int y)
 {
     try {
-        if (button == 1 || button == 2)
-            return; // a drag with the left button is the moving of entries
+        if (button == 2)
+            return;
+        if (button == 1) {
+            startDrag();
+            return;
+        }
         MouseMoveLbbMain(-1);
         KeyedListView* list = m_form->lvMain;
         if (QTreeWidgetItem* item = list->itemAt(Twips::toPixelsX(x), Twips::toPixelsY(y)))

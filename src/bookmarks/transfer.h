@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// The clipboard text of copied entries: for each entry a start mark (U+00F4),
+// "ORX", the entry's kind, a separator (U+00F3), its name, a separator and its
+// address, with nothing between the records.
+namespace Transfer {
+
+struct Record
+{
+    int kind = 0;
+    QString name;
+    QString address;
+};
+
+QString makeRecord(int kind, const QString& name, const QString& address);
+// The records of a text; none when the text is not the program's.
+QList<Record> parse(const QString& text);
+
+} // namespace Transfer
