@@ -9,17 +9,9 @@ namespace RegistryStores {
 
 namespace {
 
-cRegistry at(const QString& key)
-{
-    cRegistry registry;
-    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-    registry.setKeyName(key);
-    return registry;
-}
-
 QString readText(const QString& key, const QString& name)
 {
-    cRegistry registry = at(key);
+    cRegistry registry = userKey(key);
     registry.setKeyType(cRegistry::REG_SZ);
     registry.setValueName(name);
     return keyvalue::text(registry.KeyValue());
@@ -74,7 +66,7 @@ QString userEntryKey(const QString& folder, const QString& title)
 QList<ListEntry> listFavorites(bool compuServe)
 {
     QList<ListEntry> entries;
-    const auto values = at(compuServe ? compuServeFavoritesKey() : webFavoritesKey()).ValueNameCollection();
+    const auto values = userKey(compuServe ? compuServeFavoritesKey() : webFavoritesKey()).ValueNameCollection();
     if (!values || values->isEmpty())
         return entries;
     QStringList names;
@@ -91,7 +83,7 @@ QList<ListEntry> listFavorites(bool compuServe)
 QList<ListEntry> listUserFolder(const QString& folder, bool supportCompuServe)
 {
     QList<ListEntry> entries;
-    const auto keys = at(userFolderKey(folder)).SubKeyCollection();
+    const auto keys = userKey(userFolderKey(folder)).SubKeyCollection();
     if (!keys || keys->isEmpty())
         return entries;
     QStringList titles;
@@ -120,7 +112,7 @@ QString userEntryUrl(const QString& folder, const QString& title)
 
 int userEntryType(const QString& folder, const QString& title)
 {
-    cRegistry registry = at(userEntryKey(folder, title));
+    cRegistry registry = userKey(userEntryKey(folder, title));
     registry.setKeyType(cRegistry::REG_DWORD);
     registry.setValueName(QStringLiteral("Type"));
     const QVariant value = registry.KeyValue();

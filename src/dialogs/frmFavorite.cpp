@@ -27,14 +27,6 @@ QString withScheme(const QString& location)
     return location.contains(QStringLiteral("//")) ? location : QStringLiteral("http://") + location;
 }
 
-cRegistry at(const QString& key)
-{
-    cRegistry registry;
-    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-    registry.setKeyName(key);
-    return registry;
-}
-
 } // namespace
 
 QString storeSafeName(const QString& name)
@@ -146,7 +138,7 @@ void frmFavorite::save()
     const QString name = txtFavorite[0]->text();
     const QString location = txtFavorite[1]->text();
     if (m_type == 0 || m_type == 1) {
-        cRegistry registry = at(m_type == 0 ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey());
+        cRegistry registry = userKey(m_type == 0 ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey());
         registry.setKeyType(cRegistry::REG_SZ);
         if (m_state == Edit) {
             registry.setValueName(m_previousName);
@@ -160,10 +152,10 @@ void frmFavorite::save()
         addBookmark();
     } else if (m_type >= 10) {
         if (m_state == Edit || m_state == EditWithKind) {
-            cRegistry old = at(RegistryStores::userEntryKey(m_folderName, m_previousName) + QLatin1Char('\\'));
+            cRegistry old = userKey(RegistryStores::userEntryKey(m_folderName, m_previousName) + QLatin1Char('\\'));
             old.DeleteKey();
         }
-        cRegistry entry = at(RegistryStores::userEntryKey(m_folderName, storeSafeName(name)));
+        cRegistry entry = userKey(RegistryStores::userEntryKey(m_folderName, storeSafeName(name)));
         entry.setKeyType(cRegistry::REG_SZ);
         entry.setValueName(QStringLiteral("URL"));
         entry.setKeyValue(location);

@@ -34,17 +34,9 @@ QString relativePathOf(QTreeWidgetItem* node)
     return Keys::favoritesRelativePath(KeyedTreeView::FullPath(node));
 }
 
-cRegistry at(const QString& key)
-{
-    cRegistry registry;
-    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-    registry.setKeyName(key);
-    return registry;
-}
-
 QString folderNameValue(const QString& folder)
 {
-    cRegistry registry = at(RegistryStores::userFolderKey(folder));
+    cRegistry registry = userKey(RegistryStores::userFolderKey(folder));
     registry.setKeyType(cRegistry::REG_SZ);
     registry.setValueName(QStringLiteral("FolderName"));
     return keyvalue::text(registry.KeyValue());
@@ -52,7 +44,7 @@ QString folderNameValue(const QString& folder)
 
 void writeFolderName(const QString& folder)
 {
-    cRegistry registry = at(RegistryStores::userFolderKey(folder));
+    cRegistry registry = userKey(RegistryStores::userFolderKey(folder));
     registry.setKeyType(cRegistry::REG_SZ);
     registry.setValueName(QStringLiteral("FolderName"));
     registry.setKeyValue(folder);
@@ -61,12 +53,12 @@ void writeFolderName(const QString& folder)
 // Deletes every entry key of a user folder, then the folder key.
 void deleteUserFolder(const QString& folder)
 {
-    const auto entries = at(RegistryStores::userFolderKey(folder)).SubKeyCollection();
+    const auto entries = userKey(RegistryStores::userFolderKey(folder)).SubKeyCollection();
     if (entries) {
         for (const auto& entry : *entries)
-            at(RegistryStores::userEntryKey(folder, entry->KeyName()) + QLatin1Char('\\')).DeleteKey();
+            userKey(RegistryStores::userEntryKey(folder, entry->KeyName()) + QLatin1Char('\\')).DeleteKey();
     }
-    at(RegistryStores::userFolderKey(folder) + QLatin1Char('\\')).DeleteKey();
+    userKey(RegistryStores::userFolderKey(folder) + QLatin1Char('\\')).DeleteKey();
 }
 
 QString recordKeyOf(const QString& nodeKey)
@@ -254,7 +246,7 @@ void cMainDialog::DeleteEntries()
             const QString text = KeyedListView::Text(item);
             const QString itemKey = KeyedListView::Key(item);
             if (source == Keys::CompuServeFavoritesSource || source == Keys::WebFavoritesSource) {
-                cRegistry registry = at(source == 0 ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey());
+                cRegistry registry = userKey(source == 0 ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey());
                 registry.setValueName(text);
                 registry.DeleteValue();
             } else if (source == Keys::ForumsSource) {
@@ -269,7 +261,7 @@ void cMainDialog::DeleteEntries()
                     record->setBookmarkType(cBookmark::RetiredLinkType);
                 m_bookmarks.invalidateIndex();
             } else if (source >= Keys::FirstUserFolder) {
-                at(RegistryStores::userEntryKey(userFolder, text) + QLatin1Char('\\')).DeleteKey();
+                userKey(RegistryStores::userEntryKey(userFolder, text) + QLatin1Char('\\')).DeleteKey();
             }
             delete item;
         }
@@ -420,7 +412,7 @@ void cMainDialog::RenameFolder()
         // A new folder key with copies of the entries, then the old one goes.
         platform::RegistryBatch batch;
         std::vector<std::tuple<QString, QString, int>> entries;
-        if (const auto keys = at(RegistryStores::userFolderKey(old)).SubKeyCollection()) {
+        if (const auto keys = userKey(RegistryStores::userFolderKey(old)).SubKeyCollection()) {
             for (const auto& entry : *keys)
                 entries.emplace_back(entry->KeyName(), RegistryStores::userEntryUrl(old, entry->KeyName()),
                                      RegistryStores::userEntryType(old, entry->KeyName()));
@@ -428,7 +420,7 @@ void cMainDialog::RenameFolder()
         deleteUserFolder(old);
         writeFolderName(name);
         for (const auto& [title, url, type] : entries) {
-            cRegistry entry = at(RegistryStores::userEntryKey(name, title));
+            cRegistry entry = userKey(RegistryStores::userEntryKey(name, title));
             entry.setKeyType(cRegistry::REG_SZ);
             entry.setValueName(QStringLiteral("URL"));
             entry.setKeyValue(url);

@@ -26,14 +26,6 @@
 
 namespace {
 
-cRegistry at(const QString& key)
-{
-    cRegistry registry;
-    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-    registry.setKeyName(key);
-    return registry;
-}
-
 QString recordKeyOf(const QString& key)
 {
     return QString::number(Keys::leadingNumber(key)) + QLatin1Char('X');
@@ -101,7 +93,7 @@ void cMainDialog::addToCompuServeFavorites(const QString& name)
                     QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your list of CompuServe Web Favorites?"),
                     QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of CompuServe Web Favorites")))
         return;
-    cRegistry registry = at(RegistryStores::compuServeFavoritesKey());
+    cRegistry registry = userKey(RegistryStores::compuServeFavoritesKey());
     registry.setKeyType(cRegistry::REG_SZ);
     registry.setValueName(name);
     registry.setKeyValue(name);
@@ -114,7 +106,7 @@ void cMainDialog::AddToWebFavorites(int source, const QString& name, const QStri
                     QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of Web Favorites")))
         return;
     int kind = 0;
-    cRegistry registry = at(RegistryStores::webFavoritesKey());
+    cRegistry registry = userKey(RegistryStores::webFavoritesKey());
     registry.setKeyType(cRegistry::REG_SZ);
     registry.setValueName(name);
     registry.setKeyValue(fetchAddress(source, name, key, &kind));
@@ -124,14 +116,14 @@ void cMainDialog::AddToUserFolder(int source, const QString& name, const QString
 {
     const QString folder = KeyedTreeView::Text(target);
     const QString safeName = storeSafeName(name);
-    const bool exists = at(RegistryStores::userEntryKey(folder, safeName) + QLatin1Char('\\')).SubKeyCollection() != nullptr;
+    const bool exists = userKey(RegistryStores::userEntryKey(folder, safeName) + QLatin1Char('\\')).SubKeyCollection() != nullptr;
     if (!confirmAdd(name, exists,
                     QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder + QStringLiteral("' folder?"),
                     QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder")))
         return;
     int kind = 0;
     const QString address = fetchAddress(source, name, key, &kind);
-    cRegistry entry = at(RegistryStores::userEntryKey(folder, safeName));
+    cRegistry entry = userKey(RegistryStores::userEntryKey(folder, safeName));
     entry.setKeyType(cRegistry::REG_SZ);
     entry.setValueName(QStringLiteral("URL"));
     entry.setKeyValue(address);
@@ -415,7 +407,7 @@ void cMainDialog::RemoveCutEntries()
         switch (m_cutSource) {
         case Keys::CompuServeFavoritesSource:
         case Keys::WebFavoritesSource: {
-            cRegistry registry = at(m_cutStorePath);
+            cRegistry registry = userKey(m_cutStorePath);
             registry.setValueName(name);
             registry.DeleteValue();
             break;
@@ -441,7 +433,7 @@ void cMainDialog::RemoveCutEntries()
             break;
         default:
             if (m_cutSource >= Keys::FirstUserFolder)
-                at(cut->Branch()).DeleteKey();
+                userKey(cut->Branch()).DeleteKey();
             break;
         }
     }

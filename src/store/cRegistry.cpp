@@ -154,3 +154,11 @@ void cRegistry::DeleteValue()
     RegDeleteValue(key, m_valueName);
     RegCloseKey(key);
 }
+
+cRegistry userKey(const QString& keyName)
+{
+    cRegistry registry;
+    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
+    registry.setKeyName(keyName);
+    return registry;
+}

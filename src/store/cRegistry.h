@@ -93,3 +93,7 @@ private:
     std::shared_ptr<cRegistryKeyCollection> m_subKeys;
     std::shared_ptr<cRegistryValueNameCollection> m_valueNames;
 };
+
+// A registry object on a key of HKEY_CURRENT_USER, its lists already read:
+// the start of nearly every task.
+cRegistry userKey(const QString& keyName);

@@ -61,15 +61,7 @@ protected:
         stored.setBookmarkLocation(location());
         stored.Update();
         start();
-        MessageBoxes::setHook([this](const MessageBoxes::Request& request) {
-            boxes << request.text;
-            return QMessageBox::Yes;
-        });
-    }
-    void TearDown() override
-    {
-        Modal::setHook([](QDialog&) { return int(QDialog::Rejected); });
-        MainWindowFixture::TearDown();
+        answerYes();
     }
 };
 

@@ -49,15 +49,7 @@ protected:
         shortcut(QStringLiteral("Two"), QStringLiteral("http://two/"));
         shortcut(QStringLiteral("Three"), QStringLiteral("http://three/"));
         start();
-        MessageBoxes::setHook([this](const MessageBoxes::Request& request) {
-            boxes << request.text;
-            return QMessageBox::Yes;
-        });
-    }
-    void TearDown() override
-    {
-        Modal::setHook([](QDialog&) { return int(QDialog::Rejected); });
-        MainWindowFixture::TearDown();
+        answerYes();
     }
     void selectAll()
     {

@@ -5,9 +5,11 @@
 #include "platform/shell.h"
 #include "app/frmMain.h"
 #include "dialogs/messagebox.h"
+#include "dialogs/modal.h"
 #include "mainwindow/cMainDialog.h"
 #include "store/cSettings.h"
 
+#include <QDialog>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -32,6 +34,7 @@ protected:
         form.reset();
         app.reset();
         platform::setLauncher({});
+        Modal::setHook([](QDialog&) { return int(QDialog::Rejected); });
         MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
     }
 
@@ -45,6 +48,14 @@ protected:
         app->ShowForm(hide);
     }
     cMainDialog& dialog() { return *app->controller(); }
+    // Every question from now on is answered Yes; every box is recorded.
+    void answerYes()
+    {
+        MessageBoxes::setHook([this](const MessageBoxes::Request& request) {
+            boxes << request.text;
+            return QMessageBox::Yes;
+        });
+    }
     // Selects a tree node and shows it, as a click on it does.
     void show(const QString& key)
     {
