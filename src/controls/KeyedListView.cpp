@@ -94,6 +94,16 @@ QTreeWidgetItem* KeyedListView::Item(const QString& key) const
     return m_items.value(key);
 }
 
+void KeyedListView::RemoveItem(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    const auto it = m_items.constFind(Key(item));
+    if (it != m_items.cend() && *it == item)
+        m_items.erase(it);
+    delete item;
+}
+
 void KeyedListView::Clear()
 {
     m_items.clear();

@@ -18,6 +18,7 @@ public:
     QTreeWidgetItem* ItemAt(int index1) const { return topLevelItem(index1 - 1); }
     int Count() const { return topLevelItemCount(); }
     void Clear();
+    void RemoveItem(QTreeWidgetItem* item);
 
     static QString Key(const QTreeWidgetItem* item);
     static QString Text(const QTreeWidgetItem* item);

@@ -263,7 +263,7 @@ void cMainDialog::DeleteEntries()
             } else if (source >= Keys::FirstUserFolder) {
                 userKey(RegistryStores::userEntryKey(userFolder, text) + QLatin1Char('\\')).DeleteKey();
             }
-            delete item;
+            list->RemoveItem(item);
         }
         if (source == Keys::ForumsSource) {
             SaveForumList();

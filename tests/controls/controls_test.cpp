@@ -1,5 +1,6 @@
 #include "controls/FlatButton.h"
 #include "controls/IndexedToolBar.h"
+#include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
 #include "controls/olecolor.h"
 #include "controls/twips.h"
@@ -88,4 +89,23 @@ TEST(Controls, TwipsFollowTheLogicalDpi)
     const double dpi = QApplication::primaryScreen()->logicalDotsPerInchX();
     EXPECT_EQ(Twips::toPixelsX(1440), qRound(dpi));
     EXPECT_EQ(Twips::fromPixelsX(Twips::toPixelsX(6375)), qRound(qRound(6375 * dpi / 1440) * 1440 / dpi));
+}
+
+TEST(Controls, RemovedItemsAndNodesCannotBeFoundByKeyAnyMore)
+{
+    KeyedListView list;
+    list.AddItem(QStringLiteral("1X"), QStringLiteral("one"), 3);
+    list.AddItem(QStringLiteral("2X"), QStringLiteral("two"), 3);
+    list.RemoveItem(list.Item(QStringLiteral("1X")));
+    EXPECT_EQ(list.Item(QStringLiteral("1X")), nullptr);
+    EXPECT_EQ(list.Count(), 1);
+    list.AddItem(QStringLiteral("1X"), QStringLiteral("again"), 3); // the key is free again
+
+    KeyedTreeView tree;
+    tree.AddNode({}, QStringLiteral("00A"), QStringLiteral("Bookmarks"), 1);
+    tree.AddNode(QStringLiteral("00A"), QStringLiteral("4A"), QStringLiteral("Netscape Favorites"), 4);
+    tree.AddNode(QStringLiteral("4A"), QStringLiteral("1X4A"), QStringLiteral("Folder"), 2);
+    tree.RemoveNode(tree.Node(QStringLiteral("4A")));
+    EXPECT_EQ(tree.Node(QStringLiteral("1X4A")), nullptr) << "the sub-tree goes with it";
+    EXPECT_EQ(tree.NodeCount(), 1);
 }
