@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QVersionNumber>
+#include <QWindow>
 
 frmAbout::frmAbout(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
@@ -44,8 +45,9 @@ frmAbout::frmAbout(QWidget* parent)
     Twips::setGeometry(cmdSysInfo, 2760, 2460, 1320, 380);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdSysInfo, &QPushButton::clicked, this, [this] {
-        setWindowFlag(Qt::WindowStaysOnTopHint, false); // let the tool come to the front
-        show();
+        // Let the tool come to the front; changing the window's own flags would hide (and so close) the box.
+        if (windowHandle())
+            windowHandle()->setFlag(Qt::WindowStaysOnTopHint, false);
         StartSysInfo();
     });
 }
