@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -63,6 +64,15 @@ TEST_F(AboutTest, TheBoxShowsTheProgramsVersion)
     EXPECT_EQ(about.lblVersion->text(), QStringLiteral("Version 1.2 Build 3"));
     EXPECT_EQ(about.lblRelease->text(), QStringLiteral(" Rev 32"));
     EXPECT_EQ(about.lblTitle->text(), QCoreApplication::applicationName());
+}
+
+TEST_F(AboutTest, TheSystemInfoButtonLeavesTheBoxOpen)
+{
+    frmAbout about;
+    about.show();
+    about.cmdSysInfo->click();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_EQ(told, QStringList{QStringLiteral("System Information Is Unavailable At This Time")});
 }
 
 TEST_F(AboutTest, TheToolIsFoundByTheFirstValueOrInTheSecondsFolder)
