@@ -182,7 +182,8 @@ protected:
     bool ask(const QString& question);
     // Moving entries.
     QString fetchAddress(int source, const QString& name, const QString& listKey, int* kind);
-    bool confirmAdd(const QString& name, bool exists, const QString& question, const QString& existsMessage);
+    // The already-exists message when the target holds the entry, else the question; true to add.
+    bool confirmAdd(bool exists, const QString& question, const QString& existsMessage);
     void addToCompuServeFavorites(const QString& name);
     void AddToWebFavorites(int source, const QString& name, const QString& key);
     void AddToUserFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);

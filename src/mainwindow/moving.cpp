@@ -77,9 +77,8 @@ QString cMainDialog::fetchAddress(int source, const QString& name, const QString
     return RegistryStores::userEntryUrl(folder, name);
 }
 
-bool cMainDialog::confirmAdd(const QString& name, bool exists, const QString& question, const QString& existsMessage)
+bool cMainDialog::confirmAdd(bool exists, const QString& question, const QString& existsMessage)
 {
-    Q_UNUSED(name);
     if (exists) {
         tell(existsMessage);
         return false;
@@ -89,7 +88,7 @@ bool cMainDialog::confirmAdd(const QString& name, bool exists, const QString& qu
 
 void cMainDialog::addToCompuServeFavorites(const QString& name)
 {
-    if (!confirmAdd(name, !keyvalue::isBlank(RegistryStores::favoriteText(true, name)),
+    if (!confirmAdd(!keyvalue::isBlank(RegistryStores::favoriteText(true, name)),
                     QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your list of CompuServe Web Favorites?"),
                     QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of CompuServe Web Favorites")))
         return;
@@ -101,7 +100,7 @@ void cMainDialog::addToCompuServeFavorites(const QString& name)
 
 void cMainDialog::AddToWebFavorites(int source, const QString& name, const QString& key)
 {
-    if (!confirmAdd(name, !keyvalue::isBlank(RegistryStores::favoriteText(false, name)),
+    if (!confirmAdd(!keyvalue::isBlank(RegistryStores::favoriteText(false, name)),
                     QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your list of Web Favorites?"),
                     QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of Web Favorites")))
         return;
@@ -117,7 +116,7 @@ void cMainDialog::AddToUserFolder(int source, const QString& name, const QString
     const QString folder = KeyedTreeView::Text(target);
     const QString safeName = storeSafeName(name);
     const bool exists = userKey(RegistryStores::userEntryKey(folder, safeName) + QLatin1Char('\\')).SubKeyCollection() != nullptr;
-    if (!confirmAdd(name, exists,
+    if (!confirmAdd(exists,
                     QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder + QStringLiteral("' folder?"),
                     QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder")))
         return;
@@ -143,7 +142,7 @@ void cMainDialog::AddToInternetExplorerFolder(int source, const QString& name, c
     const QString file = root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\')) + storeSafeName(name)
                          + QStringLiteral(".url");
     const QString folder = KeyedTreeView::Text(target);
-    if (!confirmAdd(name, QFileInfo::exists(platform::nativePath(file)),
+    if (!confirmAdd(QFileInfo::exists(platform::nativePath(file)),
                     QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder + QStringLiteral("' folder?"),
                     QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder")))
         return;
@@ -162,7 +161,7 @@ void cMainDialog::AddToNetscapeFolder(int source, const QString& name, const QSt
             exists = true;
     }
     const QString folder = KeyedTreeView::Text(target);
-    if (!confirmAdd(name, exists,
+    if (!confirmAdd(exists,
                     QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder + QStringLiteral("' folder?"),
                     QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder")))
         return;
