@@ -190,6 +190,11 @@ void loadTree(const QString& root, const std::function<void(const FolderNode&)>&
     }
 }
 
+QString pathIn(const QString& root, const QString& relative, const QString& name)
+{
+    return root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\')) + name;
+}
+
 QStringList listFolder(const QString& folderPath)
 {
     QStringList names;

@@ -32,6 +32,10 @@ struct FolderNode
 void loadTree(const QString& root, const std::function<void(const FolderNode&)>& add,
               const std::function<void()>& yield = {});
 
+// The path of `name` (a shortcut's file name or a folder) in the folder
+// `relative` below the Favorites folder `root` (which ends in "\").
+QString pathIn(const QString& root, const QString& relative, const QString& name);
+
 // The display names of the shortcuts in one folder, sorted.
 QStringList listFolder(const QString& folderPath);
 

@@ -124,7 +124,7 @@ QByteArray encode(const QString& text, bool latin1)
     return text.toUtf8();
 }
 
-QString recordKey(int number)
+QString numberKey(int number)
 {
     // "<number>X" in one allocation: the reader makes one per record.
     char buffer[16];
@@ -140,6 +140,21 @@ QString recordKey(int number)
 }
 
 } // namespace
+
+QString NetscapeBookmarks::recordKey(const QString& nodeKey)
+{
+    return QString::number(keyvalue::leadingNumber(nodeKey)) + QLatin1Char('X');
+}
+
+QString NetscapeBookmarks::newKey() const
+{
+    // The count is free within one load, since records are retired, never removed;
+    // later additions may have taken it, so look on.
+    qint64 number = m_records.Count();
+    while (m_records.Contains(QString::number(number) + QLatin1Char('X')))
+        ++number;
+    return QString::number(number) + QLatin1Char('X');
+}
 
 int NetscapeBookmarks::folderNumber(const cBookmark& folder)
 {
@@ -266,7 +281,7 @@ void NetscapeBookmarks::readLine(QByteArrayView line)
             auto link = std::make_shared<cBookmark>();
             link->setTitle(title.isEmpty() ? QStringLiteral("Bookmark #") + QString::number(r.record) : std::move(titleText));
             link->setURL(std::move(urlText));
-            link->setKey(recordKey(r.record));
+            link->setKey(numberKey(r.record));
             link->setParentFolder(r.parent);
             link->setBookmarkType(cBookmark::LinkType);
             link->setReadAsLatin1(latin1);
@@ -319,7 +334,7 @@ void NetscapeBookmarks::readLine(QByteArrayView line)
         auto folder = std::make_shared<cBookmark>();
         folder->setTitle(decode(folderTitle, &latin1));
         folder->setURL(QString::number(r.folder));
-        folder->setKey(recordKey(r.record));
+        folder->setKey(numberKey(r.record));
         folder->setParentFolder(r.parent);
         folder->setFolderLevel(qint16(qMin(r.level, 32767)));
         folder->setBookmarkType(cBookmark::FolderType);

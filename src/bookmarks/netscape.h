@@ -44,6 +44,11 @@ public:
     // Call after changing records' ParentFolder or BookmarkType.
     void invalidateIndex() { m_indexValid = false; }
 
+    // The record key a tree node or list item key stands for: its number and "X".
+    static QString recordKey(const QString& nodeKey);
+    // A key no record uses yet, of the form "<number>X".
+    QString newKey() const;
+
     // The folder number of a folder record (its URL), or -1.
     static int folderNumber(const cBookmark& folder);
 

@@ -186,16 +186,13 @@ void frmFavorite::addBookmark()
         return;
     NetscapeBookmarks::Records& records = m_bookmarks->records();
     if (m_state == Edit) {
-        if (const auto old = records.find(QString::number(keyvalue::leadingNumber(m_key)) + QLatin1Char('X')))
+        if (const auto old = records.find(NetscapeBookmarks::recordKey(m_key)))
             old->setBookmarkType(cBookmark::RetiredLinkType);
     }
     auto link = std::make_shared<cBookmark>();
     link->setTitle(txtFavorite[0]->text());
     link->setURL(withScheme(txtFavorite[1]->text()));
-    qint64 number = records.Count();
-    while (records.Contains(QString::number(number) + QLatin1Char('X')))
-        ++number; // keys stay unique whatever was added before
-    link->setKey(QString::number(number) + QLatin1Char('X'));
+    link->setKey(m_bookmarks->newKey());
     link->setParentFolder(keyvalue::leadingNumber(m_currentFolder));
     link->setBookmarkType(cBookmark::LinkType);
     records.Add(link, link->Key());

@@ -173,6 +173,8 @@ protected:
     // Runs the go action on a text, then puts the text on top of the input
     // box's list and empties the box.
     void goAndRemember(const QString& text, int kind);
+    // The folder path of an IE node below the Favorites folder; empty for the root.
+    static QString favoritesPathOf(QTreeWidgetItem* node);
     // The Netscape folder number a tree key stands for: 0 for the root "4A".
     int netscapeFolderOf(const QString& nodeKey);
     void addBookmarkFolders();

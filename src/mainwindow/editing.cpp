@@ -29,11 +29,6 @@ namespace {
 const QString kFavoritesRoot = QStringLiteral("3A");
 const QString kNetscapeRoot = QStringLiteral("4A");
 
-QString relativePathOf(QTreeWidgetItem* node)
-{
-    return Keys::favoritesRelativePath(KeyedTreeView::FullPath(node));
-}
-
 QString folderNameValue(const QString& folder)
 {
     cRegistry registry = userKey(RegistryStores::userFolderKey(folder));
@@ -59,19 +54,6 @@ void deleteUserFolder(const QString& folder)
             userKey(RegistryStores::userEntryKey(folder, entry->KeyName()) + QLatin1Char('\\')).DeleteKey();
     }
     userKey(RegistryStores::userFolderKey(folder) + QLatin1Char('\\')).DeleteKey();
-}
-
-QString recordKeyOf(const QString& nodeKey)
-{
-    return QString::number(Keys::leadingNumber(nodeKey)) + QLatin1Char('X');
-}
-
-QString freeRecordKey(const NetscapeBookmarks::Records& records)
-{
-    qint64 number = records.Count();
-    while (records.Contains(QString::number(number) + QLatin1Char('X')))
-        ++number;
-    return QString::number(number) + QLatin1Char('X');
 }
 
 } // namespace
@@ -130,7 +112,7 @@ void cMainDialog::AddEntry()
         return;
     }
     case Keys::InternetExplorerSource: {
-        const QString relative = relativePathOf(node);
+        const QString relative = favoritesPathOf(node);
         ListedFavoritesPath = relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\');
         if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Add, window, {}, {}, false, ListedFavoritesPath))
             ClickTVMain();
@@ -191,12 +173,11 @@ void cMainDialog::EditEntry()
     case Keys::InternetExplorerSource: {
         if (icon == 2 || icon == 4)
             return;
-        const QString relative = relativePathOf(node);
+        const QString relative = favoritesPathOf(node);
         ListedFavoritesPath = relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\');
         const QString root = Favorites::folder();
         const QString address = root.isEmpty() ? QString()
-                                                : Favorites::ReadShortcutUrl(root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\'))
-                                                                             + text + QStringLiteral(".url"));
+                                                : Favorites::ReadShortcutUrl(Favorites::pathIn(root, relative, text + QStringLiteral(".url")));
         if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Edit, window, text, address, false,
                              ListedFavoritesPath))
             ClickTVMain();
@@ -237,7 +218,7 @@ void cMainDialog::DeleteEntries()
     if (list->Count() > 0 && selected && KeyedListView::Image(selected) != 2 && KeyedListView::Image(selected) != 4
         && ask(QStringLiteral("Are you sure you wish to delete the selected entries?"))) {
         const QString root = Favorites::folder();
-        const QString relative = relativePathOf(node);
+        const QString relative = favoritesPathOf(node);
         const QString userFolder = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(source)));
         for (int i = list->Count(); i >= 1; --i) {
             QTreeWidgetItem* item = list->ItemAt(i);
@@ -254,10 +235,9 @@ void cMainDialog::DeleteEntries()
                     m_forums.Remove(itemKey);
             } else if (source == Keys::InternetExplorerSource) {
                 if (!root.isEmpty())
-                    QFile::remove(platform::nativePath(root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\'))
-                                                       + text + QStringLiteral(".url")));
+                    QFile::remove(platform::nativePath(Favorites::pathIn(root, relative, text + QStringLiteral(".url"))));
             } else if (source == Keys::NetscapeSource) {
-                if (const auto record = m_bookmarks.records().find(recordKeyOf(itemKey)))
+                if (const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(itemKey)))
                     record->setBookmarkType(cBookmark::RetiredLinkType);
                 m_bookmarks.invalidateIndex();
             } else if (source >= Keys::FirstUserFolder) {
@@ -317,7 +297,7 @@ void cMainDialog::NewFolder()
         }
         auto folder = std::make_shared<cBookmark>();
         folder->setTitle(name);
-        folder->setKey(freeRecordKey(m_bookmarks.records()));
+        folder->setKey(m_bookmarks.newKey());
         folder->setParentFolder(parent);
         folder->setURL(QString::number(highest + 1));
         folder->setFolderLevel(qint16(level));
@@ -337,8 +317,8 @@ void cMainDialog::NewFolder()
         const QString root = Favorites::folder();
         if (root.isEmpty())
             return;
-        const QString relative = relativePathOf(node);
-        const QString path = platform::nativePath(root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\')) + name);
+        const QString relative = favoritesPathOf(node);
+        const QString path = platform::nativePath(Favorites::pathIn(root, relative, name));
         if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
             exists(name);
             return;
@@ -394,7 +374,7 @@ void cMainDialog::RenameFolder()
         const QString root = Favorites::folder();
         if (root.isEmpty())
             return;
-        const QString oldPath = platform::nativePath(root + relativePathOf(node));
+        const QString oldPath = platform::nativePath(root + favoritesPathOf(node));
         const QString newPath = QFileInfo(oldPath).path() + QLatin1Char('/') + name;
         if (QFileInfo::exists(newPath) && QFileInfo(newPath).canonicalFilePath() != QFileInfo(oldPath).canonicalFilePath()) {
             exists(name);
@@ -458,7 +438,7 @@ void cMainDialog::DeleteFolder()
         m_bookmarks.invalidateIndex();
     } else if (subFolder && part == kFavoritesRoot) {
         const QString root = Favorites::folder();
-        const QString path = root + relativePathOf(node);
+        const QString path = root + favoritesPathOf(node);
         if (root.isEmpty()
             || platform::fileAttributes(path) & (platform::FileAttribute::Hidden | platform::FileAttribute::System)) {
             tell(QLatin1Char('\'') + KeyedTreeView::Text(node) + QStringLiteral("' is a Hidden or System folder and cannot be deleted"));

@@ -63,7 +63,7 @@ QByteArray cMainDialog::ExportSelection()
                 break;
             case Keys::InternetExplorerSource: {
                 const QString root = Favorites::folder();
-                const QString path = Keys::favoritesRelativePath(KeyedTreeView::FullPath(node));
+                const QString path = favoritesPathOf(node);
                 if (root.isEmpty())
                     out.rootHeader(QStringLiteral("Microsoft Internet Explorer Favorites"));
                 else

@@ -26,11 +26,6 @@
 
 namespace {
 
-QString recordKeyOf(const QString& key)
-{
-    return QString::number(Keys::leadingNumber(key)) + QLatin1Char('X');
-}
-
 QList<QTreeWidgetItem*> selectedInOrder(KeyedListView* list)
 {
     QList<QTreeWidgetItem*> items;
@@ -60,10 +55,9 @@ QString cMainDialog::fetchAddress(int source, const QString& name, const QString
         return name;
     case Keys::InternetExplorerSource: {
         const QString root = Favorites::folder();
-        const QString relative = Keys::favoritesRelativePath(KeyedTreeView::FullPath(m_form->tvMain->SelectedItem()));
+        const QString relative = favoritesPathOf(m_form->tvMain->SelectedItem());
         return root.isEmpty() ? QString()
-                              : Favorites::ReadShortcutUrl(root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\'))
-                                                           + name + QStringLiteral(".url"));
+                              : Favorites::ReadShortcutUrl(Favorites::pathIn(root, relative, name + QStringLiteral(".url")));
     }
     case Keys::NetscapeSource:
         return netscapeAddress(listKey);
@@ -138,9 +132,8 @@ void cMainDialog::AddToInternetExplorerFolder(int source, const QString& name, c
     const QString root = Favorites::folder();
     if (root.isEmpty())
         return;
-    const QString relative = Keys::favoritesRelativePath(KeyedTreeView::FullPath(target));
-    const QString file = root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\')) + storeSafeName(name)
-                         + QStringLiteral(".url");
+    const QString relative = favoritesPathOf(target);
+    const QString file = Favorites::pathIn(root, relative, storeSafeName(name) + QStringLiteral(".url"));
     const QString folder = KeyedTreeView::Text(target);
     if (!confirmAdd(QFileInfo::exists(platform::nativePath(file)),
                     QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder + QStringLiteral("' folder?"),
@@ -169,10 +162,7 @@ void cMainDialog::AddToNetscapeFolder(int source, const QString& name, const QSt
     auto link = std::make_shared<cBookmark>();
     link->setTitle(name);
     link->setURL(fetchAddress(source, name, key, &kind));
-    qint64 number = m_bookmarks.records().Count();
-    while (m_bookmarks.records().Contains(QString::number(number) + QLatin1Char('X')))
-        ++number;
-    link->setKey(QString::number(number) + QLatin1Char('X'));
+    link->setKey(m_bookmarks.newKey());
     link->setParentFolder(folderNumber);
     link->setBookmarkType(cBookmark::LinkType);
     m_bookmarks.records().Add(link, link->Key());
@@ -281,7 +271,7 @@ void cMainDialog::CutEntries()
         else if (m_cutSource == Keys::WebFavoritesSource)
             m_cutStorePath = RegistryStores::webFavoritesKey();
         else if (m_cutSource == Keys::InternetExplorerSource)
-            m_cutStorePath = Keys::favoritesRelativePath(KeyedTreeView::FullPath(m_form->tvMain->SelectedItem()));
+            m_cutStorePath = favoritesPathOf(m_form->tvMain->SelectedItem());
         const QString userFolder = KeyedTreeView::Text(m_form->tvMain->SelectedItem());
         int number = 0;
         for (QTreeWidgetItem* item : selectedInOrder(list)) {
@@ -354,7 +344,7 @@ void cMainDialog::PasteEntries()
             } else if (target == Keys::InternetExplorerSource) {
                 if (record.kind != 0)
                     continue;
-                const QString relative = Keys::favoritesRelativePath(KeyedTreeView::FullPath(node));
+                const QString relative = favoritesPathOf(node);
                 answer = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
                                           record.address, false,
                                           relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\'));
@@ -420,12 +410,11 @@ void cMainDialog::RemoveCutEntries()
         case Keys::InternetExplorerSource: {
             const QString root = Favorites::folder();
             if (!root.isEmpty())
-                QFile::remove(platform::nativePath(root + (m_cutStorePath.isEmpty() ? QString() : m_cutStorePath + QLatin1Char('\\'))
-                                                   + name + QStringLiteral(".url")));
+                QFile::remove(platform::nativePath(Favorites::pathIn(root, m_cutStorePath, name + QStringLiteral(".url"))));
             break;
         }
         case Keys::NetscapeSource:
-            if (const auto record = m_bookmarks.records().find(recordKeyOf(keyName))) {
+            if (const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(keyName))) {
                 record->setBookmarkType(cBookmark::RetiredLinkType);
                 bookmarksChanged = true;
             }

@@ -43,13 +43,12 @@ void addEntries(KeyedListView* list, const QList<RegistryStores::ListEntry>& ent
         list->AddItem(entry.key, entry.text, entry.image);
 }
 
-// The Favorites-relative path of an IE node; empty for the source root.
-QString relativePath(QTreeWidgetItem* node)
+} // namespace
+
+QString cMainDialog::favoritesPathOf(QTreeWidgetItem* node)
 {
     return Keys::favoritesRelativePath(KeyedTreeView::FullPath(node));
 }
-
-} // namespace
 
 void cMainDialog::repaintTreeImages(const QString& favoritesFolder)
 {
@@ -62,7 +61,7 @@ void cMainDialog::repaintTreeImages(const QString& favoritesFolder)
         else if (isSourceRoot(key))
             image = 4;
         else if (isFavoritesFolder(key) && !favoritesFolder.isEmpty()
-                 && Favorites::isHiddenFolder(favoritesFolder + relativePath(node)))
+                 && Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)))
             image = 6;
         if (KeyedTreeView::Image(node) != image)
             tree->setImage(node, image);
@@ -83,7 +82,7 @@ void cMainDialog::applyButtonTable(QTreeWidgetItem* node)
         image = 3;
     } else if (isFavoritesFolder(key)) {
         const QString folder = Favorites::folder();
-        image = !folder.isEmpty() && Favorites::isHiddenFolder(folder + relativePath(node)) ? 5 : 1;
+        image = !folder.isEmpty() && Favorites::isHiddenFolder(folder + favoritesPathOf(node)) ? 5 : 1;
         folderButtons = true;
     } else if ((key.contains(QLatin1Char('X')) && Keys::folderPart(key) == kNetscapeKey)
                || source >= Keys::FirstUserFolder) {
@@ -150,7 +149,7 @@ void cMainDialog::ClickTVMain()
                     ListForums();
                     break;
                 case Keys::InternetExplorerSource:
-                    ListFavoritesFolder(relativePath(node));
+                    ListFavoritesFolder(favoritesPathOf(node));
                     break;
                 case Keys::NetscapeSource:
                     ListNetscapeFolder();
@@ -264,13 +263,12 @@ bool cMainDialog::entryAddress(QString* address, int* kind)
     case Keys::InternetExplorerSource: {
         if (icon == 2 || icon == 4)
             return false;
-        const QString relative = relativePath(node);
+        const QString relative = favoritesPathOf(node);
         ListedFavoritesPath = relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\');
         const QString folder = Favorites::folder();
         if (folder.isEmpty())
             return false;
-        *address = Favorites::ReadShortcutUrl(folder + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\'))
-                                              + text + QStringLiteral(".url"));
+        *address = Favorites::ReadShortcutUrl(Favorites::pathIn(folder, relative, text + QStringLiteral(".url")));
         *kind = 0;
         return true;
     }

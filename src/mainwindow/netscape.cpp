@@ -24,11 +24,6 @@ QString nodeKey(const cBookmark& record)
     return record.Key() + kNetscapeRoot;
 }
 
-QString recordKeyOf(const QString& key)
-{
-    return QString::number(Keys::leadingNumber(key)) + QLatin1Char('X');
-}
-
 } // namespace
 
 void cMainDialog::LoadBookmarkFile()
@@ -89,7 +84,7 @@ int cMainDialog::netscapeFolderOf(const QString& key)
 {
     if (key == kNetscapeRoot)
         return 0;
-    const auto record = m_bookmarks.records().find(recordKeyOf(key));
+    const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(key));
     return record ? NetscapeBookmarks::folderNumber(*record) : -1;
 }
 
@@ -110,7 +105,7 @@ void cMainDialog::ListNetscapeFolder()
 
 QString cMainDialog::netscapeAddress(const QString& itemKey)
 {
-    const auto record = m_bookmarks.records().find(recordKeyOf(itemKey));
+    const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(itemKey));
     return record ? record->URL() : QString();
 }
 
@@ -150,8 +145,8 @@ void cMainDialog::MoveBookmark(int direction)
         if ((direction == 0 && i == 1) || (direction == 1 && i == list->Count()))
             return;
         const int j = direction == 0 ? i - 1 : i + 1;
-        const auto a = m_bookmarks.records().find(recordKeyOf(KeyedListView::Key(list->ItemAt(i))));
-        const auto b = m_bookmarks.records().find(recordKeyOf(KeyedListView::Key(list->ItemAt(j))));
+        const auto a = m_bookmarks.records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(list->ItemAt(i))));
+        const auto b = m_bookmarks.records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(list->ItemAt(j))));
         if (!a || !b)
             return;
         // The two records swap what they hold; each keeps its key and its place.
@@ -212,7 +207,7 @@ void cMainDialog::SortList(int direction)
                 copies.insert(record->Key(), *record);
             }
             for (size_t k = 0; k < places.size() && k < entries.size(); ++k) {
-                const auto copy = copies.constFind(recordKeyOf(entries[k].key));
+                const auto copy = copies.constFind(NetscapeBookmarks::recordKey(entries[k].key));
                 if (copy == copies.cend())
                     continue;
                 copyBookmarkContents(*places[k], *copy);
