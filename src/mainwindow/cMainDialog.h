@@ -165,7 +165,7 @@ protected:
     void options();
     void reselect();
     // Shows or hides and enables the buttons a selected node allows, and gives it its image.
-    void applyButtonTable(QTreeWidgetItem* node);
+    void applyButtonTable(QTreeWidgetItem* node, const QString& favoritesFolder);
     void repaintTreeImages(const QString& favoritesFolder);
     // The entry selected in the list: its source's address and kind for the go action.
     bool entryAddress(QString* address, int* kind);

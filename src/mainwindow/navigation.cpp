@@ -68,7 +68,7 @@ void cMainDialog::repaintTreeImages(const QString& favoritesFolder)
     }
 }
 
-void cMainDialog::applyButtonTable(QTreeWidgetItem* node)
+void cMainDialog::applyButtonTable(QTreeWidgetItem* node, const QString& favoritesFolder)
 {
     const QString key = KeyedTreeView::Key(node);
     const int source = Keys::sourceNumber(key);
@@ -81,8 +81,7 @@ void cMainDialog::applyButtonTable(QTreeWidgetItem* node)
     } else if (isSourceRoot(key)) {
         image = 3;
     } else if (isFavoritesFolder(key)) {
-        const QString folder = Favorites::folder();
-        image = !folder.isEmpty() && Favorites::isHiddenFolder(folder + favoritesPathOf(node)) ? 5 : 1;
+        image = !favoritesFolder.isEmpty() && Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)) ? 5 : 1;
         folderButtons = true;
     } else if ((key.contains(QLatin1Char('X')) && Keys::folderPart(key) == kNetscapeKey)
                || source >= Keys::FirstUserFolder) {
@@ -136,7 +135,7 @@ void cMainDialog::ClickTVMain()
             CurrentSource = Keys::sourceNumber(key);
             repaintTreeImages(favoritesFolder);
             list->Clear();
-            applyButtonTable(node);
+            applyButtonTable(node, favoritesFolder);
             if (Keys::folderPart(key) != kTopKey) {
                 switch (CurrentSource) {
                 case Keys::CompuServeFavoritesSource:
