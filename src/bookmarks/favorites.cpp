@@ -1,5 +1,6 @@
 #include "bookmarks/favorites.h"
 
+#include "bookmarks/names.h"
 #include "bookmarks/sortnames.h"
 #include "platform/atomicfile.h"
 #include "platform/error.h"
@@ -225,13 +226,18 @@ QString ReadShortcutUrl(const QString& file)
                                    kShortcutBuffer, file);
 }
 
-bool WriteShortcut(const QString& file, const QString& address)
+QString fileNameOf(const QString& name)
+{
+    return Names::withoutSeparators(name);
+}
+
+bool WriteShortcut(const QString& file, const QString& address, QString* error)
 {
     // The new file replaces the old one in one step, so a failure keeps the old shortcut.
     const QByteArray bytes = (QStringLiteral("[InternetShortcut]\r\nURL=") + address + QStringLiteral("\r\n")).toUtf8();
     return writeFileAtomically(nativePath(file), [&bytes](QIODevice& device) {
         return device.write(bytes) == bytes.size();
-    });
+    }, error);
 }
 
 void EmptyFolderTree(const QString& path, const std::function<void()>& yield)

@@ -44,8 +44,12 @@ bool isHiddenFolder(const QString& path);
 
 // The address of a shortcut: 127 characters at most, "" when missing.
 QString ReadShortcutUrl(const QString& file);
-// Creates or replaces a shortcut; false when it could not be written.
-bool WriteShortcut(const QString& file, const QString& address);
+// Creates or replaces a shortcut; false, with the reason, when it could not be written.
+bool WriteShortcut(const QString& file, const QString& address, QString* error = nullptr);
+
+// The file or folder name for a shown name: a path separator in it never
+// reaches the file system as one.
+QString fileNameOf(const QString& name);
 
 // Removes what a folder holds, depth first, hidden files included. A link is
 // removed itself; what it points to is never touched.

@@ -4,6 +4,10 @@
 #include "store/cRegistry.h"
 #include "store/cSettings.h"
 #include "store/keyvalue.h"
+#include "platform/registry.h"
+
+#include <tuple>
+#include <vector>
 
 namespace RegistryStores {
 
@@ -119,6 +123,158 @@ int userEntryType(const QString& folder, const QString& title)
     if (keyvalue::isBlank(value))
         return -1;
     return keyvalue::toLong(value).value_or(-1);
+}
+
+namespace {
+
+void writeText(const QString& key, const QString& name, const QString& text)
+{
+    cRegistry registry = userKey(key);
+    registry.setKeyType(cRegistry::REG_SZ);
+    registry.setValueName(name);
+    registry.setKeyValue(text);
+}
+
+bool hasValue(const QString& key, const QString& name)
+{
+    const auto values = userKey(key).ValueNameCollection();
+    if (!values)
+        return false;
+    for (const auto& value : *values) {
+        if (value->ValueName().compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0; // registry names ignore case
+}
+
+QString favoritesKey(bool compuServe)
+{
+    return compuServe ? compuServeFavoritesKey() : webFavoritesKey();
+}
+
+} // namespace
+
+bool hasFavorite(bool compuServe, const QString& title)
+{
+    return hasValue(favoritesKey(compuServe), title);
+}
+
+bool writeFavorite(bool compuServe, const QString& title, const QString& text)
+{
+    writeText(favoritesKey(compuServe), title, text);
+    return hasFavorite(compuServe, title) && favoriteText(compuServe, title) == text;
+}
+
+void removeFavorite(bool compuServe, const QString& title)
+{
+    cRegistry registry = userKey(favoritesKey(compuServe));
+    registry.setValueName(title);
+    registry.DeleteValue();
+}
+
+bool renameFavorite(bool compuServe, const QString& oldTitle, const QString& title, const QString& text)
+{
+    if (sameName(oldTitle, title)) {
+        platform::RegistryBatch batch; // one save: the old value and the new one never both go
+        if (oldTitle != title)
+            removeFavorite(compuServe, oldTitle);
+        return writeFavorite(compuServe, title, text);
+    }
+    if (!writeFavorite(compuServe, title, text))
+        return false;
+    removeFavorite(compuServe, oldTitle);
+    return true;
+}
+
+bool hasUserEntry(const QString& folder, const QString& title)
+{
+    return userKey(userEntryKey(folder, title) + QLatin1Char('\\')).SubKeyCollection() != nullptr;
+}
+
+bool writeUserEntry(const QString& folder, const QString& title, const QString& url, int type)
+{
+    platform::RegistryBatch batch;
+    cRegistry entry = userKey(userEntryKey(folder, title));
+    entry.setKeyType(cRegistry::REG_SZ);
+    entry.setValueName(QStringLiteral("URL"));
+    entry.setKeyValue(url);
+    if (type >= 0) {
+        entry.setKeyType(cRegistry::REG_DWORD);
+        entry.setValueName(QStringLiteral("Type"));
+        entry.setKeyValue(type);
+    }
+    return hasUserEntry(folder, title) && userEntryUrl(folder, title) == url
+           && (type < 0 || userEntryType(folder, title) == type);
+}
+
+void removeUserEntry(const QString& folder, const QString& title)
+{
+    userKey(userEntryKey(folder, title) + QLatin1Char('\\')).DeleteKey();
+}
+
+bool renameUserEntry(const QString& folder, const QString& oldTitle, const QString& title, const QString& url, int type)
+{
+    if (sameName(oldTitle, title)) {
+        platform::RegistryBatch batch;
+        if (oldTitle != title)
+            removeUserEntry(folder, oldTitle);
+        return writeUserEntry(folder, title, url, type);
+    }
+    if (!writeUserEntry(folder, title, url, type))
+        return false;
+    removeUserEntry(folder, oldTitle);
+    return true;
+}
+
+bool hasUserFolder(const QString& folder)
+{
+    return !keyvalue::isBlank(readText(userFolderKey(folder), QStringLiteral("FolderName")));
+}
+
+bool createUserFolder(const QString& folder)
+{
+    writeText(userFolderKey(folder), QStringLiteral("FolderName"), folder);
+    return readText(userFolderKey(folder), QStringLiteral("FolderName")) == folder;
+}
+
+void deleteUserFolder(const QString& folder)
+{
+    platform::RegistryBatch batch;
+    if (const auto entries = userKey(userFolderKey(folder)).SubKeyCollection()) {
+        for (const auto& entry : *entries)
+            removeUserEntry(folder, entry->KeyName());
+    }
+    userKey(userFolderKey(folder) + QLatin1Char('\\')).DeleteKey();
+}
+
+bool renameUserFolder(const QString& oldName, const QString& name)
+{
+    std::vector<std::tuple<QString, QString, int>> entries;
+    if (const auto keys = userKey(userFolderKey(oldName)).SubKeyCollection()) {
+        for (const auto& entry : *keys)
+            entries.emplace_back(entry->KeyName(), userEntryUrl(oldName, entry->KeyName()), userEntryType(oldName, entry->KeyName()));
+    }
+    platform::RegistryBatch batch; // the copy and the removal reach the disk together
+    if (sameName(oldName, name)) {
+        // The same key in another letter case: the entries are held in memory above.
+        deleteUserFolder(oldName);
+    }
+    bool copied = createUserFolder(name);
+    for (const auto& [title, url, type] : entries)
+        copied = writeUserEntry(name, title, url, type) && copied;
+    if (!copied) {
+        if (!sameName(oldName, name))
+            deleteUserFolder(name); // the half-made copy goes; the old folder stays as it was
+        return false;
+    }
+    if (!sameName(oldName, name))
+        deleteUserFolder(oldName);
+    return true;
 }
 
 } // namespace RegistryStores

@@ -35,4 +35,28 @@ QString userEntryUrl(const QString& folder, const QString& title);
 // The entry's kind, or -1 when it has none or it is not a number.
 int userEntryType(const QString& folder, const QString& title);
 
+// Writing. Every writer reads back what it wrote and answers true only when
+// the store now holds it; the names have passed Names::check already.
+bool hasFavorite(bool compuServe, const QString& title);
+bool writeFavorite(bool compuServe, const QString& title, const QString& text);
+void removeFavorite(bool compuServe, const QString& title);
+// Writes the entry under its new title, then removes the old one; a change of
+// letter case alone replaces the value in one step.
+bool renameFavorite(bool compuServe, const QString& oldTitle, const QString& title, const QString& text);
+
+bool hasUserEntry(const QString& folder, const QString& title);
+// `type` below 0 writes no "Type".
+bool writeUserEntry(const QString& folder, const QString& title, const QString& url, int type);
+void removeUserEntry(const QString& folder, const QString& title);
+bool renameUserEntry(const QString& folder, const QString& oldTitle, const QString& title, const QString& url, int type);
+
+// A user folder exists when its "FolderName" reads non-blank.
+bool hasUserFolder(const QString& folder);
+bool createUserFolder(const QString& folder);
+// Copies the folder with every entry to its new name, checks the copy, then
+// removes the old folder; false (and the old folder untouched) when the copy
+// could not be made.
+bool renameUserFolder(const QString& oldName, const QString& name);
+void deleteUserFolder(const QString& folder);
+
 } // namespace RegistryStores

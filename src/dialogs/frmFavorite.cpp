@@ -1,18 +1,21 @@
 #include "dialogs/frmFavorite.h"
 
 #include "bookmarks/favorites.h"
+#include "bookmarks/names.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/registrystores.h"
 #include "controls/FlatButton.h"
 #include "controls/olecolor.h"
 #include "controls/twips.h"
 #include "dialogs/frmFolder.h"
+#include "dialogs/frmMessage.h"
 #include "dialogs/modal.h"
 #include "platform/files.h"
 #include "store/cRegistry.h"
 #include "store/keyvalue.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -28,13 +31,6 @@ QString withScheme(const QString& location)
 }
 
 } // namespace
-
-QString storeSafeName(const QString& name)
-{
-    QString safe = name;
-    safe.replace(QLatin1Char('/'), QChar(0x2215)).replace(QLatin1Char('\\'), QChar(0x29F5));
-    return safe;
-}
 
 frmFavorite::frmFavorite()
     : QDialog(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint)
@@ -119,10 +115,18 @@ bool frmFavorite::Display(int type, const QString& folderName, int state, QWidge
 void frmFavorite::clicked(int index)
 {
     if (index == 0) {
+        QString failure;
         try {
-            save();
-        } catch (...) {
-            // the store's writer stops where it failed; the dialog still answers
+            failure = save();
+        } catch (const std::exception& error) {
+            failure = QString::fromUtf8(error.what());
+        }
+        if (!failure.isEmpty()) {
+            // Nothing was stored: say why and let the user correct the entry or cancel.
+            frmMessage message;
+            message.setMessage(failure);
+            message.Display(this);
+            return;
         }
         m_answer = true;
     } else if (index == 1) {
@@ -133,70 +137,112 @@ void frmFavorite::clicked(int index)
     done(0);
 }
 
-void frmFavorite::save()
+namespace {
+
+QString couldNotSave(const QString& name, const QString& why = {})
 {
-    const QString name = txtFavorite[0]->text();
-    const QString location = txtFavorite[1]->text();
-    if (m_type == 0 || m_type == 1) {
-        cRegistry registry = userKey(m_type == 0 ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey());
-        registry.setKeyType(cRegistry::REG_SZ);
-        if (m_state == Edit) {
-            registry.setValueName(m_previousName);
-            registry.DeleteValue();
-        }
-        registry.setValueName(name);
-        registry.setKeyValue(location);
-    } else if (m_type == 3) {
-        writeShortcut();
-    } else if (m_type == 4) {
-        addBookmark();
-    } else if (m_type >= 10) {
-        if (m_state == Edit || m_state == EditWithKind) {
-            cRegistry old = userKey(RegistryStores::userEntryKey(m_folderName, m_previousName) + QLatin1Char('\\'));
-            old.DeleteKey();
-        }
-        cRegistry entry = userKey(RegistryStores::userEntryKey(m_folderName, storeSafeName(name)));
-        entry.setKeyType(cRegistry::REG_SZ);
-        entry.setValueName(QStringLiteral("URL"));
-        entry.setKeyValue(location);
-        entry.setKeyType(cRegistry::REG_DWORD);
-        entry.setValueName(QStringLiteral("Type"));
-        entry.setKeyValue(BookmarkType());
-    }
+    return QLatin1Char('\'') + name + QStringLiteral("' could not be saved") + (why.isEmpty() ? QString() : QStringLiteral(": ") + why)
+           + QLatin1Char('.');
 }
 
-void frmFavorite::writeShortcut()
+QString existsInList(const QString& name, bool compuServe)
 {
+    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of ")
+           + (compuServe ? QStringLiteral("CompuServe Web Favorites") : QStringLiteral("Web Favorites"));
+}
+
+QString existsInFolder(const QString& name, const QString& folder)
+{
+    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder");
+}
+
+} // namespace
+
+QString frmFavorite::save()
+{
+    const QString typed = txtFavorite[0]->text();
+    const QString location = Names::address(txtFavorite[1]->text());
+    const bool editing = m_state == Edit || m_state == EditWithKind;
+    const auto sameEntry = [&](const QString& name) {
+        return editing && name.compare(m_previousName, Qt::CaseInsensitive) == 0; // registry names ignore case
+    };
+    if (m_type == 0 || m_type == 1) {
+        const bool compuServe = m_type == 0;
+        const Names::Checked checked = Names::check(Names::Target::RegistryValue, typed);
+        if (!checked.ok())
+            return checked.refusal;
+        m_savedName = checked.name;
+        if (!sameEntry(m_savedName) && RegistryStores::hasFavorite(compuServe, m_savedName))
+            return existsInList(m_savedName, compuServe);
+        const bool saved = editing ? RegistryStores::renameFavorite(compuServe, m_previousName, m_savedName, location)
+                                   : RegistryStores::writeFavorite(compuServe, m_savedName, location);
+        return saved ? QString() : couldNotSave(m_savedName);
+    }
+    if (m_type == 3)
+        return writeShortcut(location);
+    if (m_type == 4)
+        return addBookmark(location);
+    if (m_type >= 10) {
+        const Names::Checked checked = Names::check(Names::Target::RegistryKey, typed);
+        if (!checked.ok())
+            return checked.refusal;
+        m_savedName = checked.name;
+        if (!sameEntry(m_savedName) && RegistryStores::hasUserEntry(m_folderName, m_savedName))
+            return existsInFolder(m_savedName, m_folderName);
+        const bool saved = editing ? RegistryStores::renameUserEntry(m_folderName, m_previousName, m_savedName, location, BookmarkType())
+                                   : RegistryStores::writeUserEntry(m_folderName, m_savedName, location, BookmarkType());
+        return saved ? QString() : couldNotSave(m_savedName);
+    }
+    return {};
+}
+
+QString frmFavorite::writeShortcut(const QString& location)
+{
+    const Names::Checked checked = Names::check(Names::Target::ShortcutFile, txtFavorite[0]->text());
+    if (!checked.ok())
+        return checked.refusal;
+    m_savedName = checked.name;
     const QString root = Favorites::folder();
     if (root.isEmpty())
-        return;
+        return couldNotSave(m_savedName, QStringLiteral("no Favorites folder is set"));
     const QString folder = m_currentFolder == QLatin1String("\\") ? QString() : m_currentFolder;
-    const QString file = root + folder + storeSafeName(txtFavorite[0]->text()) + QStringLiteral(".url");
-    const QString old = root + folder + storeSafeName(m_previousName) + QStringLiteral(".url");
+    const QString file = platform::nativePath(root + folder) + Favorites::fileNameOf(m_savedName) + QStringLiteral(".url");
+    const bool editing = m_state == Edit || m_state == EditWithKind;
+    const QString old = editing ? platform::nativePath(root + folder) + Favorites::fileNameOf(m_previousName) + QStringLiteral(".url")
+                                : QString();
+    const QFileInfo target(file);
+    const bool sameFile = editing && (old == file || (target.exists() && target.canonicalFilePath() == QFileInfo(old).canonicalFilePath()));
+    if (!sameFile && (target.exists() || target.isSymLink()))
+        return existsInFolder(m_savedName, m_folderName);
     // The new file first, then the old one goes: a failure never loses the shortcut.
-    if (!Favorites::WriteShortcut(file, withScheme(txtFavorite[1]->text())))
-        return;
-    if (!m_previousName.isEmpty() && platform::nativePath(old) != platform::nativePath(file))
-        QFile::remove(platform::nativePath(old));
+    QString why;
+    if (!Favorites::WriteShortcut(file, withScheme(location), &why))
+        return couldNotSave(m_savedName, why);
+    if (editing && !sameFile)
+        QFile::remove(old);
+    return {};
 }
 
-void frmFavorite::addBookmark()
+QString frmFavorite::addBookmark(const QString& location)
 {
     if (!m_bookmarks)
-        return;
+        return {};
+    m_savedName = Names::check(Names::Target::NetscapeTitle, txtFavorite[0]->text()).name;
     NetscapeBookmarks::Records& records = m_bookmarks->records();
-    if (m_state == Edit) {
-        if (const auto old = records.find(NetscapeBookmarks::recordKey(m_key)))
-            old->setBookmarkType(cBookmark::RetiredLinkType);
-    }
     auto link = std::make_shared<cBookmark>();
-    link->setTitle(txtFavorite[0]->text());
-    link->setURL(withScheme(txtFavorite[1]->text()));
+    link->setTitle(m_savedName);
+    link->setURL(withScheme(location));
     link->setKey(m_bookmarks->newKey());
     link->setParentFolder(keyvalue::leadingNumber(m_currentFolder));
     link->setBookmarkType(cBookmark::LinkType);
     records.Add(link, link->Key());
+    // The changed record is in; only now does the old one retire.
+    if (m_state == Edit) {
+        if (const auto old = records.find(NetscapeBookmarks::recordKey(m_key)))
+            old->setBookmarkType(cBookmark::RetiredLinkType);
+    }
     m_bookmarks->invalidateIndex();
+    return {};
 }
 
 void frmFavorite::keyPressEvent(QKeyEvent* event)

@@ -33,6 +33,9 @@ public:
                  const QString& site, bool displayForumOption, const QString& currentFolder = {},
                  NetscapeBookmarks* bookmarks = nullptr, const QString& key = {}, int bookmarkType = -1);
 
+    // The name as it was stored, after the store's check; valid once Display answered true.
+    QString SavedName() const { return m_savedName; }
+
     int BookmarkType() const;
     void setBookmarkType(int kind);
 
@@ -48,20 +51,18 @@ protected:
 
 private:
     void clicked(int index);
-    void save();
-    void writeShortcut();
-    void addBookmark();
+    // Each answers why nothing was stored, or empty when the entry was written.
+    QString save();
+    QString writeShortcut(const QString& location);
+    QString addBookmark(const QString& location);
 
     int m_type = 0;
     int m_state = Add;
     QString m_previousName;
+    QString m_savedName;
     QString m_folderName;
     QString m_key;
     QString m_currentFolder;
     NetscapeBookmarks* m_bookmarks = nullptr;
     bool m_answer = false;
 };
-
-// A name as it can stand in a path or a registry key: the separators "/" and
-// "\" become look-alike characters, so that a title never names another folder.
-QString storeSafeName(const QString& name);

@@ -3,10 +3,13 @@
 #include "bookmarks/forums.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/records.h"
+#include "bookmarks/names.h"
+#include "bookmarks/transfer.h"
 
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class cAppServices;
 class cMainForm;
@@ -100,8 +103,9 @@ public:
     virtual void ListUserFolder();
     virtual void ListFavoritesFolder(const QString& relativePath);
     virtual void ListForums();
-    // Writes the forum collection back to its file.
-    virtual void SaveForumList();
+    // Writes the forum collection back to its file; on failure tells the
+    // user and reads the file again, so the window shows what is on disk.
+    virtual bool SaveForumList();
     Forums::Collection& ForumCollection() { return m_forums; }
     virtual void ListNetscapeFolder();
 
@@ -110,7 +114,9 @@ public:
     virtual void BuildBookmarkTree();
     virtual void mLoadInternetExplorerFavorites();
     virtual void LoadForumList();
-    virtual void SaveBookmarkFile();
+    // Writes the bookmark file; on failure tells the user and reads the file
+    // again, so the window shows what is on disk.
+    virtual bool SaveBookmarkFile();
     virtual void MoveBookmark(int direction);
     virtual void SortList(int direction);
     virtual void RenameFolder();
@@ -186,12 +192,18 @@ protected:
     QString fetchAddress(int source, const QString& name, const QString& listKey, int* kind);
     // The already-exists message when the target holds the entry, else the question; true to add.
     bool confirmAdd(bool exists, const QString& question, const QString& existsMessage);
+    // The name as the target store keeps it (Names::check); false, with the user told why, when it cannot.
+    bool acceptName(Names::Target target, const QString& name, QString* stored);
     void addToCompuServeFavorites(const QString& name);
     void AddToWebFavorites(int source, const QString& name, const QString& key);
     void AddToUserFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);
     void AddToInternetExplorerFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);
     void AddToNetscapeFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);
-    void RemoveCutEntries();
+    // Removes the cut entries at these places of the cut list from their source.
+    void RemoveCutEntries(const std::vector<size_t>& pasted);
+    // The selected entries that can be copied, and their records, in list order.
+    QList<QTreeWidgetItem*> copyableSelection();
+    QList<Transfer::Record> copySelection();
     void ghostCutEntries();
     void startDrag();
 
@@ -208,5 +220,17 @@ private:
     bool m_cutPending = false;
     int m_cutSource = -1;
     QString m_cutStorePath;
+    // What each cut entry was when it was cut, beside the cut list: a paste
+    // removes exactly that entry, or nothing when it has changed or gone.
+    struct CutOrigin
+    {
+        Transfer::Record record;
+        QString file;                        // a shortcut: its path
+        QString folder;                      // a user-folder entry: its folder
+        std::shared_ptr<cBookmark> bookmark; // a bookmark: its record
+        int parentFolder = 0;
+    };
+    std::vector<CutOrigin> m_cutOrigins;
+    QString m_cutNodeKey; // the folder the entries were cut from, for ghosting
     bool m_loadingBookmarks = false;
 };

@@ -4,6 +4,7 @@
 
 #include "bookmarks/favorites.h"
 #include "bookmarks/keys.h"
+#include "bookmarks/names.h"
 #include "bookmarks/registrystores.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
@@ -24,36 +25,22 @@
 #include <QFileInfo>
 #include <QLabel>
 
+#include <functional>
+#include <optional>
+
 namespace {
 
 const QString kFavoritesRoot = QStringLiteral("3A");
 const QString kNetscapeRoot = QStringLiteral("4A");
 
-QString folderNameValue(const QString& folder)
+// A name for the target store, or empty with the user told why it cannot be kept.
+std::optional<QString> checkedName(Names::Target target, const QString& typed, const std::function<void(const QString&)>& tell)
 {
-    cRegistry registry = userKey(RegistryStores::userFolderKey(folder));
-    registry.setKeyType(cRegistry::REG_SZ);
-    registry.setValueName(QStringLiteral("FolderName"));
-    return keyvalue::text(registry.KeyValue());
-}
-
-void writeFolderName(const QString& folder)
-{
-    cRegistry registry = userKey(RegistryStores::userFolderKey(folder));
-    registry.setKeyType(cRegistry::REG_SZ);
-    registry.setValueName(QStringLiteral("FolderName"));
-    registry.setKeyValue(folder);
-}
-
-// Deletes every entry key of a user folder, then the folder key.
-void deleteUserFolder(const QString& folder)
-{
-    const auto entries = userKey(RegistryStores::userFolderKey(folder)).SubKeyCollection();
-    if (entries) {
-        for (const auto& entry : *entries)
-            userKey(RegistryStores::userEntryKey(folder, entry->KeyName()) + QLatin1Char('\\')).DeleteKey();
-    }
-    userKey(RegistryStores::userFolderKey(folder) + QLatin1Char('\\')).DeleteKey();
+    const Names::Checked checked = Names::check(target, typed);
+    if (checked.ok())
+        return checked.name;
+    tell(checked.refusal);
+    return std::nullopt;
 }
 
 } // namespace
@@ -101,6 +88,7 @@ void cMainDialog::AddEntry()
         QString word;
         if (!forum.Display(0, window, &word, {}))
             return;
+        word = Names::check(Names::Target::GoWord, word).name;
         if (!m_forumsBuilt)
             LoadForumList();
         m_forums.Add(std::make_shared<QString>(word), QString::number(m_forums.Count()) + QLatin1Char('X'));
@@ -160,6 +148,7 @@ void cMainDialog::EditEntry()
         QString word;
         if (!forum.Display(0, window, &word, text))
             return;
+        word = Names::check(Names::Target::GoWord, word).name;
         QApplication::processEvents();
         const QString itemKey = KeyedListView::Key(item);
         if (m_forums.Contains(itemKey))
@@ -177,7 +166,7 @@ void cMainDialog::EditEntry()
         ListedFavoritesPath = relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\');
         const QString root = Favorites::folder();
         const QString address = root.isEmpty() ? QString()
-                                                : Favorites::ReadShortcutUrl(Favorites::pathIn(root, relative, text + QStringLiteral(".url")));
+                                                : Favorites::ReadShortcutUrl(Favorites::pathIn(root, relative, Favorites::fileNameOf(text) + QStringLiteral(".url")));
         if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Edit, window, text, address, false,
                              ListedFavoritesPath))
             ClickTVMain();
@@ -220,6 +209,7 @@ void cMainDialog::DeleteEntries()
         const QString root = Favorites::folder();
         const QString relative = favoritesPathOf(node);
         const QString userFolder = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(source)));
+        QStringList notDeleted;
         for (int i = list->Count(); i >= 1; --i) {
             QTreeWidgetItem* item = list->ItemAt(i);
             if (!item->isSelected())
@@ -227,30 +217,34 @@ void cMainDialog::DeleteEntries()
             const QString text = KeyedListView::Text(item);
             const QString itemKey = KeyedListView::Key(item);
             if (source == Keys::CompuServeFavoritesSource || source == Keys::WebFavoritesSource) {
-                cRegistry registry = userKey(source == 0 ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey());
-                registry.setValueName(text);
-                registry.DeleteValue();
+                RegistryStores::removeFavorite(source == 0, text);
             } else if (source == Keys::ForumsSource) {
                 if (m_forums.Contains(itemKey))
                     m_forums.Remove(itemKey);
             } else if (source == Keys::InternetExplorerSource) {
-                if (!root.isEmpty())
-                    QFile::remove(platform::nativePath(Favorites::pathIn(root, relative, text + QStringLiteral(".url"))));
+                const QString file = platform::nativePath(Favorites::pathIn(root, relative, Favorites::fileNameOf(text) + QStringLiteral(".url")));
+                if (root.isEmpty() || (!QFile::remove(file) && QFileInfo::exists(file))) {
+                    notDeleted << text;
+                    continue; // still on disk: it stays in the list
+                }
             } else if (source == Keys::NetscapeSource) {
                 if (const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(itemKey)))
                     record->setBookmarkType(cBookmark::RetiredLinkType);
                 m_bookmarks.invalidateIndex();
             } else if (source >= Keys::FirstUserFolder) {
-                userKey(RegistryStores::userEntryKey(userFolder, text) + QLatin1Char('\\')).DeleteKey();
+                RegistryStores::removeUserEntry(userFolder, text);
             }
             list->RemoveItem(item);
         }
+        if (!notDeleted.isEmpty())
+            tell(QStringLiteral("These entries could not be deleted: '") + notDeleted.join(QStringLiteral("', '")) + QLatin1Char('\''));
         if (source == Keys::ForumsSource) {
             SaveForumList();
             LoadForumList(); // the remaining keys numbered afresh
             ListForums();
         } else if (source == Keys::NetscapeSource) {
-            SaveBookmarkFile();
+            if (!SaveBookmarkFile())
+                ClickTVMain(); // the file keeps them: so does the list
         }
         m_form->cboMain[1]->setEditText(QString());
     }
@@ -265,6 +259,7 @@ void cMainDialog::NewFolder()
     const QString key = KeyedTreeView::Key(node);
     const QString part = Keys::folderPart(key);
     QWidget* window = m_form->window();
+    const auto tellFn = [this](const QString& text) { tell(text); };
     auto exists = [this](const QString& name) {
         tell(QStringLiteral("A folder already exists with the name '") + name
              + QStringLiteral("'.  The folder name will not be created."));
@@ -273,9 +268,10 @@ void cMainDialog::NewFolder()
         if (bookmarksReadOnly())
             return;
         frmFolder dialog;
-        QString name;
-        if (!dialog.Display(0, window, &name, {}))
+        QString typed;
+        if (!dialog.Display(0, window, &typed, {}))
             return;
+        const QString name = Names::check(Names::Target::NetscapeTitle, typed).name;
         int parent = 0;
         int level = 0;
         if (key != kNetscapeRoot) {
@@ -285,15 +281,16 @@ void cMainDialog::NewFolder()
             parent = NetscapeBookmarks::folderNumber(*folder);
             level = folder->FolderLevel() + 1;
         }
-        int highest = 0;
+        // The highest number among all folder records, deleted ones too: a
+        // deleted folder's links still name its number, and must not come back.
+        int highest = m_bookmarks.lastFolderNumber();
         for (const auto& record : m_bookmarks.records()) {
-            if (record->BookmarkType() != cBookmark::FolderType)
-                continue;
-            if (record->FolderLevel() == level && record->Title() == name) {
+            if (record->BookmarkType() == cBookmark::FolderType && record->FolderLevel() == level && record->Title() == name) {
                 exists(name);
                 return;
             }
-            highest = qMax(highest, NetscapeBookmarks::folderNumber(*record));
+            if (record->BookmarkType() != cBookmark::LinkType)
+                highest = qMax(highest, NetscapeBookmarks::folderNumber(*record));
         }
         auto folder = std::make_shared<cBookmark>();
         folder->setTitle(name);
@@ -309,29 +306,41 @@ void cMainDialog::NewFolder()
         return;
     }
     frmFolder dialog;
-    QString name;
-    if (!dialog.Display(0, window, &name, {}))
+    QString typed;
+    if (!dialog.Display(0, window, &typed, {}))
         return;
-    name = storeSafeName(name);
     if (part == kFavoritesRoot) {
+        const auto name = checkedName(Names::Target::Directory, typed, tellFn);
+        if (!name)
+            return;
         const QString root = Favorites::folder();
         if (root.isEmpty())
             return;
         const QString relative = favoritesPathOf(node);
-        const QString path = platform::nativePath(Favorites::pathIn(root, relative, name));
+        const QString path = platform::nativePath(Favorites::pathIn(root, relative, QString())) + Favorites::fileNameOf(*name);
         if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-            exists(name);
+            exists(*name);
             return;
         }
-        QDir().mkdir(path);
+        if (!QDir().mkdir(path)) {
+            tell(QStringLiteral("The folder '") + *name + QStringLiteral("' could not be created in \"")
+                 + QDir::toNativeSeparators(QFileInfo(path).path()) + QStringLiteral("\"."));
+            return;
+        }
         BuildFolderTree();
         return;
     }
-    if (!folderNameValue(name).isEmpty()) {
-        exists(name);
+    const auto name = checkedName(Names::Target::RegistryKey, typed, tellFn);
+    if (!name)
+        return;
+    if (RegistryStores::hasUserFolder(*name)) {
+        exists(*name);
         return;
     }
-    writeFolderName(name);
+    if (!RegistryStores::createUserFolder(*name)) {
+        tell(QStringLiteral("The folder '") + *name + QStringLiteral("' could not be created."));
+        return;
+    }
     BuildFolderTree();
 }
 
@@ -350,9 +359,21 @@ void cMainDialog::RenameFolder()
     if (netscape && bookmarksReadOnly())
         return;
     frmFolder dialog;
-    QString name;
-    if (!dialog.Display(0, m_form->window(), &name, KeyedTreeView::Text(node)))
+    QString typed;
+    if (!dialog.Display(0, m_form->window(), &typed, KeyedTreeView::Text(node)))
         return;
+    const Names::Checked checked = Names::check(netscape    ? Names::Target::NetscapeTitle
+                                                : favorites ? Names::Target::Directory
+                                                            : Names::Target::RegistryKey,
+                                                typed);
+    if (!checked.ok()) {
+        tell(checked.refusal);
+        return;
+    }
+    const QString name = checked.name;
+    const QString old = KeyedTreeView::Text(node);
+    if (name == old)
+        return; // only what the store cannot keep was changed
     auto exists = [this](const QString& newName) {
         tell(QStringLiteral("A folder already exists with the name '") + newName
              + QStringLiteral("'.  The folder name will not been changed."));
@@ -369,51 +390,36 @@ void cMainDialog::RenameFolder()
             }
         }
         folder->setTitle(name);
+        if (!SaveBookmarkFile()) {
+            BuildFolderTree();
+            return;
+        }
     } else if (favorites) {
-        name = storeSafeName(name);
         const QString root = Favorites::folder();
         if (root.isEmpty())
             return;
         const QString oldPath = platform::nativePath(root + favoritesPathOf(node));
-        const QString newPath = QFileInfo(oldPath).path() + QLatin1Char('/') + name;
-        if (QFileInfo::exists(newPath) && QFileInfo(newPath).canonicalFilePath() != QFileInfo(oldPath).canonicalFilePath()) {
+        const QString newPath = QFileInfo(oldPath).path() + QLatin1Char('/') + Favorites::fileNameOf(name);
+        if ((QFileInfo::exists(newPath) || QFileInfo(newPath).isSymLink())
+            && QFileInfo(newPath).canonicalFilePath() != QFileInfo(oldPath).canonicalFilePath()) {
             exists(name);
             return;
         }
         if (!QDir().rename(oldPath, newPath))
             throw cError(ErrorNumber::PathFileAccessError);
     } else {
-        name = storeSafeName(name);
-        const QString old = KeyedTreeView::Text(node);
-        if (!folderNameValue(name).isEmpty() && name.compare(old, Qt::CaseInsensitive) != 0) {
+        if (RegistryStores::hasUserFolder(name) && name.compare(old, Qt::CaseInsensitive) != 0) {
             exists(name);
             return;
         }
-        // A new folder key with copies of the entries, then the old one goes.
-        platform::RegistryBatch batch;
-        std::vector<std::tuple<QString, QString, int>> entries;
-        if (const auto keys = userKey(RegistryStores::userFolderKey(old)).SubKeyCollection()) {
-            for (const auto& entry : *keys)
-                entries.emplace_back(entry->KeyName(), RegistryStores::userEntryUrl(old, entry->KeyName()),
-                                     RegistryStores::userEntryType(old, entry->KeyName()));
-        }
-        deleteUserFolder(old);
-        writeFolderName(name);
-        for (const auto& [title, url, type] : entries) {
-            cRegistry entry = userKey(RegistryStores::userEntryKey(name, title));
-            entry.setKeyType(cRegistry::REG_SZ);
-            entry.setValueName(QStringLiteral("URL"));
-            entry.setKeyValue(url);
-            if (type >= 0) {
-                entry.setKeyType(cRegistry::REG_DWORD);
-                entry.setValueName(QStringLiteral("Type"));
-                entry.setKeyValue(type);
-            }
+        // The new folder with copies of the entries is written and checked before the old one goes.
+        if (!RegistryStores::renameUserFolder(old, name)) {
+            tell(QStringLiteral("The folder '") + old + QStringLiteral("' could not be renamed to '") + name
+                 + QStringLiteral("'; it is unchanged."));
+            return;
         }
     }
     node->setText(0, name);
-    if (source == Keys::NetscapeSource)
-        SaveBookmarkFile();
 }
 
 void cMainDialog::DeleteFolder()
@@ -453,7 +459,7 @@ void cMainDialog::DeleteFolder()
         }
         QApplication::restoreOverrideCursor();
     } else {
-        deleteUserFolder(KeyedTreeView::Text(node));
+        RegistryStores::deleteUserFolder(KeyedTreeView::Text(node));
     }
     QTreeWidgetItem* parent = node->parent();
     const int index = parent ? parent->indexOfChild(node) : -1;
@@ -462,7 +468,7 @@ void cMainDialog::DeleteFolder()
                                                                        : tree->Node(Keys::rootKey(Keys::WebFavoritesSource));
     tree->setSelectedItem(next);
     tree->RemoveNode(node);
-    if (source == Keys::NetscapeSource)
-        SaveBookmarkFile();
+    if (source == Keys::NetscapeSource && !SaveBookmarkFile())
+        BuildFolderTree(); // the file keeps the folder: so does the tree
     ClickTVMain();
 }

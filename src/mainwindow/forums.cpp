@@ -31,14 +31,17 @@ void cMainDialog::ListForums()
         list->AddItem(QString::number(position++) + QLatin1Char('X'), *name, 1);
 }
 
-void cMainDialog::SaveForumList()
+bool cMainDialog::SaveForumList()
 {
     QString error;
-    if (!Forums::write(Forums::listPath(), m_forums, m_forumsLatin1, &error)) {
-        MessageBoxes::inform(QStringLiteral("Markcrate could not write the forum list \"%1\": %2.")
-                                 .arg(QDir::toNativeSeparators(Forums::listPath()), error),
-                             m_form ? m_form->window() : nullptr);
-    }
+    if (Forums::write(Forums::listPath(), m_forums, m_forumsLatin1, &error))
+        return true;
+    MessageBoxes::inform(QStringLiteral("Markcrate could not write the forum list \"%1\": %2.\n\n"
+                                        "The forum list on disk is unchanged, and so is the list shown.")
+                             .arg(QDir::toNativeSeparators(Forums::listPath()), error),
+                         m_form ? m_form->window() : nullptr);
+    LoadForumList();
+    return false;
 }
 
 void cMainDialog::ImportForumList()

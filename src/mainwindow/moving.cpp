@@ -22,7 +22,10 @@
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QPointer>
+#include <QSet>
+#include <QUrl>
 
 namespace {
 
@@ -57,7 +60,8 @@ QString cMainDialog::fetchAddress(int source, const QString& name, const QString
         const QString root = Favorites::folder();
         const QString relative = favoritesPathOf(m_form->tvMain->SelectedItem());
         return root.isEmpty() ? QString()
-                              : Favorites::ReadShortcutUrl(Favorites::pathIn(root, relative, name + QStringLiteral(".url")));
+                              : Favorites::ReadShortcutUrl(
+                                    Favorites::pathIn(root, relative, Favorites::fileNameOf(name) + QStringLiteral(".url")));
     }
     case Keys::NetscapeSource:
         return netscapeAddress(listKey);
@@ -80,51 +84,76 @@ bool cMainDialog::confirmAdd(bool exists, const QString& question, const QString
     return ask(question);
 }
 
+bool cMainDialog::acceptName(Names::Target target, const QString& name, QString* stored)
+{
+    const Names::Checked checked = Names::check(target, name);
+    if (!checked.ok()) {
+        tell(QLatin1Char('\'') + name.left(60) + QStringLiteral("' was not added. ") + checked.refusal);
+        return false;
+    }
+    *stored = checked.name;
+    return true;
+}
+
+namespace {
+
+QString notAdded(const QString& name, const QString& why = {})
+{
+    return QLatin1Char('\'') + name + QStringLiteral("' could not be added")
+           + (why.isEmpty() ? QString() : QStringLiteral(": ") + why) + QLatin1Char('.');
+}
+
+QString addToFolderQuestion(const QString& name, const QString& folder)
+{
+    return QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder + QStringLiteral("' folder?");
+}
+
+QString existsInFolder(const QString& name, const QString& folder)
+{
+    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder");
+}
+
+} // namespace
+
 void cMainDialog::addToCompuServeFavorites(const QString& name)
 {
-    if (!confirmAdd(!keyvalue::isBlank(RegistryStores::favoriteText(true, name)),
-                    QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your list of CompuServe Web Favorites?"),
-                    QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of CompuServe Web Favorites")))
+    QString stored;
+    if (!acceptName(Names::Target::RegistryValue, name, &stored))
         return;
-    cRegistry registry = userKey(RegistryStores::compuServeFavoritesKey());
-    registry.setKeyType(cRegistry::REG_SZ);
-    registry.setValueName(name);
-    registry.setKeyValue(name);
+    if (!confirmAdd(RegistryStores::hasFavorite(true, stored),
+                    QStringLiteral("Are you sure you wish to add '") + stored + QStringLiteral("' to your list of CompuServe Web Favorites?"),
+                    QLatin1Char('\'') + stored + QStringLiteral("' already exists in your list of CompuServe Web Favorites")))
+        return;
+    if (!RegistryStores::writeFavorite(true, stored, Names::address(name)))
+        tell(notAdded(stored));
 }
 
 void cMainDialog::AddToWebFavorites(int source, const QString& name, const QString& key)
 {
-    if (!confirmAdd(!keyvalue::isBlank(RegistryStores::favoriteText(false, name)),
-                    QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your list of Web Favorites?"),
-                    QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of Web Favorites")))
+    QString stored;
+    if (!acceptName(Names::Target::RegistryValue, name, &stored))
+        return;
+    if (!confirmAdd(RegistryStores::hasFavorite(false, stored),
+                    QStringLiteral("Are you sure you wish to add '") + stored + QStringLiteral("' to your list of Web Favorites?"),
+                    QLatin1Char('\'') + stored + QStringLiteral("' already exists in your list of Web Favorites")))
         return;
     int kind = 0;
-    cRegistry registry = userKey(RegistryStores::webFavoritesKey());
-    registry.setKeyType(cRegistry::REG_SZ);
-    registry.setValueName(name);
-    registry.setKeyValue(fetchAddress(source, name, key, &kind));
+    if (!RegistryStores::writeFavorite(false, stored, Names::address(fetchAddress(source, name, key, &kind))))
+        tell(notAdded(stored));
 }
 
 void cMainDialog::AddToUserFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target)
 {
     const QString folder = KeyedTreeView::Text(target);
-    const QString safeName = storeSafeName(name);
-    const bool exists = userKey(RegistryStores::userEntryKey(folder, safeName) + QLatin1Char('\\')).SubKeyCollection() != nullptr;
-    if (!confirmAdd(exists,
-                    QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder + QStringLiteral("' folder?"),
-                    QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder")))
+    QString stored;
+    if (!acceptName(Names::Target::RegistryKey, name, &stored))
+        return;
+    if (!confirmAdd(RegistryStores::hasUserEntry(folder, stored), addToFolderQuestion(stored, folder), existsInFolder(stored, folder)))
         return;
     int kind = 0;
-    const QString address = fetchAddress(source, name, key, &kind);
-    cRegistry entry = userKey(RegistryStores::userEntryKey(folder, safeName));
-    entry.setKeyType(cRegistry::REG_SZ);
-    entry.setValueName(QStringLiteral("URL"));
-    entry.setKeyValue(address);
-    if (kind >= 0) {
-        entry.setKeyType(cRegistry::REG_DWORD);
-        entry.setValueName(QStringLiteral("Type"));
-        entry.setKeyValue(kind);
-    }
+    const QString address = Names::address(fetchAddress(source, name, key, &kind));
+    if (!RegistryStores::writeUserEntry(folder, stored, address, kind))
+        tell(notAdded(stored));
 }
 
 void cMainDialog::AddToInternetExplorerFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target)
@@ -132,36 +161,42 @@ void cMainDialog::AddToInternetExplorerFolder(int source, const QString& name, c
     const QString root = Favorites::folder();
     if (root.isEmpty())
         return;
+    QString stored;
+    if (!acceptName(Names::Target::ShortcutFile, name, &stored))
+        return;
     const QString relative = favoritesPathOf(target);
-    const QString file = Favorites::pathIn(root, relative, storeSafeName(name) + QStringLiteral(".url"));
+    const QString file = platform::nativePath(Favorites::pathIn(root, relative, QString())) + Favorites::fileNameOf(stored)
+                         + QStringLiteral(".url");
     const QString folder = KeyedTreeView::Text(target);
-    if (!confirmAdd(QFileInfo::exists(platform::nativePath(file)),
-                    QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder + QStringLiteral("' folder?"),
-                    QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder")))
+    if (!confirmAdd(QFileInfo::exists(file) || QFileInfo(file).isSymLink(), addToFolderQuestion(stored, folder),
+                    existsInFolder(stored, folder)))
         return;
     int kind = 0;
-    platform::WritePrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
-                                        fetchAddress(source, name, key, &kind), file);
+    QString why;
+    if (!Favorites::WriteShortcut(file, Names::address(fetchAddress(source, name, key, &kind)), &why))
+        tell(notAdded(stored, why));
 }
 
 void cMainDialog::AddToNetscapeFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target)
 {
     const int folderNumber = netscapeFolderOf(KeyedTreeView::Key(target));
+    if (folderNumber < 0)
+        return;
+    QString title;
+    acceptName(Names::Target::NetscapeTitle, name, &title); // a title can hold anything once it is one line
     bool exists = false;
     for (qsizetype position : m_bookmarks.childrenOf(folderNumber)) {
         const cBookmark& record = *m_bookmarks.records().at(position);
-        if (record.BookmarkType() == cBookmark::LinkType && record.Title() == name)
+        if (record.BookmarkType() == cBookmark::LinkType && record.Title() == title)
             exists = true;
     }
     const QString folder = KeyedTreeView::Text(target);
-    if (!confirmAdd(exists,
-                    QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder + QStringLiteral("' folder?"),
-                    QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder")))
+    if (!confirmAdd(exists, addToFolderQuestion(title, folder), existsInFolder(title, folder)))
         return;
     int kind = 0;
     auto link = std::make_shared<cBookmark>();
-    link->setTitle(name);
-    link->setURL(fetchAddress(source, name, key, &kind));
+    link->setTitle(title);
+    link->setURL(Names::address(fetchAddress(source, name, key, &kind)));
     link->setKey(m_bookmarks.newKey());
     link->setParentFolder(folderNumber);
     link->setBookmarkType(cBookmark::LinkType);
@@ -179,7 +214,10 @@ void cMainDialog::DragOverTvMain(QObject* source, int x, int y, int)
     QTreeWidgetItem* dragged = m_form->lvMain->SelectedItem();
     if (!node || !dragged || KeyedListView::Image(dragged) == 2)
         return;
-    const int target = Keys::sourceNumber(KeyedTreeView::Key(node));
+    const QString key = KeyedTreeView::Key(node);
+    if (Keys::folderPart(key) == Keys::TopKey)
+        return; // the top node holds the stores, not entries
+    const int target = Keys::sourceNumber(key);
     const bool accepted = (target == Keys::CompuServeFavoritesSource && CurrentSource == Keys::ForumsSource)
                           || (target == Keys::WebFavoritesSource
                               && (CurrentSource == Keys::InternetExplorerSource || CurrentSource == Keys::NetscapeSource))
@@ -196,7 +234,7 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
     try {
         KeyedTreeView* tree = m_form->tvMain;
         QTreeWidgetItem* target = tree->DropHighlight();
-        if (!target) {
+        if (!target || Keys::folderPart(KeyedTreeView::Key(target)) == Keys::TopKey) {
             tree->setDropHighlight(tree->SelectedItem()); // nothing to drop on: the shown folder stays
             return;
         }
@@ -205,6 +243,8 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
         KeyedListView* list = m_form->lvMain;
         const bool focusedIsFolder = list->SelectedItem() && KeyedListView::Image(list->SelectedItem()) == 2;
         for (QTreeWidgetItem* item : selectedInOrder(list)) {
+            if (KeyedListView::Image(item) == 2 || KeyedListView::Image(item) == 4)
+                continue; // folders are not moved
             const QString name = KeyedListView::Text(item);
             const QString key = KeyedListView::Key(item);
             const bool fromUser = from >= Keys::FirstUserFolder;
@@ -215,7 +255,7 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
                        && (from == Keys::InternetExplorerSource || from == Keys::NetscapeSource)) {
                 if (!focusedIsFolder)
                     AddToWebFavorites(from, name, key);
-            } else if (t == Keys::InternetExplorerSource && !fromForum && from != Keys::ForumsSource) {
+            } else if (t == Keys::InternetExplorerSource && !fromForum) {
                 AddToInternetExplorerFolder(from, name, key, target);
             } else if (t == Keys::NetscapeSource && !fromForum) {
                 if (bookmarksReadOnly())
@@ -231,27 +271,58 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
     }
 }
 
+QList<QTreeWidgetItem*> cMainDialog::copyableSelection()
+{
+    KeyedListView* list = m_form->lvMain;
+    const int focusedImage = KeyedListView::Image(list->SelectedItem());
+    if ((CurrentSource == Keys::InternetExplorerSource || CurrentSource == Keys::NetscapeSource)
+        && (focusedImage == 2 || focusedImage == 4))
+        return {};
+    QList<QTreeWidgetItem*> items;
+    for (QTreeWidgetItem* item : selectedInOrder(list)) {
+        if (KeyedListView::Image(item) != 2 && KeyedListView::Image(item) != 4)
+            items.append(item); // folders and "up one level" are no entries
+    }
+    return items;
+}
+
+QList<Transfer::Record> cMainDialog::copySelection()
+{
+    KeyedListView* list = m_form->lvMain;
+    for (int i = 1; i <= list->Count(); ++i)
+        list->setGhosted(list->ItemAt(i), false);
+    m_cutPending = false;
+    m_cutOrigins.clear();
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear();
+    QList<Transfer::Record> records;
+    QString text;
+    QList<QUrl> urls;
+    for (QTreeWidgetItem* item : copyableSelection()) {
+        Transfer::Record record;
+        record.name = KeyedListView::Text(item);
+        record.address = fetchAddress(CurrentSource, record.name, KeyedListView::Key(item), &record.kind);
+        text += Transfer::makeRecord(record.kind, record.name, record.address);
+        const QUrl url(record.address, QUrl::StrictMode);
+        if (record.kind == 0 && url.isValid() && !url.scheme().isEmpty())
+            urls.append(url);
+        records.append(record);
+    }
+    if (records.isEmpty())
+        return records;
+    auto* mime = new QMimeData;
+    mime->setText(text); // the program's text form, for other programs that know it
+    mime->setData(Transfer::MimeType, Transfer::encode(records));
+    if (!urls.isEmpty())
+        mime->setUrls(urls); // so that a copied entry pastes into a browser or a file manager
+    clipboard->setMimeData(mime);
+    return records;
+}
+
 void cMainDialog::CopyEntries()
 {
     try {
-        KeyedListView* list = m_form->lvMain;
-        for (int i = 1; i <= list->Count(); ++i)
-            list->setGhosted(list->ItemAt(i), false);
-        m_cutPending = false;
-        QClipboard* clipboard = QApplication::clipboard();
-        clipboard->clear();
-        const int source = CurrentSource;
-        const int focusedImage = KeyedListView::Image(list->SelectedItem());
-        if ((source == Keys::InternetExplorerSource || source == Keys::NetscapeSource)
-            && (focusedImage == 2 || focusedImage == 4))
-            return;
-        QString text;
-        for (QTreeWidgetItem* item : selectedInOrder(list)) {
-            int kind = 0;
-            const QString address = fetchAddress(source, KeyedListView::Text(item), KeyedListView::Key(item), &kind);
-            text += Transfer::makeRecord(kind, KeyedListView::Text(item), address);
-        }
-        clipboard->setText(text);
+        copySelection();
     } catch (...) {
         // ends silently
     }
@@ -259,12 +330,17 @@ void cMainDialog::CopyEntries()
 
 void cMainDialog::CutEntries()
 {
-    CopyEntries();
     try {
-        KeyedListView* list = m_form->lvMain;
+        const QList<QTreeWidgetItem*> items = copyableSelection();
+        const QList<Transfer::Record> records = copySelection();
         m_cutList.Clear();
+        if (CurrentSource == Keys::NetscapeSource && bookmarksReadOnly())
+            return; // the file is not to change: the cut is a copy
+        if (records.size() != items.size() || records.isEmpty())
+            return;
         m_cutPending = true;
         m_cutSource = CurrentSource;
+        m_cutNodeKey = KeyedTreeView::Key(m_form->tvMain->SelectedItem());
         m_cutStorePath.clear();
         if (m_cutSource == Keys::CompuServeFavoritesSource)
             m_cutStorePath = RegistryStores::compuServeFavoritesKey();
@@ -273,16 +349,28 @@ void cMainDialog::CutEntries()
         else if (m_cutSource == Keys::InternetExplorerSource)
             m_cutStorePath = favoritesPathOf(m_form->tvMain->SelectedItem());
         const QString userFolder = KeyedTreeView::Text(m_form->tvMain->SelectedItem());
-        int number = 0;
-        for (QTreeWidgetItem* item : selectedInOrder(list)) {
+        const QString root = Favorites::folder();
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            QTreeWidgetItem* item = items[i];
             auto cut = std::make_shared<cCutItem>();
             cut->setKeyValue(KeyedListView::Key(item));
             cut->setKeyName(KeyedListView::Key(item));
             cut->setName(KeyedListView::Text(item));
-            if (m_cutSource >= Keys::FirstUserFolder)
+            CutOrigin origin;
+            origin.record = records[i];
+            if (m_cutSource >= Keys::FirstUserFolder) {
                 cut->setBranch(RegistryStores::userEntryKey(userFolder, KeyedListView::Text(item)) + QLatin1Char('\\'));
-            list->setGhosted(item, true);
-            m_cutList.Add(cut, QString::number(number++) + QLatin1Char('X'));
+                origin.folder = userFolder;
+            } else if (m_cutSource == Keys::InternetExplorerSource && !root.isEmpty()) {
+                origin.file = platform::nativePath(Favorites::pathIn(root, m_cutStorePath, QString()))
+                              + Favorites::fileNameOf(KeyedListView::Text(item)) + QStringLiteral(".url");
+            } else if (m_cutSource == Keys::NetscapeSource) {
+                origin.bookmark = m_bookmarks.records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(item)));
+                origin.parentFolder = CurrentNetscapeFolder;
+            }
+            m_form->lvMain->setGhosted(item, true);
+            m_cutList.Add(cut, QString::number(i) + QLatin1Char('X'));
+            m_cutOrigins.push_back(origin);
         }
     } catch (...) {
         // ends silently
@@ -292,7 +380,12 @@ void cMainDialog::CutEntries()
 void cMainDialog::PasteEntries()
 {
     try {
-        const QList<Transfer::Record> records = Transfer::parse(QApplication::clipboard()->text());
+        const QMimeData* mime = QApplication::clipboard()->mimeData();
+        QList<Transfer::Record> records;
+        if (mime && mime->hasFormat(Transfer::MimeType))
+            records = Transfer::decode(mime->data(Transfer::MimeType));
+        if (records.isEmpty())
+            records = Transfer::parse(QApplication::clipboard()->text());
         if (records.isEmpty())
             return;
         QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
@@ -300,8 +393,24 @@ void cMainDialog::PasteEntries()
             return;
         const QString nodeKey = KeyedTreeView::Key(node);
         const int target = Keys::sourceNumber(nodeKey);
+        if (Keys::folderPart(nodeKey) == Keys::TopKey)
+            return; // the top node is no store
         QWidget* window = m_form->window();
-        bool lastAnswer = false;
+        std::vector<size_t> pasted; // places in the cut list of what was written into the target
+        std::vector<bool> taken(m_cutOrigins.size(), false);
+        const auto noteWritten = [&](const Transfer::Record& record) {
+            if (!m_cutPending)
+                return;
+            for (size_t i = 0; i < m_cutOrigins.size(); ++i) {
+                const Transfer::Record& cut = m_cutOrigins[i].record;
+                if (!taken[i] && cut.kind == record.kind && cut.address == record.address
+                    && cut.name.trimmed() == record.name.trimmed()) {
+                    taken[i] = true;
+                    pasted.push_back(i);
+                    return;
+                }
+            }
+        };
         for (const Transfer::Record& record : records) {
             KeyedListView* list = m_form->lvMain;
             bool shown = false;
@@ -312,146 +421,168 @@ void cMainDialog::PasteEntries()
                 continue;
             }
             frmFavorite favorite;
-            bool answer = false;
+            bool written = false;
             if (target == Keys::CompuServeFavoritesSource) {
                 if (record.kind != 2) {
                     QApplication::beep();
                     continue;
                 }
-                answer = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
-                                          record.address, false);
+                written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
+                                           record.address, false);
             } else if (target == Keys::WebFavoritesSource) {
                 if (record.kind != 0)
                     continue;
-                answer = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
-                                          record.address, false);
+                written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
+                                           record.address, false);
             } else if (target == Keys::ForumsSource) {
                 if (record.kind != 2)
                     continue;
                 frmForum forum;
                 QString word;
-                answer = forum.Display(0, window, &word, record.name);
-                if (answer) {
+                if (forum.Display(0, window, &word, record.name)) {
+                    word = Names::check(Names::Target::GoWord, word).name;
                     if (!m_forumsBuilt)
                         LoadForumList();
                     QString key = QString::number(list->Count() + 100) + QLatin1Char('X');
                     while (m_forums.Contains(key))
                         key = QString::number(Keys::leadingNumber(key) + 1) + QLatin1Char('X');
                     m_forums.Add(std::make_shared<QString>(word), key);
-                    SaveForumList();
-                    LoadForumList();
+                    written = SaveForumList();
+                    if (written)
+                        LoadForumList();
                 }
             } else if (target == Keys::InternetExplorerSource) {
                 if (record.kind != 0)
                     continue;
                 const QString relative = favoritesPathOf(node);
-                answer = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
-                                          record.address, false,
-                                          relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\'));
+                written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
+                                           record.address, false,
+                                           relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\'));
             } else if (target == Keys::NetscapeSource) {
                 if (record.kind != 0)
                     continue;
                 if (bookmarksReadOnly())
-                    return;
-                answer = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
-                                          record.address, false, QString::number(netscapeFolderOf(nodeKey)), &m_bookmarks);
-                if (answer)
-                    SaveBookmarkFile();
+                    break;
+                written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
+                                           record.address, false, QString::number(netscapeFolderOf(nodeKey)), &m_bookmarks)
+                          && SaveBookmarkFile();
             } else if (target >= Keys::FirstUserFolder) {
                 favorite.setBookmarkType(record.kind);
-                answer = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::AddWithKind, window, record.name,
-                                          record.address, m_settings.SupportCompuServe(), {}, nullptr, {}, record.kind);
+                written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::AddWithKind, window, record.name,
+                                           record.address, m_settings.SupportCompuServe(), {}, nullptr, {}, record.kind);
             } else {
                 continue;
             }
-            lastAnswer = answer;
-            if (answer) {
-                CurrentSource = -1;
-                ClickTVMain();
+            if (written) {
+                noteWritten(record);
+                ClickTVMain(); // the new entry is listed before the next one is asked for
             }
         }
-        if (lastAnswer && m_cutPending) {
-            m_cutPending = false;
-            RemoveCutEntries();
-            ClickTVMain();
-        }
-        if (target == Keys::ForumsSource) {
-            SaveForumList();
-            CurrentSource = -1;
-        } else if (target == Keys::NetscapeSource) {
-            SaveBookmarkFile();
-        }
+        if (!pasted.empty())
+            RemoveCutEntries(pasted);
+        ClickTVMain();
     } catch (...) {
         // ends silently
     }
 }
 
-void cMainDialog::RemoveCutEntries()
+void cMainDialog::RemoveCutEntries(const std::vector<size_t>& pasted)
 {
     bool bookmarksChanged = false;
     bool forumsChanged = false;
-    for (const auto& cut : m_cutList) {
-        const QString name = keyvalue::text(cut->Name());
-        const QString keyName = keyvalue::text(cut->KeyName());
+    QStringList kept;
+    std::vector<bool> removed(m_cutOrigins.size(), false);
+    for (size_t index : pasted) {
+        const CutOrigin& origin = m_cutOrigins.at(index);
+        const QString& name = origin.record.name;
+        const QString& address = origin.record.address;
+        removed[index] = true;
         switch (m_cutSource) {
         case Keys::CompuServeFavoritesSource:
         case Keys::WebFavoritesSource: {
-            cRegistry registry = userKey(m_cutStorePath);
-            registry.setValueName(name);
-            registry.DeleteValue();
+            const bool compuServe = m_cutSource == Keys::CompuServeFavoritesSource;
+            // Only the entry as it was cut: one changed since stays.
+            if (RegistryStores::hasFavorite(compuServe, name) && RegistryStores::favoriteText(compuServe, name) == address)
+                RegistryStores::removeFavorite(compuServe, name);
             break;
         }
         case Keys::ForumsSource:
-            if (m_forums.Contains(keyName)) {
-                m_forums.Remove(keyName);
-                forumsChanged = true;
+            for (qsizetype position = 1; position <= m_forums.Count(); ++position) {
+                if (*m_forums.at(position) == name) {
+                    m_forums.Remove(position);
+                    forumsChanged = true;
+                    break;
+                }
             }
             break;
-        case Keys::InternetExplorerSource: {
-            const QString root = Favorites::folder();
-            if (!root.isEmpty())
-                QFile::remove(platform::nativePath(Favorites::pathIn(root, m_cutStorePath, name + QStringLiteral(".url"))));
+        case Keys::InternetExplorerSource:
+            if (!origin.file.isEmpty() && QFileInfo(origin.file).isFile() && Favorites::ReadShortcutUrl(origin.file) == address
+                && !QFile::remove(origin.file))
+                kept << name;
             break;
-        }
-        case Keys::NetscapeSource:
-            if (const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(keyName))) {
+        case Keys::NetscapeSource: {
+            const auto live = [&](const std::shared_ptr<cBookmark>& record) {
+                return record && record->BookmarkType() == cBookmark::LinkType && record->Title() == name
+                       && record->URL() == address && record->ParentFolder() == origin.parentFolder;
+            };
+            std::shared_ptr<cBookmark> record = live(origin.bookmark) ? origin.bookmark : nullptr;
+            if (!record) {
+                // A move in the folder swaps what records hold: find the link where it went.
+                for (qsizetype position : m_bookmarks.childrenOf(origin.parentFolder)) {
+                    if (live(m_bookmarks.records().at(position))) {
+                        record = m_bookmarks.records().at(position);
+                        break;
+                    }
+                }
+            }
+            if (record) {
                 record->setBookmarkType(cBookmark::RetiredLinkType);
                 bookmarksChanged = true;
             }
             break;
+        }
         default:
-            if (m_cutSource >= Keys::FirstUserFolder)
-                userKey(cut->Branch()).DeleteKey();
+            if (m_cutSource >= Keys::FirstUserFolder && RegistryStores::hasUserEntry(origin.folder, name)
+                && RegistryStores::userEntryUrl(origin.folder, name) == address)
+                RegistryStores::removeUserEntry(origin.folder, name);
             break;
         }
     }
-    m_cutList.Clear();
+    // What was not pasted stays cut, to be pasted elsewhere.
+    KeyedCollection<cCutItem> remaining;
+    std::vector<CutOrigin> origins;
+    for (size_t i = 0; i < m_cutOrigins.size(); ++i) {
+        if (removed[i])
+            continue;
+        remaining.Add(m_cutList.at(qsizetype(i) + 1), QString::number(origins.size()) + QLatin1Char('X'));
+        origins.push_back(m_cutOrigins[i]);
+    }
+    m_cutList = std::move(remaining);
+    m_cutOrigins = std::move(origins);
+    m_cutPending = !m_cutOrigins.empty();
     if (bookmarksChanged) {
         m_bookmarks.invalidateIndex();
         SaveBookmarkFile();
     }
-    if (forumsChanged) {
-        SaveForumList();
+    if (forumsChanged && SaveForumList())
         LoadForumList();
-    }
+    if (!kept.isEmpty())
+        tell(QStringLiteral("These entries were pasted but could not be removed from where they were cut: '")
+             + kept.join(QStringLiteral("', '")) + QLatin1Char('\''));
 }
 
 void cMainDialog::ghostCutEntries()
 {
-    if (!m_cutPending || m_cutSource != CurrentSource)
-        return;
+    if (!m_cutPending || m_cutSource != CurrentSource || SelectedKey != m_cutNodeKey)
+        return; // ghosts belong to the folder they were cut from
     KeyedListView* list = m_form->lvMain;
+    QSet<QString> names;
+    for (const CutOrigin& origin : m_cutOrigins)
+        names.insert(origin.record.name);
     for (int i = 1; i <= list->Count(); ++i) {
         QTreeWidgetItem* item = list->ItemAt(i);
-        for (const auto& cut : m_cutList) {
-            const bool match = CurrentSource >= Keys::FirstUserFolder
-                                   ? keyvalue::text(cut->Name()) == KeyedListView::Text(item)
-                                   : keyvalue::text(cut->KeyName()) == KeyedListView::Key(item);
-            if (match) {
-                list->setGhosted(item, true);
-                break;
-            }
-        }
+        if (names.contains(KeyedListView::Text(item)))
+            list->setGhosted(item, true);
     }
 }
 

@@ -120,18 +120,25 @@ QString cMainDialog::findNetscapeFolderKey(int parentFolder, const QString& titl
     return {};
 }
 
-void cMainDialog::SaveBookmarkFile()
+bool cMainDialog::SaveBookmarkFile()
 {
     if (m_loadingBookmarks)
-        return;
+        return false;
     QString error;
-    if (!SaveNetscapeFile(m_bookmarks, m_settings.BookmarkLocation(), m_settings.TreatBookmarksAsReadOnly(), &error)) {
-        // The change is in the window but not on disk: say so rather than let it vanish at the next start.
-        MessageBoxes::inform(QStringLiteral("Markcrate could not write the bookmark file \"%1\": %2.\n\n"
-                                            "The bookmark file on disk is unchanged.")
-                                 .arg(QDir::toNativeSeparators(m_settings.BookmarkLocation()), error),
-                             m_form ? m_form->window() : nullptr);
+    if (SaveNetscapeFile(m_bookmarks, m_settings.BookmarkLocation(), m_settings.TreatBookmarksAsReadOnly(), &error))
+        return true;
+    // The change is in the window but not on disk: say so rather than let it vanish at the next start.
+    MessageBoxes::inform(QStringLiteral("Markcrate could not write the bookmark file \"%1\": %2.\n\n"
+                                        "The bookmark file on disk is unchanged, and your change was not made.")
+                             .arg(QDir::toNativeSeparators(m_settings.BookmarkLocation()), error),
+                         m_form ? m_form->window() : nullptr);
+    if (m_bookmarks.loadedWhole()) {
+        // Back to what the file holds, so that the window never shows what is not saved.
+        m_loadingBookmarks = true;
+        m_bookmarks.load(m_settings.BookmarkLocation(), [] { QApplication::processEvents(); });
+        m_loadingBookmarks = false;
     }
+    return false;
 }
 
 void cMainDialog::MoveBookmark(int direction)

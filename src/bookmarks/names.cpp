@@ -1,0 +1,93 @@
+#include "bookmarks/names.h"
+
+namespace Names {
+
+namespace {
+
+constexpr qsizetype kMaxKeyName = 255;       // the registry's limit for a key name
+constexpr qsizetype kMaxValueName = 16383;   // and for a value name
+constexpr qsizetype kMaxFileNameBytes = 255; // NAME_MAX of the common file systems
+
+bool breaksLine(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 || u == 0x7F || u == 0x2028 || u == 0x2029;
+}
+
+// Control characters and line breaks become one blank each; CR LF counts as one.
+QString oneLine(const QString& text)
+{
+    QString line;
+    line.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!breaksLine(c)) {
+            line.append(c);
+            continue;
+        }
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        line.append(QLatin1Char(' '));
+    }
+    return line;
+}
+
+Checked refused(const QString& name, const QString& why)
+{
+    return Checked{name, why};
+}
+
+} // namespace
+
+QString withoutSeparators(const QString& name)
+{
+    QString safe = name;
+    safe.replace(QLatin1Char('/'), QChar(0x2215)).replace(QLatin1Char('\\'), QChar(0x29F5));
+    return safe;
+}
+
+QString address(const QString& text)
+{
+    return oneLine(text);
+}
+
+Checked check(Target target, const QString& name)
+{
+    QString mapped = oneLine(name);
+    if (target == Target::RegistryKey || target == Target::ShortcutFile || target == Target::Directory)
+        mapped = withoutSeparators(mapped);
+    const bool blank = mapped.trimmed().isEmpty();
+    switch (target) {
+    case Target::NetscapeTitle:
+    case Target::GoWord:
+        return Checked{mapped, {}}; // both keep an empty line as an empty name
+    case Target::RegistryValue:
+        if (blank)
+            return refused(mapped, QStringLiteral("Please enter a name: an entry cannot be saved without one."));
+        if (mapped.size() > kMaxValueName)
+            return refused(mapped, QStringLiteral("The name is too long to be saved (at most %1 characters).").arg(kMaxValueName));
+        return Checked{mapped, {}};
+    case Target::RegistryKey:
+        if (blank)
+            return refused(mapped, QStringLiteral("Please enter a name: an entry cannot be saved without one."));
+        if (mapped.size() > kMaxKeyName)
+            return refused(mapped, QStringLiteral("The name is too long to be saved (at most %1 characters).").arg(kMaxKeyName));
+        return Checked{mapped, {}};
+    case Target::ShortcutFile:
+    case Target::Directory: {
+        if (blank)
+            return refused(mapped, QStringLiteral("Please enter a name: an entry cannot be saved without one."));
+        if (target == Target::Directory && (mapped == QLatin1String(".") || mapped == QLatin1String("..")))
+            return refused(mapped, QLatin1Char('\'') + mapped + QStringLiteral("' cannot be used as a folder name."));
+        const qsizetype bytes = mapped.toUtf8().size() + (target == Target::ShortcutFile ? 4 : 0);
+        if (bytes > kMaxFileNameBytes)
+            return refused(mapped, QStringLiteral("'%1' is too long for a file name (at most %2 bytes).")
+                                       .arg(mapped.left(40) + QStringLiteral("..."))
+                                       .arg(kMaxFileNameBytes - (target == Target::ShortcutFile ? 4 : 0)));
+        return Checked{mapped, {}};
+    }
+    }
+    return Checked{mapped, {}};
+}
+
+} // namespace Names
