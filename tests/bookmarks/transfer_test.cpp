@@ -18,3 +18,12 @@ TEST(Transfer, RecordsRoundTripAndForeignTextIsIgnored)
     EXPECT_TRUE(Transfer::parse(QStringLiteral("ORX0")).isEmpty());
     EXPECT_TRUE(Transfer::parse(QString()).isEmpty());
 }
+
+TEST(Transfer, TheProgramsOwnFormatKeepsEveryFieldWhole)
+{
+    const QList<Transfer::Record> records{{0, QString::fromUtf8(" Canción "), QString::fromUtf8("http://x/?q=ó")},
+                                          {2, QString(QChar(0xF4)) + QStringLiteral("ORX"), QStringLiteral("go")}};
+    EXPECT_EQ(Transfer::decode(Transfer::encode(records)), records);
+    EXPECT_TRUE(Transfer::decode("not json").isEmpty());
+    EXPECT_TRUE(Transfer::decode("[{\"kind\":0}]").isEmpty()) << "an entry without its fields is not ours";
+}

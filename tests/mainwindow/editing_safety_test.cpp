@@ -1,0 +1,212 @@
+// Adding, editing and renaming with names a store cannot keep as typed: each
+// is kept, mapped to a look-alike or refused with a message, and the old entry
+// is never lost on the way.
+#include "bookmarks/registrystores.h"
+#include "controls/KeyedListView.h"
+#include "controls/KeyedTreeView.h"
+#include "dialogs/frmFavorite.h"
+#include "dialogs/modal.h"
+#include "store/cRegistry.h"
+#include "support/freshhome.h"
+#include "support/mainwindowfixture.h"
+#include "support/regtest.h"
+#include "support/storetest.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+QString location()
+{
+    return FreshHome::path() + QStringLiteral("/bookmarks.html");
+}
+
+QString favorites()
+{
+    return FreshHome::path() + QStringLiteral("/Favorites");
+}
+
+// Answers the next dialog: the name box (and, when given, the location box)
+// filled as a user pastes into them, then Enter.
+void enter(const QString& name, const QString& address = {})
+{
+    Modal::setHook([name, address](QDialog& dialog) {
+        const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+        edits.at(0)->setText(name);
+        if (!address.isNull() && edits.size() > 1)
+            edits.at(1)->setText(address);
+        edits.at(0)->setFocus();
+        QTest::keyClick(edits.at(0), Qt::Key_Return);
+        return 0;
+    });
+}
+
+} // namespace
+
+class EditingSafetyTest : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        ASSERT_TRUE(regtest::writeFile(location(), "<DL><p>\r\n<DT><H3>Old</H3>\r\n<DL><p>\r\n"
+                                                   "<DT><A HREF=\"http://inside/\">Inside</A>\r\n</DL><p>\r\n</DL><p>\r\n"));
+        for (const char* name : {"a", "b"})
+            storetest::write(RegistryStores::webFavoritesKey(), QLatin1String(name), QString(QStringLiteral("http://") + QLatin1String(name)),
+                             cRegistry::REG_SZ);
+        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Alpha")), QStringLiteral("FolderName"), QStringLiteral("Alpha"),
+                         cRegistry::REG_SZ);
+        for (const char* name : {"first", "second"})
+            RegistryStores::writeUserEntry(QStringLiteral("Alpha"), QLatin1String(name), QStringLiteral("http://e/"), 0);
+        QDir().mkpath(favorites());
+        regtest::writeFile(favorites() + QStringLiteral("/One.url"), "[InternetShortcut]\r\nURL=http://one/\r\n");
+        regtest::writeFile(favorites() + QStringLiteral("/Two.url"), "[InternetShortcut]\r\nURL=http://two/\r\n");
+        cSettings stored;
+        stored.setAppName(QStringLiteral("ORXMarkcrate"));
+        stored.setBookmarkLocation(location());
+        stored.Update();
+        start();
+        answerYes();
+    }
+    void selectEntry(const QString& name)
+    {
+        for (int i = 1; i <= form->lvMain->Count(); ++i) {
+            if (KeyedListView::Text(form->lvMain->ItemAt(i)) == name) {
+                form->lvMain->setCurrentItem(form->lvMain->ItemAt(i));
+                return;
+            }
+        }
+        FAIL() << "no entry " << name.toStdString();
+    }
+    QStringList userEntries(const QString& folder)
+    {
+        QStringList names;
+        for (const auto& entry : RegistryStores::listUserFolder(folder, true))
+            names << entry.text;
+        return names;
+    }
+};
+
+TEST_F(EditingSafetyTest, AUserFolderKeepsItsEntriesWhateverItIsRenamedTo)
+{
+    show(QStringLiteral("10A"));
+    enter(QString());
+    dialog().RenameFolder();
+    EXPECT_TRUE(boxes.last().startsWith(QStringLiteral("Please enter a name")));
+    EXPECT_EQ(userEntries(QStringLiteral("Alpha")), (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+    cRegistry folders = userKey(RegistryStores::foldersKey());
+    folders.setKeyType(cRegistry::REG_SZ);
+    folders.setValueName(QStringLiteral("FolderName"));
+    EXPECT_TRUE(folders.KeyValue().isNull()) << "nothing is written onto the Folders key itself";
+
+    enter(QStringLiteral("New\r\nName"));
+    dialog().RenameFolder();
+    EXPECT_EQ(userEntries(QStringLiteral("New Name")), (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+    EXPECT_FALSE(RegistryStores::hasUserFolder(QStringLiteral("Alpha")));
+    EXPECT_EQ(KeyedTreeView::Text(form->tvMain->Node(QStringLiteral("10A"))), QStringLiteral("New Name"));
+
+    enter(QStringLiteral("new name")); // only the letter case changes
+    dialog().RenameFolder();
+    EXPECT_EQ(userEntries(QStringLiteral("new name")), (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+}
+
+TEST_F(EditingSafetyTest, AUserFolderEntryEditedToAnOddNameIsNeverLost)
+{
+    show(QStringLiteral("10A"));
+    selectEntry(QStringLiteral("first"));
+    enter(QStringLiteral("line\nbreak"));
+    dialog().EditEntry();
+    EXPECT_EQ(userEntries(QStringLiteral("Alpha")), (QStringList{QStringLiteral("line break"), QStringLiteral("second")}));
+
+    selectEntry(QStringLiteral("second"));
+    enter(QString());
+    dialog().EditEntry();
+    EXPECT_TRUE(boxes.last().startsWith(QStringLiteral("Please enter a name")));
+    EXPECT_TRUE(userEntries(QStringLiteral("Alpha")).contains(QStringLiteral("second")));
+
+    selectEntry(QStringLiteral("second"));
+    enter(QStringLiteral("line break"));
+    dialog().EditEntry();
+    EXPECT_EQ(boxes.last(), QStringLiteral("'line break' already exists in your 'Alpha' folder"));
+    EXPECT_EQ(userEntries(QStringLiteral("Alpha")), (QStringList{QStringLiteral("line break"), QStringLiteral("second")}));
+}
+
+TEST_F(EditingSafetyTest, AnEntryIsNeverAddedOrRenamedOntoAnother)
+{
+    show(QStringLiteral("1A"));
+    selectEntry(QStringLiteral("a"));
+    enter(QStringLiteral("b"));
+    dialog().EditEntry();
+    EXPECT_EQ(boxes.last(), QStringLiteral("'b' already exists in your list of Web Favorites"));
+    EXPECT_EQ(RegistryStores::favoriteText(false, QStringLiteral("a")), QStringLiteral("http://a"));
+    EXPECT_EQ(RegistryStores::favoriteText(false, QStringLiteral("b")), QStringLiteral("http://b"));
+
+    enter(QStringLiteral("A")); // a change of letter case renames the entry itself
+    selectEntry(QStringLiteral("a"));
+    dialog().EditEntry();
+    EXPECT_EQ(RegistryStores::favoriteText(false, QStringLiteral("A")), QStringLiteral("http://a"));
+    EXPECT_EQ(RegistryStores::listFavorites(false).size(), 2);
+
+    show(QStringLiteral("3A"));
+    enter(QStringLiteral("Two"), QStringLiteral("http://new/"));
+    dialog().AddEntry();
+    EXPECT_EQ(boxes.last(), QStringLiteral("'Two' already exists in your 'Microsoft IE Favorites' folder"));
+    EXPECT_TRUE(regtest::readFile(favorites() + QStringLiteral("/Two.url")).contains("http://two/"));
+}
+
+TEST_F(EditingSafetyTest, LineBreaksNeverReachTheBookmarkFileOrAShortcut)
+{
+    show(QStringLiteral("4A"));
+    enter(QStringLiteral("Title\r\n<DT><H3>Injected</H3>"), QStringLiteral("http://x/"));
+    dialog().AddEntry();
+    const QByteArray file = regtest::readFile(location());
+    EXPECT_TRUE(file.contains("\">Title ")) << file.toStdString();
+    EXPECT_FALSE(file.contains("\r\n<DT><H3>Injected")) << "the title stays on its line";
+    dialog().LoadBookmarkFile();
+    dialog().BuildFolderTree();
+    EXPECT_EQ(form->tvMain->findItems(QStringLiteral("Injected"), Qt::MatchExactly | Qt::MatchRecursive).size(), 0);
+
+    show(QStringLiteral("3A"));
+    selectEntry(QStringLiteral("One"));
+    enter(QStringLiteral("One"), QStringLiteral("http://x/\r\n[Other]\r\nIconFile=evil"));
+    dialog().EditEntry();
+    const QByteArray shortcut = regtest::readFile(favorites() + QStringLiteral("/One.url"));
+    EXPECT_EQ(shortcut.count("\r\n"), 2) << shortcut.toStdString();
+    EXPECT_FALSE(shortcut.contains("\r\n[Other]"));
+}
+
+TEST_F(EditingSafetyTest, ANewNetscapeFolderNeverTakesADeletedFolderNumber)
+{
+    show(QStringLiteral("0X4A")); // Old, holding Inside
+    dialog().DeleteFolder();
+    show(QStringLiteral("4A"));
+    enter(QStringLiteral("Fresh"));
+    dialog().NewFolder();
+    const QByteArray file = regtest::readFile(location());
+    EXPECT_TRUE(file.contains(">Fresh</H3>"));
+    EXPECT_FALSE(file.contains("http://inside/")) << "the deleted folder's links stay deleted";
+}
+
+TEST_F(EditingSafetyTest, WhatCannotBeCreatedIsSaid)
+{
+    show(QStringLiteral("3A"));
+    const QString tooLong(300, QLatin1Char('n'));
+    enter(tooLong);
+    dialog().NewFolder();
+    EXPECT_TRUE(boxes.last().contains(QStringLiteral("too long for a file name")));
+    enter(tooLong, QStringLiteral("http://x/"));
+    dialog().AddEntry();
+    EXPECT_TRUE(boxes.last().contains(QStringLiteral("too long for a file name")));
+    enter(QStringLiteral(".."));
+    dialog().NewFolder();
+    EXPECT_EQ(boxes.last(), QStringLiteral("'..' cannot be used as a folder name."));
+
+    show(QStringLiteral("00A"));
+    enter(QStringLiteral("Two\nLines"));
+    dialog().NewFolder();
+    EXPECT_TRUE(RegistryStores::hasUserFolder(QStringLiteral("Two Lines")));
+}
