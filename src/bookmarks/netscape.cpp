@@ -6,12 +6,26 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStringDecoder>
 
 #include <cstring>
+
+// Where the markers of one line stand (-1: absent), found in one pass over
+// the line's "<" characters.
+struct NetscapeLineMarkers
+{
+    qsizetype link = -1;      // "<A HREF="
+    qsizetype linkEnd = -1;   // the first "</A>" behind the address
+    qsizetype folder = -1;    // "<DT><H3"
+    bool closesList = false;  // "</DL>"
+    bool opensList = false;   // "<DL>"
+    int anchors = 0;          // "<a ... href=...>" in any letter case
+    int headings = 0;         // "<h3" in any letter case
+};
 
 namespace {
 
@@ -26,20 +40,33 @@ const QByteArray kFolderStart = QByteArrayLiteral("<DT><H3 FOLDED ADD_DATE=\"859
 template <size_t N>
 qsizetype find(QByteArrayView haystack, const char (&needle)[N])
 {
+    if (haystack.isEmpty())
+        return -1; // memmem must not be handed a null pointer
     const void* hit = ::memmem(haystack.data(), size_t(haystack.size()), needle, N - 1);
     return hit ? static_cast<const char*>(hit) - haystack.data() : -1;
 }
 
-// Where the markers of one line stand (-1: absent), found in one pass over
-// the line's "<" characters.
-struct Markers
+using Markers = NetscapeLineMarkers;
+
+bool isBlankByte(char c)
 {
-    qsizetype link = -1;      // "<A HREF="
-    qsizetype linkEnd = -1;   // the first "</A>" behind the address
-    qsizetype folder = -1;    // "<DT><H3"
-    bool closesList = false;  // "</DL>"
-    bool opensList = false;   // "<DL>"
-};
+    return c == ' ' || c == '\t';
+}
+
+// An anchor tag with an address, in any letter case and attribute order.
+bool isAddressAnchor(QByteArrayView at)
+{
+    if (at.size() < 3 || (at[1] != 'a' && at[1] != 'A') || !isBlankByte(at[2]))
+        return false;
+    const qsizetype close = at.indexOf('>');
+    const QByteArrayView tag = close < 0 ? at : at.first(close);
+    for (qsizetype i = 2; i + 4 < tag.size(); ++i) {
+        if ((tag[i] | 0x20) == 'h' && (tag[i + 1] | 0x20) == 'r' && (tag[i + 2] | 0x20) == 'e' && (tag[i + 3] | 0x20) == 'f'
+            && tag[i + 4] == '=')
+            return true;
+    }
+    return false;
+}
 
 Markers scanMarkers(QByteArrayView line)
 {
@@ -51,6 +78,10 @@ Markers scanMarkers(QByteArrayView line)
         if (!p)
             break;
         const QByteArrayView at(p, end - p);
+        if (at.size() >= 3 && (at[1] | 0x20) == 'h' && at[2] == '3')
+            ++m.headings;
+        else if (at.size() >= 3 && (at[1] | 0x20) == 'a' && isAddressAnchor(at))
+            ++m.anchors;
         if (m.link < 0 && at.startsWith("<A HREF="))
             m.link = p - begin;
         else if (m.link >= 0 && m.linkEnd < 0 && p - begin >= m.link + 9 && at.startsWith("</A>"))
@@ -64,6 +95,18 @@ Markers scanMarkers(QByteArrayView line)
         ++p;
     }
     return m;
+}
+
+// Blanks only: a tab in a title is part of it.
+QByteArrayView trimmedBlanks(QByteArrayView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == ' ')
+        ++begin;
+    while (end > begin && text[end - 1] == ' ')
+        --end;
+    return text.sliced(begin, end - begin);
 }
 
 QByteArrayView trimmed(QByteArrayView line)
@@ -100,7 +143,8 @@ QString decode(QByteArrayView bytes, bool* latin1)
 {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    // A leading byte-order mark is part of the title, not a mark to drop.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (!decoder.hasError())
         return text;
@@ -169,6 +213,9 @@ void NetscapeBookmarks::clearForLoad()
     m_indexValid = false;
     m_loadedWhole = true;
     m_loadProblem.clear();
+    m_passedLinks = 0;
+    m_passedFolders = 0;
+    m_fixedForm = true;
     m_lastFolder = 0;
     m_reader = Reader();
 }
@@ -176,15 +223,24 @@ void NetscapeBookmarks::clearForLoad()
 void NetscapeBookmarks::load(const QString& path, const std::function<void()>& yield)
 {
     clearForLoad();
+    m_diskStamp = platform::FileStamp();
+    m_copyNeeded = false;
     if (path.trimmed().isEmpty())
         return;
     const QString native = platform::nativePath(path);
-    const QFileInfo before(native);
-    if (!before.exists())
+    const platform::FileStamp before = platform::fileStamp(native);
+    m_diskStamp = before;
+    if (!before.exists)
         return;
-    if (before.isDir()) {
+    if (QFileInfo(native).isDir()) {
         m_loadedWhole = false;
         m_loadProblem = QStringLiteral("it is a folder, not a file");
+        return;
+    }
+    if (!before.regular) {
+        // A pipe or a device would block the window, or never end.
+        m_loadedWhole = false;
+        m_loadProblem = QStringLiteral("it is not a regular file");
         return;
     }
     QFile file(native);
@@ -194,29 +250,53 @@ void NetscapeBookmarks::load(const QString& path, const std::function<void()>& y
         return;
     }
     load(file, yield);
-    const QFileInfo after(native);
-    if (m_loadedWhole && (after.size() != before.size() || after.lastModified() != before.lastModified())) {
+    const platform::FileStamp after = platform::fileStamp(native);
+    if (m_loadedWhole && !(after == before)) {
         m_loadedWhole = false;
         m_loadProblem = QStringLiteral("it changed while it was being read");
     }
+    m_copyNeeded = !m_fixedForm;
 }
+
+namespace {
+
+// The first line end at or after `p`: CR, LF, or the CR of a CR LF.
+const char* findLineEnd(const char* p, const char* end)
+{
+    const void* lf = std::memchr(p, '\n', size_t(end - p));
+    const char* limit = lf ? static_cast<const char*>(lf) : end;
+    const void* cr = std::memchr(p, '\r', size_t(limit - p));
+    return cr ? static_cast<const char*>(cr) : static_cast<const char*>(lf);
+}
+
+QString passedOverText(int links, int folders)
+{
+    QStringList parts;
+    if (links > 0)
+        parts << (links == 1 ? QStringLiteral("1 link") : QStringLiteral("%1 links").arg(links));
+    if (folders > 0)
+        parts << (folders == 1 ? QStringLiteral("1 folder") : QStringLiteral("%1 folders").arg(folders));
+    return parts.join(QStringLiteral(" and ")) + QStringLiteral(" in it could not be read, so changes to it will not be saved");
+}
+
+} // namespace
 
 void NetscapeBookmarks::load(QIODevice& device, const std::function<void()>& yield)
 {
     if (m_reader.record != 0 || !m_records.isEmpty())
         clearForLoad();
     // Lines are taken where they stand in the read buffer; only the part line
-    // at a block's end moves to the front before the next read.
+    // at a block's end moves to the front before the next read. CR, LF and
+    // CR LF all end a line.
     QByteArray pending;
     qsizetype filled = 0;
     int lines = 0;
     auto takeLine = [&](QByteArrayView line) {
-        if (line.endsWith('\r'))
-            line.chop(1);
         readLine(line);
         if (yield && ++lines % kLinesPerYield == 0)
             yield();
     };
+    bool skipLf = false; // a CR ended the last block: an LF starting the next belongs to it
     for (;;) {
         if (pending.size() < filled + kChunkBytes)
             pending.resize(filled + kChunkBytes);
@@ -231,10 +311,24 @@ void NetscapeBookmarks::load(QIODevice& device, const std::function<void()>& yie
         const qsizetype end = filled + qsizetype(got);
         const char* data = pending.constData();
         qsizetype start = 0;
-        while (const void* newline = std::memchr(data + start, '\n', size_t(end - start))) {
-            const qsizetype at = static_cast<const char*>(newline) - data;
+        if (skipLf && data[0] == '\n')
+            start = 1;
+        skipLf = false;
+        qsizetype scan = qMax(start, filled); // the part line moved to the front holds no line end
+        while (scan < end) {
+            const char* lineEnd = findLineEnd(data + scan, data + end);
+            if (!lineEnd)
+                break;
+            const qsizetype at = lineEnd - data;
             takeLine(QByteArrayView(data + start, at - start));
             start = at + 1;
+            if (*lineEnd == '\r') {
+                if (start < end && data[start] == '\n')
+                    ++start;
+                else if (start == end)
+                    skipLf = true;
+            }
+            scan = start;
         }
         filled = end - start;
         if (start > 0 && filled > 0)
@@ -247,14 +341,50 @@ void NetscapeBookmarks::load(QIODevice& device, const std::function<void()>& yie
         m_header = m_reader.header;
     m_lastFolder = m_reader.folder;
     m_indexValid = false;
+    if (m_loadedWhole && (m_passedLinks > 0 || m_passedFolders > 0)) {
+        m_loadedWhole = false;
+        m_loadProblem = passedOverText(m_passedLinks, m_passedFolders);
+    }
 }
+
+namespace {
+
+// A line as the writer writes it, so that a rewrite of it loses nothing.
+bool inWriterForm(QByteArrayView line)
+{
+    const QByteArrayView t = trimmed(line);
+    if (t.isEmpty() || t == "<DL><p>" || t == "</DL></p>" || t == "</DL><p>")
+        return true;
+    if (t.startsWith(kLinkStart))
+        return t.endsWith("</A>") && t.indexOf(kLinkDates) > 0;
+    if (t.startsWith(kFolderStart))
+        return t.endsWith("</H3>");
+    return false;
+}
+
+} // namespace
 
 void NetscapeBookmarks::readLine(QByteArrayView line)
 {
-    Reader& r = m_reader;
     const Markers markers = scanMarkers(line);
-    if (markers.link < 0 && markers.folder < 0 && !markers.closesList && (!r.inHeader || trimmed(line).isEmpty()))
-        return; // nothing this line could change
+    const bool wasHeader = m_reader.inHeader;
+    const int records = m_reader.record;
+    const int folders = m_reader.folder;
+    if (markers.link >= 0 || markers.folder >= 0 || markers.closesList || (m_reader.inHeader && !trimmed(line).isEmpty()))
+        readRecords(line, markers);
+    const int madeFolders = m_reader.folder - folders;
+    const int madeLinks = m_reader.record - records - madeFolders;
+    if (markers.anchors > madeLinks)
+        m_passedLinks += markers.anchors - madeLinks;
+    if (markers.headings > madeFolders)
+        m_passedFolders += markers.headings - madeFolders;
+    if (m_fixedForm && (!wasHeader || markers.link >= 0 || markers.folder >= 0) && !inWriterForm(line))
+        m_fixedForm = false;
+}
+
+void NetscapeBookmarks::readRecords(QByteArrayView line, const Markers& markers)
+{
+    Reader& r = m_reader;
     const QByteArrayView t = trimmed(line);
 
     // A link: the address up to the first quote, the title after the last ">" before "</A>".
@@ -269,7 +399,7 @@ void NetscapeBookmarks::readLine(QByteArrayView line)
             const void* last = ::memrchr(text.data(), '>', size_t(text.size()));
             const qsizetype gt = last ? static_cast<const char*>(last) - text.data() : -1;
             // No ">" before "</A>": the tag never closed, and there is no title to take.
-            const QByteArrayView title = gt >= 0 ? trimmed(text.sliced(gt + 1)) : QByteArrayView();
+            const QByteArrayView title = gt >= 0 ? trimmedBlanks(text.sliced(gt + 1)) : QByteArrayView();
             // One encoding for the line: if either part is not UTF-8, both are Latin-1.
             bool latin1 = false;
             QString urlText = decode(url, &latin1);
@@ -415,6 +545,75 @@ private:
 
 } // namespace
 
+namespace {
+
+bool startsTag(const QString& text, qsizetype i)
+{
+    if (i + 1 >= text.size())
+        return false;
+    const QChar next = text.at(i + 1);
+    return next.isLetter() || next == QLatin1Char('/') || next == QLatin1Char('!');
+}
+
+bool breaksLine(QChar c)
+{
+    return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7F;
+}
+
+// Which part of a line a text is written into.
+enum class Field
+{
+    LinkTitle,
+    FolderTitle,
+    Address
+};
+
+// The form of a title or address that reads back into the same record and
+// cannot start, end or break a line's markers; text that needs none of this
+// is written as it is.
+QString safeField(const QString& text, Field field)
+{
+    bool needed = field == Field::LinkTitle && (text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' ')));
+    for (qsizetype i = 0; i < text.size() && !needed; ++i) {
+        const QChar c = text.at(i);
+        needed = breaksLine(c) || (c == QLatin1Char('<') && (field == Field::Address || startsTag(text, i)))
+                 || (c == QLatin1Char('>') && field == Field::LinkTitle) || (c == QLatin1Char('"') && field == Field::Address);
+    }
+    if (!needed)
+        return text;
+    QString safe;
+    safe.reserve(text.size() + 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (breaksLine(c)) {
+            if (!(c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n')))
+                safe += QLatin1Char(' ');
+        } else if (c == QLatin1Char('<') && field == Field::Address) {
+            safe += QStringLiteral("%3C");
+        } else if (c == QLatin1Char('<') && startsTag(text, i)) {
+            safe += QStringLiteral("&lt;");
+        } else if (c == QLatin1Char('>') && field == Field::LinkTitle) {
+            safe += QStringLiteral("&gt;"); // the title is read after the last ">"
+        } else if (c == QLatin1Char('"') && field == Field::Address) {
+            safe += QStringLiteral("%22"); // the address is read up to the first quote
+        } else {
+            safe += c;
+        }
+    }
+    if (field != Field::LinkTitle)
+        return safe;
+    // A link title is read without its outer blanks: write it so.
+    qsizetype begin = 0;
+    qsizetype end = safe.size();
+    while (begin < end && safe.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && safe.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return safe.mid(begin, end - begin);
+}
+
+} // namespace
+
 bool NetscapeBookmarks::write(QIODevice& device) const
 {
     BlockWriter out(device);
@@ -443,14 +642,14 @@ bool NetscapeBookmarks::write(QIODevice& device) const
     };
     auto linkLine = [&](const cBookmark& link) {
         out.append(kLinkStart);
-        text(link.URL(), link.ReadAsLatin1());
+        text(safeField(link.URL(), Field::Address), link.ReadAsLatin1());
         out.append(kLinkDates);
-        text(link.Title(), link.ReadAsLatin1());
+        text(safeField(link.Title(), Field::LinkTitle), link.ReadAsLatin1());
         out.append("</A>\r\n");
     };
     auto folderLine = [&](const cBookmark& folder) {
         out.append(kFolderStart);
-        text(folder.Title(), folder.ReadAsLatin1());
+        text(safeField(folder.Title(), Field::FolderTitle), folder.ReadAsLatin1());
         out.append("</H3>\r\n<DL><p>\r\n");
     };
     const std::vector<qsizetype>& root = childrenOf(0);
@@ -518,8 +717,30 @@ QString netscapeBackupPath(const QString& path)
     return platform::nativePath(path) + QStringLiteral(".markcrate-original");
 }
 
-bool SaveNetscapeFile(const NetscapeBookmarks& bookmarks, const QString& path, bool readOnly, QString* error)
+namespace {
+
+QString timedCopyPath(const QString& native)
 {
+    return native + QStringLiteral(".markcrate-original-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+// Keeps the newest few of the timed copies; the first original stays as it is.
+void pruneTimedCopies(const QString& native)
+{
+    const QFileInfo file(native);
+    QDir folder = file.dir();
+    const QStringList copies = folder.entryList({file.fileName() + QStringLiteral(".markcrate-original-*")},
+                                                QDir::Files | QDir::Hidden, QDir::Name | QDir::Reversed);
+    for (qsizetype i = kNetscapeCopiesKept; i < copies.size(); ++i)
+        folder.remove(copies[i]);
+}
+
+} // namespace
+
+bool SaveNetscapeFile(NetscapeBookmarks& bookmarks, const QString& path, bool readOnly, QString* error, bool* changedOnDisk)
+{
+    if (changedOnDisk)
+        *changedOnDisk = false;
     if (readOnly)
         return true;
     auto fail = [error](const QString& why) {
@@ -537,13 +758,31 @@ bool SaveNetscapeFile(const NetscapeBookmarks& bookmarks, const QString& path, b
         return fail(QStringLiteral("the file could not be read completely (%1), and writing it would lose what was not read")
                         .arg(bookmarks.loadProblem()));
     const QString native = platform::nativePath(path);
+    const platform::FileStamp now = platform::fileStamp(native);
+    if (now.exists && !now.regular)
+        return fail(QStringLiteral("it is not a regular file"));
+    if (!(now == bookmarks.diskStamp())) {
+        // Another program wrote it since: its version is not to be lost to ours.
+        if (changedOnDisk)
+            *changedOnDisk = true;
+        return fail(QStringLiteral("the file was changed on disk by another program since Markcrate read it"));
+    }
     // What the program does not keep (dates, descriptions, icons) is gone after
-    // a rewrite: keep the file as it was before the first one.
-    const QString backup = netscapeBackupPath(path);
-    if (QFileInfo(native).isFile() && !QFileInfo::exists(backup) && !QFile::copy(native, backup))
-        return fail(QStringLiteral("a copy of the original file could not be kept as \"%1\"").arg(backup));
+    // a rewrite: keep each version it did not write itself before the first one.
+    if (now.exists && bookmarks.copyNeeded()) {
+        const QString first = netscapeBackupPath(path);
+        const QString copy = QFileInfo::exists(first) ? timedCopyPath(native) : first;
+        const QString part = copy + QStringLiteral(".part");
+        QFile::remove(part);
+        if (!QFile::copy(native, part) || !QFile::rename(part, copy)) {
+            QFile::remove(part);
+            return fail(QStringLiteral("a copy of the file as it was could not be kept as \"%1\"").arg(copy));
+        }
+        pruneTimedCopies(native);
+    }
     QString why;
     if (!platform::writeFileAtomically(native, [&bookmarks](QIODevice& device) { return bookmarks.write(device); }, &why))
         return fail(why);
+    bookmarks.setDiskStamp(platform::fileStamp(native), false); // this version is the program's own
     return true;
 }

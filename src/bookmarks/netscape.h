@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bookmarks/records.h"
+#include "platform/files.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <vector>
 
 class QIODevice;
+struct NetscapeLineMarkers;
 
 // The Netscape bookmark file: an HTML file read line by line for a few fixed,
 // case-sensitive markers into an ordered collection of records, and written
@@ -32,6 +34,14 @@ public:
     // is then not to be written, or what was not read would be lost.
     bool loadedWhole() const { return m_loadedWhole; }
     QString loadProblem() const { return m_loadProblem; }
+    // Links and folders the markers did not describe (another letter case,
+    // several on a line, attributes in another order): the load read the
+    // rest, but the file is not read whole.
+    int passedLinks() const { return m_passedLinks; }
+    int passedFolders() const { return m_passedFolders; }
+    // True when every line after the header is in the form the writer
+    // writes: a rewrite then loses nothing, and no copy need be kept.
+    bool fixedForm() const { return m_fixedForm; }
 
     // Writes the collection: the header, root links, then every folder with
     // its contents. Retired records and what no folder holds are left out.
@@ -55,15 +65,31 @@ public:
     // Folder numbering of the reader, for records the program adds later.
     int lastFolderNumber() const { return m_lastFolder; }
 
+    // The version of the file on disk that the collection was read from or
+    // last written to, and whether that version needs a copy before a rewrite.
+    platform::FileStamp diskStamp() const { return m_diskStamp; }
+    void setDiskStamp(const platform::FileStamp& stamp, bool copyNeeded)
+    {
+        m_diskStamp = stamp;
+        m_copyNeeded = copyNeeded;
+    }
+    bool copyNeeded() const { return m_copyNeeded; }
+
 private:
     void clearForLoad();
     void readLine(QByteArrayView line);
+    void readRecords(QByteArrayView line, const NetscapeLineMarkers& markers);
     void buildIndex() const;
 
     Records m_records;
     QByteArray m_header;
     bool m_loadedWhole = true;
     QString m_loadProblem;
+    int m_passedLinks = 0;
+    int m_passedFolders = 0;
+    bool m_fixedForm = true;
+    platform::FileStamp m_diskStamp;
+    bool m_copyNeeded = false;
     int m_lastFolder = 0;
 
     // Reader state.
@@ -77,6 +103,7 @@ private:
         QByteArray header;
         bool inHeader = true;
         bool headerSaved = false;
+        bool afterHeader = false;
     } m_reader;
 
     mutable std::vector<std::vector<qsizetype>> m_children;
@@ -84,14 +111,20 @@ private:
 };
 
 // Writes the collection to the file, unless `readOnly`. The file is replaced
-// in one step; before the program first rewrites a file, a copy of it as it
-// was is kept beside it. Returns false with `error` set when nothing was written
-// because of a failure (a read-only skip is not a failure).
-bool SaveNetscapeFile(const NetscapeBookmarks& bookmarks, const QString& path, bool readOnly, QString* error);
+// in one step; before the program first rewrites a version of the file that
+// it did not write itself, a copy of that version is kept beside it. Nothing
+// is written over a file that changed on disk since it was read
+// (`changedOnDisk` then tells so). Returns false with `error` set when
+// nothing was written because of a failure (a read-only skip is not a failure).
+bool SaveNetscapeFile(NetscapeBookmarks& bookmarks, const QString& path, bool readOnly, QString* error,
+                      bool* changedOnDisk = nullptr);
 
 // Gives `to` everything `from` holds but its key, so that two records can
 // trade places in the collection while each keeps its key.
 void copyBookmarkContents(cBookmark& to, const cBookmark& from);
 
-// Where the copy of the original file is kept.
+// Where the copy of the original file is kept; later versions that the
+// program did not write get copies named by their time beside it, the newest
+// few kept.
 QString netscapeBackupPath(const QString& path);
+inline constexpr int kNetscapeCopiesKept = 3;

@@ -201,6 +201,24 @@ protected:
     void AddToNetscapeFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);
     // Removes the cut entries at these places of the cut list from their source.
     void RemoveCutEntries(const std::vector<size_t>& pasted);
+    // Builds the tree anew when a failed save read the bookmark file again; the
+    // end of every operation that saves it calls this.
+    void refreshAfterBookmarkReload();
+    // Calls refreshAfterBookmarkReload when the operation that made it ends.
+    class BookmarkReloadScope
+    {
+    public:
+        explicit BookmarkReloadScope(cMainDialog& dialog)
+            : m_dialog(dialog)
+        {
+        }
+        ~BookmarkReloadScope() { m_dialog.refreshAfterBookmarkReload(); }
+        BookmarkReloadScope(const BookmarkReloadScope&) = delete;
+        BookmarkReloadScope& operator=(const BookmarkReloadScope&) = delete;
+
+    private:
+        cMainDialog& m_dialog;
+    };
     // The selected entries that can be copied, and their records, in list order.
     QList<QTreeWidgetItem*> copyableSelection();
     QList<Transfer::Record> copySelection();
@@ -233,4 +251,5 @@ private:
     std::vector<CutOrigin> m_cutOrigins;
     QString m_cutNodeKey; // the folder the entries were cut from, for ghosting
     bool m_loadingBookmarks = false;
+    bool m_bookmarksReloaded = false; // a failed save read the file again: the tree is to be built anew
 };

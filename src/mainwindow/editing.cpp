@@ -70,6 +70,7 @@ bool cMainDialog::bookmarksReadOnly()
 
 void cMainDialog::AddEntry()
 {
+    BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     if (!node)
         return;
@@ -126,6 +127,7 @@ void cMainDialog::AddEntry()
 
 void cMainDialog::EditEntry()
 {
+    BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     QTreeWidgetItem* item = m_form->lvMain->SelectedItem();
     if (!node || !item)
@@ -196,6 +198,7 @@ void cMainDialog::EditEntry()
 
 void cMainDialog::DeleteEntries()
 {
+    BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     KeyedListView* list = m_form->lvMain;
     if (!node)
@@ -346,6 +349,7 @@ void cMainDialog::NewFolder()
 
 void cMainDialog::RenameFolder()
 {
+    BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     if (!node)
         return;
@@ -424,6 +428,7 @@ void cMainDialog::RenameFolder()
 
 void cMainDialog::DeleteFolder()
 {
+    BookmarkReloadScope reloadScope(*this);
     KeyedTreeView* tree = m_form->tvMain;
     QTreeWidgetItem* node = tree->SelectedItem();
     if (!node)

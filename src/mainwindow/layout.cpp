@@ -486,6 +486,7 @@ void cMainDialog::options()
 
 void cMainDialog::ClickTlbMain(int index)
 {
+    BookmarkReloadScope reloadScope(*this);
     try {
         const QString folder = Keys::folderPart(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
         const bool itemSelected = m_form->lvMain->SelectedItem() != nullptr;

@@ -229,6 +229,7 @@ void cMainDialog::DragOverTvMain(QObject* source, int x, int y, int)
 
 void cMainDialog::DragDropTvMain(QObject* source, int, int)
 {
+    BookmarkReloadScope reloadScope(*this);
     if (source != m_form->lvMain)
         return;
     try {
@@ -379,6 +380,7 @@ void cMainDialog::CutEntries()
 
 void cMainDialog::PasteEntries()
 {
+    BookmarkReloadScope reloadScope(*this);
     try {
         const QMimeData* mime = QApplication::clipboard()->mimeData();
         QList<Transfer::Record> records;

@@ -125,20 +125,44 @@ bool cMainDialog::SaveBookmarkFile()
     if (m_loadingBookmarks)
         return false;
     QString error;
-    if (SaveNetscapeFile(m_bookmarks, m_settings.BookmarkLocation(), m_settings.TreatBookmarksAsReadOnly(), &error))
+    bool changedOnDisk = false;
+    if (SaveNetscapeFile(m_bookmarks, m_settings.BookmarkLocation(), m_settings.TreatBookmarksAsReadOnly(), &error, &changedOnDisk))
         return true;
-    // The change is in the window but not on disk: say so rather than let it vanish at the next start.
-    MessageBoxes::inform(QStringLiteral("Markcrate could not write the bookmark file \"%1\": %2.\n\n"
-                                        "The bookmark file on disk is unchanged, and your change was not made.")
-                             .arg(QDir::toNativeSeparators(m_settings.BookmarkLocation()), error),
-                         m_form ? m_form->window() : nullptr);
-    if (m_bookmarks.loadedWhole()) {
+    QWidget* parent = m_form ? m_form->window() : nullptr;
+    const QString file = QDir::toNativeSeparators(m_settings.BookmarkLocation());
+    if (changedOnDisk) {
+        MessageBoxes::inform(QStringLiteral("The bookmark file \"%1\" was changed on disk by another program since "
+                                            "Markcrate read it, so your change was not made.\n\n"
+                                            "Markcrate has read the file again and shows it as it is now.")
+                                 .arg(file),
+                             parent);
+    } else {
+        // The change is in the window but not on disk: say so rather than let it vanish at the next start.
+        MessageBoxes::inform(QStringLiteral("Markcrate could not write the bookmark file \"%1\": %2.\n\n"
+                                            "The bookmark file on disk is unchanged, and your change was not made.")
+                                 .arg(file, error),
+                             parent);
+    }
+    if (m_bookmarks.loadedWhole() || changedOnDisk) {
         // Back to what the file holds, so that the window never shows what is not saved.
         m_loadingBookmarks = true;
         m_bookmarks.load(m_settings.BookmarkLocation(), [] { QApplication::processEvents(); });
         m_loadingBookmarks = false;
+        m_bookmarksReloaded = true;
     }
     return false;
+}
+
+void cMainDialog::refreshAfterBookmarkReload()
+{
+    if (!m_bookmarksReloaded)
+        return;
+    m_bookmarksReloaded = false;
+    try {
+        BuildFolderTree(); // the folders may have changed with the file
+    } catch (const std::exception& error) {
+        report(error);
+    }
 }
 
 void cMainDialog::MoveBookmark(int direction)

@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <dirent.h>
@@ -118,6 +119,22 @@ bool isSymLink(const QString& path)
         native.chop(1);
     struct stat info = {};
     return ::lstat(QFile::encodeName(native).constData(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+FileStamp fileStamp(const QString& path)
+{
+    FileStamp stamp;
+    struct stat info;
+    if (::stat(QFile::encodeName(nativePath(path)).constData(), &info) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.regular = S_ISREG(info.st_mode);
+    stamp.size = qint64(info.st_size);
+    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    stamp.device = quint64(info.st_dev);
+    stamp.inode = quint64(info.st_ino);
+    return stamp;
 }
 
 } // namespace platform

@@ -44,4 +44,19 @@ bool folderIdentity(const QString& path, quint64* device, quint64* inode);
 // True when the path itself is a symbolic link.
 bool isSymLink(const QString& path);
 
+// Which version of a file is on disk: another program that writes it (or
+// replaces it) changes the stamp.
+struct FileStamp
+{
+    bool exists = false;
+    bool regular = false;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp fileStamp(const QString& path);
+
 } // namespace platform

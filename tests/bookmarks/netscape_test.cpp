@@ -275,5 +275,6 @@ TEST(NetscapeFile, AFailedSaveLeavesTheFileAsItWas)
     EXPECT_FALSE(SaveNetscapeFile(b, FreshHome::path() + QStringLiteral("/missing/folder/bookmarks.html"), false, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(SaveNetscapeFile(b, QString(), false, &error)) << "records with nowhere to go";
-    EXPECT_TRUE(SaveNetscapeFile(NetscapeBookmarks(), QString(), false, &error)) << "nothing to write, nowhere to write it";
+    NetscapeBookmarks empty;
+    EXPECT_TRUE(SaveNetscapeFile(empty, QString(), false, &error)) << "nothing to write, nowhere to write it";
 }

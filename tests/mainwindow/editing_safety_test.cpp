@@ -210,3 +210,26 @@ TEST_F(EditingSafetyTest, WhatCannotBeCreatedIsSaid)
     dialog().NewFolder();
     EXPECT_TRUE(RegistryStores::hasUserFolder(QStringLiteral("Two Lines")));
 }
+
+TEST_F(EditingSafetyTest, ANewerExportIsNeverOverwrittenButReadAndShown)
+{
+    const QByteArray newer = "<DL><p>\r\n<DT><H3>Newer</H3>\r\n<DL><p>\r\n</DL><p>\r\n"
+                             "<DT><A HREF=\"http://kept/\" ICON=\"data:x\">Kept</A>\r\n</DL><p>\r\n";
+    ASSERT_TRUE(regtest::writeFile(location(), newer)); // the browser exports again
+    show(QStringLiteral("4A"));
+    enter(QStringLiteral("Mine"), QStringLiteral("http://mine/"));
+    dialog().ClickTlbMain(12); // New Item
+    ASSERT_FALSE(boxes.isEmpty());
+    EXPECT_TRUE(boxes.last().contains(QStringLiteral("was changed on disk by another program"))) << boxes.last().toStdString();
+    EXPECT_EQ(regtest::readFile(location()), newer);
+    EXPECT_NE(form->tvMain->findItems(QStringLiteral("Newer"), Qt::MatchExactly | Qt::MatchRecursive).value(0), nullptr)
+        << "the tree shows the file as it is now";
+
+    // Now that it was read, a change is written, after a copy of that version is kept.
+    show(QStringLiteral("4A"));
+    enter(QStringLiteral("Mine"), QStringLiteral("http://mine/"));
+    dialog().ClickTlbMain(12);
+    EXPECT_TRUE(regtest::readFile(location()).contains("http://mine/"));
+    EXPECT_TRUE(regtest::readFile(location()).contains("http://kept/"));
+    EXPECT_EQ(regtest::readFile(location() + QStringLiteral(".markcrate-original")), newer) << "with its icon";
+}
