@@ -10,6 +10,7 @@
 #include "store/cSettings.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 
 namespace {
@@ -61,7 +62,19 @@ int main(int argc, char* argv[])
     if (!registryReport.isEmpty())
         QTimer::singleShot(0, &form, [&form, registryReport] { MessageBoxes::inform(registryReport, &form); });
 
+    // A failed save is told once, after the operation that made it; the
+    // changes stay in memory and every later change tries again.
+    platform::Registry::setSaveFailureHandler([&form](const QString& text) {
+        QTimer::singleShot(0, &form, [&form, text] { MessageBoxes::inform(text, &form); });
+    });
+
     const int status = QApplication::exec();
-    platform::Registry::instance().flush();
+    platform::Registry::setSaveFailureHandler({});
+    platform::Registry& registry = platform::Registry::instance();
+    if (!registry.flush() && registry.hasUnsavedChanges() && !registry.lastSaveError().isEmpty()) {
+        MessageBoxes::inform(QStringLiteral("Markcrate still could not save its settings, window placement and favorites "
+                                            "to \"%1\": %2.\n\nThe changes of this session are lost when it ends.")
+                                 .arg(QDir::toNativeSeparators(registry.userFilePath()), registry.lastSaveError()));
+    }
     return status;
 }

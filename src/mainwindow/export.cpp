@@ -14,6 +14,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIODevice>
 
 namespace {
@@ -30,10 +32,16 @@ void cMainDialog::ExportBookmarks()
                                                  QStringLiteral("Text File (*.TXT *.txt)"), platform::dataDir());
     if (file.isEmpty())
         return; // cancelled: no file
-    if (!file.contains(QLatin1Char('.')))
-        file += QStringLiteral(".txt");
+    if (!QFileInfo(file).fileName().contains(QLatin1Char('.')))
+        file += QStringLiteral(".txt"); // a dot in a folder of the path is no extension
     const QByteArray listing = ExportSelection();
-    platform::writeFileAtomically(file, [&listing](QIODevice& device) { return device.write(listing) == listing.size(); });
+    QString error;
+    if (!platform::writeFileAtomically(file, [&listing](QIODevice& device) { return device.write(listing) == listing.size(); },
+                                       &error)) {
+        MessageBoxes::inform(QStringLiteral("Markcrate could not write the export \"%1\": %2.")
+                                 .arg(QDir::toNativeSeparators(file), error),
+                             m_form->window());
+    }
 }
 
 QByteArray cMainDialog::ExportSelection()

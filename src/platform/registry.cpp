@@ -18,6 +18,12 @@ const QString kUserHiveName = QStringLiteral("HKEY_CURRENT_USER");
 const QString kMachineHiveName = QStringLiteral("HKEY_LOCAL_MACHINE");
 const QString kShellFoldersKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
 
+Registry::SaveFailureHandler& saveFailureHandler()
+{
+    static Registry::SaveFailureHandler handler;
+    return handler;
+}
+
 std::unique_ptr<Registry>& registrySlot()
 {
     static std::unique_ptr<Registry> registry;
@@ -168,12 +174,28 @@ void Registry::seedNewProfile()
     flush();
 }
 
+void Registry::setSaveFailureHandler(SaveFailureHandler handler)
+{
+    saveFailureHandler() = std::move(handler);
+}
+
+QString Registry::saveFailureText() const
+{
+    return QStringLiteral("Markcrate could not save its settings, window placement and favorites to \"%1\": %2.\n\n"
+                          "Your changes are kept while Markcrate runs, and it tries again at every change.")
+        .arg(QDir::toNativeSeparators(m_userFile), m_lastSaveError);
+}
+
 bool Registry::flush()
 {
     if (!m_dirty || m_saveBlocked)
         return !m_dirty;
     if (!ensurePrivateDir(configDir())) {
         m_lastSaveError = QStringLiteral("cannot create the folder %1").arg(configDir());
+        if (!m_failureTold && saveFailureHandler()) {
+            m_failureTold = true;
+            saveFailureHandler()(saveFailureText());
+        }
         return false;
     }
     const QByteArray bytes = writeRegFile(*m_hives[kUserHive], kUserHiveName);
@@ -186,6 +208,10 @@ bool Registry::flush()
     if (!ok) {
         // The change stays in memory and goes to disk with the next save.
         m_lastSaveError = error;
+        if (!m_failureTold && saveFailureHandler()) {
+            m_failureTold = true;
+            saveFailureHandler()(saveFailureText());
+        }
         return false;
     }
     m_lastSaveError.clear();

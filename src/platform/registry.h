@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -76,6 +77,14 @@ public:
     QString takeLoadReport();
     // The last failure to save, empty after a successful save.
     QString lastSaveError() const { return m_lastSaveError; }
+    // What the user is told of a failed save: what could not be saved, where and why.
+    QString saveFailureText() const;
+    // Told once per session, at the first save that fails; the changes stay
+    // in memory and every later change tries again.
+    using SaveFailureHandler = std::function<void(const QString& text)>;
+    static void setSaveFailureHandler(SaveFailureHandler handler);
+    // True while changes are held that could not be saved.
+    bool hasUnsavedChanges() const { return m_dirty; }
 
     // Writes HKEY_CURRENT_USER now if it changed and saving is allowed.
     bool flush();
@@ -115,6 +124,7 @@ private:
     QString m_lastSaveError;
     bool m_dirty = false;
     bool m_saveBlocked = false; // the file could not be read, nor kept aside: never overwrite it
+    bool m_failureTold = false;
     int m_batchDepth = 0;
 };
 

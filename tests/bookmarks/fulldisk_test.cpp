@@ -1,0 +1,114 @@
+// Every writer against a disk that fills up part-way: a real short write
+// (a file-size limit, with the signal it raises ignored) leaves the old file
+// as it was and reports the failure.
+#include "bookmarks/favorites.h"
+#include "bookmarks/forums.h"
+#include "bookmarks/netscape.h"
+#include "platform/atomicfile.h"
+#include "platform/registry.h"
+#include "support/freshhome.h"
+#include "support/regtest.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr rlim_t kLimit = 4096;
+
+// The file-size limit of the process while it lives: larger files end short.
+class DiskFillsUp
+{
+public:
+    DiskFillsUp()
+    {
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = kLimit;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~DiskFillsUp()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
+
+const QByteArray kOld = "old contents\r\n";
+
+QString file(const char* name)
+{
+    return FreshHome::path() + QLatin1Char('/') + QLatin1String(name);
+}
+
+} // namespace
+
+TEST(FullDisk, EveryWriterKeepsTheOldFileAndSaysWhy)
+{
+    const QString big(20000, QLatin1Char('b'));
+    for (const char* name : {"plain.txt", "bookmarks.html", "cforums.txt", "site.url"})
+        ASSERT_TRUE(regtest::writeFile(file(name), kOld));
+
+    NetscapeBookmarks bookmarks;
+    bookmarks.load(file("bookmarks.html"));
+    auto link = std::make_shared<cBookmark>();
+    link->setTitle(big);
+    link->setURL(QStringLiteral("http://big/"));
+    link->setKey(bookmarks.newKey());
+    bookmarks.records().Add(link, link->Key());
+    bookmarks.invalidateIndex();
+    Forums::Collection forums;
+    forums.Add(std::make_shared<QString>(big), QStringLiteral("0X"));
+
+    QString plainError, bookmarkError, forumError, shortcutError;
+    {
+        DiskFillsUp full;
+        EXPECT_FALSE(platform::writeFileAtomically(
+            file("plain.txt"), [&](QIODevice& device) { return device.write(big.toUtf8()) == big.size(); }, &plainError));
+        EXPECT_FALSE(SaveNetscapeFile(bookmarks, file("bookmarks.html"), false, &bookmarkError));
+        EXPECT_FALSE(Forums::write(file("cforums.txt"), forums, false, &forumError));
+        EXPECT_FALSE(Favorites::WriteShortcut(file("site.url"), QStringLiteral("http://x/") + big, &shortcutError));
+    }
+    for (const QString& error : {plainError, bookmarkError, forumError, shortcutError})
+        EXPECT_FALSE(error.isEmpty());
+    for (const char* name : {"plain.txt", "bookmarks.html", "cforums.txt", "site.url"})
+        EXPECT_EQ(regtest::readFile(file(name)), kOld) << name;
+    const QStringList left = QDir(FreshHome::path()).entryList(QDir::Files);
+    for (const QString& name : left)
+        EXPECT_FALSE(name.contains(QLatin1String(".url.")) || name.startsWith(QLatin1String("plain.txt."))) << name.toStdString();
+}
+
+TEST(FullDisk, TheRegistryKeepsItsFileTellsOnceAndSavesWhenItCanAgain)
+{
+    platform::Registry::reset();
+    ASSERT_TRUE(regtest::set(QStringLiteral("Software\\Test"), QStringLiteral("small"), 1, regtest::sz(QStringLiteral("v"))) == 0);
+    const QString path = platform::Registry::instance().userFilePath();
+    const QByteArray before = regtest::readFile(path);
+    ASSERT_FALSE(before.isEmpty());
+    QStringList told;
+    platform::Registry::setSaveFailureHandler([&told](const QString& text) { told << text; });
+    {
+        DiskFillsUp full;
+        regtest::set(QStringLiteral("Software\\Test"), QStringLiteral("big"), 1, regtest::sz(QString(20000, QLatin1Char('r'))));
+        regtest::set(QStringLiteral("Software\\Test"), QStringLiteral("big2"), 1, regtest::sz(QString(20000, QLatin1Char('s'))));
+    }
+    EXPECT_EQ(regtest::readFile(path), before) << "the file on disk is whole";
+    ASSERT_EQ(told.size(), 1) << "told once";
+    EXPECT_TRUE(told.first().contains(path));
+    EXPECT_TRUE(platform::Registry::instance().hasUnsavedChanges());
+
+    regtest::set(QStringLiteral("Software\\Test"), QStringLiteral("after"), 1, regtest::sz(QStringLiteral("a")));
+    EXPECT_FALSE(platform::Registry::instance().hasUnsavedChanges());
+    EXPECT_TRUE(regtest::readFile(path).contains("big2")) << "what was held in memory is saved at the next change";
+    platform::Registry::setSaveFailureHandler({});
+    platform::Registry::reset();
+}
