@@ -30,11 +30,30 @@ void BookmarkExport::folderHeader(const QString& path)
     m_out += kLineEnd + QString(kIndent, QLatin1Char(' ')) + path.trimmed() + kLineEnd + kLineEnd;
 }
 
+namespace {
+
+// The first `count` characters (code points: a pair of surrogates is one),
+// and how many it holds.
+QString leftCharacters(const QString& text, qsizetype count, qsizetype* taken)
+{
+    qsizetype units = 0;
+    qsizetype characters = 0;
+    while (units < text.size() && characters < count) {
+        units += text.at(units).isHighSurrogate() && units + 1 < text.size() && text.at(units + 1).isLowSurrogate() ? 2 : 1;
+        ++characters;
+    }
+    *taken = characters;
+    return text.left(units);
+}
+
+} // namespace
+
 void BookmarkExport::line(const QString& title, const QString& text)
 {
-    QString entry = QString(kIndent, QLatin1Char(' ')) + title.left(kTitleWidth);
-    entry = entry.leftJustified(kTextColumn - 1, QLatin1Char(' '));
-    m_out += entry + text.trimmed() + kLineEnd;
+    qsizetype characters = 0;
+    const QString shown = leftCharacters(title, kTitleWidth, &characters);
+    const qsizetype padding = qMax<qsizetype>(0, kTextColumn - 1 - kIndent - characters);
+    m_out += QString(kIndent, QLatin1Char(' ')) + shown + QString(padding, QLatin1Char(' ')) + text.trimmed() + kLineEnd;
 }
 
 void BookmarkExport::webFavorites(bool compuServe)

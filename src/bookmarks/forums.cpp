@@ -43,11 +43,11 @@ File read(const QString& path)
 {
     File file;
     const QByteArray bytes = readAll(path);
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QString ignored = utf8.decode(bytes);
     file.latin1 = utf8.hasError();
     for (const QByteArray& line : lines(bytes))
-        file.names.append(file.latin1 ? QString::fromLatin1(line) : QString::fromUtf8(line));
+        file.names.append(file.latin1 ? QString::fromLatin1(line) : QString(utf8.decode(line)));
     return file;
 }
 
@@ -62,15 +62,18 @@ void fill(Collection& collection, QStringList names)
 bool write(const QString& path, const Collection& collection, bool latin1, QString* error)
 {
     platform::ensurePrivateDir(platform::dataDir());
-    QByteArray bytes;
+    // One encoding for the whole file, or a reader cannot tell them apart:
+    // Latin-1 only while every name fits it, UTF-8 otherwise.
+    QString text;
     for (const auto& name : collection) {
         QString line = *name;
         line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        bool fits = latin1;
-        for (qsizetype i = 0; fits && i < line.size(); ++i)
-            fits = line.at(i).unicode() <= 0xFF;
-        bytes += (fits ? line.toLatin1() : line.toUtf8()) + "\r\n";
+        text += line + QStringLiteral("\r\n");
     }
+    bool fits = latin1;
+    for (qsizetype i = 0; fits && i < text.size(); ++i)
+        fits = text.at(i).unicode() <= 0xFF;
+    const QByteArray bytes = fits ? text.toLatin1() : text.toUtf8();
     return platform::writeFileAtomically(
         platform::nativePath(path), [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, error);
 }
@@ -93,10 +96,16 @@ QStringList namesFromPage(const QString& pagePath, const std::function<void()>& 
         const qsizetype gt = text.lastIndexOf('>');
         if (gt < 0)
             continue; // the tag never closed: there is no name to take
-        const QByteArray name = text.sliced(gt + 1).trimmed().toByteArray();
+        // Blanks and tabs are trimmed, as a name is read; other bytes are part of it.
+        QByteArrayView trimmedName = text.sliced(gt + 1);
+        while (!trimmedName.isEmpty() && (trimmedName.front() == ' ' || trimmedName.front() == '\t'))
+            trimmedName = trimmedName.sliced(1);
+        while (!trimmedName.isEmpty() && (trimmedName.back() == ' ' || trimmedName.back() == '\t'))
+            trimmedName.chop(1);
+        const QByteArray name = trimmedName.toByteArray();
         if (name.isEmpty())
             continue;
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString decoded = utf8.decode(name);
         names.append(utf8.hasError() ? QString::fromLatin1(name) : decoded);
     }

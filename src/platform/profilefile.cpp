@@ -22,6 +22,8 @@ struct Text
 
 Text readText(const QString& file)
 {
+    if (!fileStamp(file).regular)
+        return {}; // a pipe or a device would block the window
     QFile in(nativePath(file));
     if (!in.open(QIODevice::ReadOnly))
         return {};
@@ -53,7 +55,13 @@ QString sectionName(QStringView line)
 QString GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue, int size,
                                 const QString& file)
 {
-    auto limited = [size](const QString& value) { return size <= 1 ? QString() : value.left(size - 1); };
+    auto limited = [size](const QString& value) {
+        // The buffer counts characters; a pair of surrogates is one and is never split.
+        qsizetype units = 0;
+        for (qsizetype characters = 0; units < value.size() && characters < qsizetype(size) - 1; ++characters)
+            units += value.at(units).isHighSurrogate() && units + 1 < value.size() ? 2 : 1;
+        return size <= 1 ? QString() : value.left(units);
+    };
     const Text text = readText(file);
     bool inSection = false;
     for (QStringView line : QStringView(text.text).split(QLatin1Char('\n'))) {
@@ -120,7 +128,11 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
     QString out;
     for (const QString& line : lines)
         out += line + QStringLiteral("\r\n");
-    const QByteArray bytes = existing.utf8 ? out.toUtf8() : out.toLatin1();
+    // A Latin-1 file stays Latin-1 only while every character fits it.
+    bool fits = !existing.utf8;
+    for (qsizetype i = 0; fits && i < out.size(); ++i)
+        fits = out.at(i).unicode() <= 0xFF;
+    const QByteArray bytes = fits ? out.toLatin1() : out.toUtf8();
     return writeFileAtomically(nativePath(file), [&bytes](QIODevice& device) {
         return device.write(bytes) == bytes.size();
     });

@@ -15,7 +15,8 @@ constexpr int kHexBytesPerLineBreak = 25;
 QString decodeText(const QByteArray& bytes, RegFileReadResult& result)
 {
     auto decodeWith = [&](QStringConverter::Encoding encoding, qsizetype bomLength) -> std::optional<QString> {
-        QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+        // The file's own mark is sliced off above; any other U+FEFF is text.
+        QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString text = decoder.decode(QByteArrayView(bytes).sliced(bomLength));
         if (decoder.hasError())
             return std::nullopt;
@@ -30,11 +31,37 @@ QString decodeText(const QByteArray& bytes, RegFileReadResult& result)
     } else if (auto text = decodeWith(QStringConverter::Utf8, bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0)) {
         return *text;
     }
-    // Not valid in the encoding it claims: Latin-1 keeps every byte, but what it
-    // reads may not be what the writer meant.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        result.complete = false;
+        result.problems.append(QStringLiteral("the file is not valid UTF-16; it was read as Latin-1"));
+        return QString::fromLatin1(bytes);
+    }
+    // Not all UTF-8: each line is read as UTF-8 where it is, and only a line
+    // that is not as Latin-1, which keeps every byte; the correct lines stay correct.
     result.complete = false;
-    result.problems.append(QStringLiteral("the file is not valid UTF-8 or UTF-16; it was read as Latin-1"));
-    return QString::fromLatin1(bytes);
+    int latin1Lines = 0;
+    QString text;
+    text.reserve(bytes.size());
+    const QByteArrayView all = QByteArrayView(bytes).sliced(bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0);
+    qsizetype start = 0;
+    while (start <= all.size()) {
+        qsizetype end = all.indexOf('\n', start);
+        if (end < 0)
+            end = all.size();
+        const QByteArrayView line = all.sliced(start, end - start);
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        QString decoded = decoder.decode(line);
+        if (decoder.hasError()) {
+            decoded = QString::fromLatin1(line);
+            ++latin1Lines;
+        }
+        text += decoded;
+        if (end < all.size())
+            text += QLatin1Char('\n');
+        start = end + 1;
+    }
+    result.problems.append(QStringLiteral("%1 of its lines are not valid UTF-8; they were read as Latin-1").arg(latin1Lines));
+    return text;
 }
 
 // Reads a quoted string starting at `pos` (on the opening quote). Returns the
@@ -181,7 +208,7 @@ bool isPlainText(const QByteArray& data, QString* text)
     const QByteArrayView body = QByteArrayView(data).chopped(1);
     if (body.contains('\0') || body.contains('\n') || body.contains('\r'))
         return false;
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     *text = decoder.decode(body);
     return !decoder.hasError();
 }

@@ -3,6 +3,8 @@
 #include "platform/registry.h"
 #include "store/keyvalue.h"
 
+#include <QStringDecoder>
+
 using namespace platform;
 
 void cRegistry::setKeyName(const QString& name)
@@ -68,7 +70,11 @@ QVariant cRegistry::QueryValue(std::uintptr_t key, const QString& valueName)
         if (data.isEmpty())
             return {};
         // The stored size counts the terminating NUL; the text is everything before the last byte.
-        return QString::fromUtf8(data.constData(), data.size() - 1);
+        {
+            // A leading U+FEFF is part of the text: keep it.
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+            return QString(utf8.decode(QByteArrayView(data.constData(), data.size() - 1)));
+        }
     case cRegistry::REG_DWORD: {
         if (data.size() != 4)
             return {};

@@ -1,0 +1,72 @@
+// Text as it reaches the program's own files: every correct line stays
+// correct, every character survives, nothing blocks on a file that is not one.
+#include "platform/files.h"
+#include "platform/profilefile.h"
+#include "platform/regfile.h"
+#include "platform/registryhive.h"
+#include "support/freshhome.h"
+#include "support/regtest.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace platform;
+
+namespace {
+
+QString text(const RegKey& root, const QString& key, const QString& name)
+{
+    const RegKey* found = root.child(key);
+    const RegValue* value = found ? found->value(name) : nullptr;
+    if (!value)
+        return {};
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return utf8.decode(value->data.chopped(1));
+}
+
+} // namespace
+
+TEST(Encodings, OneLineThatIsNotUtf8LeavesEveryOtherLineAsItIs)
+{
+    const QByteArray file = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n"
+                            "\"Home\"=\"/home/J\xC3\xBCrgen\"\r\n"
+                            "\"Old\"=\"caf\xE9\"\r\n"
+                            "\"Marked\"=\"\xEF\xBB\xBFmarked\"\r\n";
+    RegKey root;
+    const RegFileReadResult result = readRegFile(file, root, QStringLiteral("HKEY_CURRENT_USER"));
+    EXPECT_FALSE(result.complete) << "the user hears of the odd line";
+    EXPECT_EQ(text(root, QStringLiteral("Software"), QStringLiteral("Home")), QString::fromUtf8("/home/Jürgen"));
+    EXPECT_EQ(text(root, QStringLiteral("Software"), QStringLiteral("Old")), QString::fromUtf8("café"));
+    EXPECT_EQ(text(root, QStringLiteral("Software"), QStringLiteral("Marked")), QString(QChar(0xFEFF)) + QStringLiteral("marked"));
+
+    RegKey again;
+    EXPECT_TRUE(readRegFile(writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")), again, QStringLiteral("HKEY_CURRENT_USER")).complete);
+    EXPECT_EQ(text(again, QStringLiteral("Software"), QStringLiteral("Marked")), QString(QChar(0xFEFF)) + QStringLiteral("marked"))
+        << "the mark survives a save";
+}
+
+TEST(Encodings, ShortcutsAreReadOnlyFromRegularFilesAndWrittenInWhatTheTextNeeds)
+{
+    const QString pipe = FreshHome::path() + QStringLiteral("/pipe.url");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 128, pipe), QString())
+        << "must not block";
+
+    const QString latin1 = FreshHome::path() + QStringLiteral("/old.url");
+    ASSERT_TRUE(regtest::writeFile(latin1, "[InternetShortcut]\r\nURL=http://caf\xE9/\r\n"));
+    ASSERT_TRUE(WritePrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString::fromUtf8("http://日本.jp/"), latin1));
+    EXPECT_EQ(GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 128, latin1),
+              QString::fromUtf8("http://日本.jp/"));
+
+    const QString emoji = FreshHome::path() + QStringLiteral("/emoji.url");
+    QString address = QStringLiteral("http://x/");
+    while (address.toUcs4().size() < 140)
+        address += QString::fromUtf8("😀");
+    ASSERT_TRUE(WritePrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), address, emoji));
+    const QString read = GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 128, emoji);
+    EXPECT_EQ(read.toUcs4().size(), 127) << "characters are counted, and none is split";
+}
