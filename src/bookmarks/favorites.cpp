@@ -121,14 +121,17 @@ private:
     int m_next = 0;
 };
 
-void emptyFolder(const QString& path, const std::function<void()>& yield)
+// `path` is a native path; the names found in it are joined as they are, so
+// that a name holding "\\" (an ordinary character here) never reads as a
+// separator and never leads out of the folder.
+void emptyNativeFolder(const QString& path, const std::function<void()>& yield)
 {
-    const QString folder = withSeparator(path);
+    const QString folder = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
     QStringList subFolders;
-    for (const FileEntry& entry : findEntries(folder, kDeletionMask)) {
+    for (const FileEntry& entry : findNativeEntries(folder, kDeletionMask)) {
         if (yield)
             yield();
-        const QString full = nativePath(folder + entry.name);
+        const QString full = folder + entry.name;
         if ((entry.attributes & FileAttribute::Directory) && !entry.isSymLink) {
             subFolders.append(entry.name);
         } else if (!QFile::remove(full)) {
@@ -138,15 +141,20 @@ void emptyFolder(const QString& path, const std::function<void()>& yield)
     }
     for (const QString& name : subFolders) {
         try {
-            emptyFolder(folder + name, yield);
+            emptyNativeFolder(folder + name, yield);
         } catch (const cError& error) {
             if (!isSkippable(error))
                 throw;
             continue;
         }
-        if (!QDir().rmdir(nativePath(folder + name)))
+        if (!QDir().rmdir(folder + name))
             throw cError(ErrorNumber::PathFileAccessError);
     }
+}
+
+void emptyFolder(const QString& path, const std::function<void()>& yield)
+{
+    emptyNativeFolder(nativePath(path), yield);
 }
 
 } // namespace
@@ -224,6 +232,15 @@ QString ReadShortcutUrl(const QString& file)
 {
     return GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(),
                                    kShortcutBuffer, file);
+}
+
+bool isInside(const QString& native)
+{
+    const QString root = QDir::cleanPath(nativePath(folder()));
+    if (root.isEmpty() || root == QLatin1String("/"))
+        return false;
+    const QString target = QDir::cleanPath(native);
+    return target.startsWith(root + QLatin1Char('/')) && target.size() > root.size() + 1;
 }
 
 QString fileNameOf(const QString& name)

@@ -47,6 +47,10 @@ QString ReadShortcutUrl(const QString& file);
 // Creates or replaces a shortcut; false, with the reason, when it could not be written.
 bool WriteShortcut(const QString& file, const QString& address, QString* error = nullptr);
 
+// True when a native path lies below the Favorites folder, read as written:
+// no ".." of it leads out. Every destructive operation checks its target.
+bool isInside(const QString& native);
+
 // The file or folder name for a shown name: a path separator in it never
 // reaches the file system as one.
 QString fileNameOf(const QString& name);

@@ -214,6 +214,8 @@ QString frmFavorite::writeShortcut(const QString& location)
     const bool sameFile = editing && (old == file || (target.exists() && target.canonicalFilePath() == QFileInfo(old).canonicalFilePath()));
     if (!sameFile && (target.exists() || target.isSymLink()))
         return existsInFolder(m_savedName, m_folderName);
+    if (!Favorites::isInside(file) || (editing && !Favorites::isInside(old)))
+        return couldNotSave(m_savedName, QStringLiteral("the folder lies outside your Favorites folder"));
     // The new file first, then the old one goes: a failure never loses the shortcut.
     QString why;
     if (!Favorites::WriteShortcut(file, withScheme(location), &why))

@@ -226,7 +226,7 @@ void cMainDialog::DeleteEntries()
                     m_forums.Remove(itemKey);
             } else if (source == Keys::InternetExplorerSource) {
                 const QString file = platform::nativePath(Favorites::pathIn(root, relative, Favorites::fileNameOf(text) + QStringLiteral(".url")));
-                if (root.isEmpty() || (!QFile::remove(file) && QFileInfo::exists(file))) {
+                if (root.isEmpty() || !Favorites::isInside(file) || (!QFile::remove(file) && QFileInfo::exists(file))) {
                     notDeleted << text;
                     continue; // still on disk: it stays in the list
                 }
@@ -325,6 +325,10 @@ void cMainDialog::NewFolder()
             exists(*name);
             return;
         }
+        if (!Favorites::isInside(path)) {
+            tell(QLatin1Char('\'') + KeyedTreeView::Text(node) + QStringLiteral("' lies outside your Favorites folder; nothing was changed."));
+            return;
+        }
         if (!QDir().mkdir(path)) {
             tell(QStringLiteral("The folder '") + *name + QStringLiteral("' could not be created in \"")
                  + QDir::toNativeSeparators(QFileInfo(path).path()) + QStringLiteral("\"."));
@@ -409,6 +413,10 @@ void cMainDialog::RenameFolder()
             exists(name);
             return;
         }
+        if (!Favorites::isInside(oldPath) || !Favorites::isInside(newPath)) {
+            tell(QLatin1Char('\'') + old + QStringLiteral("' lies outside your Favorites folder; nothing was changed."));
+            return;
+        }
         if (!QDir().rename(oldPath, newPath))
             throw cError(ErrorNumber::PathFileAccessError);
     } else {
@@ -450,6 +458,10 @@ void cMainDialog::DeleteFolder()
     } else if (subFolder && part == kFavoritesRoot) {
         const QString root = Favorites::folder();
         const QString path = root + favoritesPathOf(node);
+        if (!root.isEmpty() && !Favorites::isInside(platform::nativePath(path))) {
+            tell(QLatin1Char('\'') + KeyedTreeView::Text(node) + QStringLiteral("' lies outside your Favorites folder; nothing was changed."));
+            return;
+        }
         if (root.isEmpty()
             || platform::fileAttributes(path) & (platform::FileAttribute::Hidden | platform::FileAttribute::System)) {
             tell(QLatin1Char('\'') + KeyedTreeView::Text(node) + QStringLiteral("' is a Hidden or System folder and cannot be deleted"));

@@ -171,6 +171,10 @@ void cMainDialog::AddToInternetExplorerFolder(int source, const QString& name, c
     if (!confirmAdd(QFileInfo::exists(file) || QFileInfo(file).isSymLink(), addToFolderQuestion(stored, folder),
                     existsInFolder(stored, folder)))
         return;
+    if (!Favorites::isInside(file)) {
+        tell(notAdded(stored, QStringLiteral("the folder lies outside your Favorites folder")));
+        return;
+    }
     int kind = 0;
     QString why;
     if (!Favorites::WriteShortcut(file, Names::address(fetchAddress(source, name, key, &kind)), &why))
@@ -518,7 +522,7 @@ void cMainDialog::RemoveCutEntries(const std::vector<size_t>& pasted)
             }
             break;
         case Keys::InternetExplorerSource:
-            if (!origin.file.isEmpty() && QFileInfo(origin.file).isFile() && Favorites::ReadShortcutUrl(origin.file) == address
+            if (!origin.file.isEmpty() && Favorites::isInside(origin.file) && QFileInfo(origin.file).isFile() && Favorites::ReadShortcutUrl(origin.file) == address
                 && !QFile::remove(origin.file))
                 kept << name;
             break;

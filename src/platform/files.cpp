@@ -56,7 +56,12 @@ quint32 fileAttributes(const QString& path)
 
 QList<FileEntry> findEntries(const QString& folder, quint32 mask, bool readOnly)
 {
-    QString native = nativePath(folder);
+    return findNativeEntries(nativePath(folder), mask, readOnly);
+}
+
+QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool readOnly)
+{
+    QString native = folder;
     if (native.isEmpty())
         throw cError(ErrorNumber::PathNotFound);
     if (!native.endsWith(QLatin1Char('/')))

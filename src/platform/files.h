@@ -37,6 +37,8 @@ quint32 fileAttributes(const QString& path);
 // `readOnly` false leaves the read-only bit unset and saves a system call per
 // entry, for walks that do not need it.
 QList<FileEntry> findEntries(const QString& folder, quint32 mask, bool readOnly = true);
+// The same for a folder given as a native path, which is used as it is.
+QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool readOnly = true);
 
 // Identifies a folder (device and inode), so that a walk can tell when a link
 // leads it back to a folder it has seen. False when the path cannot be read.

@@ -1,6 +1,7 @@
 // Adding, editing and renaming with names a store cannot keep as typed: each
 // is kept, mapped to a look-alike or refused with a message, and the old entry
 // is never lost on the way.
+#include "bookmarks/favorites.h"
 #include "bookmarks/registrystores.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
@@ -232,4 +233,41 @@ TEST_F(EditingSafetyTest, ANewerExportIsNeverOverwrittenButReadAndShown)
     EXPECT_TRUE(regtest::readFile(location()).contains("http://mine/"));
     EXPECT_TRUE(regtest::readFile(location()).contains("http://kept/"));
     EXPECT_EQ(regtest::readFile(location() + QStringLiteral(".markcrate-original")), newer) << "with its icon";
+}
+
+TEST_F(EditingSafetyTest, NamesFromDiskHoldingABackslashNeverLeadOutOfTheFavoritesFolder)
+{
+    // Unpacked from an archive made on another system: "\" is part of these names.
+    const QString outside = FreshHome::path() + QStringLiteral("/victim.url");
+    ASSERT_TRUE(regtest::writeFile(outside, "[InternetShortcut]\r\nURL=http://victim/\r\n"));
+    ASSERT_TRUE(regtest::writeFile(favorites() + QStringLiteral("/..\\victim.url"), "[InternetShortcut]\r\nURL=http://inside/\r\n"));
+    QDir().mkpath(FreshHome::path() + QStringLiteral("/victimdir"));
+    ASSERT_TRUE(regtest::writeFile(FreshHome::path() + QStringLiteral("/victimdir/keep.url"), "[InternetShortcut]\r\nURL=http://k/\r\n"));
+    QDir().mkpath(favorites() + QStringLiteral("/..\\victimdir"));
+    dialog().BuildFolderTree();
+
+    show(QStringLiteral("3A"));
+    selectEntry(QStringLiteral("..\\victim"));
+    dialog().DeleteEntries();
+    EXPECT_TRUE(QFileInfo::exists(outside)) << "nothing beside the Favorites folder is deleted";
+
+    QTreeWidgetItem* node = form->tvMain->findItems(QStringLiteral("..\\victimdir"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    ASSERT_NE(node, nullptr);
+    show(KeyedTreeView::Key(node));
+    enter(QStringLiteral("dropped"), QStringLiteral("http://d/"));
+    dialog().AddEntry();
+    EXPECT_FALSE(QFileInfo::exists(FreshHome::path() + QStringLiteral("/victimdir/dropped.url")));
+    dialog().DeleteFolder();
+    EXPECT_TRUE(QFileInfo::exists(FreshHome::path() + QStringLiteral("/victimdir/keep.url")));
+}
+
+TEST_F(EditingSafetyTest, DeletingAFolderRemovesWhatItHoldsByTheirOwnNames)
+{
+    const QString outside = FreshHome::path() + QStringLiteral("/victim.url");
+    ASSERT_TRUE(regtest::writeFile(outside, "x"));
+    QDir().mkpath(favorites() + QStringLiteral("/Old"));
+    ASSERT_TRUE(regtest::writeFile(favorites() + QStringLiteral("/Old/..\\..\\victim.url"), "y"));
+    Favorites::DeleteFolderTree(favorites() + QStringLiteral("/Old"));
+    EXPECT_FALSE(QFileInfo::exists(favorites() + QStringLiteral("/Old")));
+    EXPECT_EQ(regtest::readFile(outside), "x");
 }
