@@ -39,8 +39,15 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false); // the program ends when its main form unloads
 
     platform::SingleInstance instance;
-    if (instance.start() == platform::SingleInstance::Role::Secondary)
+    const platform::SingleInstance::Role role = instance.start();
+    if (role == platform::SingleInstance::Role::Secondary)
         return 0; // the running copy shows itself
+    if (role == platform::SingleInstance::Role::Busy) {
+        // Two copies would write one registry file over each other.
+        MessageBoxes::inform(QStringLiteral("Markcrate is already running but does not answer. "
+                                            "Close it (or end its process) and start Markcrate again."));
+        return 1;
+    }
 
     cSettings settings;
     cApp app(settings);

@@ -7,20 +7,58 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QFileInfo>
+#include <QSysInfo>
 #include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
 namespace {
 
+// A folder owned by this user and open to nobody else.
+bool isPrivateFolder(const QString& path)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+// Creates the folder private to the user if it is missing; true when it is private now.
+bool privateFolder(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        const QByteArray encoded = QFile::encodeName(path);
+        if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return isPrivateFolder(path);
+}
+
 QString runtimeDir()
 {
-    // XDG_RUNTIME_DIR is private to the user by definition; without it, the
-    // configuration folder (made private on creation) serves.
+    // Another user could have made the folder first in a shared runtime folder:
+    // only a folder of our own, closed to others, is used.
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QDir(runtime).exists())
-        return runtime + QStringLiteral("/markcrate");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QDir(runtime).exists()) {
+        const QString own = runtime + QStringLiteral("/markcrate");
+        if (privateFolder(own))
+            return own;
+    }
     return configDir();
+}
+
+// The longest path a Unix socket takes is 107 bytes.
+constexpr qsizetype kMaxSocketPath = 100;
+
+bool isAlive(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 
 } // namespace
@@ -32,9 +70,21 @@ SingleInstance::SingleInstance(QObject* parent)
 
 SingleInstance::~SingleInstance() = default;
 
+QString SingleInstance::folder()
+{
+    return runtimeDir();
+}
+
 QString SingleInstance::socketPath() const
 {
-    return runtimeDir() + QStringLiteral("/instance.socket");
+    const QString path = runtimeDir() + QStringLiteral("/instance.socket");
+    if (QFile::encodeName(path).size() <= kMaxSocketPath)
+        return path;
+    // A long home folder: a short private folder of this user's own in /tmp holds the socket.
+    const QString shortFolder = QStringLiteral("/tmp/markcrate-%1").arg(::getuid());
+    if (privateFolder(shortFolder))
+        return shortFolder + QStringLiteral("/s");
+    return path; // listening fails, and the program says so
 }
 
 QByteArray SingleInstance::showRequest()
@@ -64,7 +114,7 @@ bool SingleInstance::askRunningCopy(int timeoutMs)
 
 SingleInstance::Role SingleInstance::start(int timeoutMs)
 {
-    if (!ensurePrivateDir(runtimeDir()))
+    if (!ensurePrivateDir(runtimeDir()) || !isPrivateFolder(runtimeDir()))
         return Role::Failed;
     QElapsedTimer clock;
     clock.start();
@@ -76,7 +126,12 @@ SingleInstance::Role SingleInstance::start(int timeoutMs)
         if (askRunningCopy(200))
             return Role::Secondary;
         if (clock.elapsed() > timeoutMs) {
-            // The holder neither answers nor dies: try to take the lock over.
+            // The holder does not answer: its lock is taken over only when it is gone.
+            qint64 pid = 0;
+            QString host;
+            QString application;
+            if (m_lock->getLockInfo(&pid, &host, &application) && host == QSysInfo::machineHostName() && isAlive(pid))
+                return Role::Busy;
             m_lock->removeStaleLockFile();
             if (!m_lock->tryLock(100))
                 return Role::Failed;

@@ -21,10 +21,15 @@ public:
     {
         Primary,   // nobody else runs: this copy listens now
         Secondary, // another copy runs and was asked to show itself
+        Busy,      // another copy holds the lock, is alive and does not answer: this one must not run
         Failed     // neither: the program may go on alone
     };
 
     explicit SingleInstance(QObject* parent = nullptr);
+
+    // The folder of the lock and the socket: the runtime folder when it is the
+    // user's own and private (mode 0700), else the private configuration folder.
+    static QString folder();
     ~SingleInstance() override;
 
     // Decides this process's role; at most `timeoutMs` waiting for a busy peer.
