@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 
@@ -86,8 +87,22 @@ Registry::Registry()
     for (auto& hive : m_hives)
         hive = std::make_unique<RegKey>();
     m_userFile = configDir() + QStringLiteral("/registry.reg");
+    removeStaleSaves();
     loadUserHive();
     loadMachineHive();
+}
+
+void Registry::removeStaleSaves()
+{
+    // An interrupted save leaves its temporary file, named as the save names
+    // them ("registry.reg." and six letters or digits); only this copy of the
+    // program writes here, so any such file is left over.
+    static const QRegularExpression pattern(QStringLiteral("^registry\\.reg\\.[A-Za-z0-9]{6}$"));
+    QDir folder(configDir());
+    for (const QFileInfo& entry : folder.entryInfoList({QStringLiteral("registry.reg.*")}, QDir::Files | QDir::Hidden)) {
+        if (pattern.match(entry.fileName()).hasMatch() && entry.isFile() && !entry.isSymLink())
+            QFile::remove(entry.filePath());
+    }
 }
 
 QString Registry::takeLoadReport()

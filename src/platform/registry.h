@@ -112,6 +112,7 @@ public:
 
 private:
     Registry();
+    void removeStaleSaves();
     void loadUserHive();
     void loadMachineHive();
     void seedNewProfile();

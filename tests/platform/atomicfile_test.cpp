@@ -79,3 +79,19 @@ TEST(AtomicFile, AKilledRegistryWriterLeavesTheOldOrTheNewFile)
         Registry::reset();
     }
 }
+
+TEST(AtomicFile, LeftoversOfInterruptedRegistrySavesGoAtStartOnly)
+{
+    platform::Registry::reset();
+    const QString folder = platform::configDir();
+    QDir().mkpath(folder);
+    for (const char* name : {"registry.reg.Ab12Cd", "registry.reg.zzzzzz", "registry.reg.keep", "registry.reg.backup1", "notes.txt"})
+        ASSERT_TRUE(regtest::writeFile(folder + QLatin1Char('/') + QLatin1String(name), "x"));
+    platform::Registry::instance();
+    QStringList left = QDir(folder).entryList(QDir::Files);
+    left.removeAll(QStringLiteral("registry.reg"));
+    left.sort();
+    EXPECT_EQ(left, (QStringList{QStringLiteral("notes.txt"), QStringLiteral("registry.reg.backup1"), QStringLiteral("registry.reg.keep")}))
+        << "only names of the save's own form";
+    platform::Registry::reset();
+}
