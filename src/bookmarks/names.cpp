@@ -62,17 +62,14 @@ Checked check(Target target, const QString& name)
     case Target::GoWord:
         return Checked{mapped, {}}; // both keep an empty line as an empty name
     case Target::RegistryValue:
+    case Target::RegistryKey: {
+        const qsizetype limit = target == Target::RegistryKey ? kMaxKeyName : kMaxValueName;
         if (blank)
             return refused(mapped, QStringLiteral("Please enter a name: an entry cannot be saved without one."));
-        if (mapped.size() > kMaxValueName)
-            return refused(mapped, QStringLiteral("The name is too long to be saved (at most %1 characters).").arg(kMaxValueName));
+        if (mapped.size() > limit)
+            return refused(mapped, QStringLiteral("The name is too long to be saved (at most %1 characters).").arg(limit));
         return Checked{mapped, {}};
-    case Target::RegistryKey:
-        if (blank)
-            return refused(mapped, QStringLiteral("Please enter a name: an entry cannot be saved without one."));
-        if (mapped.size() > kMaxKeyName)
-            return refused(mapped, QStringLiteral("The name is too long to be saved (at most %1 characters).").arg(kMaxKeyName));
-        return Checked{mapped, {}};
+    }
     case Target::ShortcutFile:
     case Target::Directory: {
         if (blank)

@@ -3,6 +3,7 @@
 // never overwritten.
 #include "bookmarks/netscape.h"
 #include "support/freshhome.h"
+#include "support/netscapetest.h"
 #include "support/regtest.h"
 
 #include <QBuffer>
@@ -17,15 +18,7 @@
 
 namespace {
 
-NetscapeBookmarks parse(const QByteArray& text)
-{
-    NetscapeBookmarks bookmarks;
-    QBuffer buffer;
-    buffer.setData(text);
-    buffer.open(QIODevice::ReadOnly);
-    bookmarks.load(buffer);
-    return bookmarks;
-}
+using netscapetest::parse;
 
 QStringList records(const NetscapeBookmarks& bookmarks)
 {

@@ -1,5 +1,6 @@
 #include "bookmarks/netscape.h"
 #include "support/freshhome.h"
+#include "support/netscapetest.h"
 #include "support/regtest.h"
 
 #include <QBuffer>
@@ -10,15 +11,7 @@
 
 namespace {
 
-NetscapeBookmarks parse(const QByteArray& text)
-{
-    NetscapeBookmarks bookmarks;
-    QBuffer buffer;
-    buffer.setData(text);
-    buffer.open(QIODevice::ReadOnly);
-    bookmarks.load(buffer);
-    return bookmarks;
-}
+using netscapetest::parse;
 
 // "type parent level title url" for every record, in order.
 QStringList dump(const NetscapeBookmarks& bookmarks)
