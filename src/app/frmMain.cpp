@@ -191,7 +191,11 @@ void frmMain::createControls()
     }
     cboMain[1]->setEditable(true);
     cboMain[1]->setInsertPolicy(QComboBox::NoInsert);
+    // The input box's keys come to the combo box when it holds the focus (it
+    // hands them to its line edit directly) and to the line edit otherwise:
+    // both are watched, and each key reaches exactly one of them.
     cboMain[0]->installEventFilter(this);
+    cboMain[1]->installEventFilter(this);
     cboMain[1]->lineEdit()->installEventFilter(this);
 
     tlbMain = new IndexedToolBar(this);
@@ -334,7 +338,8 @@ bool frmMain::event(QEvent* event)
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     // Key presses in the two drop-downs (the input box's keys reach its line edit).
-    if (event->type() == QEvent::KeyPress && (watched == cboMain[0] || watched == cboMain[1]->lineEdit())) {
+    if (event->type() == QEvent::KeyPress
+        && (watched == cboMain[0] || watched == cboMain[1] || watched == cboMain[1]->lineEdit())) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const int index = watched == cboMain[0] ? 0 : 1;
         int ascii = 0;

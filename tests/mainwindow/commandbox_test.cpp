@@ -101,3 +101,18 @@ TEST_F(CommandBoxTest, HideOnLaunchPutsTheWindowAway)
     EXPECT_FALSE(dialog().IsShown);
     EXPECT_TRUE(!form->isVisible() || form->isMinimized());
 }
+
+TEST_F(CommandBoxTest, EnterAfterAClickIntoTheInputBoxOpensTheAddress)
+{
+    start();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QComboBox* input = form->cboMain[1];
+    QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(10, input->height() / 2));
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_TRUE(focused == input || focused == input->lineEdit()) << "the click puts the focus into the input box";
+    QTest::keyClicks(focused, QStringLiteral("example.org"));
+    QTest::keyClick(focused, Qt::Key_Return);
+    EXPECT_EQ(opened, QStringList{QStringLiteral("http://example.org")});
+    EXPECT_TRUE(input->currentText().isEmpty());
+}
