@@ -171,11 +171,24 @@ void KeyedListView::beginDrag(int image)
     drag->exec(Qt::CopyAction);
 }
 
+void KeyedListView::keyPressEvent(QKeyEvent* event)
+{
+    if (!event->isAutoRepeat())
+        m_pressedKeys.insert(event->key());
+    QTreeWidget::keyPressEvent(event);
+}
+
 void KeyedListView::keyReleaseEvent(QKeyEvent* event)
 {
     QTreeWidget::keyReleaseEvent(event);
-    if (!event->isAutoRepeat())
+    if (!event->isAutoRepeat() && m_pressedKeys.remove(event->key()))
         emit KeyUp(virtualKey(event->key()), MouseState::shift(event->modifiers()));
+}
+
+void KeyedListView::focusOutEvent(QFocusEvent* event)
+{
+    m_pressedKeys.clear(); // what is pressed now belongs to where the focus went
+    QTreeWidget::focusOutEvent(event);
 }
 
 void KeyedListView::mouseMoveEvent(QMouseEvent* event)

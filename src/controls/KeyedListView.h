@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QTreeWidget>
 
 // The list view: one column, items with a unique key, a text and an image
@@ -42,9 +43,14 @@ signals:
     void MouseMove(int button, int shift, int x, int y);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    // Keys pressed while the list had the focus: a release is the list's own
+    // only then, never the end of a key that answered a dialog.
+    QSet<int> m_pressedKeys;
     QHash<QString, QTreeWidgetItem*> m_items;
 };

@@ -157,6 +157,14 @@ TEST_F(NavigationTest, KeysInTheListActLikeClicks)
     EXPECT_EQ(opened, QStringList{QStringLiteral("http://bank.example/")});
     QTest::keyClick(form->lvMain, Qt::Key_Left);
     EXPECT_EQ(opened.size(), 1);
+
+    // The release of an Enter that answered a dialog is not the list's: it opens nothing.
+    QTest::keyRelease(form->lvMain, Qt::Key_Return);
+    EXPECT_EQ(opened.size(), 1);
+    QTest::keyPress(form->lvMain, Qt::Key_Return);
+    form->cboMain[1]->setFocus(); // the press was the list's, but the focus went on
+    QTest::keyRelease(form->lvMain, Qt::Key_Return);
+    EXPECT_EQ(opened.size(), 1);
 }
 
 TEST_F(NavigationTest, ThePointerPreviewsAnEntryAndABusyTreeIgnoresClicks)
