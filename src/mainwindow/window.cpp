@@ -5,6 +5,8 @@
 #include "mainwindow/AppServices.h"
 #include "mainwindow/MainForm.h"
 
+#include <QComboBox>
+
 #include <QWidget>
 
 void cMainDialog::showMainWindow()
@@ -15,6 +17,8 @@ void cMainDialog::showMainWindow()
         window->showNormal();
     else
         window->show();
+    // Where the eye is: the command box, not the tree that may lie outside a collapsed window.
+    m_form->cboMain[1]->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void cMainDialog::hideMainWindow()

@@ -116,3 +116,14 @@ TEST_F(CommandBoxTest, EnterAfterAClickIntoTheInputBoxOpensTheAddress)
     EXPECT_EQ(opened, QStringList{QStringLiteral("http://example.org")});
     EXPECT_TRUE(input->currentText().isEmpty());
 }
+
+TEST_F(CommandBoxTest, TheFocusIsInTheInputBoxAfterStartAndWhenShownAgain)
+{
+    start();
+    QComboBox* input = form->cboMain[1];
+    const auto inInput = [&] { return form->focusWidget() == input || form->focusWidget() == input->lineEdit(); };
+    EXPECT_TRUE(inInput()) << "not the tree, which a collapsed window does not show";
+    form->tvMain->setFocus();
+    dialog().ShowFromElsewhere();
+    EXPECT_TRUE(inInput());
+}
