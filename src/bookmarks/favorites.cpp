@@ -131,9 +131,9 @@ void emptyNativeFolder(const QString& path, const std::function<void()>& yield)
     for (const FileEntry& entry : findNativeEntries(folder, kDeletionMask)) {
         if (yield)
             yield();
-        const QString full = folder + entry.name;
+        const QString full = folder + entry.rawName;
         if ((entry.attributes & FileAttribute::Directory) && !entry.isSymLink) {
-            subFolders.append(entry.name);
+            subFolders.append(entry.rawName);
         } else if (!QFile::remove(full)) {
             // A link or a file: removing it never touches what a link points to.
             throw cError(ErrorNumber::PathFileAccessError);
@@ -154,7 +154,7 @@ void emptyNativeFolder(const QString& path, const std::function<void()>& yield)
 
 void emptyFolder(const QString& path, const std::function<void()>& yield)
 {
-    emptyNativeFolder(nativePath(path), yield);
+    emptyNativeFolder(diskPath(nativePath(path)), yield);
 }
 
 } // namespace
@@ -267,7 +267,7 @@ void EmptyFolderTree(const QString& path, const std::function<void()>& yield)
 void DeleteFolderTree(const QString& path, const std::function<void()>& yield)
 {
     if (isSymLink(path)) {
-        QString link = nativePath(path);
+        QString link = diskPath(nativePath(path));
         while (link.size() > 1 && link.endsWith(QLatin1Char('/')))
             link.chop(1);
         if (!QFile::remove(link))
@@ -275,7 +275,7 @@ void DeleteFolderTree(const QString& path, const std::function<void()>& yield)
         return;
     }
     emptyFolder(path, yield);
-    if (!QDir().rmdir(nativePath(path)))
+    if (!QDir().rmdir(diskPath(nativePath(path))))
         throw cError(ErrorNumber::PathFileAccessError);
 }
 

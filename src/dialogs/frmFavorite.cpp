@@ -210,8 +210,10 @@ QString frmFavorite::writeShortcut(const QString& location)
     const bool editing = m_state == Edit || m_state == EditWithKind;
     const QString old = editing ? platform::nativePath(root + folder) + Favorites::fileNameOf(m_previousName) + QStringLiteral(".url")
                                 : QString();
-    const QFileInfo target(file);
-    const bool sameFile = editing && (old == file || (target.exists() && target.canonicalFilePath() == QFileInfo(old).canonicalFilePath()));
+    const QFileInfo target(platform::diskPath(file));
+    const bool sameFile = editing
+                          && (old == file
+                              || (target.exists() && target.canonicalFilePath() == QFileInfo(platform::diskPath(old)).canonicalFilePath()));
     if (!sameFile && (target.exists() || target.isSymLink()))
         return existsInFolder(m_savedName, m_folderName);
     if (!Favorites::isInside(file) || (editing && !Favorites::isInside(old)))
@@ -221,7 +223,7 @@ QString frmFavorite::writeShortcut(const QString& location)
     if (!Favorites::WriteShortcut(file, withScheme(location), &why))
         return couldNotSave(m_savedName, why);
     if (editing && !sameFile)
-        QFile::remove(old);
+        QFile::remove(platform::diskPath(old));
     return {};
 }
 

@@ -225,7 +225,8 @@ void cMainDialog::DeleteEntries()
                 if (m_forums.Contains(itemKey))
                     m_forums.Remove(itemKey);
             } else if (source == Keys::InternetExplorerSource) {
-                const QString file = platform::nativePath(Favorites::pathIn(root, relative, Favorites::fileNameOf(text) + QStringLiteral(".url")));
+                const QString file = platform::diskPath(
+                    platform::nativePath(Favorites::pathIn(root, relative, Favorites::fileNameOf(text) + QStringLiteral(".url"))));
                 if (root.isEmpty() || !Favorites::isInside(file) || (!QFile::remove(file) && QFileInfo::exists(file))) {
                     notDeleted << text;
                     continue; // still on disk: it stays in the list
@@ -320,7 +321,8 @@ void cMainDialog::NewFolder()
         if (root.isEmpty())
             return;
         const QString relative = favoritesPathOf(node);
-        const QString path = platform::nativePath(Favorites::pathIn(root, relative, QString())) + Favorites::fileNameOf(*name);
+        const QString path =
+            platform::diskPath(platform::nativePath(Favorites::pathIn(root, relative, QString())) + Favorites::fileNameOf(*name));
         if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
             exists(*name);
             return;
@@ -406,7 +408,7 @@ void cMainDialog::RenameFolder()
         const QString root = Favorites::folder();
         if (root.isEmpty())
             return;
-        const QString oldPath = platform::nativePath(root + favoritesPathOf(node));
+        const QString oldPath = platform::diskPath(platform::nativePath(root + favoritesPathOf(node)));
         const QString newPath = QFileInfo(oldPath).path() + QLatin1Char('/') + Favorites::fileNameOf(name);
         if ((QFileInfo::exists(newPath) || QFileInfo(newPath).isSymLink())
             && QFileInfo(newPath).canonicalFilePath() != QFileInfo(oldPath).canonicalFilePath()) {

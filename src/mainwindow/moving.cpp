@@ -167,8 +167,9 @@ void cMainDialog::AddToInternetExplorerFolder(int source, const QString& name, c
     const QString relative = favoritesPathOf(target);
     const QString file = platform::nativePath(Favorites::pathIn(root, relative, QString())) + Favorites::fileNameOf(stored)
                          + QStringLiteral(".url");
+    const QString onDisk = platform::diskPath(file);
     const QString folder = KeyedTreeView::Text(target);
-    if (!confirmAdd(QFileInfo::exists(file) || QFileInfo(file).isSymLink(), addToFolderQuestion(stored, folder),
+    if (!confirmAdd(QFileInfo::exists(onDisk) || QFileInfo(onDisk).isSymLink(), addToFolderQuestion(stored, folder),
                     existsInFolder(stored, folder)))
         return;
     if (!Favorites::isInside(file)) {
@@ -522,8 +523,8 @@ void cMainDialog::RemoveCutEntries(const std::vector<size_t>& pasted)
             }
             break;
         case Keys::InternetExplorerSource:
-            if (!origin.file.isEmpty() && Favorites::isInside(origin.file) && QFileInfo(origin.file).isFile() && Favorites::ReadShortcutUrl(origin.file) == address
-                && !QFile::remove(origin.file))
+            if (!origin.file.isEmpty() && Favorites::isInside(origin.file) && QFileInfo(platform::diskPath(origin.file)).isFile()
+                && Favorites::ReadShortcutUrl(origin.file) == address && !QFile::remove(platform::diskPath(origin.file)))
                 kept << name;
             break;
         case Keys::NetscapeSource: {

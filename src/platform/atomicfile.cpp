@@ -1,5 +1,7 @@
 #include "platform/atomicfile.h"
 
+#include "platform/files.h"
+
 #include <QSaveFile>
 
 namespace platform {
@@ -9,7 +11,7 @@ bool writeFileAtomically(const QString& path,
                          QString* errorText,
                          QFileDevice::Permissions permissions)
 {
-    QSaveFile file(path);
+    QSaveFile file(diskPath(path));
     file.setDirectWriteFallback(false);
     auto fail = [&](const QString& why) {
         if (errorText)

@@ -23,6 +23,30 @@ QString nativePath(const QString& path)
     return native;
 }
 
+QString diskPath(const QString& native)
+{
+    if (!native.contains(QChar(kBackslashLookAlike)))
+        return native;
+    const QStringList parts = native.split(QLatin1Char('/'));
+    QString resolved;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            resolved += QLatin1Char('/');
+        const QString& part = parts[i];
+        if (!part.contains(QChar(kBackslashLookAlike))) {
+            resolved += part;
+            continue;
+        }
+        struct stat info = {};
+        const bool asWritten = ::lstat(QFile::encodeName(resolved + part).constData(), &info) == 0;
+        QString onDisk = part;
+        onDisk.replace(QChar(kBackslashLookAlike), QLatin1Char('\\'));
+        const bool withBackslash = !asWritten && ::lstat(QFile::encodeName(resolved + onDisk).constData(), &info) == 0;
+        resolved += withBackslash ? onDisk : part;
+    }
+    return resolved;
+}
+
 namespace {
 
 quint32 attributesOf(const QString& name, const struct stat& info, bool writable)
@@ -43,7 +67,7 @@ quint32 attributesOf(const QString& name, const struct stat& info, bool writable
 
 quint32 fileAttributes(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(nativePath(path));
+    const QByteArray native = QFile::encodeName(diskPath(nativePath(path)));
     struct stat info = {};
     if (::stat(native.constData(), &info) != 0)
         throw cError(ErrorNumber::FileNotFound);
@@ -66,7 +90,7 @@ QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool rea
         throw cError(ErrorNumber::PathNotFound);
     if (!native.endsWith(QLatin1Char('/')))
         native += QLatin1Char('/');
-    const QByteArray encoded = QFile::encodeName(native);
+    const QByteArray encoded = QFile::encodeName(diskPath(native));
     DIR* dir = ::opendir(encoded.constData());
     if (!dir) {
         if (errno == ENOENT || errno == ENOTDIR)
@@ -81,7 +105,9 @@ QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool rea
         if (std::strcmp(rawName, ".") == 0 || std::strcmp(rawName, "..") == 0)
             continue;
         FileEntry found;
-        found.name = QFile::decodeName(rawName);
+        found.rawName = QFile::decodeName(rawName);
+        found.name = found.rawName;
+        found.name.replace(QLatin1Char('\\'), QChar(kBackslashLookAlike));
         bool directory = entry->d_type == DT_DIR;
         // Only links and file systems that do not tell the type need a stat;
         // a link counts as what it points to, a dangling one as a plain file.
@@ -110,7 +136,7 @@ QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool rea
 bool folderIdentity(const QString& path, quint64* device, quint64* inode)
 {
     struct stat info = {};
-    if (::stat(QFile::encodeName(nativePath(path)).constData(), &info) != 0)
+    if (::stat(QFile::encodeName(diskPath(nativePath(path))).constData(), &info) != 0)
         return false;
     *device = quint64(info.st_dev);
     *inode = quint64(info.st_ino);
@@ -119,7 +145,7 @@ bool folderIdentity(const QString& path, quint64* device, quint64* inode)
 
 bool isSymLink(const QString& path)
 {
-    QString native = nativePath(path);
+    QString native = diskPath(nativePath(path));
     while (native.size() > 1 && native.endsWith(QLatin1Char('/')))
         native.chop(1);
     struct stat info = {};
@@ -130,7 +156,7 @@ FileStamp fileStamp(const QString& path)
 {
     FileStamp stamp;
     struct stat info;
-    if (::stat(QFile::encodeName(nativePath(path)).constData(), &info) != 0)
+    if (::stat(QFile::encodeName(diskPath(nativePath(path))).constData(), &info) != 0)
         return stamp;
     stamp.exists = true;
     stamp.regular = S_ISREG(info.st_mode);

@@ -18,9 +18,20 @@ inline constexpr quint32 Archive = 32;
 // Maps "\" to "/", so that paths built with "\" reach the file system.
 QString nativePath(const QString& path);
 
+// A name read from disk may hold "\", an ordinary character here: it reaches
+// the program with the look-alike U+29F5 in its place, so that a path joined
+// with "\" never splits it. The character the name uses on disk.
+inline constexpr char16_t kBackslashLookAlike = 0x29F5;
+// The path as it stands on disk, for a native path: a part holding the
+// look-alike that does not exist as written but does with "\" is that one.
+// Every call that reaches the file system resolves its path through here;
+// it changes nothing else, so resolving twice gives the same path.
+QString diskPath(const QString& native);
+
 struct FileEntry
 {
-    QString name;
+    QString name;    // as shown: a "\" of the name as its look-alike
+    QString rawName; // as on disk
     quint32 attributes = 0;
     bool isSymLink = false;
 };

@@ -24,7 +24,7 @@ Text readText(const QString& file)
 {
     if (!fileStamp(file).regular)
         return {}; // a pipe or a device would block the window
-    QFile in(nativePath(file));
+    QFile in(diskPath(nativePath(file)));
     if (!in.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = in.read(kMaxProfileBytes);

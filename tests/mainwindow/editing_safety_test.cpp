@@ -247,18 +247,30 @@ TEST_F(EditingSafetyTest, NamesFromDiskHoldingABackslashNeverLeadOutOfTheFavorit
     dialog().BuildFolderTree();
 
     show(QStringLiteral("3A"));
-    selectEntry(QStringLiteral("..\\victim"));
+    selectEntry(QString::fromUtf8("..⧵victim")); // shown with the look-alike, so that no path splits it
     dialog().DeleteEntries();
     EXPECT_TRUE(QFileInfo::exists(outside)) << "nothing beside the Favorites folder is deleted";
+    EXPECT_FALSE(QFileInfo::exists(favorites() + QStringLiteral("/..\\victim.url"))) << "the entry's own file is";
 
-    QTreeWidgetItem* node = form->tvMain->findItems(QStringLiteral("..\\victimdir"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    QTreeWidgetItem* node = form->tvMain->findItems(QString::fromUtf8("..⧵victimdir"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
     ASSERT_NE(node, nullptr);
     show(KeyedTreeView::Key(node));
     enter(QStringLiteral("dropped"), QStringLiteral("http://d/"));
     dialog().AddEntry();
     EXPECT_FALSE(QFileInfo::exists(FreshHome::path() + QStringLiteral("/victimdir/dropped.url")));
-    dialog().DeleteFolder();
+    EXPECT_TRUE(QFileInfo::exists(favorites() + QStringLiteral("/..\\victimdir/dropped.url"))) << "it lands in the folder shown";
+    dialog().DeleteFolder(); // a name starting with "." is a hidden folder, and stays
     EXPECT_TRUE(QFileInfo::exists(FreshHome::path() + QStringLiteral("/victimdir/keep.url")));
+
+    QDir().mkpath(favorites() + QStringLiteral("/Work\\Old"));
+    QDir().mkpath(favorites() + QStringLiteral("/Work/Old"));
+    dialog().BuildFolderTree();
+    node = form->tvMain->findItems(QString::fromUtf8("Work⧵Old"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    ASSERT_NE(node, nullptr);
+    show(KeyedTreeView::Key(node));
+    dialog().DeleteFolder();
+    EXPECT_FALSE(QFileInfo::exists(favorites() + QStringLiteral("/Work\\Old"))) << "the folder shown is the one deleted";
+    EXPECT_TRUE(QFileInfo::exists(favorites() + QStringLiteral("/Work/Old")));
 }
 
 TEST_F(EditingSafetyTest, DeletingAFolderRemovesWhatItHoldsByTheirOwnNames)
