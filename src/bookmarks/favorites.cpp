@@ -106,7 +106,9 @@ public:
                     names.append(entry.name);
             }
         } catch (const cError& error) {
-            if (!isSkippable(error))
+            // A folder that cannot be read, or whose name is not valid UTF-8 and
+            // so cannot be named again, is shown but not walked: the rest of the tree still is.
+            if (!isSkippable(error) && error.Number() != ErrorNumber::PathNotFound)
                 throw;
         }
         return names;

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 QString root()
@@ -186,4 +188,16 @@ TEST(ProfileFile, NamesMatchWithoutCaseAndTheBufferLimitsTheValue)
     ASSERT_TRUE(platform::WritePrivateProfileString(QStringLiteral("two"), QStringLiteral("KEY"), QStringLiteral("2"), file));
     ASSERT_TRUE(platform::WritePrivateProfileString(QStringLiteral("One"), QStringLiteral("New"), QStringLiteral("n"), file));
     EXPECT_EQ(regtest::readFile(file), "[One]\r\nKey = value one \r\nNew=n\r\n[Two]\r\nKEY=2\r\n");
+}
+
+TEST(FavoritesWalk, AFolderNamedInBytesThatAreNotUtf8StopsNothing)
+{
+    const QString root = FreshHome::path() + QStringLiteral("/Fav");
+    QDir().mkpath(root + QStringLiteral("/Zed"));
+    ASSERT_EQ(::mkdir(QByteArray(QFile::encodeName(root) + "/bad\xff").constData(), 0700), 0);
+    ASSERT_EQ(::mkdir(QByteArray(QFile::encodeName(root) + "/bad\xff/inner").constData(), 0700), 0);
+    QStringList texts;
+    Favorites::loadTree(root + QLatin1Char('/'), [&texts](const Favorites::FolderNode& node) { texts << node.text; });
+    EXPECT_TRUE(texts.contains(QStringLiteral("Zed"))) << texts.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(texts.size(), 2) << "the odd folder is shown, the folders after it too";
 }

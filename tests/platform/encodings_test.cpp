@@ -70,3 +70,20 @@ TEST(Encodings, ShortcutsAreReadOnlyFromRegularFilesAndWrittenInWhatTheTextNeeds
     const QString read = GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 128, emoji);
     EXPECT_EQ(read.toUcs4().size(), 127) << "characters are counted, and none is split";
 }
+
+TEST(Encodings, ABackslashInANameFromDiskIsShownAsItsLookAlikeAndFoundAgain)
+{
+    const QString root = FreshHome::path();
+    ASSERT_TRUE(regtest::writeFile(root + QStringLiteral("/a\\b.url"), "x"));
+    ASSERT_TRUE(regtest::writeFile(root + QString::fromUtf8("/c⧵d.url"), "y")); // a look-alike the name really holds
+    QStringList shown;
+    for (const FileEntry& entry : findNativeEntries(root, FileAttribute::Directory | FileAttribute::Hidden))
+        shown << entry.name;
+    shown.sort();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("a⧵b.url")));
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("c⧵d.url")));
+    EXPECT_EQ(diskPath(root + QString::fromUtf8("/a⧵b.url")), root + QStringLiteral("/a\\b.url"));
+    EXPECT_EQ(diskPath(root + QString::fromUtf8("/c⧵d.url")), root + QString::fromUtf8("/c⧵d.url")) << "as written, when it exists so";
+    EXPECT_EQ(diskPath(diskPath(root + QString::fromUtf8("/a⧵b.url"))), root + QStringLiteral("/a\\b.url")) << "twice is once";
+    EXPECT_EQ(diskPath(root + QString::fromUtf8("/new⧵name.url")), root + QString::fromUtf8("/new⧵name.url"));
+}
