@@ -3,6 +3,7 @@
 #include "platform/registryhive.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QStringView>
 
 namespace platform {
@@ -11,6 +12,12 @@ namespace {
 
 constexpr int kMaxReportedProblems = 5;
 constexpr int kHexBytesPerLineBreak = 25;
+
+// Text types whose data the editor writes as UTF-16LE: REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ.
+bool isTextType(quint32 type)
+{
+    return type == 1 || type == 2 || type == 7;
+}
 
 QString decodeText(const QByteArray& bytes, RegFileReadResult& result)
 {
@@ -122,7 +129,7 @@ bool parseHexBytes(QStringView text, QByteArray* out)
 
 // Parses what follows "=" on a value line; false when it is not a form we know.
 // `deletion` is set for "-", the import form that removes a value.
-bool parseData(QStringView data, quint32* type, QByteArray* bytes, bool* deletion)
+bool parseData(QStringView data, quint32* type, QByteArray* bytes, bool* deletion, bool utf16File)
 {
     *deletion = false;
     data = data.trimmed();
@@ -165,7 +172,16 @@ bool parseData(QStringView data, quint32* type, QByteArray* bytes, bool* deletio
         if (!ok)
             return false;
         *type = number;
-        return parseHexBytes(data.sliced(close + 2), bytes);
+        if (!parseHexBytes(data.sliced(close + 2), bytes))
+            return false;
+        // In the editor's own (UTF-16) files, text data are UTF-16LE; the store keeps UTF-8.
+        if (utf16File && isTextType(number) && bytes->size() % 2 == 0) {
+            QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+            const QString text = decoder.decode(*bytes);
+            if (!decoder.hasError())
+                *bytes = text.toUtf8();
+        }
+        return true;
     }
     return false;
 }
@@ -234,13 +250,21 @@ void appendValue(QByteArray& out, const RegValue& value)
             out.append("hex:");
         else
             out.append("hex(" + QByteArray::number(value.type, 16) + "):");
-        for (qsizetype i = 0; i < value.data.size(); ++i) {
+        // The editor keeps text data as UTF-16LE; data that are not UTF-8 text stay as they are.
+        QByteArray data = value.data;
+        if (isTextType(value.type)) {
+            QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+            const QString text = decoder.decode(data);
+            if (!decoder.hasError())
+                data = QStringEncoder(QStringConverter::Utf16LE).encode(text);
+        }
+        for (qsizetype i = 0; i < data.size(); ++i) {
             if (i > 0) {
                 out.append(',');
                 if (i % kHexBytesPerLineBreak == 0)
                     out.append("\\\r\n  ");
             }
-            out.append(QByteArray::number(quint8(value.data[i]), 16).rightJustified(2, '0'));
+            out.append(QByteArray::number(quint8(data[i]), 16).rightJustified(2, '0'));
         }
     }
     out.append("\r\n");
@@ -277,6 +301,7 @@ RegFileReadResult readRegFile(const QByteArray& bytes, RegKey& root, const QStri
 {
     RegFileReadResult result;
     const QString text = decodeText(bytes, result);
+    const bool utf16File = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
     const QList<QStringView> lines = QStringView(text).split(QLatin1Char('\n'));
 
     bool headerSeen = false;
@@ -355,7 +380,7 @@ RegFileReadResult readRegFile(const QByteArray& bytes, RegKey& root, const QStri
         quint32 type = 0;
         QByteArray data;
         bool deletion = false;
-        if (!parseData(rest, &type, &data, &deletion)) {
+        if (!parseData(rest, &type, &data, &deletion, utf16File)) {
             result.addProblem(lineNumber, QStringLiteral("a value in a form that is not understood"));
             continue;
         }
@@ -376,7 +401,8 @@ QByteArray writeRegFile(const RegKey& root, const QString& hiveName)
     out.append(kRegFileHeader);
     out.append("\r\n\r\n");
     appendKey(out, root, hiveName.toUtf8(), true);
-    return out;
+    // As the registry editor writes its exports: UTF-16LE with a byte-order mark.
+    return QByteArray("\xFF\xFE", 2) + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(QString::fromUtf8(out)));
 }
 
 } // namespace platform

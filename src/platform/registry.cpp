@@ -15,9 +15,12 @@ namespace platform {
 namespace {
 
 constexpr qint64 kMaxRegistryFileBytes = 64ll * 1024 * 1024;
+constexpr qint64 kMaxUtf16RegistryFileBytes = 4 * kMaxRegistryFileBytes;
 const QString kUserHiveName = QStringLiteral("HKEY_CURRENT_USER");
 const QString kMachineHiveName = QStringLiteral("HKEY_LOCAL_MACHINE");
 const QString kShellFoldersKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+
+constexpr int kUnreadableCopiesKept = 3;
 
 Registry::SaveFailureHandler& saveFailureHandler()
 {
@@ -126,18 +129,30 @@ void Registry::loadUserHive()
         return;
     }
     const qint64 size = file.size();
-    QByteArray bytes = file.read(kMaxRegistryFileBytes);
+    // The program writes UTF-16, twice the bytes of the same text in UTF-8, and
+    // text data as hex: its own files may be larger, so that what it rewrites
+    // after reading a cut file reads whole at the next start.
+    const bool utf16 = file.peek(2) == QByteArray("\xFF\xFE", 2);
+    const qint64 limit = utf16 ? kMaxUtf16RegistryFileBytes : kMaxRegistryFileBytes;
+    QByteArray bytes = file.read(limit);
     file.close();
-    const bool truncated = size > kMaxRegistryFileBytes;
+    const bool truncated = size > limit;
     if (truncated) {
-        const qsizetype lastBreak = bytes.lastIndexOf('\n');
-        bytes.truncate(lastBreak < 0 ? 0 : lastBreak + 1);
+        qsizetype lastBreak = bytes.lastIndexOf('\n');
+        if (utf16) {
+            // A line ends with the pair 0A 00 at an even place.
+            while (lastBreak >= 0 && (lastBreak % 2 != 0 || lastBreak + 1 >= bytes.size() || bytes[lastBreak + 1] != '\0'))
+                lastBreak = lastBreak > 0 ? bytes.lastIndexOf('\n', lastBreak - 1) : -1;
+            bytes.truncate(lastBreak < 0 ? 0 : lastBreak + 2);
+        } else {
+            bytes.truncate(lastBreak < 0 ? 0 : lastBreak + 1);
+        }
     }
     RegFileReadResult result = readRegFile(bytes, *m_hives[kUserHive], kUserHiveName);
     if (truncated) {
         result.complete = false;
         result.problems.prepend(QStringLiteral("the file is larger than %1 MB; only its start was read")
-                                    .arg(kMaxRegistryFileBytes / (1024 * 1024)));
+                                    .arg(limit / (1024 * 1024)));
     }
     if (result.complete)
         return;
@@ -155,6 +170,11 @@ void Registry::loadUserHive()
                            .arg(QDir::toNativeSeparators(m_userFile), details);
         return;
     }
+    // Copies of unreadable files do not pile up: the newest few are kept.
+    const QStringList copies = QDir(configDir()).entryList({QStringLiteral("registry.unreadable-*.reg")}, QDir::Files,
+                                                           QDir::Name | QDir::Reversed);
+    for (qsizetype i = kUnreadableCopiesKept; i < copies.size(); ++i)
+        QFile::remove(configDir() + QLatin1Char('/') + copies[i]);
     m_loadReport = QStringLiteral("Markcrate could not read all of its registry file \"%1\" (%2). "
                                   "It goes on with what it could read; the original file is kept as \"%3\".")
                        .arg(QDir::toNativeSeparators(m_userFile), details, QDir::toNativeSeparators(keptAside));

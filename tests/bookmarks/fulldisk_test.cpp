@@ -108,7 +108,7 @@ TEST(FullDisk, TheRegistryKeepsItsFileTellsOnceAndSavesWhenItCanAgain)
 
     regtest::set(QStringLiteral("Software\\Test"), QStringLiteral("after"), 1, regtest::sz(QStringLiteral("a")));
     EXPECT_FALSE(platform::Registry::instance().hasUnsavedChanges());
-    EXPECT_TRUE(regtest::readFile(path).contains("big2")) << "what was held in memory is saved at the next change";
+    EXPECT_TRUE(regtest::readRegistryText(path).contains("big2")) << "what was held in memory is saved at the next change";
     platform::Registry::setSaveFailureHandler({});
     platform::Registry::reset();
 }

@@ -87,14 +87,19 @@ TEST(RegFile, WritesTextsAsTextAndEverythingElseSoItComesBack)
     key->setValue(QStringLiteral("path"), RegType::Sz, regtest::sz(QStringLiteral("C:\\dir \"q\"")));
     key->setValue(QStringLiteral("n"), RegType::Dword, regtest::dword(10));
     key->setValue(QStringLiteral("nl"), RegType::Sz, regtest::sz(QStringLiteral("a\nb")));
-    const QByteArray text = writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER"));
-    EXPECT_EQ(text,
+    const QByteArray bytes = writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER"));
+    ASSERT_TRUE(bytes.startsWith("\xFF\xFE")) << "UTF-16LE with a byte-order mark, as the editor writes";
+    EXPECT_EQ(regtest::utf8Of(bytes),
               "Windows Registry Editor Version 5.00\r\n\r\n"
               "[HKEY_CURRENT_USER\\Software]\r\n\r\n"
               "[HKEY_CURRENT_USER\\Software\\X]\r\n"
               "\"path\"=\"C:\\\\dir \\\"q\\\"\"\r\n"
               "\"n\"=dword:0000000a\r\n"
-              "\"nl\"=hex(1):61,0a,62,00\r\n\r\n");
+              "\"nl\"=hex(1):61,00,0a,00,62,00,00,00\r\n\r\n") << "text data as UTF-16LE too";
+    RegKey back;
+    EXPECT_TRUE(readRegFile(bytes, back, QStringLiteral("HKEY_CURRENT_USER")).complete);
+    EXPECT_EQ(back.child(QStringLiteral("Software"))->child(QStringLiteral("X"))->value(QStringLiteral("nl"))->data,
+              regtest::sz(QStringLiteral("a\nb")));
 }
 
 TEST(RegFile, ReadsAWindowsUtf16Export)
@@ -153,6 +158,10 @@ TEST(RegFile, AHugeFileIsReadUpToTheLimitAndKeptAside)
                              &data));
     ASSERT_EQ(keptAside().size(), 1);
     EXPECT_EQ(QFileInfo(configDir() + QLatin1Char('/') + keptAside().first()).size(), bytes.size());
+
+    Registry::reset();
+    EXPECT_TRUE(Registry::instance().takeLoadReport().isEmpty()) << "what was rewritten reads whole at the next start";
+    EXPECT_EQ(keptAside().size(), 1) << "and no further copy is made";
 }
 
 TEST(RegFile, AFileThatCannotBeReadIsNeverOverwritten)
@@ -164,4 +173,20 @@ TEST(RegFile, AFileThatCannotBeReadIsNeverOverwritten)
     QByteArray data;
     EXPECT_TRUE(regtest::get(QStringLiteral("Software\\X"), QStringLiteral("v"), nullptr, &data));
     EXPECT_TRUE(QFileInfo(configDir() + QStringLiteral("/registry.reg")).isDir());
+}
+
+TEST(RegFile, TheEditorsOwnExportReadsBackIntoTheSameValues)
+{
+    const QString exported = QString::fromUtf8("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\E]\r\n"
+                                               "\"name\"=\"J\u00fcrgen\"\r\n"
+                                               "\"path\"=hex(2):25,00,55,00,00,00\r\n"
+                                               "\"two\"=\"line\\r\\nbreak\"\r\n");
+    const QByteArray bytes = QByteArray("\xFF\xFE") + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(exported));
+    RegKey root;
+    EXPECT_TRUE(readRegFile(bytes, root, QStringLiteral("HKEY_CURRENT_USER")).complete);
+    const RegKey* key = root.child(QStringLiteral("Software"))->child(QStringLiteral("E"));
+    EXPECT_EQ(key->value(QStringLiteral("name"))->data, regtest::sz(QString::fromUtf8("J\u00fcrgen")));
+    EXPECT_EQ(key->value(QStringLiteral("path"))->data, QByteArray("%U\0", 3)) << "UTF-16LE data, kept as the program keeps text";
+    EXPECT_EQ(key->value(QStringLiteral("two"))->data, regtest::sz(QStringLiteral("line\r\nbreak")));
+    EXPECT_EQ(writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")), writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")));
 }

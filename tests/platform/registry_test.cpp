@@ -166,7 +166,7 @@ TEST(Registry, FirstStartSeedsTheFavoritesFolderOnlyOnce)
 TEST(Registry, EveryChangeIsOnDiskPrivateAndBatchesWriteOnce)
 {
     regtest::set(QStringLiteral("Software\\P"), QStringLiteral("v"), 1, sz(QStringLiteral("first")));
-    EXPECT_TRUE(regtest::readFile(userFile()).contains("\"v\"=\"first\""));
+    EXPECT_TRUE(regtest::readRegistryText(userFile()).contains("\"v\"=\"first\""));
     struct stat info = {};
     ASSERT_EQ(::stat(QFile::encodeName(userFile()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
@@ -174,9 +174,9 @@ TEST(Registry, EveryChangeIsOnDiskPrivateAndBatchesWriteOnce)
         RegistryBatch batch;
         regtest::set(QStringLiteral("Software\\P"), QStringLiteral("v"), 1, sz(QStringLiteral("second")));
         regtest::set(QStringLiteral("Software\\P"), QStringLiteral("w"), 4, dword(10));
-        EXPECT_TRUE(regtest::readFile(userFile()).contains("\"v\"=\"first\""));
+        EXPECT_TRUE(regtest::readRegistryText(userFile()).contains("\"v\"=\"first\""));
     }
-    const QByteArray saved = regtest::readFile(userFile());
+    const QByteArray saved = regtest::readRegistryText(userFile());
     EXPECT_TRUE(saved.contains("\"v\"=\"second\"\r\n\"w\"=dword:0000000a\r\n"));
     EXPECT_TRUE(saved.startsWith("Windows Registry Editor Version 5.00\r\n"));
 }

@@ -3,6 +3,7 @@
 #include "platform/registry.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QString>
 
 // Small helpers for tests that look at the registry below the Reg* functions.
@@ -52,6 +53,21 @@ inline QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A registry file as UTF-8 text: it is written as UTF-16LE with a byte-order
+// mark; anything else comes back empty, so that a test sees the difference.
+inline QByteArray utf8Of(const QByteArray& utf16)
+{
+    if (!utf16.startsWith("\xFF\xFE"))
+        return {};
+    QStringDecoder decoder(QStringConverter::Utf16LE);
+    return QString(decoder.decode(QByteArrayView(utf16).sliced(2))).toUtf8();
+}
+
+inline QByteArray readRegistryText(const QString& path)
+{
+    return utf8Of(readFile(path));
 }
 
 inline bool writeFile(const QString& path, const QByteArray& bytes)
