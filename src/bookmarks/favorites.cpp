@@ -136,7 +136,7 @@ void emptyNativeFolder(const QString& path, const std::function<void()>& yield)
         const QString full = folder + entry.rawName;
         if ((entry.attributes & FileAttribute::Directory) && !entry.isSymLink) {
             subFolders.append(entry.rawName);
-        } else if (!QFile::remove(full)) {
+        } else if (!removeFileByName(full)) {
             // A link or a file: removing it never touches what a link points to.
             throw cError(ErrorNumber::PathFileAccessError);
         }
@@ -149,7 +149,7 @@ void emptyNativeFolder(const QString& path, const std::function<void()>& yield)
                 throw;
             continue;
         }
-        if (!QDir().rmdir(folder + name))
+        if (!removeFolderByName(folder + name))
             throw cError(ErrorNumber::PathFileAccessError);
     }
 }
@@ -272,12 +272,12 @@ void DeleteFolderTree(const QString& path, const std::function<void()>& yield)
         QString link = diskPath(nativePath(path));
         while (link.size() > 1 && link.endsWith(QLatin1Char('/')))
             link.chop(1);
-        if (!QFile::remove(link))
+        if (!removeFileByName(link))
             throw cError(ErrorNumber::PathFileAccessError);
         return;
     }
     emptyFolder(path, yield);
-    if (!QDir().rmdir(diskPath(nativePath(path))))
+    if (!removeFolderByName(diskPath(nativePath(path))))
         throw cError(ErrorNumber::PathFileAccessError);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -23,6 +24,71 @@ QString nativePath(const QString& path)
     return native;
 }
 
+QString decodeFileName(const QByteArray& bytes)
+{
+    QStringDecoder strict(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = strict.decode(bytes);
+    if (!strict.hasError())
+        return text;
+    // Byte by byte: whole UTF-8 sequences as their characters, any other byte as U+DC00 + byte.
+    text.clear();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char lead = p[i];
+        int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        bool valid = length > 0 && i + length <= n;
+        for (int k = 1; valid && k < length; ++k)
+            valid = (p[i + k] & 0xC0) == 0x80;
+        if (valid && length > 1) {
+            QStringDecoder one(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+            const QString decoded = one.decode(QByteArrayView(bytes.constData() + i, length));
+            valid = !one.hasError();
+            if (valid)
+                text += decoded;
+        } else if (valid) {
+            text += QLatin1Char(char(lead));
+        }
+        if (!valid) {
+            text += QChar(char16_t(0xDC00 + lead));
+            length = 1;
+        }
+        i += length;
+    }
+    return text;
+}
+
+QByteArray encodeFileName(const QString& name)
+{
+    bool escaped = false;
+    for (const QChar c : name)
+        escaped = escaped || (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF);
+    if (!escaped)
+        return QFile::encodeName(name);
+    QByteArray bytes;
+    QString run;
+    for (const QChar c : name) {
+        if (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF && !(run.size() && run.back().isHighSurrogate())) {
+            bytes += run.toUtf8();
+            run.clear();
+            bytes += char(c.unicode() - 0xDC00);
+        } else {
+            run += c;
+        }
+    }
+    return bytes + run.toUtf8();
+}
+
+bool removeFileByName(const QString& native)
+{
+    return ::unlink(encodeFileName(native).constData()) == 0;
+}
+
+bool removeFolderByName(const QString& native)
+{
+    return ::rmdir(encodeFileName(native).constData()) == 0;
+}
+
 QString diskPath(const QString& native)
 {
     if (!native.contains(QChar(kBackslashLookAlike)))
@@ -38,10 +104,10 @@ QString diskPath(const QString& native)
             continue;
         }
         struct stat info = {};
-        const bool asWritten = ::lstat(QFile::encodeName(resolved + part).constData(), &info) == 0;
+        const bool asWritten = ::lstat(encodeFileName(resolved + part).constData(), &info) == 0;
         QString onDisk = part;
         onDisk.replace(QChar(kBackslashLookAlike), QLatin1Char('\\'));
-        const bool withBackslash = !asWritten && ::lstat(QFile::encodeName(resolved + onDisk).constData(), &info) == 0;
+        const bool withBackslash = !asWritten && ::lstat(encodeFileName(resolved + onDisk).constData(), &info) == 0;
         resolved += withBackslash ? onDisk : part;
     }
     return resolved;
@@ -67,7 +133,7 @@ quint32 attributesOf(const QString& name, const struct stat& info, bool writable
 
 quint32 fileAttributes(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(diskPath(nativePath(path)));
+    const QByteArray native = encodeFileName(diskPath(nativePath(path)));
     struct stat info = {};
     if (::stat(native.constData(), &info) != 0)
         throw cError(ErrorNumber::FileNotFound);
@@ -90,7 +156,7 @@ QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool rea
         throw cError(ErrorNumber::PathNotFound);
     if (!native.endsWith(QLatin1Char('/')))
         native += QLatin1Char('/');
-    const QByteArray encoded = QFile::encodeName(diskPath(native));
+    const QByteArray encoded = encodeFileName(diskPath(native));
     DIR* dir = ::opendir(encoded.constData());
     if (!dir) {
         if (errno == ENOENT || errno == ENOTDIR)
@@ -105,7 +171,7 @@ QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool rea
         if (std::strcmp(rawName, ".") == 0 || std::strcmp(rawName, "..") == 0)
             continue;
         FileEntry found;
-        found.rawName = QFile::decodeName(rawName);
+        found.rawName = decodeFileName(QByteArray(rawName));
         found.name = found.rawName;
         found.name.replace(QLatin1Char('\\'), QChar(kBackslashLookAlike));
         bool directory = entry->d_type == DT_DIR;
@@ -136,7 +202,7 @@ QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool rea
 bool folderIdentity(const QString& path, quint64* device, quint64* inode)
 {
     struct stat info = {};
-    if (::stat(QFile::encodeName(diskPath(nativePath(path))).constData(), &info) != 0)
+    if (::stat(encodeFileName(diskPath(nativePath(path))).constData(), &info) != 0)
         return false;
     *device = quint64(info.st_dev);
     *inode = quint64(info.st_ino);
@@ -149,14 +215,14 @@ bool isSymLink(const QString& path)
     while (native.size() > 1 && native.endsWith(QLatin1Char('/')))
         native.chop(1);
     struct stat info = {};
-    return ::lstat(QFile::encodeName(native).constData(), &info) == 0 && S_ISLNK(info.st_mode);
+    return ::lstat(encodeFileName(native).constData(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 FileStamp fileStamp(const QString& path)
 {
     FileStamp stamp;
     struct stat info;
-    if (::stat(QFile::encodeName(diskPath(nativePath(path))).constData(), &info) != 0)
+    if (::stat(encodeFileName(diskPath(nativePath(path))).constData(), &info) != 0)
         return stamp;
     stamp.exists = true;
     stamp.regular = S_ISREG(info.st_mode);

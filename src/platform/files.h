@@ -28,6 +28,15 @@ inline constexpr char16_t kBackslashLookAlike = 0x29F5;
 // it changes nothing else, so resolving twice gives the same path.
 QString diskPath(const QString& native);
 
+// File names as bytes: a name that is not valid UTF-8 keeps each odd byte as
+// a character of its own (U+DC80 to U+DCFF, shown as a replacement mark), so
+// that encoding it again gives the very bytes it has on disk.
+QString decodeFileName(const QByteArray& bytes);
+QByteArray encodeFileName(const QString& name);
+// Removes a file or an empty folder named by its bytes; false when it stays.
+bool removeFileByName(const QString& native);
+bool removeFolderByName(const QString& native);
+
 struct FileEntry
 {
     QString name;    // as shown: a "\" of the name as its look-alike

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace {
@@ -199,5 +200,17 @@ TEST(FavoritesWalk, AFolderNamedInBytesThatAreNotUtf8StopsNothing)
     QStringList texts;
     Favorites::loadTree(root + QLatin1Char('/'), [&texts](const Favorites::FolderNode& node) { texts << node.text; });
     EXPECT_TRUE(texts.contains(QStringLiteral("Zed"))) << texts.join(QLatin1Char(',')).toStdString();
-    EXPECT_EQ(texts.size(), 2) << "the odd folder is shown, the folders after it too";
+    EXPECT_EQ(texts.size(), 3) << "the odd folder is shown and walked, the folders after it too";
+    const QString odd = texts.value(0);
+    EXPECT_TRUE(odd.startsWith(QStringLiteral("bad"))) << odd.toStdString();
+
+    // Handled by its bytes: deleting it removes the very folder.
+    const QByteArray file = QByteArray(QFile::encodeName(root)) + "/bad\xff/inner/x\xfe.url";
+    FILE* handle = std::fopen(file.constData(), "w");
+    ASSERT_NE(handle, nullptr);
+    std::fclose(handle);
+    Favorites::DeleteFolderTree(root + QLatin1Char('\\') + odd);
+    struct stat info;
+    EXPECT_NE(::stat(QByteArray(QFile::encodeName(root) + "/bad\xff").constData(), &info), 0);
+    EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/Zed")));
 }
