@@ -1,6 +1,7 @@
 #include "controls/ImageList.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -26,9 +27,7 @@ QIcon faded(const QIcon& icon)
     return QIcon(out);
 }
 
-} // namespace
-
-QIcon treeImage(int index)
+QIcon makeTreeImage(int index)
 {
     switch (index) {
     case 1:
@@ -40,15 +39,15 @@ QIcon treeImage(int index)
     case 4:
         return themed("folder-bookmark", QStyle::SP_DirLinkIcon);
     case 5:
-        return faded(treeImage(1));
+        return faded(makeTreeImage(1));
     case 6:
-        return faded(treeImage(2));
+        return faded(makeTreeImage(2));
     default:
         return {};
     }
 }
 
-QIcon listImage(int index)
+QIcon makeListImage(int index)
 {
     switch (index) {
     case 1:
@@ -64,6 +63,31 @@ QIcon listImage(int index)
     default:
         return {};
     }
+}
+
+// Each image is made once: a list of ten thousand entries shares one icon
+// instead of building ten thousand (a theme lookup each).
+QIcon cached(QHash<int, QIcon>& cache, int index, QIcon (*make)(int))
+{
+    auto it = cache.constFind(index);
+    if (it == cache.cend())
+        it = cache.insert(index, make(index));
+    return *it;
+}
+
+} // namespace
+
+// The caches are never destroyed: icons must not outlive the application object.
+QIcon treeImage(int index)
+{
+    static auto* cache = new QHash<int, QIcon>;
+    return cached(*cache, index, makeTreeImage);
+}
+
+QIcon listImage(int index)
+{
+    static auto* cache = new QHash<int, QIcon>;
+    return cached(*cache, index, makeListImage);
 }
 
 } // namespace ImageList
