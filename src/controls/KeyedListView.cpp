@@ -80,10 +80,12 @@ QTreeWidgetItem* KeyedListView::AddItem(const QString& key, const QString& text,
 {
     if (!key.isEmpty() && m_items.contains(key))
         throw cError(kErrorKeyNotUnique, QStringLiteral("Key is not unique in collection"));
-    auto* item = new QTreeWidgetItem(this);
-    item->setText(0, text);
+    // Filled before it joins the view, so that the view hears of it once.
+    auto* item = new QTreeWidgetItem(QStringList{text});
     item->setData(0, KeyRole, key);
-    setImage(item, image);
+    item->setData(0, ImageRole, image);
+    item->setIcon(0, ImageList::listImage(image));
+    addTopLevelItem(item);
     if (!key.isEmpty())
         m_items.insert(key, item);
     return item;
