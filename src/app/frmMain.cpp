@@ -17,6 +17,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QSet>
+#include <QAction>
+#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 
@@ -249,6 +252,7 @@ void frmMain::connectEvents()
     connect(lbbMain, &FlatButtonArray::MouseMove, this, [this](int index) { controller()->MouseMoveLbbMain(index); });
     connect(lvMain, &KeyedListView::Click, this, [this] { controller()->ClickLvMain(); });
     connect(lvMain, &KeyedListView::DblClick, this, [this] { controller()->DblClickLvMain(); });
+    addToolbarShortcuts();
     connect(lvMain, &KeyedListView::KeyUp, this,
             [this](int keyCode, int shift) { controller()->KeyUpLvMain(keyCode, shift); });
     connect(lvMain, &KeyedListView::MouseMove, this,
@@ -333,6 +337,53 @@ bool frmMain::event(QEvent* event)
         }
     }
     return QWidget::event(event);
+}
+
+void frmMain::addToolbarShortcuts()
+{
+    // The keys a desktop user expects for the toolbar's commands. Those that
+    // act on entries or folders belong to the list or the tree, so that the
+    // same keys still edit text in the command box; each works only while its
+    // button is shown and enabled, as a click would.
+    struct Shortcut
+    {
+        int index;
+        QKeySequence keys;
+        QWidget* scope; // null: the whole window
+    };
+    const Shortcut shortcuts[] = {
+        {2, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), nullptr},
+        {3, QKeySequence(Qt::Key_F2), tvMain},
+        {4, QKeySequence(Qt::Key_Delete), tvMain},
+        {8, QKeySequence::Cut, lvMain},
+        {9, QKeySequence::Copy, lvMain},
+        {10, QKeySequence::Paste, lvMain},
+        {10, QKeySequence::Paste, tvMain},
+        {12, QKeySequence(Qt::CTRL | Qt::Key_N), nullptr},
+        {13, QKeySequence(Qt::Key_F2), lvMain},
+        {16, QKeySequence(Qt::ALT | Qt::Key_Up), lvMain},
+        {17, QKeySequence(Qt::ALT | Qt::Key_Down), lvMain},
+        {22, QKeySequence::HelpContents, nullptr},
+    };
+    QSet<int> named;
+    for (const Shortcut& shortcut : shortcuts) {
+        auto* key = new QShortcut(shortcut.keys, shortcut.scope ? shortcut.scope : this);
+        key->setContext(shortcut.scope ? Qt::WidgetWithChildrenShortcut : Qt::WindowShortcut);
+        const int index = shortcut.index;
+        connect(key, &QShortcut::activated, this, [this, index] {
+            QAction* button = tlbMain->button(index);
+            if (button && button->isVisible() && button->isEnabled())
+                controller()->ClickTlbMain(index);
+        });
+        if (QAction* button = tlbMain->button(shortcut.index); button && !named.contains(index)) {
+            named.insert(index);
+            button->setToolTip(button->toolTip() + QStringLiteral(" (") + shortcut.keys.toString(QKeySequence::NativeText)
+                               + QLatin1Char(')'));
+        }
+    }
+    // The list's own Delete key deletes entries (on its release, as before).
+    if (QAction* button = tlbMain->button(14))
+        button->setToolTip(button->toolTip() + QStringLiteral(" (Del)"));
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

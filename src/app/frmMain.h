@@ -38,6 +38,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void addToolbarShortcuts();
 
 private:
     void createControls();

@@ -7,6 +7,7 @@
 #include "controls/KeyedTreeView.h"
 #include "dialogs/frmFavorite.h"
 #include "dialogs/frmFolder.h"
+#include "controls/IndexedToolBar.h"
 #include "dialogs/modal.h"
 #include "store/cRegistry.h"
 #include "support/freshhome.h"
@@ -15,6 +16,7 @@
 #include "support/storetest.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -287,4 +289,31 @@ TEST_F(MovingSafetyTest, AnEmptyPastedNameIsRefusedAndNothingLandsOnTheFolderKey
     folder.setValueName(QStringLiteral("URL"));
     EXPECT_TRUE(folder.KeyValue().isNull());
     EXPECT_TRUE(listed().isEmpty());
+}
+
+TEST_F(MovingSafetyTest, TheToolbarsCommandsHaveTheirKeysWhereTheyBelong)
+{
+    show(QStringLiteral("1A"));
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    if (form->lvMain->height() < 50)
+        dialog().ClickLbbMain(cMainDialog::MoreButton); // the list shows in the expanded window
+    show(QStringLiteral("1A"));
+    const QRect row = form->lvMain->visualItemRect(form->lvMain->ItemAt(1));
+    QTest::mouseClick(form->lvMain->viewport(), Qt::LeftButton, {}, row.center());
+    ASSERT_EQ(QApplication::focusWidget(), form->lvMain)
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : std::string("none"));
+    QApplication::clipboard()->clear();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(Transfer::parse(QApplication::clipboard()->text()).value(0).name, QStringLiteral("Alpha"));
+
+    // In the command box the same key copies text, not entries.
+    QApplication::clipboard()->clear();
+    form->cboMain[1]->setFocus();
+    form->cboMain[1]->setEditText(QStringLiteral("typed"));
+    form->cboMain[1]->lineEdit()->selectAll();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("typed"));
+    EXPECT_TRUE(form->tlbMain->button(9)->toolTip().startsWith(QStringLiteral("Copy (")));
 }
