@@ -39,6 +39,23 @@ void BM_KeyedListWithImages(benchmark::State& state)
 }
 BENCHMARK(BM_KeyedListWithImages)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// As a folder is shown: the entries in one batch.
+void BM_KeyedListBatch(benchmark::State& state)
+{
+    KeyedListView list;
+    const int count = int(state.range(0));
+    for (auto _ : state) {
+        list.Clear();
+        QList<KeyedListView::Entry> entries;
+        entries.reserve(count);
+        for (int i = 0; i < count; ++i)
+            entries.append({QString::number(i) + QStringLiteral("X4A"), QStringLiteral("Site %1").arg(i), 3});
+        list.AddItems(entries);
+        benchmark::DoNotOptimize(list.Count());
+    }
+}
+BENCHMARK(BM_KeyedListBatch)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)

@@ -91,6 +91,32 @@ QTreeWidgetItem* KeyedListView::AddItem(const QString& key, const QString& text,
     return item;
 }
 
+void KeyedListView::AddItems(const QList<Entry>& entries)
+{
+    QList<QTreeWidgetItem*> items;
+    items.reserve(entries.size());
+    m_items.reserve(m_items.size() + entries.size());
+    QStringList inserted;
+    for (const Entry& entry : entries) {
+        if (!entry.key.isEmpty() && m_items.contains(entry.key)) {
+            qDeleteAll(items); // none of the batch is added
+            for (const QString& key : inserted)
+                m_items.remove(key);
+            throw cError(kErrorKeyNotUnique, QStringLiteral("Key is not unique in collection"));
+        }
+        auto* item = new QTreeWidgetItem(QStringList{entry.text});
+        item->setData(0, KeyRole, entry.key);
+        item->setData(0, ImageRole, entry.image);
+        item->setIcon(0, ImageList::listImage(entry.image));
+        items.append(item);
+        if (!entry.key.isEmpty()) {
+            m_items.insert(entry.key, item);
+            inserted.append(entry.key);
+        }
+    }
+    addTopLevelItems(items);
+}
+
 QTreeWidgetItem* KeyedListView::Item(const QString& key) const
 {
     return m_items.value(key);

@@ -15,6 +15,14 @@ public:
 
     // Adds an item at the end; error 35602 for a key already in the list.
     QTreeWidgetItem* AddItem(const QString& key, const QString& text, int image);
+    // Adds many at the end in one change of the view, as a folder is shown.
+    struct Entry
+    {
+        QString key;
+        QString text;
+        int image = 0;
+    };
+    void AddItems(const QList<Entry>& entries);
     QTreeWidgetItem* Item(const QString& key) const;
     QTreeWidgetItem* ItemAt(int index1) const { return topLevelItem(index1 - 1); }
     int Count() const { return topLevelItemCount(); }

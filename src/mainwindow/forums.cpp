@@ -26,9 +26,12 @@ void cMainDialog::ListForums()
         LoadForumList();
     KeyedListView* list = m_form->lvMain;
     list->Clear();
+    QList<KeyedListView::Entry> items;
+    items.reserve(m_forums.Count());
     qsizetype position = 0;
     for (const auto& name : m_forums)
-        list->AddItem(QString::number(position++) + QLatin1Char('X'), *name, 1);
+        items.append({QString::number(position++) + QLatin1Char('X'), *name, 1});
+    list->AddItems(items);
 }
 
 bool cMainDialog::SaveForumList()

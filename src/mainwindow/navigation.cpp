@@ -39,8 +39,11 @@ bool isFavoritesFolder(const QString& key)
 
 void addEntries(KeyedListView* list, const QList<RegistryStores::ListEntry>& entries)
 {
+    QList<KeyedListView::Entry> items;
+    items.reserve(entries.size());
     for (const RegistryStores::ListEntry& entry : entries)
-        list->AddItem(entry.key, entry.text, entry.image);
+        items.append({entry.key, entry.text, entry.image});
+    list->AddItems(items);
 }
 
 } // namespace
@@ -220,8 +223,11 @@ void cMainDialog::ListFavoritesFolder(const QString& relativePath)
         throw;
     }
     list->Clear();
+    QList<KeyedListView::Entry> items;
+    items.reserve(names.size());
     for (qsizetype j = 0; j < names.size(); ++j)
-        list->AddItem(QString::number(j) + QLatin1Char('X'), names[j], 3);
+        items.append({QString::number(j) + QLatin1Char('X'), names[j], 3});
+    list->AddItems(items);
 }
 
 void cMainDialog::selectKind(int kind)

@@ -96,11 +96,13 @@ void cMainDialog::ListNetscapeFolder()
         return;
     CurrentNetscapeFolder = netscapeFolderOf(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
     const NetscapeBookmarks::Records& records = m_bookmarks.records();
+    QList<KeyedListView::Entry> items;
     for (qsizetype position : m_bookmarks.childrenOf(CurrentNetscapeFolder)) {
         const cBookmark& record = *records.at(position);
         if (record.BookmarkType() == cBookmark::LinkType)
-            list->AddItem(nodeKey(record), record.Title(), 3);
+            items.append({nodeKey(record), record.Title(), 3});
     }
+    list->AddItems(items);
 }
 
 QString cMainDialog::netscapeAddress(const QString& itemKey)
@@ -221,8 +223,11 @@ void cMainDialog::SortList(int direction)
         const QString key = KeyedTreeView::Key(node);
         if (Keys::sourceNumber(key) != Keys::NetscapeSource) {
             list->Clear();
+            QList<KeyedListView::Entry> items;
+            items.reserve(qsizetype(entries.size()));
             for (const Entry& entry : entries)
-                list->AddItem(entry.key, entry.text, entry.icon);
+                items.append({entry.key, entry.text, entry.icon});
+            list->AddItems(items);
         } else {
             // The folder's links take the sorted order in the collection; every
             // record keeps its key and place, other records are not touched.
