@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QSet>
 #include <QAction>
+#include <QFontMetrics>
 #include <QShortcut>
 #include <QTimer>
 #include <QWindow>
@@ -175,15 +176,17 @@ void frmMain::createControls()
     };
     addButtons(this, kFormButtons);
     addButtons(picMain[20], kBottomButtons);
-    // The product title is split over three buttons that read as one word.
+    // The product title "ORX Markcrate" is split over three buttons: "ORX",
+    // a blank, then the two that read as one word.
     QFont logo = (*lbbMain)[0]->font();
     logo.setBold(true);
+    const int blank = QFontMetrics(logo).horizontalAdvance(QLatin1Char(' '));
     int logoRight = (*lbbMain)[0]->x();
     for (int index : {0, 1, 14}) {
         FlatButton* piece = (*lbbMain)[index];
         piece->setFont(logo);
         piece->setGeometry(logoRight, piece->y(), piece->sizeHint().width() - 8, piece->height());
-        logoRight = piece->geometry().right() + 1;
+        logoRight = piece->geometry().right() + 1 + (index == 0 ? blank : 0);
     }
 
     for (int index : {0, 1}) {
