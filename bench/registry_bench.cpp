@@ -46,8 +46,35 @@ void BM_ReadRegFile(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * text.size());
 }
 
+// Deleting every value of a key, in creation order, beside making them.
+void BM_MakeValuesBaseline(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    for (auto _ : state) {
+        RegKey key;
+        for (int i = 0; i < count; ++i)
+            key.setValue(QStringLiteral("Favorite %1").arg(i), RegType::Sz, QByteArray("x", 2));
+        benchmark::DoNotOptimize(key.valueCount());
+    }
+}
+
+void BM_MakeAndDeleteEveryValue(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    for (auto _ : state) {
+        RegKey key;
+        for (int i = 0; i < count; ++i)
+            key.setValue(QStringLiteral("Favorite %1").arg(i), RegType::Sz, QByteArray("x", 2));
+        for (int i = 0; i < count; ++i)
+            key.removeValue(QStringLiteral("Favorite %1").arg(i));
+        benchmark::DoNotOptimize(key.valueCount());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_MakeValuesBaseline)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MakeAndDeleteEveryValue)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteRegFile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadRegFile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -79,10 +79,22 @@ bool RegKey::removeChild(const QString& name)
     return true;
 }
 
+const RegValue& RegKey::valueAt(qsizetype index) const
+{
+    if (m_cursorIndex >= 0 && index == m_cursorIndex + 1) {
+        ++m_cursor;
+    } else if (index != m_cursorIndex || m_cursorIndex < 0) {
+        m_cursor = m_values.begin();
+        std::advance(m_cursor, index);
+    }
+    m_cursorIndex = index;
+    return m_cursor->second;
+}
+
 const RegValue* RegKey::value(const QString& name) const
 {
     const auto it = m_valueIndex.constFind(registryFoldedName(name));
-    return it == m_valueIndex.cend() ? nullptr : &m_values[size_t(*it)];
+    return it == m_valueIndex.cend() ? nullptr : &m_values.at(*it);
 }
 
 void RegKey::setValue(const QString& name, quint32 type, const QByteArray& data)
@@ -90,13 +102,14 @@ void RegKey::setValue(const QString& name, quint32 type, const QByteArray& data)
     const QString folded = registryFoldedName(name);
     const auto it = m_valueIndex.constFind(folded);
     if (it != m_valueIndex.cend()) {
-        RegValue& existing = m_values[size_t(*it)];
+        RegValue& existing = m_values.at(*it);
         existing.type = type;
         existing.data = data;
         return;
     }
-    m_valueIndex.insert(folded, qsizetype(m_values.size()));
-    m_values.push_back(RegValue{name, type, data});
+    m_cursorIndex = -1;
+    m_valueIndex.insert(folded, m_nextValue);
+    m_values.emplace_hint(m_values.end(), m_nextValue++, RegValue{name, type, data});
 }
 
 bool RegKey::removeValue(const QString& name)
@@ -104,13 +117,9 @@ bool RegKey::removeValue(const QString& name)
     const auto it = m_valueIndex.constFind(registryFoldedName(name));
     if (it == m_valueIndex.cend())
         return false;
-    const qsizetype index = *it;
+    m_cursorIndex = -1;
+    m_values.erase(*it);
     m_valueIndex.erase(it);
-    m_values.erase(m_values.begin() + index);
-    for (auto& position : m_valueIndex) {
-        if (position > index)
-            --position;
-    }
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -50,7 +51,8 @@ public:
     bool removeChild(const QString& name);
 
     qsizetype valueCount() const { return qsizetype(m_values.size()); }
-    const RegValue& valueAt(qsizetype index) const { return m_values[size_t(index)]; }
+    // By position in creation order; walking the positions in turn costs a step each.
+    const RegValue& valueAt(qsizetype index) const;
     const RegValue* value(const QString& name) const;
     // Replaces the data of an existing value in place (its position stays) or appends a new one.
     void setValue(const QString& name, quint32 type, const QByteArray& data);
@@ -66,8 +68,14 @@ private:
 
     QString m_name;
     std::vector<Child> m_children;
-    std::vector<RegValue> m_values;
-    QHash<QString, qsizetype> m_valueIndex;
+    // Values by creation number, so that removing one costs no renumbering;
+    // the folded name leads to that number.
+    std::map<quint64, RegValue> m_values;
+    QHash<QString, quint64> m_valueIndex;
+    quint64 m_nextValue = 0;
+    // Where the last valueAt() stood, for enumerations in order.
+    mutable qsizetype m_cursorIndex = -1;
+    mutable std::map<quint64, RegValue>::const_iterator m_cursor;
 };
 
 // Splits a key path at "\", dropping empty components (a trailing "\" names the same key).

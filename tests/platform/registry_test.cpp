@@ -219,3 +219,22 @@ TEST(Registry, AwkwardNamesAndDataSurviveASaveAndLoad)
     EXPECT_EQ(subKeys(QStringLiteral("Software")), (QStringList{"Microsoft", "Odd", "Odd ] [ = \"key\" ü"}));
     EXPECT_TRUE(Registry::instance().takeLoadReport().isEmpty());
 }
+
+TEST(RegKeyValues, RemovingKeepsCreationOrderAndEveryPositionReachable)
+{
+    platform::RegKey key;
+    for (int i = 0; i < 6; ++i)
+        key.setValue(QStringLiteral("v%1").arg(i), platform::RegType::Sz, QByteArray::number(i));
+    EXPECT_TRUE(key.removeValue(QStringLiteral("V1")));
+    EXPECT_TRUE(key.removeValue(QStringLiteral("v4")));
+    key.setValue(QStringLiteral("v2"), platform::RegType::Sz, "changed"); // in place
+    key.setValue(QStringLiteral("new"), platform::RegType::Sz, "n");
+    QStringList order;
+    for (qsizetype i = 0; i < key.valueCount(); ++i)
+        order << key.valueAt(i).name;
+    EXPECT_EQ(order, (QStringList{"v0", "v2", "v3", "v5", "new"}));
+    EXPECT_EQ(key.valueAt(3).name, QStringLiteral("v5")) << "out of turn too";
+    EXPECT_EQ(key.valueAt(1).data, QByteArray("changed"));
+    EXPECT_EQ(key.value(QStringLiteral("NEW"))->data, QByteArray("n"));
+    EXPECT_FALSE(key.removeValue(QStringLiteral("v1")));
+}
