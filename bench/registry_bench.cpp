@@ -71,8 +71,48 @@ void BM_MakeAndDeleteEveryValue(benchmark::State& state)
     }
 }
 
+// Reading a file whose one key holds n sub-keys (a user folder of n entries),
+// beside reading a file of the same size whose key holds n values.
+QByteArray manySubKeys(int count)
+{
+    RegKey root;
+    RegKey* folder = root.addChild(QStringLiteral("Software"))->addChild(QStringLiteral("Folder"));
+    for (int i = 0; i < count; ++i)
+        folder->addChild(QStringLiteral("Entry %1").arg(i))->setValue(QStringLiteral("URL"), RegType::Sz, QByteArray("u", 2));
+    return writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER"));
+}
+
+QByteArray manyValues(int count)
+{
+    RegKey root;
+    RegKey* folder = root.addChild(QStringLiteral("Software"))->addChild(QStringLiteral("Folder"));
+    for (int i = 0; i < count; ++i)
+        folder->setValue(QStringLiteral("Entry %1").arg(i), RegType::Sz, QByteArray("u", 2));
+    return writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER"));
+}
+
+void BM_ReadManyValuesBaseline(benchmark::State& state)
+{
+    const QByteArray text = manyValues(int(state.range(0)));
+    for (auto _ : state) {
+        RegKey root;
+        benchmark::DoNotOptimize(readRegFile(text, root, QStringLiteral("HKEY_CURRENT_USER")));
+    }
+}
+
+void BM_ReadManySubKeys(benchmark::State& state)
+{
+    const QByteArray text = manySubKeys(int(state.range(0)));
+    for (auto _ : state) {
+        RegKey root;
+        benchmark::DoNotOptimize(readRegFile(text, root, QStringLiteral("HKEY_CURRENT_USER")));
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_ReadManyValuesBaseline)->Arg(30000)->Arg(300000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadManySubKeys)->Arg(30000)->Arg(300000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeValuesBaseline)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeAndDeleteEveryValue)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteRegFile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
