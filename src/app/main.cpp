@@ -1,6 +1,7 @@
 // Start-up: one copy per user, the application object, the settings, the
 // hide switch, then the main window.
 #include "app/cApp.h"
+#include "app/commandline.h"
 #include "app/frmMain.h"
 #include "dialogs/messagebox.h"
 #include "mainwindow/cMainDialog.h"
@@ -12,6 +13,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace {
 
@@ -32,6 +35,16 @@ void startupStep(Step&& step)
 
 int main(int argc, char* argv[])
 {
+    // Before anything starts: --help and --version need no display and touch no file.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine::Verdict verdict = CommandLine::check(arguments, QStringLiteral(MARKCRATE_VERSION));
+    if (!verdict.start) {
+        std::fputs(verdict.output.toLocal8Bit().constData(), verdict.toStandardError ? stderr : stdout);
+        return verdict.exitCode;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Markcrate"));
     QApplication::setOrganizationName(QStringLiteral("Veltrane Software"));

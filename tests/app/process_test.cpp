@@ -94,3 +94,26 @@ TEST(Process, ASocketLeftByACrashDoesNotStopTheNextStart)
     next.kill();
     next.waitForFinished(5000);
 }
+
+TEST(Process, HelpAndVersionAnswerWithoutAWindowOrTheRegistry)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    for (const QString& option : {QStringLiteral("--version"), QStringLiteral("--help"), QStringLiteral("--nonsense")}) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(MARKCRATE_PROGRAM), {option});
+        ASSERT_TRUE(process.waitForFinished(10000)) << option.toStdString();
+        const QByteArray out = process.readAllStandardOutput();
+        if (option == QLatin1String("--nonsense")) {
+            EXPECT_EQ(process.exitCode(), 2);
+            EXPECT_TRUE(process.readAllStandardError().contains("unknown option '--nonsense'"));
+        } else {
+            EXPECT_EQ(process.exitCode(), 0) << option.toStdString();
+            EXPECT_TRUE(option == QLatin1String("--help") ? out.startsWith("Usage: markcrate") : out.startsWith("markcrate "));
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(registryFile())) << "nothing was started";
+}

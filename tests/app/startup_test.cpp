@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/ContextIDs.h"
 #include "controls/KeyedTreeView.h"
 #include "support/mainwindowfixture.h"
@@ -66,4 +67,22 @@ TEST_F(StartupTest, HelpOpensAtTheMainTopicAndClosesWithTheWindow)
     form->Unload();
     QApplication::processEvents();
     EXPECT_EQ(ContextIDs::viewer(), nullptr);
+}
+
+TEST(CommandLineCheck, HelpVersionHideAndQtsOwnOptionsPassAnythingElseIsReported)
+{
+    const auto check = [](QStringList arguments) { return CommandLine::check(QStringList{QStringLiteral("markcrate")} + arguments, QStringLiteral("1.2.3")); };
+    EXPECT_TRUE(check({}).start);
+    EXPECT_TRUE(check({QStringLiteral("-hide")}).start);
+    EXPECT_TRUE(check({QStringLiteral("x-HiDe"), QStringLiteral("-platform"), QStringLiteral("offscreen")}).start);
+    const CommandLine::Verdict version = check({QStringLiteral("--version")});
+    EXPECT_FALSE(version.start);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.output, QStringLiteral("markcrate 1.2.3\n"));
+    EXPECT_TRUE(check({QStringLiteral("--help")}).output.contains(QStringLiteral("-HIDE")));
+    const CommandLine::Verdict unknown = check({QStringLiteral("--frobnicate")});
+    EXPECT_FALSE(unknown.start);
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.toStandardError);
+    EXPECT_TRUE(unknown.output.contains(QStringLiteral("'--frobnicate'")));
 }
