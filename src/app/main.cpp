@@ -49,6 +49,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Markcrate"));
     QApplication::setOrganizationName(QStringLiteral("Veltrane Software"));
     QApplication::setApplicationVersion(QStringLiteral(MARKCRATE_VERSION));
+    // The desktop file's id: task bars group the window under its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.markcrate.Markcrate"));
     QApplication::setQuitOnLastWindowClosed(false); // the program ends when its main form unloads
 
     platform::SingleInstance instance;
