@@ -16,6 +16,15 @@ xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 
+# A stand-in for the desktop's opener records what the program asks it to open.
+mkdir -p "$work/bin"
+cat >"$work/bin/xdg-open" <<OPENER
+#!/bin/sh
+echo "\$@" >>"$work/opened"
+OPENER
+chmod +x "$work/bin/xdg-open"
+export PATH="$work/bin:$PATH"
+
 "$program" >"$work/app.log" 2>&1 &
 app_pid=$!
 line=""
@@ -42,6 +51,22 @@ if [ $(( x - centre )) -gt 2 ] || [ $(( centre - x )) -gt 2 ]; then
 fi
 if command -v import >/dev/null 2>&1; then
     import -window root "$out/markcrate-collapsed.png" 2>/dev/null || true
+fi
+# A user types an address into the command box and presses Enter: the focus
+# is there after start, and the address goes to the desktop's opener.
+if command -v xdotool >/dev/null 2>&1; then
+    window=$(xdotool search --name '^ORX Markcrate$' | head -n1)
+    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+    sleep 0.3
+    xdotool type --delay 20 "example.org"
+    xdotool key Return
+    for _ in $(seq 50); do [ -s "$work/opened" ] && break; sleep 0.1; done
+    if ! grep -q '^http://example.org' "$work/opened" 2>/dev/null; then
+        echo "FAIL: typing an address and Enter opened nothing"; cat "$work/opened" 2>/dev/null; cat "$work/app.log"; exit 1
+    fi
+    echo "opened: $(cat "$work/opened")"
+else
+    echo "xdotool is missing: the typing check is skipped"
 fi
 kill "$app_pid"
 wait "$app_pid" 2>/dev/null
