@@ -46,6 +46,8 @@ public:
     static constexpr int kSplitter = 5;
     static constexpr int kCollapsedHeight = 1590;
     static constexpr int kExpandedHeight = 5000;
+    // A stored height this close to the collapsed one counts as collapsed (frame rounding).
+    static constexpr int kCollapsedSlack = 60;
     static constexpr int kMinimumInnerWidth = 4000;
     static constexpr int kMainHelpContext = 129;
     static constexpr int kCloseTimer = 0;

@@ -73,6 +73,10 @@ void cMainDialog::LoadMainForm()
         if (m_settings.ShowMore()) {
             more->setCaption(QStringLiteral("Less"));
             m_app.RestoreMainPos();
+            // A placement saved while collapsed would show "Less" over a collapsed
+            // window: with the setting on, the window opens expanded.
+            if (m_form->Height() <= kCollapsedHeight + kCollapsedSlack)
+                m_form->setHeight(kExpandedHeight);
         } else {
             m_app.RestoreMainPos();
             more->setCaption(QStringLiteral("More"));

@@ -198,3 +198,19 @@ TEST_F(LayoutTest, PlacementIsSavedOnCloseAndRestoredAtTheNextStart)
     EXPECT_EQ(form->WindowState(), 0) << "the window always opens normal";
     EXPECT_NEAR(form->Left(), 1500, kSlack);
 }
+
+TEST_F(LayoutTest, ShowMoreOpensExpandedEvenAfterACollapsedClose)
+{
+    start(); // collapsed, and closed so
+    dialog().UnloadMainForm();
+    form.reset();
+    app.reset();
+    cSettings stored;
+    stored.setAppName(QStringLiteral("ORXMarkcrate"));
+    stored.setShowMore(true);
+    stored.Update();
+    settings = cSettings();
+    start();
+    EXPECT_EQ(button(cMainDialog::MoreButton)->Caption(), QStringLiteral("Less"));
+    EXPECT_NEAR(form->Height(), cMainDialog::kExpandedHeight, kSlack) << "not a collapsed window reading Less";
+}
