@@ -66,12 +66,7 @@ protected:
         QDir().mkpath(favorites());
         regtest::writeFile(favorites() + QStringLiteral("/One.url"), "[InternetShortcut]\r\nURL=http://one/\r\n");
         regtest::writeFile(favorites() + QStringLiteral("/Two.url"), "[InternetShortcut]\r\nURL=http://two/\r\n");
-        cSettings stored;
-        stored.setAppName(QStringLiteral("ORXMarkcrate"));
-        stored.setBookmarkLocation(location());
-        stored.Update();
-        start();
-        answerYes();
+        startWithBookmarks(location());
     }
     void selectEntry(const QString& name)
     {

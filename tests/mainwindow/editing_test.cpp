@@ -56,12 +56,7 @@ protected:
         storetest::write(RegistryStores::userFolderKey(QStringLiteral("Beta")), QStringLiteral("FolderName"),
                          QStringLiteral("Beta"), cRegistry::REG_SZ);
         QDir().mkpath(FreshHome::path() + QStringLiteral("/Favorites/.Hidden"));
-        cSettings stored;
-        stored.setAppName(QStringLiteral("ORXMarkcrate"));
-        stored.setBookmarkLocation(location());
-        stored.Update();
-        start();
-        answerYes();
+        startWithBookmarks(location());
     }
 };
 

@@ -68,15 +68,10 @@ protected:
                              cRegistry::REG_SZ);
         storetest::write(RegistryStores::userFolderKey(QStringLiteral("Mine")), QStringLiteral("FolderName"), QStringLiteral("Mine"),
                          cRegistry::REG_SZ);
-        cSettings stored;
-        stored.setAppName(QStringLiteral("ORXMarkcrate"));
-        stored.setBookmarkLocation(location());
-        stored.Update();
         QDir().mkpath(favorites() + QStringLiteral("/Sub"));
         shortcut(QStringLiteral("One"), QStringLiteral("http://one/"));
         shortcut(QStringLiteral("Sub/First"), QStringLiteral("http://first/"));
-        start();
-        answerYes();
+        startWithBookmarks(location());
     }
 
     // Answers the favorite and go-word dialogs of one operation in turn: Cancel,

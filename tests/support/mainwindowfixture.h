@@ -48,6 +48,17 @@ protected:
         app->ShowForm(hide);
     }
     cMainDialog& dialog() { return *app->controller(); }
+    // Stores the bookmark file's location, starts the window as start-up does
+    // and answers every question Yes from then on.
+    void startWithBookmarks(const QString& location)
+    {
+        cSettings stored;
+        stored.setAppName(QStringLiteral("ORXMarkcrate"));
+        stored.setBookmarkLocation(location);
+        stored.Update();
+        start();
+        answerYes();
+    }
     // Every question from now on is answered Yes; every box is recorded.
     void answerYes()
     {
