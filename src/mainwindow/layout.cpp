@@ -15,6 +15,7 @@
 #include "mainwindow/AppServices.h"
 #include "mainwindow/MainForm.h"
 #include "store/cRegistry.h"
+#include "store/WindowPlacement.h"
 #include "store/cSettings.h"
 
 #include <QApplication>
@@ -82,6 +83,9 @@ void cMainDialog::LoadMainForm()
             more->setCaption(QStringLiteral("More"));
             m_form->setHeight(kCollapsedHeight);
         }
+        // Centred at the height the window opens with, when no top was stored.
+        if (!WindowPlacement::hasStoredTop())
+            m_form->Move(m_form->Left(), (m_form->screenTwips().height() - m_form->Height()) / 2, m_form->Width(), m_form->Height());
     }) && step([&] {
         if (m_settings.AlwaysOnTop())
             m_form->setTopmost(true);

@@ -70,4 +70,13 @@ QRect restore(const QSize& screenTwips, const QSize& currentTwips)
     return QRect(left, top, width, height);
 }
 
+bool hasStoredTop()
+{
+    cRegistry registry;
+    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
+    registry.setKeyName(recordKey());
+    registry.setKeyType(cRegistry::REG_DWORD);
+    return leading(registry, "Top").has_value();
+}
+
 } // namespace WindowPlacement

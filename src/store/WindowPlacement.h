@@ -19,4 +19,8 @@ void save(int windowState, const QRect& normalTwips);
 // ones unchanged), otherwise centred on the screen and of the current size.
 QRect restore(const QSize& screenTwips, const QSize& currentTwips);
 
+// True when the record holds "Top": a window whose height changes after the
+// restore is centred again only when its top was not stored.
+bool hasStoredTop();
+
 } // namespace WindowPlacement

@@ -214,3 +214,16 @@ TEST_F(LayoutTest, ShowMoreOpensExpandedEvenAfterACollapsedClose)
     EXPECT_EQ(button(cMainDialog::MoreButton)->Caption(), QStringLiteral("Less"));
     EXPECT_NEAR(form->Height(), cMainDialog::kExpandedHeight, kSlack) << "not a collapsed window reading Less";
 }
+
+TEST_F(LayoutTest, APartialPlacementCentresTheWindowAtTheHeightItOpensWith)
+{
+    // "Height" stored, "Top" missing: the collapsed window is centred as it shows.
+    cRegistry record = userKey(QStringLiteral("Software\\Veltrane Software\\Markcrate\\WindowPosition"));
+    record.setKeyType(cRegistry::REG_DWORD);
+    record.setValueName(QStringLiteral("Height"));
+    record.setKeyValue(6000);
+    start();
+    const QRect screen = form->screenTwips();
+    EXPECT_NEAR(form->Height(), cMainDialog::kCollapsedHeight, kSlack);
+    EXPECT_NEAR(form->Top(), (screen.height() - form->Height()) / 2, kSlack);
+}
