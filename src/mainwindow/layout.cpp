@@ -416,6 +416,11 @@ void cMainDialog::ClickLbbMain(int index)
             if (button->Caption() == QLatin1String("More")) {
                 button->setCaption(QStringLiteral("Less"));
                 m_form->setHeight(kExpandedHeight);
+                // A tree that had no room while collapsed may have scrolled: show it from
+                // the top, with the selected folder in view.
+                m_form->tvMain->scrollToTop();
+                if (QTreeWidgetItem* selected = m_form->tvMain->SelectedItem())
+                    m_form->tvMain->scrollToItem(selected, QAbstractItemView::EnsureVisible);
             } else {
                 button->setCaption(QStringLiteral("More"));
                 m_form->stbMain->clearMessage();
