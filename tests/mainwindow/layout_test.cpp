@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 
@@ -227,15 +226,4 @@ TEST_F(LayoutTest, APartialPlacementCentresTheWindowAtTheHeightItOpensWith)
     const QRect screen = form->screenTwips();
     EXPECT_NEAR(form->Height(), cMainDialog::kCollapsedHeight, kSlack);
     EXPECT_NEAR(form->Top(), (screen.height() - form->Height()) / 2, kSlack);
-}
-
-TEST_F(LayoutTest, MoreAfterACollapsedStartShowsTheTreeFromItsTop)
-{
-    start();
-    form->show();
-    form->tvMain->verticalScrollBar()->setValue(form->tvMain->verticalScrollBar()->maximum()); // as a collapsed tree scrolls
-    dialog().ClickLbbMain(cMainDialog::MoreButton);
-    QTreeWidgetItem* top = form->tvMain->Node(QStringLiteral("00A"));
-    ASSERT_NE(top, nullptr);
-    EXPECT_EQ(form->tvMain->visualItemRect(top).top(), 0) << "\"Bookmarks\" is in view";
 }
