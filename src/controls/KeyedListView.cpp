@@ -1,6 +1,7 @@
 #include "controls/KeyedListView.h"
 
 #include "controls/ImageList.h"
+#include "controls/elidedtip.h"
 #include "controls/KeyedTreeView.h"
 #include "controls/twips.h"
 #include "platform/error.h"
@@ -225,4 +226,11 @@ void KeyedListView::mouseMoveEvent(QMouseEvent* event)
     const QPoint p = event->position().toPoint();
     emit MouseMove(MouseState::button(event->buttons()), MouseState::shift(event->modifiers()), Twips::fromPixelsX(p.x()),
                    Twips::fromPixelsY(p.y()));
+}
+
+bool KeyedListView::viewportEvent(QEvent* event)
+{
+    if (showElidedTextTip(*this, event))
+        return true;
+    return QTreeWidget::viewportEvent(event);
 }

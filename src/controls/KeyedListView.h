@@ -55,6 +55,8 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    // A name cut short by the view's width shows whole in a tooltip.
+    bool viewportEvent(QEvent* event) override;
 
 private:
     // Keys pressed while the list had the focus: a release is the list's own

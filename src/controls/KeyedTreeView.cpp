@@ -1,6 +1,7 @@
 #include "controls/KeyedTreeView.h"
 
 #include "controls/ImageList.h"
+#include "controls/elidedtip.h"
 #include "controls/twips.h"
 #include "platform/error.h"
 
@@ -217,4 +218,11 @@ void KeyedTreeView::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     const QPoint p = event->position().toPoint();
     emit DragDrop(event->source(), Twips::fromPixelsX(p.x()), Twips::fromPixelsY(p.y()));
+}
+
+bool KeyedTreeView::viewportEvent(QEvent* event)
+{
+    if (showElidedTextTip(*this, event))
+        return true;
+    return QTreeWidget::viewportEvent(event);
 }

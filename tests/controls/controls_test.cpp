@@ -8,7 +8,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -108,4 +110,23 @@ TEST(Controls, RemovedItemsAndNodesCannotBeFoundByKeyAnyMore)
     tree.RemoveNode(tree.Node(QStringLiteral("4A")));
     EXPECT_EQ(tree.Node(QStringLiteral("1X4A")), nullptr) << "the sub-tree goes with it";
     EXPECT_EQ(tree.NodeCount(), 1);
+}
+
+TEST(KeyedViews, ANameCutShortShowsWholeInATooltip)
+{
+    KeyedListView list;
+    list.resize(120, 100);
+    list.show();
+    const QString longName = QStringLiteral("A bookmark with a name far too long for the list to show");
+    list.AddItem(QStringLiteral("1X"), longName, 3);
+    list.AddItem(QStringLiteral("2X"), QStringLiteral("Short"), 3);
+    auto tipAt = [&](QTreeWidgetItem* item) {
+        QToolTip::hideText();
+        const QPoint at = list.visualItemRect(item).center();
+        QHelpEvent help(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_TRUE(tipAt(list.ItemAt(2)).isEmpty()) << "a name shown whole needs no tooltip";
+    EXPECT_EQ(tipAt(list.ItemAt(1)), longName);
 }
