@@ -65,6 +65,26 @@ QAction* IndexedToolBar::button(int index) const
     return it == m_buttons.end() ? nullptr : it->second;
 }
 
+void IndexedToolBar::tidySeparators()
+{
+    QAction* pending = nullptr; // a separator waiting for a shown button after it
+    bool buttonBefore = false;
+    for (const auto& [index, action] : m_buttons) {
+        if (!action->isSeparator()) {
+            if (action->isVisible()) {
+                if (pending)
+                    pending->setVisible(true);
+                pending = nullptr;
+                buttonBefore = true;
+            }
+            continue;
+        }
+        action->setVisible(false);
+        if (buttonBefore && !pending)
+            pending = action;
+    }
+}
+
 bool IndexedToolBar::isSeparator(int index) const
 {
     QAction* action = button(index);

@@ -25,6 +25,9 @@ public:
     void setButtons(const QList<Button>& buttons);
     QAction* button(int index) const;
     bool isSeparator(int index) const;
+    // Shows a separator only between two shown buttons, so that hidden
+    // buttons leave no pile of separators behind.
+    void tidySeparators();
     // Flat look on or off; each call toggles, as the native style bit does.
     void toggleFlat();
     bool isFlat() const { return m_flat; }

@@ -116,6 +116,7 @@ void cMainDialog::applyButtonTable(QTreeWidgetItem* node, const QString& favorit
         toolbar->button(16)->setEnabled(source == Keys::NetscapeSource);
         toolbar->button(17)->setEnabled(source == Keys::NetscapeSource);
     }
+    toolbar->tidySeparators();
 }
 
 void cMainDialog::ClickTVMain()

@@ -130,3 +130,18 @@ TEST(KeyedViews, ANameCutShortShowsWholeInATooltip)
     EXPECT_TRUE(tipAt(list.ItemAt(2)).isEmpty()) << "a name shown whole needs no tooltip";
     EXPECT_EQ(tipAt(list.ItemAt(1)), longName);
 }
+
+TEST(IndexedToolBarSeparators, OnlyBetweenShownButtons)
+{
+    IndexedToolBar bar;
+    bar.setButtons({{1, nullptr, nullptr}, {2, "A", "a"}, {3, nullptr, nullptr}, {4, "B", "b"}, {5, nullptr, nullptr},
+                    {6, "C", "c"}, {7, nullptr, nullptr}, {8, "D", "d"}});
+    bar.button(4)->setVisible(false);
+    bar.tidySeparators();
+    QList<int> shown;
+    for (int index = 1; index <= 8; ++index) {
+        if (bar.button(index)->isVisible())
+            shown << index;
+    }
+    EXPECT_EQ(shown, (QList<int>{2, 3, 6, 7, 8})) << "one separator where B is gone, none at the start";
+}
