@@ -176,6 +176,9 @@ void frmMain::createControls()
     };
     addButtons(this, kFormButtons);
     addButtons(picMain[20], kBottomButtons);
+    // The captions before the two command-box rows line up at the left.
+    for (int index : {5, 6})
+        (*lbbMain)[index]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The product title "ORX Markcrate" is split over three buttons: "ORX",
     // a blank, then the two that read as one word.
     QFont logo = (*lbbMain)[0]->font();

@@ -72,7 +72,7 @@ void FlatButton::paintEvent(QPaintEvent*)
     QFont shown = font();
     shown.setUnderline(isDown());
     painter.setFont(shown);
-    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+    painter.drawText(rect(), m_alignment | Qt::TextSingleLine, text());
     if (hasFocus()) {
         QStyleOptionFocusRect option;
         option.initFrom(this);

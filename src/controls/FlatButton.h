@@ -14,6 +14,12 @@ public:
 
     QString Caption() const { return text(); }
     void setCaption(const QString& caption);
+    // Where the caption stands: centred, or at the left for a caption that heads a row.
+    void setAlignment(Qt::Alignment alignment)
+    {
+        m_alignment = alignment;
+        update();
+    }
     bool Enabled() const { return isEnabled(); }
     quint32 ForeColor() const { return m_foreColor; }
     void setForeColor(quint32 color);
@@ -35,6 +41,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    Qt::Alignment m_alignment = Qt::AlignCenter;
     quint32 m_foreColor;
 };
 
