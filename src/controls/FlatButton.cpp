@@ -68,6 +68,10 @@ void FlatButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QColor color = isEnabled() ? OleColor::toColor(m_foreColor) : palette().color(QPalette::Disabled, QPalette::Text);
+    // A caption in the window colour (the hover colour of the lower rows) would
+    // vanish on the window: it stands on the highlight colour then.
+    if (isEnabled() && m_foreColor == OleColor::Window)
+        painter.fillRect(rect(), OleColor::toColor(OleColor::Highlight));
     painter.setPen(color);
     QFont shown = font();
     shown.setUnderline(isDown());
@@ -84,6 +88,9 @@ void FlatButton::mouseMoveEvent(QMouseEvent* event)
 {
     QAbstractButton::mouseMoveEvent(event);
     emit mouseMoved();
+    // The move is the button's: passed on to the form, it would reset the
+    // hover colour the button has just been given.
+    event->accept();
 }
 
 FlatButtonArray::FlatButtonArray(const QString& name, QObject* parent)

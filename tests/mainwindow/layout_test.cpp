@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStatusBar>
+
+#include <utility>
 #include <QTest>
 
 namespace {
@@ -226,4 +228,18 @@ TEST_F(LayoutTest, APartialPlacementCentresTheWindowAtTheHeightItOpensWith)
     const QRect screen = form->screenTwips();
     EXPECT_NEAR(form->Height(), cMainDialog::kCollapsedHeight, kSlack);
     EXPECT_NEAR(form->Top(), (screen.height() - form->Height()) / 2, kSlack);
+}
+
+TEST_F(LayoutTest, ARealPointerOverGoAndExitGivesThemTheirColours)
+{
+    start();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    for (const auto& [index, colour] : {std::pair{int(cMainDialog::GoButton), OleColor::Green}, std::pair{int(cMainDialog::ExitButton), OleColor::Red}}) {
+        FlatButton* target = button(index);
+        QMouseEvent move(QEvent::MouseMove, QPointF(target->rect().center()), target->mapToGlobal(QPointF(target->rect().center())),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+        EXPECT_EQ(target->ForeColor(), colour) << "the form does not take the move back";
+    }
 }
