@@ -176,6 +176,9 @@ void frmMain::createControls()
     };
     addButtons(this, kFormButtons);
     addButtons(picMain[20], kBottomButtons);
+    // Captions, headings and the logo do nothing: the keyboard passes them by.
+    for (int index : {0, 1, 14, 5, 6, 16, 17})
+        (*lbbMain)[index]->setFocusPolicy(Qt::NoFocus);
     // The captions before the two command-box rows line up at the left.
     for (int index : {5, 6})
         (*lbbMain)[index]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -259,6 +262,7 @@ void frmMain::connectEvents()
     connect(lvMain, &KeyedListView::Click, this, [this] { controller()->ClickLvMain(); });
     connect(lvMain, &KeyedListView::DblClick, this, [this] { controller()->DblClickLvMain(); });
     addToolbarShortcuts();
+    setTabOrderInReadingOrder();
     connect(lvMain, &KeyedListView::KeyUp, this,
             [this](int keyCode, int shift) { controller()->KeyUpLvMain(keyCode, shift); });
     connect(lvMain, &KeyedListView::MouseMove, this,
@@ -313,6 +317,35 @@ void frmMain::resizeEvent(QResizeEvent* event)
     // The status bar keeps to the bottom edge, as an aligned bar does.
     stbMain->setGeometry(0, height() - stbMain->height(), width(), stbMain->height());
     controller()->ResizeMainForm();
+    keyboardReachesWhatShows();
+}
+
+void frmMain::setTabOrderInReadingOrder()
+{
+    // Row by row, left to right: the top row, the two command-box rows, the
+    // tree and the list, the bottom rows.
+    QList<QWidget*> order;
+    for (int index : {9, 10, 2, 3, 4})
+        order << (*lbbMain)[index];
+    order << cboMain[0] << cboMain[1] << tvMain << lvMain;
+    for (int index : {15, 7, 8, 18, 13, 11, 12})
+        order << (*lbbMain)[index];
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+void frmMain::keyboardReachesWhatShows()
+{
+    // Tab stops only on controls that act and can be seen: the tree, the list
+    // and the bottom rows lie outside a collapsed window.
+    const bool expanded = lvMain->geometry().bottom() < height() && lvMain->height() > 0;
+    const auto reach = [expanded](QWidget* widget, Qt::FocusPolicy policy) {
+        widget->setFocusPolicy(expanded ? policy : Qt::NoFocus);
+    };
+    reach(tvMain, Qt::StrongFocus);
+    reach(lvMain, Qt::StrongFocus);
+    for (int index : {15, 7, 8, 18, 13, 11, 12})
+        reach((*lbbMain)[index], Qt::StrongFocus);
 }
 
 void frmMain::mousePressEvent(QMouseEvent* event)

@@ -39,6 +39,8 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void addToolbarShortcuts();
+    void keyboardReachesWhatShows();
+    void setTabOrderInReadingOrder();
 
 private:
     void createControls();

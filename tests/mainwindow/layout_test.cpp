@@ -243,3 +243,37 @@ TEST_F(LayoutTest, ARealPointerOverGoAndExitGivesThemTheirColours)
         EXPECT_EQ(target->ForeColor(), colour) << "the form does not take the move back";
     }
 }
+
+TEST_F(LayoutTest, TabVisitsTheControlsThatActAndShowInReadingOrder)
+{
+    start();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto visit = [&](int presses) {
+        QStringList seen;
+        for (int i = 0; i < presses; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            while (focused && focused->objectName().isEmpty())
+                focused = focused->parentWidget(); // the input box's line edit stands for the box
+            seen << (focused ? focused->objectName() + QLatin1Char(':')
+                                   + (qobject_cast<FlatButton*>(focused) ? qobject_cast<FlatButton*>(focused)->Caption() : QString())
+                             : QStringLiteral("none"));
+        }
+        return seen;
+    };
+    QStringList expected;
+    for (int index : {9, 10, 2, 3, 4}) {
+        if (button(index)->isVisible()) // Hide shows only where there is a tray
+            expected << QStringLiteral("lbbMain_%1:").arg(index) + button(index)->Caption();
+    }
+    expected << QStringLiteral("cboMain_0:") << QStringLiteral("cboMain_1:");
+    const QStringList collapsed = visit(int(expected.size()));
+    EXPECT_EQ(collapsed, expected) << "no caption, and nothing outside the collapsed window";
+    dialog().ClickLbbMain(cMainDialog::MoreButton);
+    form->cboMain[1]->setFocus();
+    const QStringList expanded = visit(3);
+    EXPECT_EQ(expanded, (QStringList{QStringLiteral("tvMain:"), QStringLiteral("lvMain:"), QStringLiteral("lbbMain_15:Add")}))
+        << "expanded, the tree, the list and the bottom rows follow";
+}
