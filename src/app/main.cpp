@@ -2,6 +2,8 @@
 // hide switch, then the main window.
 #include "app/cApp.h"
 #include "app/commandline.h"
+#include "controls/ImageList.h"
+#include "controls/TrayIcon.h"
 #include "app/frmMain.h"
 #include "dialogs/messagebox.h"
 #include "mainwindow/cMainDialog.h"
@@ -51,6 +53,10 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(MARKCRATE_VERSION));
     // The desktop file's id: task bars group the window under its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.markcrate.Markcrate"));
+    // Where the desktop has no icon theme (a bare window manager), the
+    // toolbar's and lists' icons come from the one the program depends on.
+    ImageList::useProgramIconTheme();
+    QApplication::setWindowIcon(programIcon());
     QApplication::setQuitOnLastWindowClosed(false); // the program ends when its main form unloads
 
     platform::SingleInstance instance;

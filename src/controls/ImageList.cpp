@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QStandardPaths>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -76,6 +77,19 @@ QIcon cached(QHash<int, QIcon>& cache, int index, QIcon (*make)(int))
 }
 
 } // namespace
+
+void useProgramIconTheme()
+{
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        if (!paths.contains(dir + QStringLiteral("/icons")))
+            paths << dir + QStringLiteral("/icons");
+    }
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setFallbackThemeName(kProgramIconTheme);
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(kProgramIconTheme); // no desktop theme: ours, not drawn letters
+}
 
 // The caches are never destroyed: icons must not outlive the application object.
 QIcon treeImage(int index)

@@ -12,4 +12,9 @@ QIcon treeImage(int index);
 // List: 1 forum go word, 2 folder, 3 web page, 4 up one level, 5 search.
 QIcon listImage(int index);
 
+// The icon theme the program depends on ("breeze") serves where the desktop
+// has none, as under a bare window manager: call before the first icon.
+inline const QString kProgramIconTheme = QStringLiteral("breeze");
+void useProgramIconTheme();
+
 } // namespace ImageList

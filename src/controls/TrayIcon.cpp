@@ -9,8 +9,8 @@
 
 namespace {
 
-// A bookmark ribbon on a rounded square, drawn so that no image file is needed.
-QIcon programIcon()
+// A bookmark ribbon on a rounded square, drawn, for a Qt without its SVG plugin.
+QIcon drawnProgramIcon()
 {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
@@ -26,6 +26,20 @@ QIcon programIcon()
 }
 
 } // namespace
+
+QIcon programIcon()
+{
+    // The installed icon where the desktop has it, else the one built in:
+    // the window, the tray and the menu entry show the same picture.
+    // Never destroyed: an icon must not outlive the application object.
+    static const QIcon* icon = [] {
+        QIcon builtIn(QStringLiteral(":/markcrate/org.markcrate.Markcrate.svg"));
+        if (builtIn.pixmap(32, 32).isNull())
+            builtIn = drawnProgramIcon();
+        return new QIcon(QIcon::fromTheme(QStringLiteral("org.markcrate.Markcrate"), builtIn));
+    }();
+    return *icon;
+}
 
 TrayIcon::TrayIcon(const QString& toolTip, const QList<Item>& items, QObject* parent)
     : QObject(parent)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QString>
 
@@ -13,6 +14,9 @@ class QSystemTrayIcon;
 // The program's icon in the notification area, with its popup menu. It owns
 // both and reports mouse-downs on the icon and clicks on menu items by index;
 // the controller decides what they do.
+// The program's icon, for the window and the tray alike.
+QIcon programIcon();
+
 class TrayIcon : public QObject
 {
     Q_OBJECT

@@ -2,6 +2,8 @@
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
+#include "controls/ImageList.h"
+#include "controls/TrayIcon.h"
 #include "controls/olecolor.h"
 #include "controls/twips.h"
 #include "platform/error.h"
@@ -144,4 +146,21 @@ TEST(IndexedToolBarSeparators, OnlyBetweenShownButtons)
             shown << index;
     }
     EXPECT_EQ(shown, (QList<int>{2, 3, 6, 7, 8})) << "one separator where B is gone, none at the start";
+}
+
+TEST(Icons, TheToolbarTakesEveryIconFromTheThemeTheProgramDependsOn)
+{
+    ImageList::useProgramIconTheme();
+    IndexedToolBar bar;
+    bar.setButtons({{8, "Cut", "edit-cut"}, {9, "Copy", "edit-copy"}, {3, "Edit Folder", "document-properties"},
+                    {6, "Export Folder", "document-export"}, {16, "Move Bookmark Up", "go-up"}, {17, "Move Bookmark Down", "go-down"}});
+    for (const char* name : {"folder-new", "document-properties", "edit-delete", "document-export", "edit-cut", "edit-copy",
+                             "edit-paste", "document-new", "document-edit", "list-remove", "go-up", "go-down",
+                             "view-sort-ascending", "view-sort-descending", "help-contents"})
+        EXPECT_TRUE(QIcon::hasThemeIcon(QLatin1String(name))) << name;
+    auto image = [&](int index) { return bar.button(index)->icon().pixmap(16, 16).toImage(); };
+    EXPECT_NE(image(8), image(9)) << "Cut and Copy look different";
+    EXPECT_NE(image(3), image(6));
+    EXPECT_NE(image(16), image(17));
+    EXPECT_FALSE(programIcon().pixmap(32, 32).isNull());
 }
