@@ -8,6 +8,7 @@
 #include "controls/TrayIcon.h"
 #include "controls/twips.h"
 #include "mainwindow/cMainDialog.h"
+#include "platform/autostart.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -36,6 +37,8 @@ const QList<TrayIcon::Item> kTrayMenu = {
     {3, "-", true},
     {4, "Convert CompuServe &Forums HTML File", false},
     {5, "-", false},
+    {7, "Start at &Login", true, true},
+    {8, "-", true},
     {6, "&Close", true},
 };
 
@@ -240,6 +243,8 @@ void frmMain::createControls()
     Twips::setGeometry(stbMain, 0, 4590, kDesignWidth, kStatusBarHeight);
 
     cTrayIcon1 = new TrayIcon(kTitle, kTrayMenu, this);
+    if (QAction* login = cTrayIcon1->item(7))
+        login->setChecked(Autostart::isEnabled());
     cTrayIcon1->setObjectName(QStringLiteral("cTrayIcon1"));
 
     for (int index : {0, 1}) {

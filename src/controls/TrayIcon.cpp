@@ -53,6 +53,7 @@ TrayIcon::TrayIcon(const QString& toolTip, const QList<Item>& items, QObject* pa
             action = m_menu->addSeparator();
         } else {
             action = m_menu->addAction(QLatin1String(entry.caption));
+            action->setCheckable(entry.checkable);
             const int index = entry.index;
             connect(action, &QAction::triggered, this, [this, index] { emit MenuClick(index); });
         }

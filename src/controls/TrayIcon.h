@@ -26,6 +26,7 @@ public:
         int index;
         const char* caption; // "-" for a separator
         bool visible;
+        bool checkable = false;
     };
 
     TrayIcon(const QString& toolTip, const QList<Item>& items, QObject* parent = nullptr);

@@ -5,6 +5,7 @@
 #include "controls/TrayIcon.h"
 #include "dialogs/frmAbout.h"
 #include "mainwindow/MainForm.h"
+#include "platform/autostart.h"
 #include "store/cSettings.h"
 
 #include <QAction>
@@ -74,6 +75,16 @@ void cMainDialog::ClickMnuMARKCRATEChild(int index)
         case 4:
             ImportForumList();
             break;
+        case 7: {
+            // Starting with the session is the user's choice, made here and nowhere else.
+            const bool on = !Autostart::isEnabled();
+            QString error;
+            if (!Autostart::setEnabled(on, QCoreApplication::applicationFilePath(), &error))
+                tell(QStringLiteral("Markcrate could not change whether it starts at login: %1.").arg(error));
+            if (QAction* item = m_form->cTrayIcon1 ? m_form->cTrayIcon1->item(7) : nullptr)
+                item->setChecked(Autostart::isEnabled());
+            break;
+        }
         case 6:
             QApplication::setOverrideCursor(Qt::WaitCursor);
             m_form->tmrMain[kCloseTimer]->start(); // the close happens once the menu has gone

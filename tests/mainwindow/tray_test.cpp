@@ -1,11 +1,14 @@
 #include "controls/FlatButton.h"
 #include "controls/TrayIcon.h"
+#include "platform/autostart.h"
 #include "store/cRegistry.h"
 #include "support/mainwindowfixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -89,4 +92,25 @@ TEST_F(TrayTest, TheExitButtonTakesTheIconAway)
     QTest::mouseClick((*form->lbbMain)[cMainDialog::ExitButton], Qt::LeftButton);
     EXPECT_FALSE(tray()->InTray());
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(TrayTest, StartAtLoginIsTheUsersChoiceAndTicksTheMenu)
+{
+    start();
+    QAction* login = form->cTrayIcon1->item(7);
+    ASSERT_NE(login, nullptr);
+    EXPECT_TRUE(login->isCheckable());
+    EXPECT_FALSE(login->isChecked());
+    EXPECT_FALSE(QFileInfo::exists(Autostart::entryPath())) << "nothing is written unless asked";
+    login->trigger();
+    ASSERT_TRUE(QFileInfo::exists(Autostart::entryPath()));
+    EXPECT_TRUE(login->isChecked());
+    QFile entry(Autostart::entryPath());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QByteArray text = entry.readAll();
+    EXPECT_TRUE(text.contains(" -HIDE\n")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
+    login->trigger();
+    EXPECT_FALSE(QFileInfo::exists(Autostart::entryPath()));
+    EXPECT_FALSE(login->isChecked());
 }
