@@ -32,6 +32,8 @@ QString usage()
                           "Favorites folder, a browser's bookmark file, your own favorites and folders.\n"
                           "\n"
                           "  -HIDE       start with the window hidden (in any letter case)\n"
+                          "  --start-at-login     start hidden with every desktop session, and end\n"
+                          "  --no-start-at-login  no longer start with the session, and end\n"
                           "  --help      show this help and end\n"
                           "  --version   show the version and end\n"
                           "\n"
@@ -47,6 +49,11 @@ Verdict check(const QStringList& arguments, const QString& version)
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h") || argument == QLatin1String("-?")) {
             return Verdict{false, 0, usage(), false};
+        }
+        if (argument == QLatin1String("--start-at-login") || argument == QLatin1String("--no-start-at-login")) {
+            Verdict change{false, 0, {}, false};
+            change.startAtLogin = argument == QLatin1String("--start-at-login") ? 1 : 0;
+            return change;
         }
         if (argument == QLatin1String("--version"))
             return Verdict{false, 0, QStringLiteral("markcrate ") + version + QLatin1Char('\n'), false};

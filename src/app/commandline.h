@@ -14,6 +14,7 @@ struct Verdict
     int exitCode = 0;
     QString output;
     bool toStandardError = false;
+    int startAtLogin = -1; // 1 or 0: turn starting at login on or off, then end
 };
 
 // `arguments` as the process got them, the program's name first.

@@ -4,6 +4,7 @@
 #include "app/commandline.h"
 #include "controls/ImageList.h"
 #include "controls/TrayIcon.h"
+#include "platform/autostart.h"
 #include "app/frmMain.h"
 #include "dialogs/messagebox.h"
 #include "mainwindow/cMainDialog.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -42,6 +44,15 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine::Verdict verdict = CommandLine::check(arguments, QStringLiteral(MARKCRATE_VERSION));
+    if (!verdict.start && verdict.startAtLogin >= 0) {
+        QString error;
+        const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+        if (!Autostart::setEnabled(verdict.startAtLogin == 1, program.isEmpty() ? arguments.value(0) : program, &error)) {
+            std::fputs(QStringLiteral("markcrate: %1\n").arg(error).toLocal8Bit().constData(), stderr);
+            return 1;
+        }
+        return 0;
+    }
     if (!verdict.start) {
         std::fputs(verdict.output.toLocal8Bit().constData(), verdict.toStandardError ? stderr : stdout);
         return verdict.exitCode;

@@ -117,3 +117,19 @@ TEST(Process, HelpAndVersionAnswerWithoutAWindowOrTheRegistry)
     }
     EXPECT_FALSE(QFileInfo::exists(registryFile())) << "nothing was started";
 }
+
+TEST(Process, StartAtLoginFromTheCommandLine)
+{
+    const QString entry = FreshHome::path() + QStringLiteral("/.config/autostart/org.markcrate.Markcrate.desktop");
+    QProcess on;
+    on.start(QStringLiteral(MARKCRATE_PROGRAM), {QStringLiteral("--start-at-login")});
+    ASSERT_TRUE(on.waitForFinished(10000));
+    EXPECT_EQ(on.exitCode(), 0);
+    EXPECT_TRUE(read(entry).contains(" -HIDE\n")) << read(entry).toStdString();
+    QProcess off;
+    off.start(QStringLiteral(MARKCRATE_PROGRAM), {QStringLiteral("--no-start-at-login")});
+    ASSERT_TRUE(off.waitForFinished(10000));
+    EXPECT_EQ(off.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    EXPECT_FALSE(QFileInfo::exists(registryFile())) << "nothing else was started";
+}
