@@ -39,6 +39,17 @@ Checked refused(const QString& name, const QString& why)
 
 } // namespace
 
+QString existsInList(const QString& name, bool compuServe)
+{
+    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of ")
+           + (compuServe ? QStringLiteral("CompuServe Web Favorites") : QStringLiteral("Web Favorites"));
+}
+
+QString existsInFolder(const QString& name, const QString& folder)
+{
+    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder");
+}
+
 QString withoutSeparators(const QString& name)
 {
     QString safe = name;

@@ -34,4 +34,9 @@ QString address(const QString& text);
 // names another folder or key.
 QString withoutSeparators(const QString& name);
 
+// The refusal for a name the target already holds: the two favorites lists
+// say "list", folders name the folder.
+QString existsInList(const QString& name, bool compuServe);
+QString existsInFolder(const QString& name, const QString& folder);
+
 } // namespace Names

@@ -77,15 +77,21 @@ KeyedListView::KeyedListView(QWidget* parent)
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { emit DblClick(); });
 }
 
-QTreeWidgetItem* KeyedListView::AddItem(const QString& key, const QString& text, int image)
+QTreeWidgetItem* KeyedListView::newItem(const QString& key, const QString& text, int image)
 {
-    if (!key.isEmpty() && m_items.contains(key))
-        throw cError(kErrorKeyNotUnique, QStringLiteral("Key is not unique in collection"));
     // Filled before it joins the view, so that the view hears of it once.
     auto* item = new QTreeWidgetItem(QStringList{text});
     item->setData(0, KeyRole, key);
     item->setData(0, ImageRole, image);
     item->setIcon(0, ImageList::listImage(image));
+    return item;
+}
+
+QTreeWidgetItem* KeyedListView::AddItem(const QString& key, const QString& text, int image)
+{
+    if (!key.isEmpty() && m_items.contains(key))
+        throw cError(kErrorKeyNotUnique, QStringLiteral("Key is not unique in collection"));
+    QTreeWidgetItem* item = newItem(key, text, image);
     addTopLevelItem(item);
     if (!key.isEmpty())
         m_items.insert(key, item);
@@ -105,10 +111,7 @@ void KeyedListView::AddItems(const QList<Entry>& entries)
                 m_items.remove(key);
             throw cError(kErrorKeyNotUnique, QStringLiteral("Key is not unique in collection"));
         }
-        auto* item = new QTreeWidgetItem(QStringList{entry.text});
-        item->setData(0, KeyRole, entry.key);
-        item->setData(0, ImageRole, entry.image);
-        item->setIcon(0, ImageList::listImage(entry.image));
+        QTreeWidgetItem* item = newItem(entry.key, entry.text, entry.image);
         items.append(item);
         if (!entry.key.isEmpty()) {
             m_items.insert(entry.key, item);

@@ -59,6 +59,7 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
+    QTreeWidgetItem* newItem(const QString& key, const QString& text, int image);
     // Keys pressed while the list had the focus: a release is the list's own
     // only then, never the end of a key that answered a dialog.
     QSet<int> m_pressedKeys;

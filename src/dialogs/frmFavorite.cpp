@@ -145,17 +145,6 @@ QString couldNotSave(const QString& name, const QString& why = {})
            + QLatin1Char('.');
 }
 
-QString existsInList(const QString& name, bool compuServe)
-{
-    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of ")
-           + (compuServe ? QStringLiteral("CompuServe Web Favorites") : QStringLiteral("Web Favorites"));
-}
-
-QString existsInFolder(const QString& name, const QString& folder)
-{
-    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder");
-}
-
 } // namespace
 
 QString frmFavorite::save()
@@ -173,7 +162,7 @@ QString frmFavorite::save()
             return checked.refusal;
         m_savedName = checked.name;
         if (!sameEntry(m_savedName) && RegistryStores::hasFavorite(compuServe, m_savedName))
-            return existsInList(m_savedName, compuServe);
+            return Names::existsInList(m_savedName, compuServe);
         const bool saved = editing ? RegistryStores::renameFavorite(compuServe, m_previousName, m_savedName, location)
                                    : RegistryStores::writeFavorite(compuServe, m_savedName, location);
         return saved ? QString() : couldNotSave(m_savedName);
@@ -188,7 +177,7 @@ QString frmFavorite::save()
             return checked.refusal;
         m_savedName = checked.name;
         if (!sameEntry(m_savedName) && RegistryStores::hasUserEntry(m_folderName, m_savedName))
-            return existsInFolder(m_savedName, m_folderName);
+            return Names::existsInFolder(m_savedName, m_folderName);
         const bool saved = editing ? RegistryStores::renameUserEntry(m_folderName, m_previousName, m_savedName, location, BookmarkType())
                                    : RegistryStores::writeUserEntry(m_folderName, m_savedName, location, BookmarkType());
         return saved ? QString() : couldNotSave(m_savedName);
@@ -215,7 +204,7 @@ QString frmFavorite::writeShortcut(const QString& location)
                           && (old == file
                               || (target.exists() && target.canonicalFilePath() == QFileInfo(platform::diskPath(old)).canonicalFilePath()));
     if (!sameFile && (target.exists() || target.isSymLink()))
-        return existsInFolder(m_savedName, m_folderName);
+        return Names::existsInFolder(m_savedName, m_folderName);
     if (!Favorites::isInside(file) || (editing && !Favorites::isInside(old)))
         return couldNotSave(m_savedName, QStringLiteral("the folder lies outside your Favorites folder"));
     // The new file first, then the old one goes: a failure never loses the shortcut.

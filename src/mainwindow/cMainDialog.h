@@ -223,7 +223,8 @@ protected:
     };
     // The selected entries that can be copied, and their records, in list order.
     QList<QTreeWidgetItem*> copyableSelection();
-    QList<Transfer::Record> copySelection();
+    // Copies these entries to the clipboard; their records, in order.
+    QList<Transfer::Record> copySelection(const QList<QTreeWidgetItem*>& items);
     void ghostCutEntries();
     void startDrag();
 

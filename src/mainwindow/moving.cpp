@@ -108,11 +108,6 @@ QString addToFolderQuestion(const QString& name, const QString& folder)
     return QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder + QStringLiteral("' folder?");
 }
 
-QString existsInFolder(const QString& name, const QString& folder)
-{
-    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder");
-}
-
 } // namespace
 
 void cMainDialog::addToCompuServeFavorites(const QString& name)
@@ -122,7 +117,7 @@ void cMainDialog::addToCompuServeFavorites(const QString& name)
         return;
     if (!confirmAdd(RegistryStores::hasFavorite(true, stored),
                     QStringLiteral("Are you sure you wish to add '") + stored + QStringLiteral("' to your list of CompuServe Web Favorites?"),
-                    QLatin1Char('\'') + stored + QStringLiteral("' already exists in your list of CompuServe Web Favorites")))
+                    Names::existsInList(stored, true)))
         return;
     if (!RegistryStores::writeFavorite(true, stored, Names::address(name)))
         tell(notAdded(stored));
@@ -135,7 +130,7 @@ void cMainDialog::AddToWebFavorites(int source, const QString& name, const QStri
         return;
     if (!confirmAdd(RegistryStores::hasFavorite(false, stored),
                     QStringLiteral("Are you sure you wish to add '") + stored + QStringLiteral("' to your list of Web Favorites?"),
-                    QLatin1Char('\'') + stored + QStringLiteral("' already exists in your list of Web Favorites")))
+                    Names::existsInList(stored, false)))
         return;
     int kind = 0;
     if (!RegistryStores::writeFavorite(false, stored, Names::address(fetchAddress(source, name, key, &kind))))
@@ -148,7 +143,7 @@ void cMainDialog::AddToUserFolder(int source, const QString& name, const QString
     QString stored;
     if (!acceptName(Names::Target::RegistryKey, name, &stored))
         return;
-    if (!confirmAdd(RegistryStores::hasUserEntry(folder, stored), addToFolderQuestion(stored, folder), existsInFolder(stored, folder)))
+    if (!confirmAdd(RegistryStores::hasUserEntry(folder, stored), addToFolderQuestion(stored, folder), Names::existsInFolder(stored, folder)))
         return;
     int kind = 0;
     const QString address = Names::address(fetchAddress(source, name, key, &kind));
@@ -170,7 +165,7 @@ void cMainDialog::AddToInternetExplorerFolder(int source, const QString& name, c
     const QString onDisk = platform::diskPath(file);
     const QString folder = KeyedTreeView::Text(target);
     if (!confirmAdd(QFileInfo::exists(onDisk) || QFileInfo(onDisk).isSymLink(), addToFolderQuestion(stored, folder),
-                    existsInFolder(stored, folder)))
+                    Names::existsInFolder(stored, folder)))
         return;
     if (!Favorites::isInside(file)) {
         tell(notAdded(stored, QStringLiteral("the folder lies outside your Favorites folder")));
@@ -196,7 +191,7 @@ void cMainDialog::AddToNetscapeFolder(int source, const QString& name, const QSt
             exists = true;
     }
     const QString folder = KeyedTreeView::Text(target);
-    if (!confirmAdd(exists, addToFolderQuestion(title, folder), existsInFolder(title, folder)))
+    if (!confirmAdd(exists, addToFolderQuestion(title, folder), Names::existsInFolder(title, folder)))
         return;
     int kind = 0;
     auto link = std::make_shared<cBookmark>();
@@ -292,7 +287,7 @@ QList<QTreeWidgetItem*> cMainDialog::copyableSelection()
     return items;
 }
 
-QList<Transfer::Record> cMainDialog::copySelection()
+QList<Transfer::Record> cMainDialog::copySelection(const QList<QTreeWidgetItem*>& items)
 {
     KeyedListView* list = m_form->lvMain;
     for (int i = 1; i <= list->Count(); ++i)
@@ -304,7 +299,7 @@ QList<Transfer::Record> cMainDialog::copySelection()
     QList<Transfer::Record> records;
     QString text;
     QList<QUrl> urls;
-    for (QTreeWidgetItem* item : copyableSelection()) {
+    for (QTreeWidgetItem* item : items) {
         Transfer::Record record;
         record.name = KeyedListView::Text(item);
         record.address = fetchAddress(CurrentSource, record.name, KeyedListView::Key(item), &record.kind);
@@ -328,7 +323,7 @@ QList<Transfer::Record> cMainDialog::copySelection()
 void cMainDialog::CopyEntries()
 {
     try {
-        copySelection();
+        copySelection(copyableSelection());
     } catch (...) {
         // ends silently
     }
@@ -338,7 +333,7 @@ void cMainDialog::CutEntries()
 {
     try {
         const QList<QTreeWidgetItem*> items = copyableSelection();
-        const QList<Transfer::Record> records = copySelection();
+        const QList<Transfer::Record> records = copySelection(items);
         m_cutList.Clear();
         if (CurrentSource == Keys::NetscapeSource && bookmarksReadOnly())
             return; // the file is not to change: the cut is a copy

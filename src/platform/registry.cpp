@@ -221,16 +221,21 @@ QString Registry::saveFailureText() const
         .arg(QDir::toNativeSeparators(m_userFile), m_lastSaveError);
 }
 
+void Registry::tellSaveFailure()
+{
+    if (m_failureTold || !saveFailureHandler())
+        return; // once a session
+    m_failureTold = true;
+    saveFailureHandler()(saveFailureText());
+}
+
 bool Registry::flush()
 {
     if (!m_dirty || m_saveBlocked)
         return !m_dirty;
     if (!ensurePrivateDir(configDir())) {
         m_lastSaveError = QStringLiteral("cannot create the folder %1").arg(configDir());
-        if (!m_failureTold && saveFailureHandler()) {
-            m_failureTold = true;
-            saveFailureHandler()(saveFailureText());
-        }
+        tellSaveFailure();
         return false;
     }
     const QByteArray bytes = writeRegFile(*m_hives[kUserHive], kUserHiveName);
@@ -243,10 +248,7 @@ bool Registry::flush()
     if (!ok) {
         // The change stays in memory and goes to disk with the next save.
         m_lastSaveError = error;
-        if (!m_failureTold && saveFailureHandler()) {
-            m_failureTold = true;
-            saveFailureHandler()(saveFailureText());
-        }
+        tellSaveFailure();
         return false;
     }
     m_lastSaveError.clear();

@@ -113,6 +113,7 @@ public:
 private:
     Registry();
     void removeStaleSaves();
+    void tellSaveFailure();
     void loadUserHive();
     void loadMachineHive();
     void seedNewProfile();
