@@ -147,11 +147,19 @@ public:
         m_indexValid = true;
     }
 
+private:
+    struct Entry
+    {
+        QString key;
+        Item item;
+    };
+
+public:
     // Range-for over the items in order.
     class const_iterator
     {
     public:
-        using Inner = typename std::vector<typename KeyedCollection::Entry>::const_iterator;
+        using Inner = typename std::vector<Entry>::const_iterator;
         explicit const_iterator(Inner inner)
             : m_inner(inner)
         {
@@ -171,12 +179,6 @@ public:
     const_iterator end() const { return const_iterator(m_entries.cend()); }
 
 private:
-    struct Entry
-    {
-        QString key;
-        Item item;
-    };
-
     void ensureIndex() const
     {
         if (m_indexValid)
