@@ -35,6 +35,10 @@ constexpr int kLinesPerYield = 500;
 const QByteArray kLinkStart = QByteArrayLiteral("<DT><A HREF=\"");
 const QByteArray kLinkDates = QByteArrayLiteral("\" ADD_DATE=\"797069285\" LAST_VISIT=\"797069236\" LAST_MODIFIED=\"797069236\">");
 const QByteArray kFolderStart = QByteArrayLiteral("<DT><H3 FOLDED ADD_DATE=\"859692440\">");
+const QByteArray kNewFileHeader = QByteArrayLiteral(
+    "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
+    "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n"
+    "<TITLE>Bookmarks</TITLE>\r\n<H1>Bookmarks</H1>\r\n<DL><p>");
 
 // A plain substring search; the C library's is many times faster than a general one.
 template <size_t N>
@@ -555,9 +559,11 @@ bool startsTag(const QString& text, qsizetype i)
     return next.isLetter() || next == QLatin1Char('/') || next == QLatin1Char('!');
 }
 
+// Only the reader's line ends: other control characters read back as they
+// were written, so a record read from the file keeps them on a rewrite.
 bool breaksLine(QChar c)
 {
-    return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7F;
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
 // Which part of a line a text is written into.
@@ -614,10 +620,57 @@ QString safeField(const QString& text, Field field)
 
 } // namespace
 
+namespace {
+
+bool breaksLineByte(QByteArrayView bytes)
+{
+    return bytes.contains('\r') || bytes.contains('\n');
+}
+
+// Whether a link line written with its fields as they are reads back as one
+// link with exactly those fields; only then may a field that looks like a
+// marker stay unescaped, so that what was read is written back unchanged.
+bool linkLineReadsBack(QByteArrayView line, QByteArrayView url, QByteArrayView title)
+{
+    if (title.isEmpty() || breaksLineByte(line))
+        return false;
+    const Markers m = scanMarkers(line);
+    const qsizetype href = kLinkStart.size() - 9; // "<DT>" before "<A HREF=\""
+    if (m.link != href || m.linkEnd < 0 || m.folder >= 0 || m.closesList || m.opensList || m.anchors != 1 || m.headings != 0)
+        return false;
+    const QByteArrayView rest = line.sliced(href + 9);
+    const qsizetype quote = rest.indexOf('"');
+    if (quote < 0 || rest.first(quote) != url)
+        return false;
+    const QByteArrayView text = rest.first(m.linkEnd - (href + 9));
+    const qsizetype gt = text.lastIndexOf('>');
+    return gt >= 0 && trimmedBlanks(text.sliced(gt + 1)) == title;
+}
+
+// The same for a folder line.
+bool folderLineReadsBack(QByteArrayView line, QByteArrayView title)
+{
+    if (breaksLineByte(line))
+        return false;
+    const Markers m = scanMarkers(line);
+    if (m.folder != 0 || m.link >= 0 || m.closesList || m.opensList || m.anchors != 0 || m.headings != 1)
+        return false;
+    const QByteArrayView t = trimmed(line);
+    const qsizetype u = find(t, "\">");
+    if (u < 0)
+        return false;
+    const QByteArrayView rest = t.sliced(u + 2);
+    const qsizetype end = find(rest, "</H3>");
+    return end >= 0 && rest.first(end) == title;
+}
+
+} // namespace
+
 bool NetscapeBookmarks::write(QIODevice& device) const
 {
     BlockWriter out(device);
-    out.append(m_header);
+    // Without a header read from a file, the list would have no opening tag.
+    out.append(m_header.isEmpty() ? kNewFileHeader : m_header);
     out.append("\r\n");
     auto text = [&out](const QString& value, bool latin1) {
         if (latin1 || value.size() > 256) {
@@ -640,16 +693,37 @@ bool NetscapeBookmarks::write(QIODevice& device) const
         else
             out.append(value.toUtf8());
     };
+    // A field that looks like a marker is escaped only when the line would
+    // not read back as written.
     auto linkLine = [&](const cBookmark& link) {
+        const QString url = safeField(link.URL(), Field::Address);
+        const QString title = safeField(link.Title(), Field::LinkTitle);
+        if (url != link.URL() || title != link.Title()) {
+            const QByteArray rawUrl = encode(link.URL(), link.ReadAsLatin1());
+            const QByteArray rawTitle = encode(link.Title(), link.ReadAsLatin1());
+            const QByteArray line = QByteArray(kLinkStart + rawUrl + kLinkDates + rawTitle + "</A>");
+            if (linkLineReadsBack(line, rawUrl, rawTitle)) {
+                out.append(line);
+                out.append("\r\n");
+                return;
+            }
+        }
         out.append(kLinkStart);
-        text(safeField(link.URL(), Field::Address), link.ReadAsLatin1());
+        text(url, link.ReadAsLatin1());
         out.append(kLinkDates);
-        text(safeField(link.Title(), Field::LinkTitle), link.ReadAsLatin1());
+        text(title, link.ReadAsLatin1());
         out.append("</A>\r\n");
     };
     auto folderLine = [&](const cBookmark& folder) {
-        out.append(kFolderStart);
-        text(safeField(folder.Title(), Field::FolderTitle), folder.ReadAsLatin1());
+        const QString title = safeField(folder.Title(), Field::FolderTitle);
+        const QByteArray rawTitle = title != folder.Title() ? encode(folder.Title(), folder.ReadAsLatin1()) : QByteArray();
+        if (title != folder.Title() && folderLineReadsBack(QByteArray(kFolderStart + rawTitle + "</H3>"), rawTitle)) {
+            out.append(kFolderStart);
+            out.append(rawTitle);
+        } else {
+            out.append(kFolderStart);
+            text(title, folder.ReadAsLatin1());
+        }
         out.append("</H3>\r\n<DL><p>\r\n");
     };
     const std::vector<qsizetype>& root = childrenOf(0);

@@ -27,6 +27,17 @@ QString decodeText(const QByteArray& bytes, RegFileReadResult& result)
         QString text = decoder.decode(QByteArrayView(bytes).sliced(bomLength));
         if (decoder.hasError())
             return std::nullopt;
+        if (encoding != QStringConverter::Utf8 && !text.isValidUtf16()) {
+            // Half a surrogate pair has no character to stand for; nor could it be written back.
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+                    ++i;
+                else if (text.at(i).isSurrogate())
+                    text[i] = QChar::ReplacementCharacter;
+            }
+            result.complete = false;
+            result.problems.append(QStringLiteral("the file holds characters that are not valid UTF-16; each was read as a replacement character"));
+        }
         return text;
     };
     if (bytes.startsWith("\xFF\xFE")) {
@@ -175,10 +186,12 @@ bool parseData(QStringView data, quint32* type, QByteArray* bytes, bool* deletio
         if (!parseHexBytes(data.sliced(close + 2), bytes))
             return false;
         // In the editor's own (UTF-16) files, text data are UTF-16LE; the store keeps UTF-8.
-        if (utf16File && isTextType(number) && bytes->size() % 2 == 0) {
+        // A type written with a leading zero marks data kept as they are.
+        const bool asTheyAre = close - 4 > 1 && data.at(4) == QLatin1Char('0');
+        if (utf16File && !asTheyAre && isTextType(number) && bytes->size() % 2 == 0) {
             QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
             const QString text = decoder.decode(*bytes);
-            if (!decoder.hasError())
+            if (!decoder.hasError() && text.isValidUtf16())
                 *bytes = text.toUtf8();
         }
         return true;
@@ -246,18 +259,23 @@ void appendValue(QByteArray& out, const RegValue& value)
         out.append("dword:");
         out.append(QByteArray::number(number, 16).rightJustified(8, '0'));
     } else {
-        if (value.type == RegType::Binary)
-            out.append("hex:");
-        else
-            out.append("hex(" + QByteArray::number(value.type, 16) + "):");
-        // The editor keeps text data as UTF-16LE; data that are not UTF-8 text stay as they are.
+        // The editor keeps text data as UTF-16LE. Text data that are not UTF-8
+        // stay as they are, under a type spelt with a leading zero, so that
+        // the reader does not take them for UTF-16 text.
         QByteArray data = value.data;
+        bool asTheyAre = false;
         if (isTextType(value.type)) {
             QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
             const QString text = decoder.decode(data);
             if (!decoder.hasError())
                 data = QStringEncoder(QStringConverter::Utf16LE).encode(text);
+            else
+                asTheyAre = true;
         }
+        if (value.type == RegType::Binary)
+            out.append("hex:");
+        else
+            out.append("hex(" + QByteArray(asTheyAre ? "0" : "") + QByteArray::number(value.type, 16) + "):");
         for (qsizetype i = 0; i < data.size(); ++i) {
             if (i > 0) {
                 out.append(',');

@@ -114,6 +114,40 @@ TEST(NetscapeSafety, TitlesAndAddressesHoldingMarkersReadBackIntoTheSameRecords)
     EXPECT_TRUE(parse(written).fixedForm());
 }
 
+// Found by fuzzing: what a file held comes back from a rewrite as it was,
+// unless it would read as a marker of the line.
+TEST(NetscapeSafety, ARewriteKeepsWhatTheFileHeldAndEscapesOnlyWhatWouldNotReadBack)
+{
+    static const char text[] = "<DL><p>\n<DT><A HREF=\"http://c/\x01\x00x<y\">x<b &amp; a<c</A>\n"
+                               "<DT><H3>1 < 2 and <b></H3>\n<DL><p>\n</DL><p>\n</DL><p>\n";
+    const QByteArray file(text, sizeof(text) - 1);
+    const NetscapeBookmarks read = parse(file);
+    ASSERT_TRUE(read.loadedWhole());
+    ASSERT_EQ(read.records().Count(), 2);
+    EXPECT_EQ(read.records().at(1)->Title(), QStringLiteral("x<b &amp; a<c"));
+    const QByteArray written = read.toBytes();
+    const NetscapeBookmarks back = parse(written);
+    EXPECT_EQ(records(back), records(read));
+    EXPECT_EQ(back.records().at(1)->URL(), QString::fromUtf8("http://c/\x01\x00x<y", 14)) << "control characters are data";
+    EXPECT_EQ(back.toBytes(), written);
+}
+
+TEST(NetscapeSafety, ACollectionWithoutAHeaderWritesAFileThatOpensItsList)
+{
+    NetscapeBookmarks fresh;
+    auto link = std::make_shared<cBookmark>();
+    link->setTitle(QStringLiteral("A"));
+    link->setURL(QStringLiteral("http://a/"));
+    link->setKey(fresh.newKey());
+    fresh.records().Add(link, link->Key());
+    fresh.invalidateIndex();
+    const QByteArray written = fresh.toBytes();
+    EXPECT_TRUE(written.startsWith("<!DOCTYPE NETSCAPE-Bookmark-file-1>"));
+    const NetscapeBookmarks back = parse(written);
+    EXPECT_TRUE(back.fixedForm());
+    EXPECT_EQ(back.toBytes(), written);
+}
+
 TEST(NetscapeSafety, WriteReadWriteIsStableForAnyCollection)
 {
     // Titles and addresses drawn from the characters that matter to the markers.

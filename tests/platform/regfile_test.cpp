@@ -190,3 +190,29 @@ TEST(RegFile, TheEditorsOwnExportReadsBackIntoTheSameValues)
     EXPECT_EQ(key->value(QStringLiteral("two"))->data, regtest::sz(QStringLiteral("line\r\nbreak")));
     EXPECT_EQ(writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")), writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")));
 }
+
+// Found by fuzzing: data and names that have no UTF-16 form of their own.
+TEST(RegFile, TextDataThatAreNotUtf8AndHalfSurrogatesSurviveOrAreToldOf)
+{
+    const QString hive = QStringLiteral("HKEY_CURRENT_USER");
+    RegKey root;
+    RegKey* key = root.addChild(QStringLiteral("K"));
+    // Even in length and valid as UTF-16: must not come back as that text.
+    const QByteArray odd("a\0\0\0b\0\0\xDF", 8);
+    key->setValue(QStringLiteral("multi"), 7, odd);
+    key->setValue(QStringLiteral("text"), RegType::Sz, regtest::sz(QStringLiteral("caf\u00E9")));
+    const QByteArray bytes = writeRegFile(root, hive);
+    RegKey back;
+    EXPECT_TRUE(readRegFile(bytes, back, hive).complete);
+    EXPECT_EQ(back.child(QStringLiteral("K"))->value(QStringLiteral("multi"))->data, odd);
+    EXPECT_EQ(back.child(QStringLiteral("K"))->value(QStringLiteral("text"))->data, regtest::sz(QStringLiteral("caf\u00E9")));
+    EXPECT_EQ(writeRegFile(back, hive), bytes);
+
+    const char16_t broken[] = u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A\xD800" u"b]\r\n";
+    const QByteArray utf16 = QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(broken), sizeof(broken) - 2);
+    RegKey damaged;
+    const RegFileReadResult result = readRegFile(utf16, damaged, hive);
+    EXPECT_FALSE(result.complete) << "a half pair is damage, and the file is kept aside";
+    ASSERT_EQ(damaged.childCount(), 1);
+    EXPECT_EQ(damaged.childAt(0)->name(), QStringLiteral("A\uFFFDb"));
+}
