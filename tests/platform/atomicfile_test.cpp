@@ -53,7 +53,7 @@ TEST(AtomicFile, AKilledRegistryWriterLeavesTheOldOrTheNewFile)
 {
     constexpr int kValues = 300;
     QRandomGenerator random(20261207);
-    for (int round = 0; round < 12; ++round) {
+    for (int round = 0; round < 100; ++round) {
         QProcess writer;
         writer.setProgram(QStringLiteral(REGISTRY_WRITER));
         writer.setArguments({QString::number(kValues)});
