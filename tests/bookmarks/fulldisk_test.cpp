@@ -112,3 +112,61 @@ TEST(FullDisk, TheRegistryKeepsItsFileTellsOnceAndSavesWhenItCanAgain)
     platform::Registry::setSaveFailureHandler({});
     platform::Registry::reset();
 }
+
+namespace {
+
+// A device that takes `limit` bytes and then fails, or, with `shortWrites`,
+// takes at most a few bytes a call and says so.
+class FailingDevice : public QIODevice
+{
+public:
+    FailingDevice(qint64 limit, bool shortWrites)
+        : m_limit(limit)
+        , m_short(shortWrites)
+    {
+        open(QIODevice::WriteOnly);
+    }
+    qint64 written() const { return m_written; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override
+    {
+        if (m_short)
+            return std::min<qint64>(size, 7);
+        if (m_written + size > m_limit)
+            return -1;
+        m_written += size;
+        return size;
+    }
+
+private:
+    qint64 m_limit;
+    bool m_short;
+    qint64 m_written = 0;
+};
+
+} // namespace
+
+TEST(FullDisk, TheBookmarkWriterReportsADeviceThatFailsOrWritesShort)
+{
+    NetscapeBookmarks bookmarks;
+    for (int i = 0; i < 20000; ++i) {
+        auto link = std::make_shared<cBookmark>();
+        link->setTitle(QStringLiteral("link %1").arg(i));
+        link->setURL(QStringLiteral("http://site%1.example/").arg(i));
+        link->setKey(bookmarks.newKey());
+        bookmarks.records().AppendNew(link, link->Key());
+    }
+    bookmarks.invalidateIndex();
+    const qint64 size = bookmarks.toBytes().size();
+    for (qint64 limit : {qint64(0), qint64(1), qint64(1 << 20), size - 1}) {
+        FailingDevice device(limit, false);
+        EXPECT_FALSE(bookmarks.write(device)) << "failing after " << limit << " bytes";
+    }
+    FailingDevice whole(size, false);
+    EXPECT_TRUE(bookmarks.write(whole));
+    EXPECT_EQ(whole.written(), size);
+    FailingDevice shortWrites(size, true);
+    EXPECT_FALSE(bookmarks.write(shortWrites)) << "a short write is a failure, not a success";
+}
