@@ -3,22 +3,13 @@
 // and writing that again gives the same bytes.
 #include "bookmarks/netscape.h"
 #include "fuzzsupport.h"
-
-#include <QBuffer>
+#include "support/netscapetest.h"
 
 #include <vector>
 
 namespace {
 
-NetscapeBookmarks parse(const QByteArray& bytes)
-{
-    NetscapeBookmarks bookmarks;
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    bookmarks.load(buffer);
-    return bookmarks;
-}
+using netscapetest::parse;
 
 // A field with the writer's escapes undone. A title holding what would read
 // as a marker of the line can only be written escaped; the property allows

@@ -715,15 +715,14 @@ bool NetscapeBookmarks::write(QIODevice& device) const
         out.append("</A>\r\n");
     };
     auto folderLine = [&](const cBookmark& folder) {
-        const QString title = safeField(folder.Title(), Field::FolderTitle);
-        const QByteArray rawTitle = title != folder.Title() ? encode(folder.Title(), folder.ReadAsLatin1()) : QByteArray();
-        if (title != folder.Title() && folderLineReadsBack(QByteArray(kFolderStart + rawTitle + "</H3>"), rawTitle)) {
-            out.append(kFolderStart);
-            out.append(rawTitle);
-        } else {
-            out.append(kFolderStart);
-            text(title, folder.ReadAsLatin1());
+        QString title = safeField(folder.Title(), Field::FolderTitle);
+        out.append(kFolderStart);
+        if (title != folder.Title()) {
+            const QByteArray rawTitle = encode(folder.Title(), folder.ReadAsLatin1());
+            if (folderLineReadsBack(QByteArray(kFolderStart + rawTitle + "</H3>"), rawTitle))
+                title = folder.Title();
         }
+        text(title, folder.ReadAsLatin1());
         out.append("</H3>\r\n<DL><p>\r\n");
     };
     const std::vector<qsizetype>& root = childrenOf(0);
