@@ -10,12 +10,19 @@ class QIODevice;
 namespace platform {
 
 // Writes a file so that a failure or a kill at any moment leaves either the old
-// file or the complete new one: the writer fills a temporary file, which is
-// flushed to disk and renamed over the target only when every step succeeded.
-// `permissions` of 0 keeps the default (private to the user for a new file).
+// file or the complete new one: the writer fills a temporary file beside the
+// target, which is flushed to disk and renamed over the target only when every
+// step succeeded. A symbolic link stays a link; its target gets the new
+// content. An existing file keeps its permissions; a new one gets
+// `permissions`, or by default those the user's umask gives a new file.
 bool writeFileAtomically(const QString& path,
                          const std::function<bool(QIODevice&)>& writer,
                          QString* errorText = nullptr,
                          QFileDevice::Permissions permissions = {});
+
+// The temporary files of saves into `folder` whose process no longer runs
+// (killed, or the machine lost power): removed. Every save sweeps its folder
+// once a session, so leftovers never pile up; returns how many went.
+int removeSaveLeftovers(const QString& folder);
 
 } // namespace platform

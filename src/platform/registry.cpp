@@ -97,9 +97,10 @@ Registry::Registry()
 
 void Registry::removeStaleSaves()
 {
-    // An interrupted save leaves its temporary file, named as the save names
-    // them ("registry.reg." and six letters or digits); only this copy of the
-    // program writes here, so any such file is left over.
+    removeSaveLeftovers(configDir());
+    // Earlier versions named their temporary files "registry.reg." and six
+    // letters or digits; only this copy of the program writes here, so any
+    // such file is left over.
     static const QRegularExpression pattern(QStringLiteral("^registry\\.reg\\.[A-Za-z0-9]{6}$"));
     QDir folder(configDir());
     for (const QFileInfo& entry : folder.entryInfoList({QStringLiteral("registry.reg.*")}, QDir::Files | QDir::Hidden)) {

@@ -1,8 +1,10 @@
 // A process saving the bookmark file over and over is killed at random
 // moments: the file left behind always reads whole and holds one save.
 #include "bookmarks/netscape.h"
+#include "platform/atomicfile.h"
 #include "support/freshhome.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
@@ -10,6 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+
+static QStringList leftovers()
+{
+    return QDir(FreshHome::path()).entryList({QStringLiteral(".bookmarks.html.markcrate-*")}, QDir::Files | QDir::Hidden);
+}
 
 TEST(KilledSaves, AKilledBookmarkWriterLeavesTheOldOrTheNewFile)
 {
@@ -33,5 +40,9 @@ TEST(KilledSaves, AKilledBookmarkWriterLeavesTheOldOrTheNewFile)
         const QString first = bookmarks.records().at(1)->Title();
         for (const auto& link : bookmarks.records())
             ASSERT_EQ(link->Title(), first) << "round " << round;
+        // Each writer sweeps what the one killed before it left.
+        ASSERT_LE(leftovers().size(), 1) << "round " << round << ": " << leftovers().join(u' ').toStdString();
     }
+    platform::removeSaveLeftovers(FreshHome::path());
+    EXPECT_EQ(leftovers(), QStringList());
 }

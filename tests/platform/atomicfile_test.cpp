@@ -4,7 +4,9 @@
 #include "support/freshhome.h"
 #include "support/regtest.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
@@ -12,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+
+#include <sys/stat.h>
 
 using namespace platform;
 
@@ -30,7 +34,7 @@ TEST(AtomicFile, AWriterThatFailsHalfwayLeavesTheOldFileAndNoLeftovers)
     EXPECT_FALSE(ok);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(regtest::readFile(path), "old contents\r\n");
-    EXPECT_EQ(QDir(FreshHome::path()).entryList(QDir::Files), QStringList{QStringLiteral("data.txt")});
+    EXPECT_EQ(QDir(FreshHome::path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("data.txt")});
 
     EXPECT_TRUE(writeFileAtomically(path, [](QIODevice& device) { return device.write("new") == 3; }));
     EXPECT_EQ(regtest::readFile(path), "new");
@@ -43,6 +47,73 @@ TEST(AtomicFile, ASaveIntoAFolderThatCannotHoldTheFileFailsCleanly)
     QString error;
     EXPECT_FALSE(writeFileAtomically(blocker + QStringLiteral("/file"), [](QIODevice&) { return true; }, &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(AtomicFile, ALinkStaysALinkAndPermissionsAreKeptOrGivenByTheUmask)
+{
+    const QString folder = FreshHome::path();
+    const QString target = folder + QStringLiteral("/real.html");
+    const QString link = folder + QStringLiteral("/link.html");
+    ASSERT_TRUE(regtest::writeFile(target, "old"));
+    const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser
+                        | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(target, shared));
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.html"), link)); // relative, as users make them
+
+    EXPECT_TRUE(writeFileAtomically(link, [](QIODevice& device) { return device.write("new") == 3; }));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(regtest::readFile(target), "new");
+    EXPECT_EQ(QFile::permissions(target), shared);
+    // Asked-for permissions do not override what an existing file has.
+    EXPECT_TRUE(writeFileAtomically(target, [](QIODevice& device) { return device.write("newer") == 5; }, nullptr,
+                                    QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(QFile::permissions(target), shared);
+
+    const mode_t mask = ::umask(022);
+    const QString fresh = folder + QStringLiteral("/fresh.txt");
+    EXPECT_TRUE(writeFileAtomically(fresh, [](QIODevice& device) { return device.write("x") == 1; }));
+    EXPECT_EQ(QFile::permissions(fresh), shared | QFileDevice::ReadOther);
+    const QString secret = folder + QStringLiteral("/secret.reg");
+    EXPECT_TRUE(writeFileAtomically(secret, [](QIODevice& device) { return device.write("x") == 1; }, nullptr,
+                                    QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(QFile::permissions(secret), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                                              | QFileDevice::WriteUser);
+    ::umask(mask);
+}
+
+TEST(AtomicFile, OnlyTheTemporaryFilesOfSavesWhoseProcessIsGoneAreSwept)
+{
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    ASSERT_TRUE(gone.waitForStarted());
+    const QString dead = QString::number(gone.processId());
+    ASSERT_TRUE(gone.waitForFinished());
+    const QString self = QString::number(QCoreApplication::applicationPid());
+
+    const QString folder = FreshHome::path() + QStringLiteral("/sweep");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QStringList swept{QStringLiteral(".data.txt.markcrate-") + dead + QStringLiteral("-Ab12Cd"),
+                            QStringLiteral(".other.html.markcrate-") + dead + QStringLiteral("-zzzzzz")};
+    const QStringList kept{
+        QStringLiteral(".data.txt.markcrate-") + self + QStringLiteral("-Ab12Cd"), // a save in progress
+        QStringLiteral(".data.txt.markcrate-1-Ab12Cd"),                          // a process that runs
+        QStringLiteral(".data.txt.markcrate-") + dead + QStringLiteral("-Ab12"),   // not of the save's form
+        QStringLiteral(".data.txt.markcrate-+") + dead + QStringLiteral("-Ab12Cd"),
+        QStringLiteral("data.txt.markcrate-") + dead + QStringLiteral("-Ab12Cd"),  // not hidden: the user's
+        QStringLiteral(".markcrate-") + dead + QStringLiteral("-Ab12Cd"),
+        QStringLiteral("data.txt"),
+    };
+    for (const QString& name : swept + kept)
+        ASSERT_TRUE(regtest::writeFile(folder + QLatin1Char('/') + name, "x"));
+
+    // The first save into a folder sweeps it.
+    ASSERT_TRUE(writeFileAtomically(folder + QStringLiteral("/data.txt"), [](QIODevice& device) { return device.write("new") == 3; }));
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList expected = kept;
+    expected.sort();
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(regtest::readFile(folder + QStringLiteral("/data.txt")), "new");
+    EXPECT_EQ(removeSaveLeftovers(folder), 0);
 }
 
 // A writer process rewrites the registry file over and over, each time with
@@ -77,6 +148,9 @@ TEST(AtomicFile, AKilledRegistryWriterLeavesTheOldOrTheNewFile)
         }
         RegCloseKey(key);
         Registry::reset();
+        // Each start sweeps what the writer killed before left.
+        EXPECT_EQ(QDir(configDir()).entryList({QStringLiteral(".registry.reg.*")}, QDir::Files | QDir::Hidden), QStringList())
+            << "round " << round;
     }
 }
 
