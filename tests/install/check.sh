@@ -15,7 +15,11 @@ for file in \
     "share/applications/$id.desktop" \
     "share/icons/hicolor/scalable/apps/$id.svg" \
     "share/metainfo/$id.metainfo.xml" \
-    share/man/man1/markcrate.1 \
+    "share/icons/hicolor/16x16/apps/$id.png" \
+    "share/icons/hicolor/48x48/apps/$id.png" \
+    "share/icons/hicolor/256x256/apps/$id.png" \
+    share/man/man1/markcrate.1.gz \
+    share/doc/markcrate/copyright \
     share/markcrate/help/markcrate.html; do
     if [ ! -e "$prefix/$file" ]; then
         echo "missing after install: $file" >&2
@@ -32,7 +36,7 @@ if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net --explain "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null
 fi
 if command -v man >/dev/null; then
-    MANWIDTH=80 man -l "$prefix/share/man/man1/markcrate.1" >/dev/null 2>&1 || { echo "the manual page does not format" >&2; exit 1; }
+    MANWIDTH=80 man -l "$prefix/share/man/man1/markcrate.1.gz" >/dev/null 2>&1 || { echo "the manual page does not format" >&2; exit 1; }
 fi
 
 version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/markcrate" --version)"
