@@ -262,6 +262,8 @@ void frmMain::connectEvents()
             controller()->ClickCboMain(0);
     });
     connect(cboMain[1], &QComboBox::activated, this, [this] { controller()->ClickCboMain(1); });
+    connect(cboMain[1]->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString& text) { controller()->ChangeCboMainText(text); });
     connect(lbbMain, &FlatButtonArray::MouseClick, this, [this](int index) { controller()->ClickLbbMain(index); });
     connect(lbbMain, &FlatButtonArray::MouseMove, this, [this](int index) { controller()->MouseMoveLbbMain(index); });
     connect(lvMain, &KeyedListView::Click, this, [this] { controller()->ClickLvMain(); });
@@ -425,6 +427,12 @@ void frmMain::addToolbarShortcuts()
                                + QLatin1Char(')'));
         }
     }
+    // Finding in every store, from anywhere in the window.
+    for (const QKeySequence& keys : {QKeySequence(QKeySequence::Find), QKeySequence(Qt::CTRL | Qt::Key_L)}) {
+        auto* find = new QShortcut(keys, this);
+        find->setContext(Qt::WindowShortcut);
+        connect(find, &QShortcut::activated, this, [this] { controller()->FindEverywhere(); });
+    }
     // The list's own Delete key deletes entries (on its release, as before).
     if (QAction* button = tlbMain->button(14))
         button->setToolTip(button->toolTip() + QStringLiteral(" (Del)"));
@@ -432,6 +440,20 @@ void frmMain::addToolbarShortcuts()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    const bool inputBox = cboMain[1] && (watched == cboMain[1] || watched == cboMain[1]->lineEdit());
+    // The suggestions under the input box take their keys first.
+    if (inputBox && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (controller()->KeyDownSuggestions(key->key(), key->modifiers().testFlag(Qt::ControlModifier)))
+            return true;
+    }
+    // Leaving the input box for another control closes them; a menu or
+    // another window taking the focus for a moment does not.
+    if (inputBox && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !cboMain[1]->hasFocus())
+            controller()->HideSuggestions();
+    }
     // Key presses in the two drop-downs (the input box's keys reach its line edit).
     if (event->type() == QEvent::KeyPress
         && (watched == cboMain[0] || watched == cboMain[1] || watched == cboMain[1]->lineEdit())) {

@@ -213,6 +213,7 @@ int NetscapeBookmarks::folderNumber(const cBookmark& folder)
 
 void NetscapeBookmarks::clearForLoad()
 {
+    touch();
     m_records.Clear();
     m_indexValid = false;
     m_loadedWhole = true;
@@ -812,6 +813,7 @@ void pruneTimedCopies(const QString& native)
 
 bool SaveNetscapeFile(NetscapeBookmarks& bookmarks, const QString& path, bool readOnly, QString* error, bool* changedOnDisk)
 {
+    bookmarks.touch(); // the records changed before they are saved
     if (changedOnDisk)
         *changedOnDisk = false;
     if (readOnly)

@@ -53,6 +53,10 @@ public:
     const std::vector<qsizetype>& childrenOf(int folderNumber) const;
     // Call after changing records' ParentFolder or BookmarkType.
     void invalidateIndex() { m_indexValid = false; }
+    // Counts the loads and saves, each of which may have changed the records:
+    // what copies them (the find index) knows when to copy again.
+    quint64 generation() const { return m_generation; }
+    void touch() { ++m_generation; }
 
     // The record key a tree node or list item key stands for: its number and "X".
     static QString recordKey(const QString& nodeKey);
@@ -108,6 +112,7 @@ private:
 
     mutable std::vector<std::vector<qsizetype>> m_children;
     mutable bool m_indexValid = false;
+    quint64 m_generation = 0;
 };
 
 // Writes the collection to the file, unless `readOnly`. The file is replaced

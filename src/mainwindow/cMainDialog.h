@@ -1,11 +1,14 @@
 #pragma once
 
+#include "bookmarks/finder.h"
 #include "bookmarks/forums.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/records.h"
 #include "bookmarks/names.h"
 #include "bookmarks/transfer.h"
+#include "controls/SuggestionList.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -80,6 +83,21 @@ public:
     virtual void KeyPressCboMain(int index, int keyAscii);
     virtual void GoAction(const QString& text, int kind);
     virtual void LaunchAddress(const QString& address);
+
+    // Finding in every store from the command box.
+    // The user changed the input box's text.
+    virtual void ChangeCboMainText(const QString& text);
+    // A key in the input box while suggestions show; true when it was theirs.
+    virtual bool KeyDownSuggestions(int key, bool control);
+    // Ctrl+F: the window forward, the input box's text selected, suggestions
+    // for it whatever kind is selected.
+    virtual void FindEverywhere();
+    void HideSuggestions();
+    // Brings the index up to date with the stores; the Favorites folder,
+    // which other programs change, is looked at only with `lookAtDisk`.
+    void RefreshFindIndex(bool lookAtDisk);
+    const Find::Index& FindIndex() const { return m_findIndex; }
+    SuggestionList* Suggestions() const { return m_suggestions; }
 
     // Tree and list.
     virtual void ClickTVMain();
@@ -177,6 +195,11 @@ protected:
     void repaintTreeImages(const QString& favoritesFolder);
     // The entry selected in the list: its source's address and kind for the go action.
     bool entryAddress(QString* address, int* kind);
+    // The address and kind of an entry of a store, as a double-click opens it.
+    bool storeAddress(const Find::Entry& entry, QString* address, int* kind);
+    void openFound(int row);
+    void showFound(int row);
+    void updateSuggestions(const QString& text);
     void selectKind(int kind);
     // Runs the go action on a text, then puts the text on top of the input
     // box's list and empties the box.
@@ -255,4 +278,15 @@ private:
     QString m_cutNodeKey; // the folder the entries were cut from, for ghosting
     bool m_loadingBookmarks = false;
     bool m_bookmarksReloaded = false; // a failed save read the file again: the tree is to be built anew
+    // Finding: the index of every store, what each part was copied from, the
+    // list under the command box and the entries it shows.
+    Find::Index m_findIndex;
+    QString m_findStores;
+    quint64 m_findRegistryChanges = ~quint64(0);
+    quint64 m_findNetscapeGeneration = ~quint64(0);
+    QString m_findFavoritesRoot;
+    std::vector<Find::FolderStamp> m_findFavoritesStamps;
+    QPointer<SuggestionList> m_suggestions; // the form owns it
+    std::vector<const Find::Entry*> m_found;
+    bool m_findForced = false;
 };

@@ -30,6 +30,8 @@ void cMainDialog::ClickCboMain(int index)
 {
     if (index != 0)
         return;
+    m_findForced = false;
+    HideSuggestions();
     try {
         QComboBox* input = m_form->cboMain[1];
         input->clear();
@@ -62,6 +64,8 @@ void cMainDialog::KeyPressCboMain(int index, int keyAscii)
 
 void cMainDialog::goAndRemember(const QString& text, int kind)
 {
+    m_findForced = false;
+    HideSuggestions();
     GoAction(text, kind);
     QComboBox* input = m_form->cboMain[1];
     input->insertItem(0, text);

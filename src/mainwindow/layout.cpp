@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -146,6 +147,14 @@ void cMainDialog::ShowForm(bool hide)
     } else {
         showMainWindow();
     }
+    // The find index, once the window has shown: the first keys then find at once.
+    QTimer::singleShot(0, m_form->window(), [this] {
+        try {
+            RefreshFindIndex(true);
+        } catch (const std::exception&) {
+            // gathered again at the first key
+        }
+    });
 }
 
 void cMainDialog::SetFlatToolbar()

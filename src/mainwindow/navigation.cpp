@@ -247,11 +247,26 @@ bool cMainDialog::entryAddress(QString* address, int* kind)
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     if (!item || !node)
         return false;
-    const QString text = KeyedListView::Text(item);
+    Find::Entry entry;
+    entry.title = KeyedListView::Text(item);
+    entry.listKey = KeyedListView::Key(item);
+    entry.source = Keys::sourceNumber(KeyedTreeView::Key(node));
     const int icon = KeyedListView::Image(item);
-    const int source = Keys::sourceNumber(KeyedTreeView::Key(node));
-    QComboBox* input = m_form->cboMain[1];
-    switch (source) {
+    if ((entry.source == Keys::InternetExplorerSource || entry.source == Keys::NetscapeSource) && (icon == 2 || icon == 4))
+        return false; // a folder or the way up, not an entry
+    if (entry.source == Keys::InternetExplorerSource) {
+        entry.folderPath = favoritesPathOf(node);
+        ListedFavoritesPath = entry.folderPath.isEmpty() ? QStringLiteral("\\") : entry.folderPath + QLatin1Char('\\');
+    } else if (entry.source >= Keys::FirstUserFolder) {
+        entry.folderPath = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(CurrentSource)));
+    }
+    return storeAddress(entry, address, kind);
+}
+
+bool cMainDialog::storeAddress(const Find::Entry& entry, QString* address, int* kind)
+{
+    const QString& text = entry.title;
+    switch (entry.source) {
     case Keys::CompuServeFavoritesSource:
         selectKind(2);
         *address = RegistryStores::favoriteText(true, text);
@@ -267,31 +282,25 @@ bool cMainDialog::entryAddress(QString* address, int* kind)
         *kind = 2;
         return true;
     case Keys::InternetExplorerSource: {
-        if (icon == 2 || icon == 4)
-            return false;
-        const QString relative = favoritesPathOf(node);
-        ListedFavoritesPath = relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\');
         const QString folder = Favorites::folder();
         if (folder.isEmpty())
             return false;
-        *address = Favorites::ReadShortcutUrl(Favorites::pathIn(folder, relative, text + QStringLiteral(".url")));
+        *address = Favorites::ReadShortcutUrl(Favorites::pathIn(folder, entry.folderPath, text + QStringLiteral(".url")));
         *kind = 0;
         return true;
     }
     case Keys::NetscapeSource:
-        if (icon == 2 || icon == 4)
-            return false;
-        *address = netscapeAddress(KeyedListView::Key(item));
+        *address = netscapeAddress(entry.listKey);
         *kind = 0;
         return true;
     default:
         break;
     }
-    if (source < Keys::FirstUserFolder)
+    if (entry.source < Keys::FirstUserFolder)
         return false;
-    const QString folderName = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(CurrentSource)));
-    selectKind(RegistryStores::userEntryType(folderName, text));
-    input->setEditText(RegistryStores::userEntryUrl(folderName, text));
+    QComboBox* input = m_form->cboMain[1];
+    selectKind(RegistryStores::userEntryType(entry.folderPath, text));
+    input->setEditText(RegistryStores::userEntryUrl(entry.folderPath, text));
     *address = input->currentText();
     *kind = m_form->cboMain[0]->currentIndex();
     return true;

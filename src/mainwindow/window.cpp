@@ -24,6 +24,7 @@ void cMainDialog::showMainWindow()
 void cMainDialog::hideMainWindow()
 {
     IsShown = false;
+    HideSuggestions();
     // Without a notification area a hidden window could not be brought back
     // from the desktop: minimise it instead.
     if (m_app.HasTray())

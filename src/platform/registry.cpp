@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
+
 namespace platform {
 
 namespace {
@@ -263,10 +265,20 @@ void Registry::endBatch()
         flush();
 }
 
+namespace {
+std::atomic<quint64> userHiveChanges{0};
+}
+
+quint64 Registry::changeCount()
+{
+    return userHiveChanges.load();
+}
+
 void Registry::changed(int hive)
 {
     if (hive != kUserHive)
         return;
+    ++userHiveChanges;
     m_dirty = true;
     if (m_batchDepth == 0)
         flush();

@@ -107,6 +107,9 @@ public:
     bool closeHandle(HKEY key);
     bool isWritableHive(int hive) const { return hive == kUserHive; }
     void changed(int hive);
+    // Counts every change to HKEY_CURRENT_USER in this process, across
+    // reloads: what copies values (the find index) knows when to copy again.
+    static quint64 changeCount();
 
     static constexpr int kUserHive = 1;
 

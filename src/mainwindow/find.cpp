@@ -1,0 +1,265 @@
+// Finding any entry of any store from the command box: the index of every
+// store, the suggestions under the input box, and opening or showing what
+// was found.
+#include "mainwindow/cMainDialog.h"
+
+#include "bookmarks/favorites.h"
+#include "bookmarks/histories.h"
+#include "bookmarks/keys.h"
+#include "controls/FlatButton.h"
+#include "controls/ImageList.h"
+#include "controls/KeyedListView.h"
+#include "controls/KeyedTreeView.h"
+#include "mainwindow/MainForm.h"
+#include "platform/registry.h"
+#include "store/cSettings.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+
+// More than any screen shows; the list scrolls through them.
+constexpr qsizetype kMostSuggestions = 50;
+
+} // namespace
+
+void cMainDialog::RefreshFindIndex(bool lookAtDisk)
+{
+    if (m_loadingBookmarks)
+        return;
+    // The stores the tree shows, in its order: a change of options or of the
+    // user folders gathers the registry's stores again.
+    QString stores;
+    for (const auto& folder : m_folderList)
+        stores += folder->Key() + QLatin1Char('\t') + folder->Name() + QLatin1Char('\n');
+    stores += m_settings.SupportCompuServe() ? QLatin1Char('C') : QLatin1Char('-');
+    const bool storesChanged = stores != m_findStores;
+    m_findStores = stores;
+
+    QList<int> present;
+    int order = 0;
+    const bool registryChanged = storesChanged || platform::Registry::changeCount() != m_findRegistryChanges;
+    for (const auto& folder : m_folderList) {
+        const int source = Keys::leadingNumber(folder->Key());
+        present.append(source);
+        ++order;
+        switch (source) {
+        case Keys::CompuServeFavoritesSource:
+        case Keys::WebFavoritesSource:
+            if (registryChanged || !m_findIndex.hasPart(source))
+                m_findIndex.setPart(source, order, Find::webFavorites(source == Keys::CompuServeFavoritesSource));
+            break;
+        case Keys::ForumsSource:
+            // Small, and changed only by this program between two openings.
+            if (lookAtDisk || storesChanged || !m_findIndex.hasPart(source))
+                m_findIndex.setPart(source, order, Find::forums(m_forums));
+            break;
+        case Keys::NetscapeSource:
+            if (storesChanged || m_bookmarks.generation() != m_findNetscapeGeneration || !m_findIndex.hasPart(source)) {
+                m_findNetscapeGeneration = m_bookmarks.generation();
+                m_findIndex.setPart(source, order, Find::netscape(m_bookmarks));
+            }
+            break;
+        case Keys::InternetExplorerSource: {
+            const QString root = Favorites::folder();
+            if (storesChanged || root != m_findFavoritesRoot || !m_findIndex.hasPart(source)
+                || (lookAtDisk && Find::changedSince(m_findFavoritesStamps))) {
+                m_findFavoritesRoot = root;
+                m_findIndex.setPart(source, order, Find::favoritesFolder(root, &m_findFavoritesStamps));
+            }
+            break;
+        }
+        default:
+            if (source >= Keys::FirstUserFolder && (registryChanged || !m_findIndex.hasPart(source)))
+                m_findIndex.setPart(source, order, Find::userFolder(folder->Name(), source, m_settings.SupportCompuServe()));
+            break;
+        }
+    }
+    m_findRegistryChanges = platform::Registry::changeCount();
+    // Stores no longer shown are not found either.
+    m_findIndex.keepOnly(present);
+}
+
+void cMainDialog::ChangeCboMainText(const QString& text)
+{
+    try {
+        const bool webContent = m_form->cboMain[0]->currentIndex() == ContentKind::WebAddress;
+        if (!webContent && !m_findForced) {
+            HideSuggestions();
+            return;
+        }
+        updateSuggestions(text);
+    } catch (const std::exception& error) {
+        HideSuggestions();
+        report(error);
+    }
+}
+
+void cMainDialog::updateSuggestions(const QString& text)
+{
+    if (text.trimmed().isEmpty()) {
+        HideSuggestions();
+        return;
+    }
+    if (!m_suggestions) {
+        m_suggestions = new SuggestionList(m_form->cboMain[1]);
+        QObject::connect(m_suggestions, &SuggestionList::rowActivated, m_suggestions, [this](int row) { openFound(row); });
+        QObject::connect(m_suggestions, &SuggestionList::showInFolderRequested, m_suggestions,
+                         [this](int row) { showFound(row); });
+    }
+    // Opening the list looks at the Favorites folder, which other programs
+    // change; each later key uses what is known.
+    RefreshFindIndex(!m_suggestions->isVisible());
+    m_found = m_findIndex.find(text, kMostSuggestions);
+    QList<SuggestionList::Row> rows;
+    rows.reserve(qsizetype(m_found.size()));
+    for (const Find::Entry* entry : m_found)
+        rows.append({ImageList::listImage(entry->image), entry->title, entry->address, entry->place});
+    m_suggestions->showRows(rows);
+}
+
+void cMainDialog::HideSuggestions()
+{
+    m_found.clear();
+    if (m_suggestions) {
+        m_suggestions->clear();
+        m_suggestions->hide();
+    }
+}
+
+bool cMainDialog::KeyDownSuggestions(int key, bool control)
+{
+    if (!m_suggestions || !m_suggestions->isVisible())
+        return false;
+    switch (key) {
+    case Qt::Key_Down:
+        m_suggestions->moveSelection(1);
+        return true;
+    case Qt::Key_Up:
+        m_suggestions->moveSelection(-1);
+        return true;
+    case Qt::Key_PageDown:
+        m_suggestions->moveSelection(10);
+        return true;
+    case Qt::Key_PageUp:
+        m_suggestions->moveSelection(-10);
+        return true;
+    case Qt::Key_Escape:
+        m_findForced = false;
+        HideSuggestions();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        const int row = m_suggestions->selectedRow();
+        if (row < 0) {
+            HideSuggestions(); // the typed text goes as it always went
+            return false;
+        }
+        if (control)
+            showFound(row);
+        else
+            openFound(row);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void cMainDialog::openFound(int row)
+{
+    try {
+        if (row < 0 || size_t(row) >= m_found.size())
+            return;
+        const Find::Entry entry = *m_found[size_t(row)];
+        m_findForced = false;
+        HideSuggestions();
+        QString address;
+        int kind = 0;
+        selectKind(entry.source == Keys::ForumsSource ? ContentKind::ForumGoWord : ContentKind::WebAddress);
+        if (storeAddress(entry, &address, &kind))
+            goAndRemember(address, kind);
+    } catch (const std::exception& error) {
+        report(error);
+    }
+}
+
+void cMainDialog::showFound(int row)
+{
+    try {
+        if (row < 0 || size_t(row) >= m_found.size())
+            return;
+        const Find::Entry entry = *m_found[size_t(row)];
+        m_findForced = false;
+        HideSuggestions();
+        KeyedTreeView* tree = m_form->tvMain;
+        QTreeWidgetItem* node = nullptr;
+        if (entry.source == Keys::InternetExplorerSource) {
+            if (entry.folderPath.isEmpty()) {
+                node = tree->Node(Keys::rootKey(Keys::InternetExplorerSource));
+            } else {
+                for (QTreeWidgetItem* candidate : tree->NodesInOrder()) {
+                    const QString key = KeyedTreeView::Key(candidate);
+                    if (Keys::sourceNumber(key) == Keys::InternetExplorerSource && key.contains(QLatin1Char('X'))
+                        && favoritesPathOf(candidate) == entry.folderPath) {
+                        node = candidate;
+                        break;
+                    }
+                }
+            }
+        } else if (entry.source >= Keys::FirstUserFolder) {
+            // The tree numbers user folders as it lists them: find it by name.
+            for (const auto& folder : m_folderList) {
+                if (Keys::leadingNumber(folder->Key()) >= Keys::FirstUserFolder && folder->Name() == entry.folderPath)
+                    node = tree->Node(Keys::rootKey(Keys::leadingNumber(folder->Key())));
+            }
+        } else {
+            node = tree->Node(entry.folderKey);
+        }
+        if (!node) {
+            tell(QStringLiteral("\"%1\" is no longer in %2.").arg(entry.title, entry.place));
+            return;
+        }
+        if ((*m_form->lbbMain)[MoreButton]->Caption() == QLatin1String("More"))
+            ClickLbbMain(MoreButton); // the tree and list are below the collapsed window
+        for (QTreeWidgetItem* parent = node->parent(); parent; parent = parent->parent())
+            parent->setExpanded(true);
+        tree->setSelectedItem(node);
+        tree->scrollToItem(node);
+        ClickTVMain();
+        KeyedListView* list = m_form->lvMain;
+        QTreeWidgetItem* item = entry.listKey.isEmpty() ? nullptr : list->Item(entry.listKey);
+        for (int i = 1; !item && i <= list->Count(); ++i) {
+            if (KeyedListView::Text(list->ItemAt(i)) == entry.title)
+                item = list->ItemAt(i);
+        }
+        if (!item) {
+            tell(QStringLiteral("\"%1\" is no longer in %2.").arg(entry.title, entry.place));
+            return;
+        }
+        list->clearSelection();
+        list->setCurrentItem(item);
+        item->setSelected(true);
+        list->scrollToItem(item);
+        list->setFocus(Qt::OtherFocusReason);
+        ClickLvMain();
+    } catch (const std::exception& error) {
+        report(error);
+    }
+}
+
+void cMainDialog::FindEverywhere()
+{
+    try {
+        if (!m_form->window()->isVisible() || m_form->window()->isMinimized())
+            ShowFromElsewhere();
+        QComboBox* input = m_form->cboMain[1];
+        input->setFocus(Qt::ShortcutFocusReason);
+        input->lineEdit()->selectAll();
+        m_findForced = true;
+        updateSuggestions(input->currentText());
+    } catch (const std::exception& error) {
+        report(error);
+    }
+}

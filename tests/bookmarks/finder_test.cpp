@@ -1,0 +1,125 @@
+#include "bookmarks/finder.h"
+#include "bookmarks/keys.h"
+#include "bookmarks/registrystores.h"
+#include "store/cRegistry.h"
+#include "support/freshhome.h"
+#include "support/netscapetest.h"
+#include "support/regtest.h"
+#include "support/storetest.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Find::Entry entry(int source, const char* title, const char* address)
+{
+    Find::Entry made;
+    made.source = source;
+    made.title = QString::fromUtf8(title);
+    made.address = QString::fromUtf8(address);
+    Find::prepare(made);
+    return made;
+}
+
+QStringList titles(const std::vector<const Find::Entry*>& found)
+{
+    QStringList out;
+    for (const Find::Entry* item : found)
+        out << item->title;
+    return out;
+}
+
+} // namespace
+
+TEST(FindIndex, EveryWordMatchesAWordStartOfTheTitleOrAnywhereInTheAddressInAnyOrderCaseAndAccents)
+{
+    Find::Index index;
+    index.setPart(1, 1, {entry(1, "Qt Documentation", "https://doc.qt.io/"),
+                         entry(1, "Café Crème recipes", "http://cooking.example/creme"),
+                         entry(1, "Bookshop", "http://shop.example/"),
+                         entry(1, "ÉCOLE normale", "http://ens.example/"),
+                         entry(1, "Notebook", "http://paper.example/notebook")});
+    EXPECT_EQ(titles(index.find(QStringLiteral("documentation qt"), 10)), QStringList{"Qt Documentation"}) << "any order";
+    EXPECT_EQ(titles(index.find(QStringLiteral("CREME cafe"), 10)), QStringList{"Café Crème recipes"}) << "case, accents";
+    EXPECT_EQ(titles(index.find(QStringLiteral("ecole"), 10)), QStringList{"ÉCOLE normale"});
+    // "book" starts a word of "Bookshop" only; "Notebook" has it inside a
+    // word of its title but in its address as well.
+    EXPECT_EQ(titles(index.find(QStringLiteral("book"), 10)), (QStringList{"Bookshop", "Notebook"}));
+    EXPECT_EQ(titles(index.find(QStringLiteral("ebo"), 10)), QStringList{"Notebook"}) << "inside the address";
+    EXPECT_EQ(titles(index.find(QStringLiteral("doc.qt"), 10)), QStringList{"Qt Documentation"});
+    EXPECT_TRUE(index.find(QStringLiteral("qt missing"), 10).empty()) << "every word must match";
+    EXPECT_TRUE(index.find(QStringLiteral("   "), 10).empty());
+}
+
+TEST(FindIndex, TitleStartsComeFirstThenWordStartsThenAddressesTiesInStoreOrder)
+{
+    Find::Index index;
+    // Parts given out of order: the store order decides, not the call order.
+    index.setPart(4, 3, {entry(4, "Python news", "http://a.example/"), entry(4, "The Python tutorial", "http://b.example/")});
+    index.setPart(1, 1, {entry(1, "Snakes", "http://python.example/"), entry(1, "Python docs", "http://c.example/")});
+    index.setPart(10, 5, {entry(10, "Learn Python", "http://d.example/")});
+    EXPECT_EQ(titles(index.find(QStringLiteral("python"), 10)),
+              (QStringList{"Python docs", "Python news", "The Python tutorial", "Learn Python", "Snakes"}));
+    EXPECT_EQ(titles(index.find(QStringLiteral("python"), 2)), (QStringList{"Python docs", "Python news"}));
+
+    index.setPart(1, 1, {}); // a store emptied is emptied in the index
+    EXPECT_EQ(index.size(), 3);
+    index.keepOnly({10});
+    EXPECT_EQ(titles(index.find(QStringLiteral("python"), 10)), QStringList{"Learn Python"});
+}
+
+TEST(FindIndex, TheGatherersNameWhereEachEntryLivesAndHowToFindItAgain)
+{
+    const auto bookmarks = netscapetest::parse(
+        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n"
+        "<DT><A HREF=\"http://top.example/\">Top link</A>\n"
+        "<DT><H3>Dev</H3>\n<DL><p>\n<DT><H3>Qt</H3>\n<DL><p>\n"
+        "<DT><A HREF=\"https://doc.qt.io/\">Qt docs</A>\n</DL><p>\n</DL><p>\n</DL><p>\n");
+    const std::vector<Find::Entry> links = Find::netscape(bookmarks);
+    ASSERT_EQ(links.size(), 2u);
+    EXPECT_EQ(links[0].place, QStringLiteral("Netscape Favorites"));
+    EXPECT_EQ(links[0].folderKey, QStringLiteral("4A"));
+    EXPECT_EQ(links[1].place, QStringLiteral("Netscape Favorites\\Dev\\Qt"));
+    EXPECT_EQ(links[1].address, QStringLiteral("https://doc.qt.io/"));
+    EXPECT_TRUE(links[1].folderKey.endsWith(QLatin1String("X4A")));
+    EXPECT_TRUE(links[1].listKey.endsWith(QLatin1String("X4A")));
+
+    storetest::write(RegistryStores::webFavoritesKey(), QStringLiteral("News"), QStringLiteral("http://news.example/"),
+                     cRegistry::REG_SZ);
+    storetest::write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("cats")), QStringLiteral("URL"),
+                     QStringLiteral("cats and dogs"), cRegistry::REG_SZ);
+    const auto favorites = Find::webFavorites(false);
+    ASSERT_EQ(favorites.size(), 1u);
+    EXPECT_EQ(favorites[0].address, QStringLiteral("http://news.example/"));
+    EXPECT_EQ(favorites[0].place, QStringLiteral("Web Favorites"));
+    const auto mine = Find::userFolder(QStringLiteral("Mine"), 10, false);
+    ASSERT_EQ(mine.size(), 1u);
+    EXPECT_EQ(mine[0].address, QStringLiteral("cats and dogs"));
+    EXPECT_EQ(mine[0].folderPath, QStringLiteral("Mine"));
+}
+
+TEST(FindIndex, TheFavoritesFolderIsWalkedWholeAndItsChangesAreSeen)
+{
+    const QString root = FreshHome::path() + QStringLiteral("/FindFavorites/");
+    auto shortcut = [&root](const QString& relative, const QByteArray& url) {
+        QDir().mkpath(QFileInfo(root + relative).path());
+        regtest::writeFile(root + relative, "[InternetShortcut]\r\nURL=" + url + "\r\n");
+    };
+    shortcut(QStringLiteral("Top.url"), "http://top.example/");
+    shortcut(QStringLiteral("Travel/Rail/Trains.url"), "http://trains.example/");
+    std::vector<Find::FolderStamp> stamps;
+    const auto found = Find::favoritesFolder(QString(root).replace(QLatin1Char('/'), QLatin1Char('\\')), &stamps);
+    QStringList places;
+    for (const Find::Entry& item : found)
+        places << item.place + QStringLiteral(" | ") + item.title + QStringLiteral(" | ") + item.address + QStringLiteral(" | ") + item.folderPath;
+    EXPECT_EQ(places, (QStringList{"Microsoft IE Favorites | Top | http://top.example/ | ",
+                                   "Microsoft IE Favorites\\Travel\\Rail | Trains | http://trains.example/ | Travel\\Rail"}));
+    EXPECT_FALSE(Find::changedSince(stamps));
+    QThread::msleep(5); // a later modification time on file systems that count in milliseconds
+    shortcut(QStringLiteral("Travel/Rail/Trams.url"), "http://trams.example/");
+    EXPECT_TRUE(Find::changedSince(stamps)) << "a shortcut saved into a folder";
+}
