@@ -9,7 +9,9 @@ SuggestionList::SuggestionList(QWidget* anchor)
     : QTreeWidget(anchor->window()) // a window of its own, owned by the form
     , m_anchor(anchor)
 {
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+    // A tool-tip window: no window manager or platform ever activates it,
+    // so the keys stay in the input box.
+    setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     setColumnCount(3);
