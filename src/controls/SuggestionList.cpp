@@ -46,8 +46,7 @@ void SuggestionList::showRows(const QList<Row>& rows)
     addTopLevelItems(items);
     setCurrentItem(nullptr);
     place();
-    show();
-    raise();
+    show(); // above every window, as a tool tip is
 }
 
 void SuggestionList::place()

@@ -158,3 +158,28 @@ TEST_F(FindTest, OtherKindsSuggestOnlyAfterCtrlFAndChangesAreFoundAtOnce)
     QTest::keyClicks(typing, QStringLiteral("cmake tut"));
     EXPECT_EQ(rows(suggestions()), QStringList{"CMake Tutorial | Microsoft IE Favorites\\Tools"});
 }
+
+TEST_F(FindTest, AClickOnASuggestionOpensItAndWhatTheProgramDeletesIsNoLongerFound)
+{
+    QTest::keyClicks(typing, QStringLiteral("garden"));
+    ASSERT_TRUE(showing());
+    SuggestionList* list = suggestions();
+    const QRect row = list->visualItemRect(list->topLevelItem(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(opened, QStringList{QStringLiteral("http://garden.example/")});
+    EXPECT_FALSE(showing());
+
+    // Deleted from its folder in the window, as the user deletes it.
+    const QString dev = KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("Dev"), Qt::MatchRecursive).value(0));
+    show(dev);
+    for (int i = 1; i <= form->lvMain->Count(); ++i) {
+        if (KeyedListView::Text(form->lvMain->ItemAt(i)) == QLatin1String("CMake Reference"))
+            form->lvMain->setCurrentItem(form->lvMain->ItemAt(i));
+    }
+    dialog().ClickLbbMain(cMainDialog::DeleteEntriesButton);
+    ASSERT_EQ(form->lvMain->Count(), 1) << boxes.join(u'\n').toStdString();
+    QTest::mouseClick(form->cboMain[1], Qt::LeftButton, {}, QPoint(10, form->cboMain[1]->height() / 2));
+    typing = QApplication::focusWidget();
+    QTest::keyClicks(typing, QStringLiteral("cmake"));
+    EXPECT_FALSE(showing()) << rows(suggestions()).join(u',').toStdString();
+}

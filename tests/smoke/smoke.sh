@@ -25,6 +25,10 @@ OPENER
 chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"
 
+# A shortcut in the Favorites folder, to be found from the command box.
+mkdir -p "$HOME/Favorites/Docs"
+printf '[InternetShortcut]\r\nURL=https://doc.qt.io/\r\n' >"$HOME/Favorites/Docs/Qt Reference.url"
+
 "$program" >"$work/app.log" 2>&1 &
 app_pid=$!
 line=""
@@ -65,6 +69,15 @@ if command -v xdotool >/dev/null 2>&1; then
         echo "FAIL: typing an address and Enter opened nothing"; cat "$work/opened" 2>/dev/null; cat "$work/app.log"; exit 1
     fi
     echo "opened: $(cat "$work/opened")"
+    # Two words of its title, Down to the suggestion, Enter: the shortcut opens.
+    xdotool type --delay 20 "refer qt"
+    sleep 0.3
+    xdotool key Down Return
+    for _ in $(seq 50); do grep -q 'doc.qt.io' "$work/opened" 2>/dev/null && break; sleep 0.1; done
+    if ! grep -q '^https://doc.qt.io/' "$work/opened" 2>/dev/null; then
+        echo "FAIL: a suggestion chosen with Down and Enter opened nothing"; cat "$work/opened" 2>/dev/null; cat "$work/app.log"; exit 1
+    fi
+    echo "found and opened: $(tail -n1 "$work/opened")"
 else
     echo "xdotool is missing: the typing check is skipped"
 fi
