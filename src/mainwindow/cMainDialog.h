@@ -197,6 +197,8 @@ protected:
     bool entryAddress(QString* address, int* kind);
     // The address and kind of an entry of a store, as a double-click opens it.
     bool storeAddress(const Find::Entry& entry, QString* address, int* kind);
+    // The found entry of a row, with the suggestions closed; false for no row.
+    bool takeFound(int row, Find::Entry* entry);
     void openFound(int row);
     void showFound(int row);
     void updateSuggestions(const QString& text);

@@ -167,14 +167,22 @@ bool cMainDialog::KeyDownSuggestions(int key, bool control)
     }
 }
 
+bool cMainDialog::takeFound(int row, Find::Entry* entry)
+{
+    if (row < 0 || size_t(row) >= m_found.size())
+        return false;
+    *entry = *m_found[size_t(row)]; // a copy: closing the list lets go of the found entries
+    m_findForced = false;
+    HideSuggestions();
+    return true;
+}
+
 void cMainDialog::openFound(int row)
 {
     try {
-        if (row < 0 || size_t(row) >= m_found.size())
+        Find::Entry entry;
+        if (!takeFound(row, &entry))
             return;
-        const Find::Entry entry = *m_found[size_t(row)];
-        m_findForced = false;
-        HideSuggestions();
         QString address;
         int kind = 0;
         selectKind(entry.source == Keys::ForumsSource ? ContentKind::ForumGoWord : ContentKind::WebAddress);
@@ -188,11 +196,9 @@ void cMainDialog::openFound(int row)
 void cMainDialog::showFound(int row)
 {
     try {
-        if (row < 0 || size_t(row) >= m_found.size())
+        Find::Entry entry;
+        if (!takeFound(row, &entry))
             return;
-        const Find::Entry entry = *m_found[size_t(row)];
-        m_findForced = false;
-        HideSuggestions();
         KeyedTreeView* tree = m_form->tvMain;
         QTreeWidgetItem* node = nullptr;
         if (entry.source == Keys::InternetExplorerSource) {
