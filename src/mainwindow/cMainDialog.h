@@ -8,6 +8,7 @@
 #include "bookmarks/transfer.h"
 #include "controls/SuggestionList.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QString>
 
@@ -284,7 +285,7 @@ private:
     // list under the command box and the entries it shows.
     Find::Index m_findIndex;
     QString m_findStores;
-    quint64 m_findRegistryChanges = ~quint64(0);
+    QHash<int, quint64> m_findRegistryChanges; // by source, the registry key's change count
     quint64 m_findNetscapeGeneration = ~quint64(0);
     QString m_findFavoritesRoot;
     std::vector<Find::FolderStamp> m_findFavoritesStamps;

@@ -6,6 +6,7 @@
 #include "bookmarks/favorites.h"
 #include "bookmarks/histories.h"
 #include "bookmarks/keys.h"
+#include "bookmarks/registrystores.h"
 #include "controls/FlatButton.h"
 #include "controls/ImageList.h"
 #include "controls/KeyedListView.h"
@@ -39,17 +40,26 @@ void cMainDialog::RefreshFindIndex(bool lookAtDisk)
 
     QList<int> present;
     int order = 0;
-    const bool registryChanged = storesChanged || platform::Registry::changeCount() != m_findRegistryChanges;
+    // A store kept in the registry is gathered again when its key changed.
+    auto registryChanged = [&](int source, const QString& key) {
+        const quint64 changes = platform::Registry::changeCount(key);
+        const auto known = m_findRegistryChanges.constFind(source);
+        const bool changed = storesChanged || known == m_findRegistryChanges.cend() || *known != changes;
+        m_findRegistryChanges.insert(source, changes);
+        return changed || !m_findIndex.hasPart(source);
+    };
     for (const auto& folder : m_folderList) {
         const int source = Keys::leadingNumber(folder->Key());
         present.append(source);
         ++order;
         switch (source) {
         case Keys::CompuServeFavoritesSource:
-        case Keys::WebFavoritesSource:
-            if (registryChanged || !m_findIndex.hasPart(source))
-                m_findIndex.setPart(source, order, Find::webFavorites(source == Keys::CompuServeFavoritesSource));
+        case Keys::WebFavoritesSource: {
+            const bool compuServe = source == Keys::CompuServeFavoritesSource;
+            if (registryChanged(source, compuServe ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey()))
+                m_findIndex.setPart(source, order, Find::webFavorites(compuServe));
             break;
+        }
         case Keys::ForumsSource:
             // Small, and changed only by this program between two openings.
             if (lookAtDisk || storesChanged || !m_findIndex.hasPart(source))
@@ -71,12 +81,11 @@ void cMainDialog::RefreshFindIndex(bool lookAtDisk)
             break;
         }
         default:
-            if (source >= Keys::FirstUserFolder && (registryChanged || !m_findIndex.hasPart(source)))
+            if (source >= Keys::FirstUserFolder && registryChanged(source, RegistryStores::userFolderKey(folder->Name())))
                 m_findIndex.setPart(source, order, Find::userFolder(folder->Name(), source, m_settings.SupportCompuServe()));
             break;
         }
     }
-    m_findRegistryChanges = platform::Registry::changeCount();
     // Stores no longer shown are not found either.
     m_findIndex.keepOnly(present);
 }

@@ -9,8 +9,7 @@
 #include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
-
-#include <atomic>
+#include <QHash>
 
 namespace platform {
 
@@ -266,19 +265,38 @@ void Registry::endBatch()
 }
 
 namespace {
-std::atomic<quint64> userHiveChanges{0};
-}
 
-quint64 Registry::changeCount()
+quint64 userHiveChanges = 0;
+
+// The number of the last change in each key that changed and in each of its
+// parents, by lower-cased path: key names do not tell case apart.
+QHash<QString, quint64>& changesUnder()
 {
-    return userHiveChanges.load();
+    static QHash<QString, quint64> changes;
+    return changes;
 }
 
-void Registry::changed(int hive)
+} // namespace
+
+quint64 Registry::changeCount(const QString& keyPath)
+{
+    if (keyPath.isEmpty())
+        return userHiveChanges;
+    return changesUnder().value(splitRegistryPath(keyPath).join(QLatin1Char('\\')).toLower(), 0);
+}
+
+void Registry::changed(int hive, const QStringList& path)
 {
     if (hive != kUserHive)
         return;
-    ++userHiveChanges;
+    const quint64 change = ++userHiveChanges;
+    QString key;
+    for (const QString& part : path) {
+        if (!key.isEmpty())
+            key += QLatin1Char('\\');
+        key += part.toLower();
+        changesUnder().insert(key, change);
+    }
     m_dirty = true;
     if (m_batchDepth == 0)
         flush();
@@ -350,7 +368,7 @@ LONG changeValues(HKEY key, Change&& change)
         return ERROR_ACCESS_DENIED;
     error = change(*found);
     if (error == ERROR_SUCCESS)
-        registry.changed(handle.hive);
+        registry.changed(handle.hive, handle.path);
     return error;
 }
 
@@ -397,7 +415,7 @@ LONG RegCreateKeyEx(HKEY key, const QString& subKey, DWORD, REGSAM access, HKEY*
         createdAny = createdAny || created;
     }
     if (createdAny)
-        registry.changed(base.hive);
+        registry.changed(base.hive, base.path + parts);
     if (disposition)
         *disposition = createdAny ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     if ((access & kWriteRights) && !registry.isWritableHive(base.hive))
@@ -484,7 +502,7 @@ LONG RegDeleteKey(HKEY key, const QString& subKey)
     if (!registry.isWritableHive(handle.hive) || target->childCount() > 0)
         return ERROR_ACCESS_DENIED;
     parent->removeChild(leaf);
-    registry.changed(handle.hive);
+    registry.changed(handle.hive, handle.path + parts + QStringList{leaf});
     return ERROR_SUCCESS;
 }
 

@@ -106,10 +106,13 @@ public:
     HKEY openHandle(int hive, QStringList path, REGSAM access);
     bool closeHandle(HKEY key);
     bool isWritableHive(int hive) const { return hive == kUserHive; }
-    void changed(int hive);
-    // Counts every change to HKEY_CURRENT_USER in this process, across
-    // reloads: what copies values (the find index) knows when to copy again.
-    static quint64 changeCount();
+    // A change of the key at `path` (its parts below the hive's root).
+    void changed(int hive, const QStringList& path);
+    // Counts the changes to HKEY_CURRENT_USER in this process, across
+    // reloads, in all or in the key at `keyPath` and below it: what copies
+    // values (the find index) knows when to copy again. Two calls give the
+    // same number when nothing there changed in between.
+    static quint64 changeCount(const QString& keyPath = {});
 
     static constexpr int kUserHive = 1;
 

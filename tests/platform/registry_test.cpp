@@ -238,3 +238,27 @@ TEST(RegKeyValues, RemovingKeepsCreationOrderAndEveryPositionReachable)
     EXPECT_EQ(key.value(QStringLiteral("NEW"))->data, QByteArray("n"));
     EXPECT_FALSE(key.removeValue(QStringLiteral("v1")));
 }
+
+TEST(Registry, ChangeCountsTellWhichKeyChangedAndNothingElse)
+{
+    ASSERT_EQ(regtest::set(QStringLiteral("Software\\Counted\\Mine"), QStringLiteral("v"), 1, sz(QStringLiteral("1"))), ERROR_SUCCESS);
+    const quint64 mine = Registry::changeCount(QStringLiteral("Software\\Counted\\Mine"));
+    const quint64 all = Registry::changeCount();
+    EXPECT_NE(mine, 0u);
+
+    ASSERT_EQ(regtest::set(QStringLiteral("Software\\Counted\\Other"), QStringLiteral("v"), 1, sz(QStringLiteral("1"))), ERROR_SUCCESS);
+    EXPECT_EQ(Registry::changeCount(QStringLiteral("Software\\Counted\\Mine")), mine) << "a neighbour's change";
+    EXPECT_GT(Registry::changeCount(), all);
+    EXPECT_GT(Registry::changeCount(QStringLiteral("software\\COUNTED")), mine) << "a parent counts its children, in any case";
+
+    // A new sub-key, a changed value and a deleted sub-key each count.
+    HKEY key = 0;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Counted\\Mine\\Entry"), 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    const quint64 created = Registry::changeCount(QStringLiteral("Software\\Counted\\Mine"));
+    EXPECT_GT(created, mine);
+    ASSERT_EQ(RegDeleteKey(HKEY_CURRENT_USER, QStringLiteral("Software\\Counted\\Mine\\Entry")), ERROR_SUCCESS);
+    EXPECT_GT(Registry::changeCount(QStringLiteral("Software\\Counted\\Mine")), created);
+    EXPECT_EQ(Registry::changeCount(QStringLiteral("Software\\Never")), 0u);
+}
