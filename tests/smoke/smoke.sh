@@ -15,6 +15,11 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
+# On a busy machine the server may name its display before it answers.
+for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+if ! xwininfo -root >/dev/null 2>&1; then
+    echo "FAIL: the X server on $DISPLAY does not answer"; cat "$work/xvfb.log"; exit 1
+fi
 
 # A stand-in for the desktop's opener records what the program asks it to open.
 mkdir -p "$work/bin"
