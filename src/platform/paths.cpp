@@ -2,6 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -17,6 +22,37 @@ QString xdgDir(const char* variable, const QString& fallbackBelowHome)
 }
 
 } // namespace
+
+bool isPrivateFolder(const QString& path)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+bool privateFolder(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        const QByteArray encoded = QFile::encodeName(path);
+        if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return isPrivateFolder(path);
+}
+
+QString runtimeDir()
+{
+    // Another user could have made the folder first in a shared runtime folder:
+    // only a folder of our own, closed to others, is used.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QDir(runtime).exists()) {
+        const QString own = runtime + QStringLiteral("/markcrate");
+        if (privateFolder(own))
+            return own;
+    }
+    return configDir();
+}
 
 QString configDir()
 {

@@ -20,39 +20,6 @@ namespace platform {
 
 namespace {
 
-// A folder owned by this user and open to nobody else.
-bool isPrivateFolder(const QString& path)
-{
-    struct stat info;
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return false;
-    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
-}
-
-// Creates the folder private to the user if it is missing; true when it is private now.
-bool privateFolder(const QString& path)
-{
-    if (!QFileInfo::exists(path)) {
-        const QByteArray encoded = QFile::encodeName(path);
-        if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    return isPrivateFolder(path);
-}
-
-QString runtimeDir()
-{
-    // Another user could have made the folder first in a shared runtime folder:
-    // only a folder of our own, closed to others, is used.
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QDir(runtime).exists()) {
-        const QString own = runtime + QStringLiteral("/markcrate");
-        if (privateFolder(own))
-            return own;
-    }
-    return configDir();
-}
-
 // The longest path a Unix socket takes is 107 bytes.
 constexpr qsizetype kMaxSocketPath = 100;
 

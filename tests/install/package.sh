@@ -25,7 +25,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Description)" ] || fail "no Description"
 depends="$(field Depends)"
 # Worked out from the program's libraries, plus what they do not name.
-for package in libqt6widgets6 libqt6core6 libc6 qt6-qpa-plugins libqt6svg6 breeze-icon-theme; do
+for package in libqt6widgets6 libqt6core6 libc6 qt6-qpa-plugins libqt6svg6 libqt6sql6-sqlite breeze-icon-theme; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 
