@@ -302,6 +302,27 @@ Folder readChromium(const QString& bookmarksFile, QString* problem)
     return root;
 }
 
+void forEachFolder(const Folder& root, const std::function<void(int, int, const Folder&)>& visit)
+{
+    struct Open
+    {
+        const Folder* folder;
+        int number;
+    };
+    std::vector<Open> pending;
+    for (auto it = root.folders.rbegin(); it != root.folders.rend(); ++it)
+        pending.push_back(Open{&*it, -1});
+    int next = 0;
+    while (!pending.empty()) {
+        const Open open = pending.back();
+        pending.pop_back();
+        const int number = next++;
+        visit(number, open.number, *open.folder);
+        for (auto it = open.folder->folders.rbegin(); it != open.folder->folders.rend(); ++it)
+            pending.push_back(Open{&*it, number});
+    }
+}
+
 Source firefoxSource(const QList<Profile>& profiles, const QString& copyFolder)
 {
     Source source;

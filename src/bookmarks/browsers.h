@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // The browsers' own bookmark stores, read only: Firefox's places database
@@ -32,6 +33,11 @@ struct Source
     QStringList watched;
     QStringList problems;
 };
+
+// Every folder below `root` (not the root itself), parents before children,
+// numbered from 0 in that order: the numbers the tree keys them by.
+// `parent` is -1 for a folder at the top.
+void forEachFolder(const Folder& root, const std::function<void(int number, int parent, const Folder& folder)>& visit);
 
 // One browser profile's store.
 struct Profile

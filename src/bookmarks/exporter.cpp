@@ -1,5 +1,6 @@
 #include "bookmarks/exporter.h"
 
+#include "bookmarks/browsers.h"
 #include "bookmarks/favorites.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/registrystores.h"
@@ -152,4 +153,18 @@ void BookmarkExport::netscape(const NetscapeBookmarks& bookmarks, int startFolde
         for (auto it = subFolders.rbegin(); it != subFolders.rend(); ++it)
             pending.push_back(*it);
     }
+}
+
+void BookmarkExport::browser(const QString& title, const Browsers::Folder& folder, const QString& startPath)
+{
+    rootHeader(title);
+    for (const Browsers::Link& link : folder.links)
+        line(link.title, link.url);
+    std::vector<QString> paths;
+    Browsers::forEachFolder(folder, [&](int, int parent, const Browsers::Folder& sub) {
+        paths.push_back((parent < 0 ? startPath : paths[size_t(parent)]) + QLatin1Char('\\') + sub.title);
+        folderHeader(paths.back());
+        for (const Browsers::Link& link : sub.links)
+            line(link.title, link.url);
+    });
 }

@@ -7,6 +7,9 @@
 #include <functional>
 
 class NetscapeBookmarks;
+namespace Browsers {
+struct Folder;
+}
 
 // The text listing of bookmarks: sections with a title line, then one line per
 // entry, the title in columns 5 to 54 and the address from column 60.
@@ -29,6 +32,10 @@ public:
     // The folder `startFolder` (0: the file's root), its links first, then
     // each sub-folder as a section headed by its path below `startPath`.
     void netscape(const NetscapeBookmarks& bookmarks, int startFolder, const QString& startPath);
+
+    // A browser's store (or one of its folders, at `startPath` below the
+    // store): its links, then each sub-folder as a section headed by its path.
+    void browser(const QString& title, const Browsers::Folder& folder, const QString& startPath);
 
 private:
     QString m_out;

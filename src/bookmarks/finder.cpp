@@ -1,5 +1,6 @@
 #include "bookmarks/finder.h"
 
+#include "bookmarks/browsers.h"
 #include "bookmarks/favorites.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/netscape.h"
@@ -177,6 +178,26 @@ std::vector<Entry> netscape(const NetscapeBookmarks& bookmarks)
         for (auto it = subFolders.rbegin(); it != subFolders.rend(); ++it)
             pending.push_back(std::move(*it));
     }
+    return entries;
+}
+
+std::vector<Entry> browser(int source, const Browsers::Folder& root)
+{
+    std::vector<Entry> entries;
+    const QString rootKey = Keys::rootKey(source);
+    auto addLinks = [&](const Browsers::Folder& folder, const QString& key, const QString& place) {
+        for (size_t i = 0; i < folder.links.size(); ++i) {
+            entries.push_back(make(source, folder.links[i].title, folder.links[i].url, place, 3));
+            entries.back().folderKey = key;
+            entries.back().listKey = QString::number(i) + QLatin1Char('X');
+        }
+    };
+    addLinks(root, rootKey, Keys::sourceText(source));
+    std::vector<QString> places;
+    Browsers::forEachFolder(root, [&](int number, int parent, const Browsers::Folder& folder) {
+        places.push_back((parent < 0 ? Keys::sourceText(source) : places[size_t(parent)]) + QLatin1Char('\\') + folder.title);
+        addLinks(folder, QString::number(number) + QLatin1Char('X') + rootKey, places.back());
+    });
     return entries;
 }
 

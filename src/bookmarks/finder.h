@@ -8,6 +8,9 @@
 #include <vector>
 
 class NetscapeBookmarks;
+namespace Browsers {
+struct Folder;
+}
 
 // Finding an entry in every store at once: each store's entries are gathered
 // into one part of an index, with their titles and addresses folded for
@@ -52,6 +55,8 @@ std::vector<Entry> favoritesFolder(const QString& root, std::vector<FolderStamp>
 // True when a folder of the walk changed, appeared or went.
 bool changedSince(const std::vector<FolderStamp>& stamps);
 std::vector<Entry> netscape(const NetscapeBookmarks& bookmarks);
+// A browser's store, source 5 or 6, keyed as the tree keys its folders.
+std::vector<Entry> browser(int source, const Browsers::Folder& root);
 
 class Index
 {

@@ -57,6 +57,10 @@ QString sourceText(int source)
         return QStringLiteral("Microsoft IE Favorites");
     case NetscapeSource:
         return QStringLiteral("Netscape Favorites");
+    case FirefoxSource:
+        return QStringLiteral("Firefox Bookmarks");
+    case ChromiumSource:
+        return QStringLiteral("Chromium Bookmarks");
     default:
         return {};
     }

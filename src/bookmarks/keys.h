@@ -7,7 +7,9 @@
 //   "0A" .. "4A"     the source roots (0 CompuServe Web Favorites, 1 Web Favorites,
 //                    2 CompuServe Web Forums, 3 IE Favorites, 4 Netscape)
 //   "<n>A", n >= 10  user folder n
+//   "5A", "6A"       the browsers' own stores (5 Firefox, 6 the Chromium family), read only
 //   "<n>X3A", "<n>X4A" sub-folder (record n) inside source 3 or 4
+//   "<n>X5A", "<n>X6A" sub-folder n (in pre-order from 0) inside source 5 or 6
 //   "<n>X"           a list item
 namespace Keys {
 
@@ -16,7 +18,15 @@ inline constexpr int WebFavoritesSource = 1;
 inline constexpr int ForumsSource = 2;
 inline constexpr int InternetExplorerSource = 3;
 inline constexpr int NetscapeSource = 4;
+inline constexpr int FirefoxSource = 5;
+inline constexpr int ChromiumSource = 6;
 inline constexpr int FirstUserFolder = 10;
+
+// The browsers' stores, which the program reads and never writes.
+inline constexpr bool isBrowserSource(int source)
+{
+    return source == FirefoxSource || source == ChromiumSource;
+}
 
 inline const QString TopKey = QStringLiteral("00A");
 inline const QString TopText = QStringLiteral("Bookmarks");

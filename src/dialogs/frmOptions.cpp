@@ -34,6 +34,8 @@ const char* const kCheckCaptions[] = {
     "Provide Microsoft Internet Explorer Support",
     "Treat Bookmark file as read-only",
     "Expand Bookmarks on Refresh",
+    "Provide Firefox Support",
+    "Provide Chromium Support",
 };
 
 } // namespace
@@ -60,20 +62,21 @@ frmOptions::frmOptions(cSettings& settings, QWidget* parent)
         Twips::setGeometry(panel, kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight);
         picOptions[size_t(index)] = panel;
     }
-    for (int index = 0; index < 9; ++index) {
+    for (int index = 0; index < int(chkOptions.size()); ++index) {
         auto* box = new QCheckBox(QLatin1String(kCheckCaptions[index]), this);
         box->setObjectName(QStringLiteral("chkOptions_%1").arg(index));
         chkOptions[size_t(index)] = box;
         connect(box, &QCheckBox::clicked, this, &frmOptions::markDirty);
     }
     // Which tab holds which control.
-    auto place = [](QWidget* widget, QWidget* panel, int row) {
+    auto place = [](QWidget* widget, QWidget* panel, int row, int pitch = 390) {
         widget->setParent(panel);
-        Twips::setGeometry(widget, 120, 120 + row * 390, kPanelWidth - 240, 330);
+        Twips::setGeometry(widget, 120, 120 + row * pitch, kPanelWidth - 240, 330);
     };
+    // Eight boxes on the first tab: closer rows, so that all fit.
     int row = 0;
-    for (int index : {0, 1, 2, 3, 4, 8})
-        place(chkOptions[size_t(index)], picOptions[0], row++);
+    for (int index : {0, 1, 2, 3, 4, 8, 9, 10})
+        place(chkOptions[size_t(index)], picOptions[0], row++, 330);
     place(chkOptions[5], picOptions[2], 0);
     place(chkOptions[7], picOptions[2], 1);
     place(chkOptions[6], picOptions[3], 0);
@@ -136,8 +139,9 @@ void frmOptions::Form_Load()
         m_settings.AlwaysOnTop(),        m_settings.HideOnLaunch(),         m_settings.ShowMore(),
         m_settings.ReloadBookmarks(),    m_settings.SupportCompuServe(),    m_settings.SupportNetscape(),
         m_settings.SupportInternetExplorer(), m_settings.TreatBookmarksAsReadOnly(), m_settings.ExpandFoldersOnRefresh(),
+        m_settings.SupportFirefox(),     m_settings.SupportChromium(),
     };
-    for (int index = 0; index < 9; ++index)
+    for (int index = 0; index < int(chkOptions.size()); ++index)
         chkOptions[size_t(index)]->setChecked(values[index]);
     txtOptions[0]->setText(m_settings.CForumURL());
     txtOptions[1]->setText(m_settings.YahooSearchURL());
@@ -186,6 +190,8 @@ void frmOptions::SaveOptions()
     m_settings.setSupportInternetExplorer(checked(6));
     m_settings.setTreatBookmarksAsReadOnly(checked(7));
     m_settings.setExpandFoldersOnRefresh(checked(8));
+    m_settings.setSupportFirefox(checked(9));
+    m_settings.setSupportChromium(checked(10));
     m_settings.setCForumURL(txtOptions[0]->text());
     m_settings.setYahooSearchURL(txtOptions[1]->text());
     m_settings.setBookmarkLocation(txtOptions[2]->text());

@@ -24,7 +24,7 @@ public:
     // Centres the dialog, keeps it on top and fills the controls.
     void Form_Load();
 
-    std::array<QCheckBox*, 9> chkOptions{};
+    std::array<QCheckBox*, 11> chkOptions{};
     std::array<QLineEdit*, 3> txtOptions{};
     QPushButton* cmdOptions = nullptr; // Browse...
     QPushButton* cmdOK = nullptr;

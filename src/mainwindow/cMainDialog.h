@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bookmarks/browsers.h"
 #include "bookmarks/finder.h"
 #include "bookmarks/forums.h"
 #include "bookmarks/netscape.h"
@@ -10,15 +11,19 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
+#include <array>
 #include <memory>
 #include <vector>
 
 class cAppServices;
 class cMainForm;
 class cSettings;
+class QFileSystemWatcher;
 class QObject;
+class QTimer;
 class QTreeWidgetItem;
 
 // The controller behind the main window: the form forwards each of its
@@ -129,6 +134,17 @@ public:
     virtual bool SaveForumList();
     Forums::Collection& ForumCollection() { return m_forums; }
     virtual void ListNetscapeFolder();
+    // The browsers' stores (sources 5 and 6), read only.
+    virtual void ListBrowserFolder();
+    // True when the source's setting is on and the machine has such a store.
+    bool BrowserStoreExists(int source);
+    // Reads the store again and builds its folders under its root node.
+    void LoadBrowserSource(int source);
+    // Reads again the stores whose files changed, keeping the shown folder.
+    void ReloadChangedBrowsers();
+    // The folder a node of source 5 or 6 stands for, or null.
+    const Browsers::Folder* browserFolder(const QString& nodeKey) const;
+    QString browserAddress(const QString& nodeKey, const QString& listKey) const;
 
     // Operations of the stores and of editing, moving and export.
     virtual void LoadBookmarkFile();
@@ -290,6 +306,21 @@ private:
     QString m_findFavoritesRoot;
     std::vector<Find::FolderStamp> m_findFavoritesStamps;
     QPointer<SuggestionList> m_suggestions; // the form owns it
+    // The browsers' stores: what was read, its folders by tree number, the
+    // problems told, and a count of readings for the find index.
+    struct BrowserStore
+    {
+        Browsers::Source source;
+        std::vector<const Browsers::Folder*> folders;
+        QSet<QString> told;
+        quint64 generation = 0;
+    };
+    std::array<BrowserStore, 2> m_browsers;
+    std::array<quint64, 2> m_findBrowserGenerations{~quint64(0), ~quint64(0)};
+    QPointer<QFileSystemWatcher> m_browserWatcher; // the form owns it
+    QPointer<QTimer> m_browserReload;
+    QSet<int> m_browsersChanged;
+    void watchBrowserFiles();
     std::vector<const Find::Entry*> m_found;
     bool m_findForced = false;
 };

@@ -84,6 +84,13 @@ QByteArray cMainDialog::ExportSelection()
                              root ? QString() : KeyedTreeView::FullPath(node).mid(kNetscapePathPrefix));
                 break;
             }
+            case Keys::FirefoxSource:
+            case Keys::ChromiumSource:
+                if (const Browsers::Folder* folder = browserFolder(key)) {
+                    const QString below = KeyedTreeView::FullPath(node).section(QLatin1Char('\\'), 2);
+                    out.browser(Keys::sourceText(CurrentSource), *folder, below.isEmpty() ? QString() : QLatin1Char('\\') + below);
+                }
+                break;
             default:
                 if (CurrentSource >= Keys::FirstUserFolder)
                     out.userFolder(KeyedTreeView::Text(node), m_settings.SupportCompuServe());

@@ -80,6 +80,15 @@ void cMainDialog::RefreshFindIndex(bool lookAtDisk)
             }
             break;
         }
+        case Keys::FirefoxSource:
+        case Keys::ChromiumSource: {
+            const size_t slot = source == Keys::FirefoxSource ? 0 : 1;
+            if (storesChanged || m_browsers[slot].generation != m_findBrowserGenerations[slot] || !m_findIndex.hasPart(source)) {
+                m_findBrowserGenerations[slot] = m_browsers[slot].generation;
+                m_findIndex.setPart(source, order, Find::browser(source, m_browsers[slot].source.root));
+            }
+            break;
+        }
         default:
             if (source >= Keys::FirstUserFolder && registryChanged(source, RegistryStores::userFolderKey(folder->Name())))
                 m_findIndex.setPart(source, order, Find::userFolder(folder->Name(), source, m_settings.SupportCompuServe()));

@@ -182,6 +182,10 @@ void cMainDialog::BuildFolderTree()
             addFolder(Keys::sourceText(Keys::NetscapeSource), Keys::rootKey(Keys::NetscapeSource));
         if (m_settings.SupportInternetExplorer())
             addFolder(Keys::sourceText(Keys::InternetExplorerSource), Keys::rootKey(Keys::InternetExplorerSource));
+        for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
+            if (BrowserStoreExists(source))
+                addFolder(Keys::sourceText(source), Keys::rootKey(source));
+        }
 
         cRegistry registry;
         registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
@@ -203,7 +207,7 @@ void cMainDialog::BuildFolderTree()
                 tree->AddNode(Keys::TopKey, Keys::rootKey(Keys::leadingNumber(folder->Key())), folder->Name(), 2);
             node->setExpanded(m_settings.ExpandFoldersOnRefresh());
         }
-        for (int source = Keys::CompuServeFavoritesSource; source <= Keys::NetscapeSource; ++source) {
+        for (int source = Keys::CompuServeFavoritesSource; source <= Keys::ChromiumSource; ++source) {
             if (QTreeWidgetItem* root = tree->Node(Keys::rootKey(source)))
                 tree->setImage(root, 4);
         }
@@ -217,6 +221,8 @@ void cMainDialog::BuildFolderTree()
         }
         if (m_settings.SupportInternetExplorer())
             mLoadInternetExplorerFavorites();
+        for (int source : {Keys::FirefoxSource, Keys::ChromiumSource})
+            LoadBrowserSource(source);
 
         reselect();
         ClickTVMain();
@@ -478,6 +484,8 @@ void cMainDialog::options()
     const bool netscape = m_settings.SupportNetscape();
     const bool internetExplorer = m_settings.SupportInternetExplorer();
     const bool expand = m_settings.ExpandFoldersOnRefresh();
+    const bool firefox = m_settings.SupportFirefox();
+    const bool chromium = m_settings.SupportChromium();
     ShowOptionsDialog();
 
     applyTopmost();
@@ -492,7 +500,8 @@ void cMainDialog::options()
         NetscapeLoaded = false;
     }
     bool rebuild = expand != m_settings.ExpandFoldersOnRefresh() || compuServe != m_settings.SupportCompuServe()
-                   || internetExplorer != m_settings.SupportInternetExplorer();
+                   || internetExplorer != m_settings.SupportInternetExplorer() || firefox != m_settings.SupportFirefox()
+                   || chromium != m_settings.SupportChromium();
     if (netscape != m_settings.SupportNetscape()) {
         NetscapeLoaded = false; // read again
         rebuild = true;

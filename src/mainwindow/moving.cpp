@@ -65,6 +65,9 @@ QString cMainDialog::fetchAddress(int source, const QString& name, const QString
     }
     case Keys::NetscapeSource:
         return netscapeAddress(listKey);
+    case Keys::FirefoxSource:
+    case Keys::ChromiumSource:
+        return browserAddress(KeyedTreeView::Key(m_form->tvMain->SelectedItem()), listKey);
     default:
         break;
     }
@@ -220,7 +223,8 @@ void cMainDialog::DragOverTvMain(QObject* source, int x, int y, int)
     const int target = Keys::sourceNumber(key);
     const bool accepted = (target == Keys::CompuServeFavoritesSource && CurrentSource == Keys::ForumsSource)
                           || (target == Keys::WebFavoritesSource
-                              && (CurrentSource == Keys::InternetExplorerSource || CurrentSource == Keys::NetscapeSource))
+                              && (CurrentSource == Keys::InternetExplorerSource || CurrentSource == Keys::NetscapeSource
+                                  || Keys::isBrowserSource(CurrentSource)))
                           || target == Keys::ForumsSource || target == Keys::InternetExplorerSource
                           || target == Keys::NetscapeSource || target >= Keys::FirstUserFolder;
     if (accepted)
@@ -253,7 +257,7 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
             if (t == Keys::CompuServeFavoritesSource && from == Keys::ForumsSource) {
                 addToCompuServeFavorites(name);
             } else if (t == Keys::WebFavoritesSource
-                       && (from == Keys::InternetExplorerSource || from == Keys::NetscapeSource)) {
+                       && (from == Keys::InternetExplorerSource || from == Keys::NetscapeSource || Keys::isBrowserSource(from))) {
                 if (!focusedIsFolder)
                     AddToWebFavorites(from, name, key);
             } else if (t == Keys::InternetExplorerSource && !fromForum) {

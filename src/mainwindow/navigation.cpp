@@ -29,7 +29,7 @@ const QString kNetscapeKey = QStringLiteral("4A");
 bool isSourceRoot(const QString& key)
 {
     return key.size() == 2 && key.at(1) == QLatin1Char('A') && key.at(0) >= QLatin1Char('0')
-           && key.at(0) <= QLatin1Char('4');
+           && key.at(0) <= QLatin1Char('6');
 }
 
 bool isFavoritesFolder(const QString& key)
@@ -116,6 +116,16 @@ void cMainDialog::applyButtonTable(QTreeWidgetItem* node, const QString& favorit
         toolbar->button(16)->setEnabled(source == Keys::NetscapeSource);
         toolbar->button(17)->setEnabled(source == Keys::NetscapeSource);
     }
+    // The browsers own their stores: entries are copied out and sorted in
+    // the list only, never added, changed, cut or pasted here.
+    const bool readOnly = Keys::isBrowserSource(source);
+    toolbar->button(2)->setEnabled(!readOnly);
+    if (readOnly) {
+        for (int index : {EditEntryButton, DeleteEntriesButton, AddEntryButton})
+            offer(buttons[index], false);
+        for (int index : {8, 10, 12, 13, 14})
+            toolbar->button(index)->setEnabled(false);
+    }
     toolbar->tidySeparators();
 }
 
@@ -156,6 +166,10 @@ void cMainDialog::ClickTVMain()
                     break;
                 case Keys::NetscapeSource:
                     ListNetscapeFolder();
+                    break;
+                case Keys::FirefoxSource:
+                case Keys::ChromiumSource:
+                    ListBrowserFolder();
                     break;
                 default:
                     if (CurrentSource >= Keys::FirstUserFolder)
@@ -254,6 +268,7 @@ bool cMainDialog::entryAddress(QString* address, int* kind)
     const int icon = KeyedListView::Image(item);
     if ((entry.source == Keys::InternetExplorerSource || entry.source == Keys::NetscapeSource) && (icon == 2 || icon == 4))
         return false; // a folder or the way up, not an entry
+    entry.folderKey = KeyedTreeView::Key(node);
     if (entry.source == Keys::InternetExplorerSource) {
         entry.folderPath = favoritesPathOf(node);
         ListedFavoritesPath = entry.folderPath.isEmpty() ? QStringLiteral("\\") : entry.folderPath + QLatin1Char('\\');
@@ -293,6 +308,11 @@ bool cMainDialog::storeAddress(const Find::Entry& entry, QString* address, int* 
         *address = netscapeAddress(entry.listKey);
         *kind = 0;
         return true;
+    case Keys::FirefoxSource:
+    case Keys::ChromiumSource:
+        *address = browserAddress(entry.folderKey, entry.listKey);
+        *kind = 0;
+        return !address->isEmpty();
     default:
         break;
     }

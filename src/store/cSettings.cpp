@@ -23,6 +23,8 @@ const std::array<cSettings::Definition, cSettings::SettingCount>& cSettings::def
         {CForumURLSetting, "CForumURL", Kind::Text, QStringLiteral("http://forums.compuserve.com/VLForums/default.asp?SRV=")},
         {YahooSearchURLSetting, "YahooSearchURL", Kind::Text, QStringLiteral("http://search.yahoo.com/bin/query?p=")},
         {BookmarkLocationSetting, "BookmarkLocation", Kind::Text, QString()},
+        {SupportFirefoxSetting, "SupportFirefox", Kind::Boolean, true},
+        {SupportChromiumSetting, "SupportChromium", Kind::Boolean, true},
     }};
     return table;
 }
@@ -91,7 +93,7 @@ void cSettings::load()
 
 void cSettings::Update()
 {
-    platform::RegistryBatch batch; // one write of the file for all thirteen values
+    platform::RegistryBatch batch; // one write of the file for every value
     cRegistry registry;
     registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
     registry.setKeyName(kRegistryKey);

@@ -29,6 +29,8 @@ public:
         CForumURLSetting,
         YahooSearchURLSetting,
         BookmarkLocationSetting,
+        SupportFirefoxSetting,
+        SupportChromiumSetting,
         SettingCount
     };
     enum class Kind
@@ -73,6 +75,11 @@ public:
     void setHideOnLaunch(bool value) { m_values[HideOnLaunchSetting] = value; }
     bool AlwaysOnTop() const { return flag(AlwaysOnTopSetting); }
     void setAlwaysOnTop(bool value) { m_values[AlwaysOnTopSetting] = value; }
+    // The browsers' own stores, shown read-only where they exist.
+    bool SupportFirefox() const { return flag(SupportFirefoxSetting); }
+    void setSupportFirefox(bool value) { m_values[SupportFirefoxSetting] = value; }
+    bool SupportChromium() const { return flag(SupportChromiumSetting); }
+    void setSupportChromium(bool value) { m_values[SupportChromiumSetting] = value; }
     bool TreatBookmarksAsReadOnly() const { return flag(TreatBookmarksAsReadOnlySetting); }
     void setTreatBookmarksAsReadOnly(bool value) { m_values[TreatBookmarksAsReadOnlySetting] = value; }
 
@@ -80,7 +87,7 @@ public:
     // Stores the name and loads every setting from the registry.
     void setAppName(const QString& name);
 
-    // Writes all thirteen settings, changed or not.
+    // Writes every setting, changed or not.
     void Update();
 
 private:

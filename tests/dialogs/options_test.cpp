@@ -51,7 +51,17 @@ TEST_F(OptionsTest, ApplyIsOfferedAfterAChangeAndOkWritesEverySetting)
     dialog.cmdApply->click();
     EXPECT_FALSE(dialog.cmdApply->isEnabled());
     EXPECT_TRUE(settings.HideOnLaunch());
-    EXPECT_EQ(storedValueCount(), 13);
+    EXPECT_EQ(storedValueCount(), 15);
+
+    // The browsers' stores have their boxes on the first tab, after the others.
+    EXPECT_EQ(dialog.chkOptions[10]->text(), QStringLiteral("Provide Chromium Support"));
+    EXPECT_EQ(dialog.chkOptions[9]->parentWidget(), dialog.chkOptions[0]->parentWidget());
+    EXPECT_GT(dialog.chkOptions[9]->y(), dialog.chkOptions[8]->y());
+    EXPECT_LE(dialog.chkOptions[10]->geometry().bottom(), dialog.chkOptions[10]->parentWidget()->height()) << "it fits its tab";
+    QTest::mouseClick(dialog.chkOptions[9], Qt::LeftButton, {}, QPoint(5, dialog.chkOptions[9]->height() / 2));
+    dialog.cmdApply->click();
+    EXPECT_FALSE(settings.SupportFirefox());
+    EXPECT_TRUE(settings.SupportChromium());
 
     frmOptions again(settings);
     again.Form_Load();

@@ -85,7 +85,7 @@ TEST(cSettings, AContentTypeThatIsNoSixteenBitNumberTakesTheDefault)
     EXPECT_EQ(loaded().ContentType(), -5);
 }
 
-TEST(cSettings, UpdateWritesAllThirteenWithTheirTypes)
+TEST(cSettings, UpdateWritesEverySettingWithItsType)
 {
     cSettings settings = loaded();
     settings.setAlwaysOnTop(false);
@@ -96,7 +96,7 @@ TEST(cSettings, UpdateWritesAllThirteenWithTheirTypes)
     cRegistry registry;
     registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
     registry.setKeyName(cSettings::kRegistryKey);
-    ASSERT_EQ(registry.ValueNameCollection()->Count(), 13);
+    ASSERT_EQ(registry.ValueNameCollection()->Count(), 15);
     for (const auto& definition : cSettings::definitions()) {
         platform::DWORD type = 0;
         QByteArray data;
@@ -108,6 +108,7 @@ TEST(cSettings, UpdateWritesAllThirteenWithTheirTypes)
     const cSettings again = loaded();
     EXPECT_FALSE(again.AlwaysOnTop());
     EXPECT_EQ(again.ContentType(), 1);
+    EXPECT_TRUE(again.SupportFirefox() && again.SupportChromium()) << "the browsers' stores are on by default";
     EXPECT_EQ(again.BookmarkLocation(), QStringLiteral("/home/me/bookmarks \"q\".html"));
     EXPECT_EQ(again.CForumURL(), settings.CForumURL());
     EXPECT_TRUE(again.ExpandFoldersOnRefresh());

@@ -1,0 +1,178 @@
+// The browsers' own stores as read-only sources of the tree: Firefox and the
+// Chromium family, read again when the browser changes them.
+#include "mainwindow/cMainDialog.h"
+
+#include "bookmarks/keys.h"
+#include "controls/KeyedListView.h"
+#include "controls/KeyedTreeView.h"
+#include "mainwindow/MainForm.h"
+#include "platform/paths.h"
+#include "store/cSettings.h"
+
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+
+size_t slotOf(int source)
+{
+    return source == Keys::FirefoxSource ? 0 : 1;
+}
+
+QString folderKey(int number, int source)
+{
+    return QString::number(number) + QLatin1Char('X') + Keys::rootKey(source);
+}
+
+} // namespace
+
+bool cMainDialog::BrowserStoreExists(int source)
+{
+    if (source == Keys::FirefoxSource)
+        return m_settings.SupportFirefox() && !Browsers::firefoxProfiles().isEmpty();
+    return m_settings.SupportChromium() && !Browsers::chromiumProfiles().isEmpty();
+}
+
+void cMainDialog::LoadBrowserSource(int source)
+{
+    KeyedTreeView* tree = m_form->tvMain;
+    QTreeWidgetItem* root = tree->Node(Keys::rootKey(source));
+    BrowserStore& store = m_browsers[slotOf(source)];
+    store.folders.clear();
+    if (!root) {
+        store.source = {};
+        return;
+    }
+    store.source = source == Keys::FirefoxSource
+                       ? Browsers::firefoxSource(Browsers::firefoxProfiles(), platform::runtimeDir())
+                       : Browsers::chromiumSource(Browsers::chromiumProfiles());
+    ++store.generation;
+    while (root->childCount() > 0)
+        tree->RemoveNode(root->child(0));
+    const bool expand = m_settings.ExpandFoldersOnRefresh();
+    Browsers::forEachFolder(store.source.root, [&](int number, int parent, const Browsers::Folder& folder) {
+        store.folders.push_back(&folder);
+        tree->AddNode(parent < 0 ? Keys::rootKey(source) : folderKey(parent, source), folderKey(number, source), folder.title, 2)
+            ->setExpanded(expand);
+    });
+    watchBrowserFiles();
+    // Each damaged store is told of once, not at every reading.
+    for (const QString& problem : store.source.problems) {
+        if (!store.told.contains(problem)) {
+            store.told.insert(problem);
+            tell(problem + QStringLiteral(" Its bookmarks are not shown."));
+        }
+    }
+}
+
+const Browsers::Folder* cMainDialog::browserFolder(const QString& nodeKey) const
+{
+    const int source = Keys::sourceNumber(nodeKey);
+    if (!Keys::isBrowserSource(source))
+        return nullptr;
+    const BrowserStore& store = m_browsers[slotOf(source)];
+    if (nodeKey == Keys::rootKey(source))
+        return &store.source.root;
+    const int number = Keys::recordNumber(nodeKey);
+    return number >= 0 && size_t(number) < store.folders.size() ? store.folders[size_t(number)] : nullptr;
+}
+
+QString cMainDialog::browserAddress(const QString& nodeKey, const QString& listKey) const
+{
+    const Browsers::Folder* folder = browserFolder(nodeKey);
+    const int index = Keys::leadingNumber(listKey);
+    return folder && index >= 0 && size_t(index) < folder->links.size() ? folder->links[size_t(index)].url : QString();
+}
+
+void cMainDialog::ListBrowserFolder()
+{
+    KeyedListView* list = m_form->lvMain;
+    list->Clear();
+    const Browsers::Folder* folder = browserFolder(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
+    if (!folder)
+        return;
+    QList<KeyedListView::Entry> items;
+    items.reserve(qsizetype(folder->links.size()));
+    for (size_t i = 0; i < folder->links.size(); ++i)
+        items.append({QString::number(i) + QLatin1Char('X'), folder->links[i].title, 3});
+    list->AddItems(items);
+}
+
+void cMainDialog::watchBrowserFiles()
+{
+    if (!m_browserWatcher) {
+        m_browserWatcher = new QFileSystemWatcher(m_form->window());
+        m_browserReload = new QTimer(m_form->window());
+        m_browserReload->setSingleShot(true);
+        m_browserReload->setInterval(1000); // a browser writes in bursts: once a second at most
+        QObject::connect(m_browserWatcher, &QFileSystemWatcher::fileChanged, m_browserReload, [this](const QString& path) {
+            for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
+                if (m_browsers[slotOf(source)].source.watched.contains(path))
+                    m_browsersChanged.insert(source);
+            }
+            if (!m_browserReload->isActive())
+                m_browserReload->start();
+        });
+        QObject::connect(m_browserReload, &QTimer::timeout, m_browserReload, [this] { ReloadChangedBrowsers(); });
+    }
+    // Browsers replace their files (a new inode) and a -wal file comes and
+    // goes: what is watched is set anew at each reading.
+    if (!m_browserWatcher->files().isEmpty())
+        m_browserWatcher->removePaths(m_browserWatcher->files());
+    QStringList existing;
+    for (const BrowserStore& store : m_browsers) {
+        for (const QString& file : store.source.watched) {
+            if (QFileInfo::exists(file))
+                existing << file;
+        }
+    }
+    if (!existing.isEmpty())
+        m_browserWatcher->addPaths(existing);
+}
+
+void cMainDialog::ReloadChangedBrowsers()
+{
+    if (TreeBusy || m_loadingBookmarks) {
+        m_browserReload->start(); // after what runs now
+        return;
+    }
+    const QSet<int> changed = std::exchange(m_browsersChanged, {});
+    try {
+        KeyedTreeView* tree = m_form->tvMain;
+        KeyedListView* list = m_form->lvMain;
+        QTreeWidgetItem* selected = tree->SelectedItem();
+        const QString selectedKey = KeyedTreeView::Key(selected);
+        const QString selectedPath = selected ? KeyedTreeView::FullPath(selected) : QString();
+        const int listPosition = list->SelectedItem() ? list->indexOfTopLevelItem(list->SelectedItem()) : -1;
+        bool shownChanged = false;
+        for (int source : changed) {
+            if (!tree->Node(Keys::rootKey(source)))
+                continue;
+            shownChanged = shownChanged || Keys::sourceNumber(selectedKey) == source;
+            if (shownChanged)
+                tree->setSelectedItem(tree->Node(Keys::rootKey(source))); // the old node goes
+            LoadBrowserSource(source);
+        }
+        if (!shownChanged)
+            return;
+        // The same folder again where it still exists, else the store's root.
+        QTreeWidgetItem* again = nullptr;
+        for (QTreeWidgetItem* node : tree->NodesInOrder()) {
+            if (KeyedTreeView::FullPath(node) == selectedPath) {
+                again = node;
+                break;
+            }
+        }
+        if (again)
+            tree->setSelectedItem(again);
+        ClickTVMain();
+        if (listPosition >= 0 && listPosition < list->Count()) {
+            list->setCurrentItem(list->ItemAt(listPosition + 1));
+            list->scrollToItem(list->currentItem());
+        }
+    } catch (const std::exception& error) {
+        report(error);
+    }
+}
