@@ -58,13 +58,16 @@ void cMainDialog::LoadBrowserSource(int source)
             ->setExpanded(expand);
     });
     watchBrowserFiles();
-    // Each damaged store is told of once, not at every reading.
+    // A damaged store is told of once while it stays damaged, not at every
+    // reading; once it reads again, a new damage is told again.
+    QSet<QString> damaged;
     for (const QString& problem : store.source.problems) {
-        if (!store.told.contains(problem)) {
-            store.told.insert(problem);
+        const QString file = problem.section(QLatin1Char('"'), 1, 1); // each text names its file first
+        damaged.insert(file);
+        if (!store.told.contains(file))
             tell(problem + QStringLiteral(" Its bookmarks are not shown."));
-        }
     }
+    store.told = damaged;
 }
 
 const Browsers::Folder* cMainDialog::browserFolder(const QString& nodeKey) const

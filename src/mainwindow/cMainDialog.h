@@ -312,7 +312,7 @@ private:
     {
         Browsers::Source source;
         std::vector<const Browsers::Folder*> folders;
-        QSet<QString> told;
+        QSet<QString> told; // the files whose damage was told
         quint64 generation = 0;
     };
     std::array<BrowserStore, 2> m_browsers;
