@@ -118,21 +118,35 @@ void cMainDialog::watchBrowserFiles()
             if (!m_browserReload->isActive())
                 m_browserReload->start();
         });
+        // A file that was missing (Firefox's -wal file before it starts)
+        // shows by its folder changing: that folder is watched until it comes.
+        QObject::connect(m_browserWatcher, &QFileSystemWatcher::directoryChanged, m_browserReload, [this](const QString& folder) {
+            for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
+                for (const QString& file : m_browsers[slotOf(source)].source.watched) {
+                    if (QFileInfo(file).path() == folder && QFileInfo::exists(file) && !m_browserWatcher->files().contains(file))
+                        m_browsersChanged.insert(source);
+                }
+            }
+            if (!m_browsersChanged.isEmpty() && !m_browserReload->isActive())
+                m_browserReload->start();
+        });
         QObject::connect(m_browserReload, &QTimer::timeout, m_browserReload, [this] { ReloadChangedBrowsers(); });
     }
     // Browsers replace their files (a new inode) and a -wal file comes and
     // goes: what is watched is set anew at each reading.
-    if (!m_browserWatcher->files().isEmpty())
-        m_browserWatcher->removePaths(m_browserWatcher->files());
-    QStringList existing;
+    const QStringList old = m_browserWatcher->files() + m_browserWatcher->directories();
+    if (!old.isEmpty())
+        m_browserWatcher->removePaths(old);
+    QStringList paths;
     for (const BrowserStore& store : m_browsers) {
         for (const QString& file : store.source.watched) {
-            if (QFileInfo::exists(file))
-                existing << file;
+            const QString path = QFileInfo::exists(file) ? file : QFileInfo(file).path();
+            if (!paths.contains(path) && QFileInfo::exists(path))
+                paths << path;
         }
     }
-    if (!existing.isEmpty())
-        m_browserWatcher->addPaths(existing);
+    if (!paths.isEmpty())
+        m_browserWatcher->addPaths(paths);
 }
 
 void cMainDialog::ReloadChangedBrowsers()

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -185,4 +186,28 @@ TEST_F(BrowsersViewTest, AChangedStoreIsReadAgainKeepingTheShownFolderAndADamage
     ASSERT_EQ(boxes.size(), 1) << boxes.join(u'\n').toStdString();
     EXPECT_TRUE(boxes[0].contains(chromiumPath())) << boxes[0].toStdString();
     EXPECT_TRUE(children(form->tvMain, QStringLiteral("6A")).value(0).endsWith(QLatin1String("Chromium")));
+}
+
+TEST_F(BrowsersViewTest, AFirefoxStartedLaterIsSeenByTheWalFileItMakes)
+{
+    const QString places = FreshHome::path() + QStringLiteral("/.mozilla/firefox/p.default/places.sqlite");
+    QSqlDatabase::database(lock).close(); // the browser ends: its -wal file is merged and goes
+    QSqlDatabase::removeDatabase(lock);
+    ASSERT_FALSE(QFileInfo::exists(places + QStringLiteral("-wal")));
+    start();
+    answerYes();
+    show(QStringLiteral("1X5A"));
+    ASSERT_EQ(listed(form->lvMain), QStringList{"0X Qt docs"});
+
+    lock = QStringLiteral("firefox-again");
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), lock);
+    db.setDatabaseName(places);
+    ASSERT_TRUE(db.open());
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
+    query.exec(QStringLiteral("INSERT INTO moz_places VALUES (3000, 'http://late.example/')"));
+    ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO moz_bookmarks VALUES (30, 1, 3000, 3, 9, 'Late', 'late________')")));
+    ASSERT_TRUE(QFileInfo::exists(places + QStringLiteral("-wal")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000)) << listed(form->lvMain).join(u',').toStdString();
+    db.close();
 }
