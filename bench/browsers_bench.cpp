@@ -113,6 +113,7 @@ int countFolders(const Browsers::Folder& root)
 
 void BM_CopyAndQueryDatabaseBaseline(benchmark::State& state)
 {
+    fixture(); // made before the timing
     for (auto _ : state) {
         QTemporaryDir copy(fixture().dir.path() + QStringLiteral("/copy-XXXXXX"));
         QFile::copy(fixture().places, copy.path() + QStringLiteral("/places.sqlite"));
@@ -140,6 +141,7 @@ void BM_CopyAndQueryDatabaseBaseline(benchmark::State& state)
 
 void BM_ReadFirefoxTree(benchmark::State& state)
 {
+    fixture(); // made before the timing
     for (auto _ : state) {
         QString problem;
         const Browsers::Folder root = Browsers::readFirefox(fixture().places, fixture().dir.path(), &problem);
@@ -150,6 +152,7 @@ void BM_ReadFirefoxTree(benchmark::State& state)
 
 void BM_ParseJsonBaseline(benchmark::State& state)
 {
+    fixture(); // made before the timing
     for (auto _ : state) {
         QFile in(fixture().bookmarks);
         in.open(QIODevice::ReadOnly);
@@ -160,6 +163,7 @@ void BM_ParseJsonBaseline(benchmark::State& state)
 
 void BM_ReadChromiumTree(benchmark::State& state)
 {
+    fixture(); // made before the timing
     for (auto _ : state) {
         QString problem;
         const Browsers::Folder root = Browsers::readChromium(fixture().bookmarks, &problem);

@@ -145,13 +145,15 @@ struct PlacesRow
 
 void fillFirefoxFolder(const QHash<qint64, PlacesRow>& rows, qint64 id, Folder& folder, int depth, QSet<qint64>& visited)
 {
-    if (depth > kMaxDepth)
+    const auto parent = rows.constFind(id);
+    if (depth > kMaxDepth || parent == rows.cend())
         return;
-    for (qint64 child : rows.value(id).children) {
-        if (visited.contains(child))
+    for (qint64 child : parent->children) {
+        const auto found = rows.constFind(child);
+        if (found == rows.cend() || visited.contains(child))
             continue; // a damaged database whose parents loop
         visited.insert(child);
-        const PlacesRow row = rows.value(child);
+        const PlacesRow& row = *found;
         if (row.type == 1 && !row.url.isEmpty() && !row.url.startsWith(QLatin1String("place:"))) {
             folder.links.push_back(Link{row.title.isEmpty() ? row.url : row.title, row.url});
         } else if (row.type == 2) {
@@ -198,6 +200,9 @@ Folder readFirefox(const QString& placesFile, const QString& copyFolder, QString
         } else {
             QSqlQuery query(db);
             query.setForwardOnly(true);
+            // Room for every row at once: the table grows to a few hundred thousand.
+            if (query.exec(QStringLiteral("SELECT count(*) FROM moz_bookmarks")) && query.next())
+                rows.reserve(qsizetype(query.value(0).toLongLong()) + 1);
             if (!query.exec(QStringLiteral("SELECT b.id, b.type, b.parent, b.title, b.guid, p.url FROM moz_bookmarks b "
                                            "LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position, b.id"))) {
                 error = query.lastError().text();
@@ -232,6 +237,7 @@ Folder readFirefox(const QString& placesFile, const QString& copyFolder, QString
     if (!foundRoot && !rows.isEmpty())
         return fail(QStringLiteral("it has no bookmarks root"));
     QSet<qint64> visited;
+    visited.reserve(rows.size());
     for (const auto& [guid, shown] : tops) {
         for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
             if (it->guid != QLatin1String(guid))
