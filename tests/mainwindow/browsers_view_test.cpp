@@ -52,14 +52,6 @@ QStringList children(KeyedTreeView* tree, const QString& key)
     return out;
 }
 
-QStringList listed(KeyedListView* list)
-{
-    QStringList out;
-    for (int i = 1; i <= list->Count(); ++i)
-        out << KeyedListView::Key(list->ItemAt(i)) + QLatin1Char(' ') + KeyedListView::Text(list->ItemAt(i));
-    return out;
-}
-
 } // namespace
 
 class BrowsersViewTest : public MainWindowFixture
@@ -102,7 +94,7 @@ TEST_F(BrowsersViewTest, BothStoresShowAfterTheFavoritesFolderWithTheirFoldersAn
     EXPECT_EQ(children(form->tvMain, QStringLiteral("0X6A")), QStringList{"1X6A Bookmarks bar"});
 
     show(QStringLiteral("1X6A"));
-    EXPECT_EQ(listed(form->lvMain), QStringList{"0X CMake"});
+    EXPECT_EQ(keysAndTexts(form->lvMain), QStringList{"0X CMake"});
     // Read only: no entry buttons, and only Copy and Sort on the toolbar.
     for (int button : {cMainDialog::AddEntryButton, cMainDialog::EditEntryButton, cMainDialog::DeleteEntriesButton})
         EXPECT_FALSE((*form->lbbMain)[button]->isVisibleTo(form.get())) << button;
@@ -164,7 +156,7 @@ TEST_F(BrowsersViewTest, AChangedStoreIsReadAgainKeepingTheShownFolderAndADamage
     answerYes();
     const QString reading = KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("Reading"), Qt::MatchRecursive).value(0));
     show(reading);
-    ASSERT_EQ(listed(form->lvMain), QStringList{"0X Novel"});
+    ASSERT_EQ(keysAndTexts(form->lvMain), QStringList{"0X Novel"});
     form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
 
     // The browser writes its file anew, as Chromium does: a new file renamed over the old.
@@ -172,9 +164,9 @@ TEST_F(BrowsersViewTest, AChangedStoreIsReadAgainKeepingTheShownFolderAndADamage
                        chromiumFile(",{\"type\": \"url\", \"name\": \"Poems\", \"url\": \"http://poems.example/\"}"));
     QFile::remove(chromiumPath());
     QFile::rename(chromiumPath() + QStringLiteral(".tmp"), chromiumPath());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000)) << listed(form->lvMain).join(u',').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000)) << keysAndTexts(form->lvMain).join(u',').toStdString();
     EXPECT_EQ(KeyedTreeView::Text(form->tvMain->SelectedItem()), QStringLiteral("Reading")) << "the same folder";
-    EXPECT_EQ(listed(form->lvMain), (QStringList{"0X Novel", "1X Poems"}));
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"0X Novel", "1X Poems"}));
 
     // Damaged, then changed again while still damaged: one message naming it.
     boxes.clear();
@@ -197,7 +189,7 @@ TEST_F(BrowsersViewTest, AFirefoxStartedLaterIsSeenByTheWalFileItMakes)
     start();
     answerYes();
     show(QStringLiteral("1X5A"));
-    ASSERT_EQ(listed(form->lvMain), QStringList{"0X Qt docs"});
+    ASSERT_EQ(keysAndTexts(form->lvMain), QStringList{"0X Qt docs"});
 
     lock = QStringLiteral("firefox-again");
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), lock);
@@ -208,6 +200,6 @@ TEST_F(BrowsersViewTest, AFirefoxStartedLaterIsSeenByTheWalFileItMakes)
     query.exec(QStringLiteral("INSERT INTO moz_places VALUES (3000, 'http://late.example/')"));
     ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO moz_bookmarks VALUES (30, 1, 3000, 3, 9, 'Late', 'late________')")));
     ASSERT_TRUE(QFileInfo::exists(places + QStringLiteral("-wal")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000)) << listed(form->lvMain).join(u',').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000)) << keysAndTexts(form->lvMain).join(u',').toStdString();
     db.close();
 }

@@ -32,14 +32,6 @@ QString location()
     return FreshHome::path() + QStringLiteral("/bookmarks.html");
 }
 
-QStringList listed(KeyedListView* list)
-{
-    QStringList out;
-    for (int i = 1; i <= list->Count(); ++i)
-        out << KeyedListView::Key(list->ItemAt(i)) + QLatin1Char(' ') + KeyedListView::Text(list->ItemAt(i));
-    return out;
-}
-
 } // namespace
 
 class NetscapeViewTest : public MainWindowFixture
@@ -62,11 +54,11 @@ TEST_F(NetscapeViewTest, FoldersBecomeNodesAndLinksListByFolder)
     EXPECT_EQ(KeyedTreeView::Text(form->tvMain->Node(QStringLiteral("1X4A"))), QStringLiteral("Folder"));
     EXPECT_EQ(form->tvMain->Node(QStringLiteral("3X4A"))->parent(), form->tvMain->Node(QStringLiteral("1X4A")));
     show(QStringLiteral("4A"));
-    EXPECT_EQ(listed(form->lvMain), (QStringList{"0X4A charlie", "7X4A alpha", "8X4A Bravo"}));
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"0X4A charlie", "7X4A alpha", "8X4A Bravo"}));
     EXPECT_EQ(dialog().CurrentNetscapeFolder, 0);
     EXPECT_TRUE(form->tlbMain->button(16)->isEnabled());
     show(QStringLiteral("1X4A"));
-    EXPECT_EQ(listed(form->lvMain), (QStringList{"2X4A One", "5X4A two", "6X4A Three"}));
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"2X4A One", "5X4A two", "6X4A Three"}));
     EXPECT_EQ(dialog().CurrentNetscapeFolder, 1);
     EXPECT_TRUE(form->tlbMain->button(4)->isVisible()) << "a Netscape folder can be deleted";
     EXPECT_EQ(KeyedTreeView::Image(form->tvMain->Node(QStringLiteral("1X4A"))), 1);
@@ -84,23 +76,23 @@ TEST_F(NetscapeViewTest, MovingABookmarkSwapsItInTheFileAndStopsAtTheEnds)
     show(QStringLiteral("1X4A"));
     form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
     dialog().ClickTlbMain(16); // up from the top: nothing
-    EXPECT_EQ(listed(form->lvMain), (QStringList{"2X4A One", "5X4A two", "6X4A Three"}));
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"2X4A One", "5X4A two", "6X4A Three"}));
     dialog().ClickTlbMain(17);
-    EXPECT_EQ(listed(form->lvMain), (QStringList{"2X4A two", "5X4A One", "6X4A Three"}));
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"2X4A two", "5X4A One", "6X4A Three"}));
     EXPECT_EQ(form->lvMain->indexOfTopLevelItem(form->lvMain->SelectedItem()), 1) << "the moved item stays selected";
     const QByteArray saved = regtest::readFile(location());
     EXPECT_LT(saved.indexOf(">two</A>"), saved.indexOf(">One</A>"));
     EXPECT_EQ(regtest::readFile(location() + QStringLiteral(".markcrate-original")), kFile);
     form->lvMain->setCurrentItem(form->lvMain->ItemAt(3));
     dialog().ClickTlbMain(17); // down from the bottom: nothing
-    EXPECT_EQ(listed(form->lvMain), (QStringList{"2X4A two", "5X4A One", "6X4A Three"}));
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"2X4A two", "5X4A One", "6X4A Three"}));
 }
 
 TEST_F(NetscapeViewTest, SortingANetscapeFolderReordersOnlyItsLinks)
 {
     show(QStringLiteral("4A"));
     dialog().ClickTlbMain(20);
-    EXPECT_EQ(listed(form->lvMain), (QStringList{"0X4A charlie", "7X4A Bravo", "8X4A alpha"}));
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"0X4A charlie", "7X4A Bravo", "8X4A alpha"}));
     NetscapeBookmarks& bookmarks = dialog().Bookmarks();
     EXPECT_EQ(bookmarks.records().at(QStringLiteral("3X"))->Title(), QStringLiteral("Inner")) << "folders untouched";
     EXPECT_EQ(bookmarks.records().at(QStringLiteral("2X"))->Title(), QStringLiteral("One")) << "other folders untouched";
@@ -108,7 +100,7 @@ TEST_F(NetscapeViewTest, SortingANetscapeFolderReordersOnlyItsLinks)
     EXPECT_LT(saved.indexOf(">Bravo</A>"), saved.indexOf(">alpha</A>"));
 
     dialog().ClickTlbMain(19);
-    EXPECT_EQ(listed(form->lvMain), (QStringList{"0X4A alpha", "7X4A Bravo", "8X4A charlie"}));
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"0X4A alpha", "7X4A Bravo", "8X4A charlie"}));
 }
 
 TEST_F(NetscapeViewTest, SortingAnotherListChangesOnlyTheList)
@@ -118,10 +110,10 @@ TEST_F(NetscapeViewTest, SortingAnotherListChangesOnlyTheList)
     show(QStringLiteral("1A"));
     const QByteArray before = regtest::readFile(location());
     dialog().ClickTlbMain(20);
-    EXPECT_EQ(listed(form->lvMain), (QStringList{"3X c", "2X b", "1X A"}));
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"3X c", "2X b", "1X A"}));
     EXPECT_EQ(regtest::readFile(location()), before) << "no save for another source";
     show(QStringLiteral("1A"));
-    EXPECT_EQ(listed(form->lvMain), (QStringList{"1X A", "2X b", "3X c"}));
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"1X A", "2X b", "3X c"}));
 }
 
 TEST_F(NetscapeViewTest, ReadOnlyNeverWritesAndASelectedFolderIsFoundAgain)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/cApp.h"
+#include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
 #include "platform/shell.h"
 #include "app/frmMain.h"
@@ -15,6 +16,15 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+// The list's entries as "key text", in list order.
+inline QStringList keysAndTexts(KeyedListView* list)
+{
+    QStringList out;
+    for (int i = 1; i <= list->Count(); ++i)
+        out << KeyedListView::Key(list->ItemAt(i)) + QLatin1Char(' ') + KeyedListView::Text(list->ItemAt(i));
+    return out;
+}
 
 // A main window started as the program starts it, on the test's fresh
 // registry; message boxes and opened addresses are recorded instead of shown.
