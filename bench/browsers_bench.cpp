@@ -3,6 +3,9 @@
 // tree (with the walk that numbers the tree's nodes) beside what cannot be
 // saved: copying and querying the database alone, parsing the JSON alone.
 #include "bookmarks/browsers.h"
+#include "controls/KeyedTreeView.h"
+
+#include <QApplication>
 
 #include <QFile>
 #include <QJsonArray>
@@ -124,8 +127,7 @@ void BM_CopyAndQueryDatabaseBaseline(benchmark::State& state)
             db.open();
             QSqlQuery query(db);
             query.setForwardOnly(true);
-            query.exec(QStringLiteral("SELECT b.id, b.type, b.parent, b.title, b.guid, p.url FROM moz_bookmarks b "
-                                      "LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position, b.id"));
+            query.exec(Browsers::kFirefoxQuery);
             while (query.next()) {
                 benchmark::DoNotOptimize(query.value(3).toString());
                 benchmark::DoNotOptimize(query.value(5).toString());
@@ -147,6 +149,27 @@ void BM_ReadFirefoxTree(benchmark::State& state)
         const Browsers::Folder root = Browsers::readFirefox(fixture().places, fixture().dir.path(), &problem);
         if (!problem.isEmpty() || countFolders(root) != kFolders + 1)
             state.SkipWithError("wrong tree");
+    }
+}
+
+// What the window does: the tree read and its folders added as nodes.
+void BM_ShowFirefoxTree(benchmark::State& state)
+{
+    fixture();
+    KeyedTreeView tree;
+    for (auto _ : state) {
+        QString problem;
+        const Browsers::Folder root = Browsers::readFirefox(fixture().places, fixture().dir.path(), &problem);
+        tree.AddNode({}, QStringLiteral("5A"), QStringLiteral("Firefox Bookmarks"), 2);
+        Browsers::forEachFolder(root, [&tree](int number, int parent, const Browsers::Folder& folder) {
+            tree.AddNode(parent < 0 ? QStringLiteral("5A") : QString::number(parent) + QStringLiteral("X5A"),
+                         QString::number(number) + QStringLiteral("X5A"), folder.title, 2);
+        });
+        if (tree.topLevelItemCount() != 1)
+            state.SkipWithError("no tree");
+        state.PauseTiming();
+        tree.Clear();
+        state.ResumeTiming();
     }
 }
 
@@ -176,6 +199,15 @@ void BM_ReadChromiumTree(benchmark::State& state)
 
 BENCHMARK(BM_CopyAndQueryDatabaseBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadFirefoxTree)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowFirefoxTree)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseJsonBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadChromiumTree)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -167,6 +167,12 @@ void fillFirefoxFolder(const QHash<qint64, PlacesRow>& rows, qint64 id, Folder& 
 
 } // namespace
 
+// Only the roots' fixed ids are of use: the others are not fetched.
+const QString kFirefoxQuery = QStringLiteral(
+    "SELECT b.id, b.type, b.parent, b.title, "
+    "CASE WHEN b.guid IN ('root________', 'menu________', 'toolbar_____', 'unfiled_____', 'mobile______') THEN b.guid END, "
+    "p.url FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position, b.id");
+
 Folder readFirefox(const QString& placesFile, const QString& copyFolder, QString* problem)
 {
     Folder root;
@@ -203,8 +209,7 @@ Folder readFirefox(const QString& placesFile, const QString& copyFolder, QString
             // Room for every row at once: the table grows to a few hundred thousand.
             if (query.exec(QStringLiteral("SELECT count(*) FROM moz_bookmarks")) && query.next())
                 rows.reserve(qsizetype(query.value(0).toLongLong()) + 1);
-            if (!query.exec(QStringLiteral("SELECT b.id, b.type, b.parent, b.title, b.guid, p.url FROM moz_bookmarks b "
-                                           "LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position, b.id"))) {
+            if (!query.exec(kFirefoxQuery)) {
                 error = query.lastError().text();
             } else {
                 while (query.next()) {

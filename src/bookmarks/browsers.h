@@ -58,6 +58,9 @@ QList<Profile> chromiumProfiles();
 // unmerged changes neither stop nor escape the read. The top folders under
 // their shown names; separators, place: queries and empty top folders left out.
 Folder readFirefox(const QString& placesFile, const QString& copyFolder, QString* problem);
+// The query it makes of the copy: every bookmark and folder with its parent,
+// in place order.
+extern const QString kFirefoxQuery;
 // Reads a Chromium Bookmarks file: its bar, other and mobile folders.
 Folder readChromium(const QString& bookmarksFile, QString* problem);
 
