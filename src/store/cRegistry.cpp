@@ -10,11 +10,21 @@ using namespace platform;
 void cRegistry::setKeyName(const QString& name)
 {
     m_keyName = name;
+    m_valueNames.reset();
+    m_subKeys.reset();
+    m_listed = false;
+}
+
+void cRegistry::listKey() const
+{
+    if (m_listed)
+        return;
+    m_listed = true;
     EnumerateValueNames();
     EnumerateSubKeys();
 }
 
-void cRegistry::EnumerateValueNames()
+void cRegistry::EnumerateValueNames() const
 {
     HKEY key = 0;
     if (RegOpenKeyEx(m_keyRoot, m_keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -29,7 +39,7 @@ void cRegistry::EnumerateValueNames()
     RegCloseKey(key);
 }
 
-void cRegistry::EnumerateSubKeys()
+void cRegistry::EnumerateSubKeys() const
 {
     HKEY key = 0;
     if (RegOpenKeyEx(m_keyRoot, m_keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)

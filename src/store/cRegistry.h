@@ -31,7 +31,8 @@ using cRegistryKeyCollection = KeyedCollection<cRegistryKeyRecord>;
 using cRegistryValueNameCollection = KeyedCollection<cRegistryValueNameRecord>;
 
 // The program's one door to the registry. A caller sets KeyRoot, then KeyName
-// (which lists the key's values and sub-keys at once), then KeyType and
+// (whose values and sub-keys are listed at the first use of either list, so
+// that reading one value of a key of 10,000 does not list them all), then KeyType and
 // ValueName, and reads or assigns KeyValue. No handle stays open between calls,
 // and no registry failure is reported: reads give empty, writes do nothing.
 class cRegistry
@@ -50,13 +51,26 @@ public:
     void DeleteValue();
 
     // Absent (null) until a KeyName that exists has been assigned.
-    std::shared_ptr<cRegistryValueNameCollection> ValueNameCollection() const { return m_valueNames; }
+    std::shared_ptr<cRegistryValueNameCollection> ValueNameCollection() const
+    {
+        listKey();
+        return m_valueNames;
+    }
     void setValueNameCollection(std::shared_ptr<cRegistryValueNameCollection> collection)
     {
+        listKey();
         m_valueNames = std::move(collection);
     }
-    std::shared_ptr<cRegistryKeyCollection> SubKeyCollection() const { return m_subKeys; }
-    void setSubKeyCollection(std::shared_ptr<cRegistryKeyCollection> collection) { m_subKeys = std::move(collection); }
+    std::shared_ptr<cRegistryKeyCollection> SubKeyCollection() const
+    {
+        listKey();
+        return m_subKeys;
+    }
+    void setSubKeyCollection(std::shared_ptr<cRegistryKeyCollection> collection)
+    {
+        listKey();
+        m_subKeys = std::move(collection);
+    }
 
     QString ValueName() const { return m_valueName; }
     void setValueName(const QString& name) { m_valueName = name; }
@@ -77,8 +91,10 @@ public:
     void setKeyName(const QString& name);
 
 private:
-    void EnumerateValueNames();
-    void EnumerateSubKeys();
+    void EnumerateValueNames() const;
+    void EnumerateSubKeys() const;
+    // Lists the key named last, once.
+    void listKey() const;
     void CreateKey();
     QVariant ReadKeyValue();
     void WriteKeyValue(const QVariant& value);
@@ -90,8 +106,9 @@ private:
     qint32 m_keyType = 0;
     quint32 m_keyRoot = 0;
     QString m_valueName;
-    std::shared_ptr<cRegistryKeyCollection> m_subKeys;
-    std::shared_ptr<cRegistryValueNameCollection> m_valueNames;
+    mutable std::shared_ptr<cRegistryKeyCollection> m_subKeys;
+    mutable std::shared_ptr<cRegistryValueNameCollection> m_valueNames;
+    mutable bool m_listed = true;
 };
 
 // A registry object on a key of HKEY_CURRENT_USER, its lists already read:
