@@ -10,9 +10,7 @@ using namespace platform;
 void cRegistry::setKeyName(const QString& name)
 {
     m_keyName = name;
-    m_valueNames.reset();
-    m_subKeys.reset();
-    m_listed = false;
+    m_listed = false; // a key that cannot be opened keeps the lists of the last one
 }
 
 void cRegistry::listKey() const
