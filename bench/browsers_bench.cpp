@@ -2,10 +2,10 @@
 // file of 100,000 bookmarks in 5,000 folders. Reading each into its folder
 // tree (with the walk that numbers the tree's nodes) beside what cannot be
 // saved: copying and querying the database alone, parsing the JSON alone.
+#include "bench/offscreen_main.h"
 #include "bookmarks/browsers.h"
 #include "controls/KeyedTreeView.h"
 
-#include <QApplication>
 
 #include <QFile>
 #include <QJsonArray>
@@ -204,10 +204,5 @@ BENCHMARK(BM_ParseJsonBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadChromiumTree)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOffscreenBenchmarks(argc, argv);
 }

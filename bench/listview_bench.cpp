@@ -1,9 +1,9 @@
 // Filling the window's list with 10,000 and 100,000 entries the way a folder
 // is shown (a key, a text and an image each), beside the same widget class
 // filled with plain items: the difference is what the list adds per entry.
+#include "bench/offscreen_main.h"
 #include "controls/KeyedListView.h"
 
-#include <QApplication>
 #include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
@@ -60,10 +60,5 @@ BENCHMARK(BM_KeyedListBatch)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisec
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOffscreenBenchmarks(argc, argv);
 }

@@ -8,6 +8,7 @@
 #include "app/cApp.h"
 #include "app/frmMain.h"
 #include "bench/netscape_generate.h"
+#include "bench/offscreen_main.h"
 #include "bookmarks/registrystores.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
@@ -16,6 +17,7 @@
 #include "platform/registry.h"
 #include "store/cRegistry.h"
 #include "store/cSettings.h"
+#include "tests/support/storetest.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,15 +45,7 @@ void useHome(const QString& home)
     platform::Registry::reset();
 }
 
-void write(const QString& key, const QString& name, const QVariant& value, qint32 type)
-{
-    cRegistry registry;
-    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-    registry.setKeyName(key);
-    registry.setKeyType(type);
-    registry.setValueName(name);
-    registry.setKeyValue(value);
-}
+using storetest::write;
 
 struct Homes
 {
@@ -208,12 +202,6 @@ BENCHMARK(BM_SortWebFavorites)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
     MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    largeProgram.reset();
-    return 0;
+    return runOffscreenBenchmarks(argc, argv, [] { largeProgram.reset(); });
 }

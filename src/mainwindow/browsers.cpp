@@ -16,11 +16,6 @@
 
 namespace {
 
-size_t slotOf(int source)
-{
-    return source == Keys::FirefoxSource ? 0 : 1;
-}
-
 QString folderKey(int number, int source)
 {
     return QString::number(number) + QLatin1Char('X') + Keys::rootKey(source);
@@ -30,24 +25,27 @@ QString folderKey(int number, int source)
 
 bool cMainDialog::BrowserStoreExists(int source)
 {
-    if (source == Keys::FirefoxSource)
-        return m_settings.SupportFirefox() && !Browsers::firefoxProfiles().isEmpty();
-    return m_settings.SupportChromium() && !Browsers::chromiumProfiles().isEmpty();
+    // Found once per building of the tree; a reading after a change uses them.
+    BrowserStore& store = browserStore(source);
+    const bool wanted = source == Keys::FirefoxSource ? m_settings.SupportFirefox() : m_settings.SupportChromium();
+    store.profiles = !wanted ? QList<Browsers::Profile>()
+                     : source == Keys::FirefoxSource ? Browsers::firefoxProfiles()
+                                                     : Browsers::chromiumProfiles();
+    return !store.profiles.isEmpty();
 }
 
 void cMainDialog::LoadBrowserSource(int source)
 {
     KeyedTreeView* tree = m_form->tvMain;
     QTreeWidgetItem* root = tree->Node(Keys::rootKey(source));
-    BrowserStore& store = m_browsers[slotOf(source)];
+    BrowserStore& store = browserStore(source);
     store.folders.clear();
     if (!root) {
         store.source = {};
         return;
     }
-    store.source = source == Keys::FirefoxSource
-                       ? Browsers::firefoxSource(Browsers::firefoxProfiles(), platform::runtimeDir())
-                       : Browsers::chromiumSource(Browsers::chromiumProfiles());
+    store.source = source == Keys::FirefoxSource ? Browsers::firefoxSource(store.profiles, platform::runtimeDir())
+                                                 : Browsers::chromiumSource(store.profiles);
     ++store.generation;
     while (root->childCount() > 0)
         tree->RemoveNode(root->child(0));
@@ -75,7 +73,7 @@ const Browsers::Folder* cMainDialog::browserFolder(const QString& nodeKey) const
     const int source = Keys::sourceNumber(nodeKey);
     if (!Keys::isBrowserSource(source))
         return nullptr;
-    const BrowserStore& store = m_browsers[slotOf(source)];
+    const BrowserStore& store = browserStore(source);
     if (nodeKey == Keys::rootKey(source))
         return &store.source.root;
     const int number = Keys::recordNumber(nodeKey);
@@ -112,7 +110,7 @@ void cMainDialog::watchBrowserFiles()
         m_browserReload->setInterval(1000); // a browser writes in bursts: once a second at most
         QObject::connect(m_browserWatcher, &QFileSystemWatcher::fileChanged, m_browserReload, [this](const QString& path) {
             for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
-                if (m_browsers[slotOf(source)].source.watched.contains(path))
+                if (browserStore(source).source.watched.contains(path))
                     m_browsersChanged.insert(source);
             }
             if (!m_browserReload->isActive())
@@ -122,7 +120,7 @@ void cMainDialog::watchBrowserFiles()
         // shows by its folder changing: that folder is watched until it comes.
         QObject::connect(m_browserWatcher, &QFileSystemWatcher::directoryChanged, m_browserReload, [this](const QString& folder) {
             for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
-                for (const QString& file : m_browsers[slotOf(source)].source.watched) {
+                for (const QString& file : browserStore(source).source.watched) {
                     if (QFileInfo(file).path() == folder && QFileInfo::exists(file) && !m_browserWatcher->files().contains(file))
                         m_browsersChanged.insert(source);
                 }

@@ -3,6 +3,7 @@
 #include "bookmarks/browsers.h"
 #include "bookmarks/finder.h"
 #include "bookmarks/forums.h"
+#include "bookmarks/keys.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/records.h"
 #include "bookmarks/names.h"
@@ -306,21 +307,25 @@ private:
     QString m_findFavoritesRoot;
     std::vector<Find::FolderStamp> m_findFavoritesStamps;
     QPointer<SuggestionList> m_suggestions; // the form owns it
-    // The browsers' stores: what was read, its folders by tree number, the
-    // problems told, and a count of readings for the find index.
+    // The browsers' stores: the profiles found when the tree was built, what
+    // was read, its folders by tree number, the problems told, and a count of
+    // readings, beside the reading the find index holds.
     struct BrowserStore
     {
+        QList<Browsers::Profile> profiles;
         Browsers::Source source;
         std::vector<const Browsers::Folder*> folders;
         QSet<QString> told; // the files whose damage was told
         quint64 generation = 0;
+        quint64 indexedGeneration = ~quint64(0);
     };
     std::array<BrowserStore, 2> m_browsers;
-    std::array<quint64, 2> m_findBrowserGenerations{~quint64(0), ~quint64(0)};
+    BrowserStore& browserStore(int source) { return m_browsers[source == Keys::FirefoxSource ? 0 : 1]; }
+    const BrowserStore& browserStore(int source) const { return m_browsers[source == Keys::FirefoxSource ? 0 : 1]; }
+    void watchBrowserFiles();
     QPointer<QFileSystemWatcher> m_browserWatcher; // the form owns it
     QPointer<QTimer> m_browserReload;
     QSet<int> m_browsersChanged;
-    void watchBrowserFiles();
     std::vector<const Find::Entry*> m_found;
     bool m_findForced = false;
 };

@@ -82,10 +82,10 @@ void cMainDialog::RefreshFindIndex(bool lookAtDisk)
         }
         case Keys::FirefoxSource:
         case Keys::ChromiumSource: {
-            const size_t slot = source == Keys::FirefoxSource ? 0 : 1;
-            if (storesChanged || m_browsers[slot].generation != m_findBrowserGenerations[slot] || !m_findIndex.hasPart(source)) {
-                m_findBrowserGenerations[slot] = m_browsers[slot].generation;
-                m_findIndex.setPart(source, order, Find::browser(source, m_browsers[slot].source.root));
+            BrowserStore& store = browserStore(source);
+            if (storesChanged || store.generation != store.indexedGeneration || !m_findIndex.hasPart(source)) {
+                store.indexedGeneration = store.generation;
+                m_findIndex.setPart(source, order, Find::browser(source, store.source.root));
             }
             break;
         }
