@@ -1,10 +1,15 @@
 // The program as the user waits for it, through the real controller and
-// widgets on the offscreen platform: start-up with large stores beside
-// start-up with empty ones, and showing and sorting a list of 10,000
-// entries beside filling the same widget with 10,000 plain items.
+// widgets on the offscreen platform, each figure beside a baseline of the
+// same run: start-up with large stores beside start-up with empty ones;
+// showing a folder of n entries of each store beside filling the same widget
+// with n plain items; moving a bookmark with its save beside writing the
+// same bytes; exporting everything beside writing the listing; sorting,
+// deleting and pasting at n and 10 n.
 // Large stores: a bookmark file of 100,000 links in 5,000 folders, a
 // Favorites folder of 10,000 shortcuts in 400 folders, 10,000 Web Favorites
-// and 100 user folders of 100 entries.
+// and 100 user folders of 100 entries; and in the bookmark file, the
+// Favorites folder and the user folders, one folder of 1,000 and one of
+// 10,000 entries more.
 #include "app/cApp.h"
 #include "app/frmMain.h"
 #include "bench/netscape_generate.h"
@@ -13,7 +18,9 @@
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
 #include "dialogs/messagebox.h"
+#include "dialogs/modal.h"
 #include "mainwindow/cMainDialog.h"
+#include "platform/atomicfile.h"
 #include "platform/registry.h"
 #include "store/cRegistry.h"
 #include "store/cSettings.h"
@@ -22,6 +29,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -32,6 +41,8 @@
 namespace {
 
 constexpr int kEntries = 10000;
+// Besides those, a folder of 1,000 and one of 10,000 entries in each store, named "Flat <n>".
+constexpr int kFlat[] = {1000, 10000};
 
 void useHome(const QString& home)
 {
@@ -56,15 +67,18 @@ struct Homes
         useHome(empty.path());
         useHome(large.path());
         const QString bookmarks = large.path() + QStringLiteral("/bookmarks.html");
-        writeFirefoxLikeExport(bookmarks, 100000, 5000);
-        for (int f = 0; f < 400; ++f) {
-            const QString folder = large.path() + QStringLiteral("/Favorites/Folder %1").arg(f);
+        writeFirefoxLikeExport(bookmarks, 100000, 5000, {1000, 10000});
+        auto shortcuts = [](const QString& folder, int count, int f) {
             QDir().mkpath(folder);
-            for (int i = 0; i < kEntries / 400; ++i) {
+            for (int i = 0; i < count; ++i) {
                 std::ofstream out(QStringLiteral("%1/Shortcut %2.url").arg(folder).arg(i).toStdString(), std::ios::binary);
                 out << "[InternetShortcut]\r\nURL=https://example.com/" << f << "/" << i << "\r\n";
             }
-        }
+        };
+        for (int f = 0; f < 400; ++f)
+            shortcuts(large.path() + QStringLiteral("/Favorites/Folder %1").arg(f), kEntries / 400, f);
+        for (int count : kFlat)
+            shortcuts(large.path() + QStringLiteral("/Favorites/Flat %1 shortcuts").arg(count), count, count);
         platform::RegistryBatch batch; // one write of the file
         cSettings settings;
         settings.setAppName(QStringLiteral("ORXMarkcrate"));
@@ -75,15 +89,18 @@ struct Homes
         for (int i = 0; i < kEntries; ++i)
             write(RegistryStores::webFavoritesKey(), QStringLiteral("Favorite site %1").arg(i),
                   QStringLiteral("http://site%1.example/").arg(i), cRegistry::REG_SZ);
-        for (int f = 0; f < 100; ++f) {
-            const QString name = QStringLiteral("Folder %1").arg(f);
+        auto userFolder = [](const QString& name, int count, int f) {
             write(RegistryStores::userFolderKey(name), QStringLiteral("FolderName"), name, cRegistry::REG_SZ);
-            for (int i = 0; i < 100; ++i) {
+            for (int i = 0; i < count; ++i) {
                 const QString key = RegistryStores::userEntryKey(name, QStringLiteral("Entry %1").arg(i));
                 write(key, QStringLiteral("URL"), QStringLiteral("http://entry%1.example/%2").arg(f).arg(i), cRegistry::REG_SZ);
                 write(key, QStringLiteral("Type"), 0, cRegistry::REG_DWORD);
             }
-        }
+        };
+        for (int f = 0; f < 100; ++f)
+            userFolder(QStringLiteral("Folder %1").arg(f), 100, f);
+        for (int count : kFlat)
+            userFolder(QStringLiteral("Flat %1").arg(count), count, count);
     }
 };
 
@@ -154,36 +171,82 @@ Program& large()
     return *largeProgram;
 }
 
+QTreeWidgetItem* nodeNamed(Program& program, const QString& text)
+{
+    for (QTreeWidgetItem* node : program.form->tvMain->NodesInOrder()) {
+        if (KeyedTreeView::Text(node) == text)
+            return node;
+    }
+    return nullptr;
+}
+
+// A click on the folder of that name, as the tree reports it.
+void show(benchmark::State& state, Program& program, const QString& folder)
+{
+    QTreeWidgetItem* node = nodeNamed(program, folder);
+    if (!node) {
+        state.SkipWithError("no such folder");
+        return;
+    }
+    program.form->tvMain->setSelectedItem(node);
+    program.app->controller()->ClickTVMain();
+}
+
+int size(const benchmark::State& state)
+{
+    return int(state.range(0));
+}
+
 void BM_FillListWithPlainItemsBaseline(benchmark::State& state)
 {
     KeyedListView* list = large().form->lvMain;
     for (auto _ : state) {
         list->clear();
         QList<QTreeWidgetItem*> items;
-        items.reserve(kEntries);
-        for (int i = 0; i < kEntries; ++i)
+        items.reserve(size(state));
+        for (int i = 0; i < size(state); ++i)
             items.append(new QTreeWidgetItem(QStringList{QStringLiteral("Favorite site %1").arg(i)}));
         list->addTopLevelItems(items);
     }
     list->clear();
 }
 
-void BM_ShowWebFavorites(benchmark::State& state)
+void showFolder(benchmark::State& state, const QString& folder)
 {
     Program& program = large();
     for (auto _ : state) {
-        program.form->tvMain->setSelectedItem(program.form->tvMain->Node(QStringLiteral("1A")));
-        program.app->controller()->ClickTVMain();
-        if (program.form->lvMain->Count() != kEntries)
+        show(state, program, folder);
+        if (program.form->lvMain->Count() != size(state)) {
             state.SkipWithError("wrong count");
+            break;
+        }
     }
 }
 
-void BM_SortWebFavorites(benchmark::State& state)
+void BM_ShowWebFavorites(benchmark::State& state)
+{
+    showFolder(state, QStringLiteral("Web Favorites"));
+}
+
+void BM_ShowUserFolder(benchmark::State& state)
+{
+    showFolder(state, QStringLiteral("Flat %1").arg(size(state)));
+}
+
+void BM_ShowFavoritesFolder(benchmark::State& state)
+{
+    showFolder(state, QStringLiteral("Flat %1").arg(size(state)) + QStringLiteral(" shortcuts"));
+}
+
+void BM_ShowNetscapeFolder(benchmark::State& state)
+{
+    showFolder(state, QStringLiteral("Flat %1").arg(size(state)) + QStringLiteral(" links"));
+}
+
+void BM_SortNetscapeFolder(benchmark::State& state)
 {
     Program& program = large();
-    program.form->tvMain->setSelectedItem(program.form->tvMain->Node(QStringLiteral("1A")));
-    program.app->controller()->ClickTVMain();
+    show(state, program, QStringLiteral("Flat %1 links").arg(size(state)));
     int direction = 0;
     for (auto _ : state) {
         program.app->controller()->SortList(direction);
@@ -191,17 +254,219 @@ void BM_SortWebFavorites(benchmark::State& state)
     }
 }
 
+QString bookmarkFile()
+{
+    return homes().large.path() + QStringLiteral("/bookmarks.html");
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(bytes);
+}
+
+void BM_WriteBookmarkFileBaseline(benchmark::State& state)
+{
+    const QString copy = homes().large.path() + QStringLiteral("/copy.html");
+    const QByteArray bytes = fileBytes(bookmarkFile());
+    for (auto _ : state) {
+        QString error;
+        if (!platform::writeFileAtomically(copy, [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); },
+                                           &error))
+            state.SkipWithError("not written");
+    }
+    QFile::remove(copy);
+}
+
+// The toolbar's Move Up and Move Down on the middle entry, each with its save.
+void BM_MoveBookmark(benchmark::State& state)
+{
+    Program& program = large();
+    show(state, program, QStringLiteral("Flat %1 links").arg(size(state)));
+    KeyedListView* list = program.form->lvMain;
+    list->setCurrentItem(list->ItemAt(size(state) / 2));
+    int button = 16;
+    for (auto _ : state) {
+        program.app->controller()->ClickTlbMain(button);
+        button = 16 + 17 - button;
+    }
+}
+
+void answerOk()
+{
+    MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
+}
+
+// Answers every question Yes, and fails the benchmark on any other box.
+struct Answers
+{
+    explicit Answers(benchmark::State& state)
+    {
+        MessageBoxes::setHook([&state](const MessageBoxes::Request& request) {
+            if (request.buttons & QMessageBox::Yes)
+                return QMessageBox::Yes;
+            fprintf(stderr, "%s\n", qPrintable(request.text));
+            state.SkipWithError("a message was shown");
+            return QMessageBox::Ok;
+        });
+        // A dialog is answered with Enter on what it was given, as a user who
+        // accepts every pasted entry would.
+        Modal::setHook([](QDialog& dialog) {
+            QLineEdit* edit = dialog.findChild<QLineEdit*>();
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(edit, &enter);
+            return 0;
+        });
+    }
+    ~Answers()
+    {
+        answerOk();
+        Modal::setHook({});
+    }
+};
+
+// A command that changes the stores, each time on a program started afresh
+// on the stores as they were (outside the timing).
+template <typename Prepare, typename Command>
+void onFreshStores(benchmark::State& state, Prepare prepare, Command command)
+{
+    largeProgram.reset();
+    const QByteArray bookmarks = fileBytes(bookmarkFile());
+    const QString registryFile = homes().large.path() + QStringLiteral("/.config/markcrate/registry.reg");
+    const QByteArray registry = fileBytes(registryFile);
+    Answers answers(state);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto program = std::make_unique<Program>(homes().large.path());
+        QApplication::processEvents();
+        prepare(*program);
+        if (state.error_occurred())
+            break;
+        state.ResumeTiming();
+        command(*program);
+        if (state.error_occurred())
+            break;
+        state.PauseTiming();
+        program.reset();
+        writeBytes(bookmarkFile(), bookmarks);
+        writeBytes(registryFile, registry);
+        platform::Registry::reset();
+        state.ResumeTiming();
+    }
+}
+
+// Selects `count` entries from `first` on.
+void selectRun(KeyedListView* list, int first, int count)
+{
+    list->clearSelection();
+    list->setCurrentItem(list->ItemAt(first));
+    for (int i = first; i < first + count; ++i)
+        list->ItemAt(i)->setSelected(true);
+}
+
+void deleteEntries(benchmark::State& state, const QString& folder, int expected)
+{
+    onFreshStores(
+        state,
+        [&](Program& program) {
+            show(state, program, folder);
+            selectRun(program.form->lvMain, 1, size(state));
+        },
+        [&](Program& program) {
+            program.app->controller()->DeleteEntries();
+            if (program.form->lvMain->Count() != expected - size(state))
+                state.SkipWithError("not deleted");
+        });
+}
+
+// The selected entries of a Netscape folder of 10,000 deleted, with the save.
+void BM_DeleteNetscapeEntries(benchmark::State& state)
+{
+    deleteEntries(state, QStringLiteral("Flat 10000 links"), 10000);
+}
+
+// The same in a user folder of 10,000, with the registry's save.
+void BM_DeleteUserFolderEntries(benchmark::State& state)
+{
+    deleteEntries(state, QStringLiteral("Flat 10000"), 10000);
+}
+
+// Entries copied from a Netscape folder of 10,000 and pasted into one of 1,000.
+void BM_PasteIntoNetscapeFolder(benchmark::State& state)
+{
+    onFreshStores(
+        state,
+        [&](Program& program) {
+            show(state, program, QStringLiteral("Flat 10000 links"));
+            // The last ones: the first thousand names are in the target already.
+            selectRun(program.form->lvMain, 10000 - size(state) + 1, size(state));
+            program.app->controller()->CopyEntries();
+            show(state, program, QStringLiteral("Flat 1000 links"));
+        },
+        [&](Program& program) {
+            program.app->controller()->PasteEntries();
+            if (program.form->lvMain->Count() != 1000 + size(state))
+                state.SkipWithError("not pasted");
+        });
+}
+
+// Everything exported: the listing of every store, as the top node gives it,
+// beside writing the same bytes.
+QByteArray exportEverything(Program& program)
+{
+    program.form->tvMain->setSelectedItem(program.form->tvMain->Node(QStringLiteral("00A")));
+    return program.app->controller()->ExportSelection();
+}
+
+void BM_ExportEverything(benchmark::State& state)
+{
+    Program& program = large();
+    qint64 bytes = 0;
+    for (auto _ : state)
+        bytes = exportEverything(program).size();
+    state.counters["bytes"] = double(bytes);
+}
+
+void BM_WriteExportBaseline(benchmark::State& state)
+{
+    const QByteArray listing = exportEverything(large());
+    const QString file = homes().large.path() + QStringLiteral("/export.txt");
+    for (auto _ : state) {
+        QString error;
+        platform::writeFileAtomically(file, [&listing](QIODevice& device) { return device.write(listing) == listing.size(); }, &error);
+    }
+    QFile::remove(file);
+}
+
 } // namespace
 
 BENCHMARK(BM_StartWithEmptyStoresBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartWithLargeStores)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartWithLargeStoresAndIndex)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FillListWithPlainItemsBaseline)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ShowWebFavorites)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SortWebFavorites)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillListWithPlainItemsBaseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowWebFavorites)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowUserFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowFavoritesFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowNetscapeFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortNetscapeFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteBookmarkFileBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveBookmark)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportEverything)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteExportBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteNetscapeEntries)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteUserFolderEntries)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PasteIntoNetscapeFolder)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
+    answerOk();
     return runOffscreenBenchmarks(argc, argv, [] { largeProgram.reset(); });
 }

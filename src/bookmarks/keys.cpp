@@ -71,4 +71,21 @@ QString favoritesRelativePath(const QString& fullPath)
     return fullPath.mid(kFavoritesPathPrefix);
 }
 
+QString itemKey(qsizetype number)
+{
+    char digits[24];
+    char* end = digits + sizeof digits;
+    char* start = end;
+    *--start = 'X';
+    const bool negative = number < 0;
+    quint64 rest = negative ? quint64(0) - quint64(number) : quint64(number);
+    do {
+        *--start = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest);
+    if (negative)
+        *--start = '-';
+    return QString::fromLatin1(start, end - start);
+}
+
 } // namespace Keys

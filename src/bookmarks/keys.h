@@ -39,6 +39,9 @@ QString folderPart(const QString& key);
 int sourceNumber(const QString& key);
 // The record number of an "X" key: its leading number.
 int recordNumber(const QString& key);
+// The key of list item n, "<n>X", made in one allocation: lists of
+// thousands make one each.
+QString itemKey(qsizetype number);
 // The key of a source root or user folder: the number followed by "A".
 QString rootKey(int source);
 // The shown name of a built-in source root, empty for other numbers.

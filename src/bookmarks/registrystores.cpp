@@ -1,5 +1,6 @@
 #include "bookmarks/registrystores.h"
 
+#include "bookmarks/keys.h"
 #include "bookmarks/sortnames.h"
 #include "store/cRegistry.h"
 #include "store/cSettings.h"
@@ -35,11 +36,6 @@ int imageForKind(int kind)
     }
 }
 
-QString itemKey(qsizetype position)
-{
-    return QString::number(position) + QLatin1Char('X');
-}
-
 } // namespace
 
 QString webFavoritesKey()
@@ -70,36 +66,29 @@ QString userEntryKey(const QString& folder, const QString& title)
 QList<ListEntry> listFavorites(bool compuServe)
 {
     QList<ListEntry> entries;
-    const auto values = userKey(compuServe ? compuServeFavoritesKey() : webFavoritesKey()).ValueNameCollection();
-    if (!values || values->isEmpty())
+    QStringList names = userKey(compuServe ? compuServeFavoritesKey() : webFavoritesKey()).ValueNames();
+    if (names.isEmpty())
         return entries;
-    QStringList names;
-    names.reserve(values->Count());
-    for (const auto& value : *values)
-        names.append(value->ValueName());
     SortNames(names);
     const int image = compuServe ? 1 : 3;
+    entries.reserve(names.size());
     for (qsizetype i = 0; i < names.size(); ++i)
-        entries.append(ListEntry{itemKey(i + 1), names[i], image});
+        entries.append(ListEntry{Keys::itemKey(i + 1), names[i], image});
     return entries;
 }
 
 QList<ListEntry> listUserFolder(const QString& folder, bool supportCompuServe)
 {
     QList<ListEntry> entries;
-    const auto keys = userKey(userFolderKey(folder)).SubKeyCollection();
-    if (!keys || keys->isEmpty())
+    QStringList titles = userKey(userFolderKey(folder)).SubKeyNames();
+    if (titles.isEmpty())
         return entries;
-    QStringList titles;
-    titles.reserve(keys->Count());
-    for (const auto& key : *keys)
-        titles.append(key->KeyName());
     SortNames(titles);
     for (qsizetype i = 0; i < titles.size(); ++i) {
         const int kind = userEntryType(folder, titles[i]);
         if (!supportCompuServe && kind == 2)
             continue; // its number stays used
-        entries.append(ListEntry{itemKey(i + 1), titles[i], imageForKind(kind)});
+        entries.append(ListEntry{Keys::itemKey(i + 1), titles[i], imageForKind(kind)});
     }
     return entries;
 }
@@ -137,14 +126,9 @@ void writeText(const QString& key, const QString& name, const QString& text)
 
 bool hasValue(const QString& key, const QString& name)
 {
-    const auto values = userKey(key).ValueNameCollection();
-    if (!values)
-        return false;
-    for (const auto& value : *values) {
-        if (value->ValueName().compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
+    cRegistry registry = userKey(key);
+    registry.setValueName(name); // the registry's own lookup ignores case
+    return registry.ValueExists();
 }
 
 bool sameName(const QString& a, const QString& b)
@@ -245,20 +229,16 @@ bool createUserFolder(const QString& folder)
 void deleteUserFolder(const QString& folder)
 {
     platform::RegistryBatch batch;
-    if (const auto entries = userKey(userFolderKey(folder)).SubKeyCollection()) {
-        for (const auto& entry : *entries)
-            removeUserEntry(folder, entry->KeyName());
-    }
+    for (const QString& entry : userKey(userFolderKey(folder)).SubKeyNames())
+        removeUserEntry(folder, entry);
     userKey(userFolderKey(folder) + QLatin1Char('\\')).DeleteKey();
 }
 
 bool renameUserFolder(const QString& oldName, const QString& name)
 {
     std::vector<std::tuple<QString, QString, int>> entries;
-    if (const auto keys = userKey(userFolderKey(oldName)).SubKeyCollection()) {
-        for (const auto& entry : *keys)
-            entries.emplace_back(entry->KeyName(), userEntryUrl(oldName, entry->KeyName()), userEntryType(oldName, entry->KeyName()));
-    }
+    for (const QString& entry : userKey(userFolderKey(oldName)).SubKeyNames())
+        entries.emplace_back(entry, userEntryUrl(oldName, entry), userEntryType(oldName, entry));
     platform::RegistryBatch batch; // the copy and the removal reach the disk together
     if (sameName(oldName, name)) {
         // The same key in another letter case: the entries are held in memory above.

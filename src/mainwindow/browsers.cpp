@@ -97,7 +97,7 @@ void cMainDialog::ListBrowserFolder()
     QList<KeyedListView::Entry> items;
     items.reserve(qsizetype(folder->links.size()));
     for (size_t i = 0; i < folder->links.size(); ++i)
-        items.append({QString::number(i) + QLatin1Char('X'), folder->links[i].title, 3});
+        items.append({Keys::itemKey(i), folder->links[i].title, 3});
     list->AddItems(items);
 }
 

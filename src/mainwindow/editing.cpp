@@ -213,32 +213,35 @@ void cMainDialog::DeleteEntries()
         const QString relative = favoritesPathOf(node);
         const QString userFolder = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(source)));
         QStringList notDeleted;
-        for (int i = list->Count(); i >= 1; --i) {
-            QTreeWidgetItem* item = list->ItemAt(i);
-            if (!item->isSelected())
-                continue;
-            const QString text = KeyedListView::Text(item);
-            const QString itemKey = KeyedListView::Key(item);
-            if (source == Keys::CompuServeFavoritesSource || source == Keys::WebFavoritesSource) {
-                RegistryStores::removeFavorite(source == 0, text);
-            } else if (source == Keys::ForumsSource) {
-                if (m_forums.Contains(itemKey))
-                    m_forums.Remove(itemKey);
-            } else if (source == Keys::InternetExplorerSource) {
-                const QString file = platform::diskPath(
-                    platform::nativePath(Favorites::pathIn(root, relative, Favorites::fileNameOf(text) + QStringLiteral(".url"))));
-                if (root.isEmpty() || !Favorites::isInside(file) || (!QFile::remove(file) && QFileInfo::exists(file))) {
-                    notDeleted << text;
-                    continue; // still on disk: it stays in the list
+        {
+            platform::RegistryBatch batch; // one rewrite of the registry file for the whole selection
+            for (int i = list->Count(); i >= 1; --i) {
+                QTreeWidgetItem* item = list->ItemAt(i);
+                if (!item->isSelected())
+                    continue;
+                const QString text = KeyedListView::Text(item);
+                const QString itemKey = KeyedListView::Key(item);
+                if (source == Keys::CompuServeFavoritesSource || source == Keys::WebFavoritesSource) {
+                    RegistryStores::removeFavorite(source == 0, text);
+                } else if (source == Keys::ForumsSource) {
+                    if (m_forums.Contains(itemKey))
+                        m_forums.Remove(itemKey);
+                } else if (source == Keys::InternetExplorerSource) {
+                    const QString file = platform::diskPath(
+                        platform::nativePath(Favorites::pathIn(root, relative, Favorites::fileNameOf(text) + QStringLiteral(".url"))));
+                    if (root.isEmpty() || !Favorites::isInside(file) || (!QFile::remove(file) && QFileInfo::exists(file))) {
+                        notDeleted << text;
+                        continue; // still on disk: it stays in the list
+                    }
+                } else if (source == Keys::NetscapeSource) {
+                    if (const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(itemKey)))
+                        record->setBookmarkType(cBookmark::RetiredLinkType);
+                    m_bookmarks.invalidateIndex();
+                } else if (source >= Keys::FirstUserFolder) {
+                    RegistryStores::removeUserEntry(userFolder, text);
                 }
-            } else if (source == Keys::NetscapeSource) {
-                if (const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(itemKey)))
-                    record->setBookmarkType(cBookmark::RetiredLinkType);
-                m_bookmarks.invalidateIndex();
-            } else if (source >= Keys::FirstUserFolder) {
-                RegistryStores::removeUserEntry(userFolder, text);
+                list->RemoveItem(item);
             }
-            list->RemoveItem(item);
         }
         if (!notDeleted.isEmpty())
             tell(QStringLiteral("These entries could not be deleted: '") + notDeleted.join(QStringLiteral("', '")) + QLatin1Char('\''));

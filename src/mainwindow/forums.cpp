@@ -2,6 +2,7 @@
 // the list from a saved forum page.
 #include "mainwindow/cMainDialog.h"
 
+#include "bookmarks/keys.h"
 #include "controls/KeyedListView.h"
 #include "dialogs/frmMessage.h"
 #include "dialogs/messagebox.h"
@@ -30,7 +31,7 @@ void cMainDialog::ListForums()
     items.reserve(m_forums.Count());
     qsizetype position = 0;
     for (const auto& name : m_forums)
-        items.append({QString::number(position++) + QLatin1Char('X'), *name, 1});
+        items.append({Keys::itemKey(position++), *name, 1});
     list->AddItems(items);
 }
 

@@ -241,7 +241,7 @@ void cMainDialog::ListFavoritesFolder(const QString& relativePath)
     QList<KeyedListView::Entry> items;
     items.reserve(names.size());
     for (qsizetype j = 0; j < names.size(); ++j)
-        items.append({QString::number(j) + QLatin1Char('X'), names[j], 3});
+        items.append({Keys::itemKey(j), names[j], 3});
     list->AddItems(items);
 }
 

@@ -483,6 +483,32 @@ LONG RegEnumValue(HKEY key, DWORD index, QString* name, DWORD* type)
     return ERROR_SUCCESS;
 }
 
+LONG RegEnumKeyNames(HKEY key, QStringList* names)
+{
+    LONG error = ERROR_SUCCESS;
+    const RegKey* found = Registry::instance().resolve(key, KEY_ENUMERATE_SUB_KEYS, &error);
+    if (!found)
+        return error;
+    names->clear();
+    names->reserve(found->childCount());
+    for (qsizetype i = 0; i < found->childCount(); ++i)
+        names->append(found->childAt(i)->name());
+    return ERROR_SUCCESS;
+}
+
+LONG RegEnumValueNames(HKEY key, QStringList* names)
+{
+    LONG error = ERROR_SUCCESS;
+    const RegKey* found = Registry::instance().resolve(key, KEY_QUERY_VALUE, &error);
+    if (!found)
+        return error;
+    names->clear();
+    names->reserve(found->valueCount());
+    for (qsizetype i = 0; i < found->valueCount(); ++i)
+        names->append(found->valueAt(i).name);
+    return ERROR_SUCCESS;
+}
+
 LONG RegDeleteKey(HKEY key, const QString& subKey)
 {
     Registry& registry = Registry::instance();

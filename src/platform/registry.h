@@ -57,6 +57,10 @@ LONG RegSetValueEx(HKEY key, const QString& valueName, DWORD type, const QByteAr
 // Sub-keys by index in name order without regard to case; values in creation order.
 LONG RegEnumKeyEx(HKEY key, DWORD index, QString* name);
 LONG RegEnumValue(HKEY key, DWORD index, QString* name, DWORD* type);
+// Every sub-key or value name at once, in the order above: the key is looked
+// up once, not once per index.
+LONG RegEnumKeyNames(HKEY key, QStringList* names);
+LONG RegEnumValueNames(HKEY key, QStringList* names);
 // Refuses a key that still has sub-keys; removes its values with it.
 LONG RegDeleteKey(HKEY key, const QString& subKey);
 LONG RegDeleteValue(HKEY key, const QString& valueName);

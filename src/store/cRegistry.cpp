@@ -22,34 +22,69 @@ void cRegistry::listKey() const
     EnumerateSubKeys();
 }
 
-void cRegistry::EnumerateValueNames() const
+namespace {
+
+// The names of one list of a key; false when the key cannot be opened.
+bool readNames(quint32 root, const QString& keyName, bool values, QStringList* names)
 {
     HKEY key = 0;
-    if (RegOpenKeyEx(m_keyRoot, m_keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyEx(root, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    const LONG result = values ? RegEnumValueNames(key, names) : RegEnumKeyNames(key, names);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+} // namespace
+
+void cRegistry::EnumerateValueNames() const
+{
+    QStringList names;
+    if (!readNames(m_keyRoot, m_keyName, true, &names))
         return;
     m_valueNames = std::make_shared<cRegistryValueNameCollection>();
-    QString name;
-    for (DWORD index = 0; RegEnumValue(key, index, &name, nullptr) == ERROR_SUCCESS; ++index) {
+    for (const QString& name : std::as_const(names)) {
         auto record = std::make_shared<cRegistryValueNameRecord>();
         record->setValueName(name);
         m_valueNames->Add(record, QString::number(m_valueNames->Count()) + QLatin1Char('X'));
     }
-    RegCloseKey(key);
 }
 
 void cRegistry::EnumerateSubKeys() const
 {
-    HKEY key = 0;
-    if (RegOpenKeyEx(m_keyRoot, m_keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    QStringList names;
+    if (!readNames(m_keyRoot, m_keyName, false, &names))
         return;
     m_subKeys = std::make_shared<cRegistryKeyCollection>();
-    QString name;
-    for (DWORD index = 0; RegEnumKeyEx(key, index, &name) == ERROR_SUCCESS; ++index) {
+    for (const QString& name : std::as_const(names)) {
         auto record = std::make_shared<cRegistryKeyRecord>();
         record->setKeyName(name);
         m_subKeys->Add(record);
     }
+}
+
+QStringList cRegistry::ValueNames() const
+{
+    QStringList names;
+    readNames(m_keyRoot, m_keyName, true, &names);
+    return names;
+}
+
+QStringList cRegistry::SubKeyNames() const
+{
+    QStringList names;
+    readNames(m_keyRoot, m_keyName, false, &names);
+    return names;
+}
+
+bool cRegistry::ValueExists() const
+{
+    HKEY key = 0;
+    if (RegOpenKeyEx(m_keyRoot, m_keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    const bool found = RegQueryValueEx(key, m_valueName, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(key);
+    return found;
 }
 
 QVariant cRegistry::KeyValue()

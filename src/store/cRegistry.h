@@ -3,6 +3,7 @@
 #include "platform/collection.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -20,6 +21,13 @@ private:
 class cRegistryValueNameRecord
 {
 public:
+    // The names alone, read now, for callers that only list them: no records
+    // and no keys are made. Empty for a key that does not exist.
+    QStringList ValueNames() const;
+    QStringList SubKeyNames() const;
+    // Whether KeyName holds a value named ValueName, of any type.
+    bool ValueExists() const;
+
     QString ValueName() const { return m_valueName; }
     void setValueName(const QString& name) { m_valueName = name; }
 
@@ -71,6 +79,13 @@ public:
         listKey();
         m_subKeys = std::move(collection);
     }
+
+    // The names alone, read now, for callers that only list them: no records
+    // and no keys are made. Empty for a key that does not exist.
+    QStringList ValueNames() const;
+    QStringList SubKeyNames() const;
+    // Whether KeyName holds a value named ValueName, of any type.
+    bool ValueExists() const;
 
     QString ValueName() const { return m_valueName; }
     void setValueName(const QString& name) { m_valueName = name; }
