@@ -96,46 +96,64 @@ std::vector<Entry> userFolder(const QString& folderName, int source, bool suppor
     return entries;
 }
 
-std::vector<Entry> favoritesFolder(const QString& root, std::vector<FolderStamp>* stamps)
+FavoritesGathering::FavoritesGathering(const QString& root)
+    : m_root(root)
 {
-    std::vector<Entry> entries;
-    if (stamps)
-        stamps->clear();
     if (root.isEmpty())
-        return entries;
+        return;
     // The folders as the tree walks them, each with its path below the root.
     QHash<QString, QString> pathOfKey{{Keys::rootKey(Keys::InternetExplorerSource), QString()}};
-    std::vector<QString> folders{QString()};
+    m_folders.push_back(QString());
     try {
         Favorites::loadTree(root, [&](const Favorites::FolderNode& node) {
             const QString parent = pathOfKey.value(node.parentKey);
             const QString path = parent.isEmpty() ? node.text : parent + QLatin1Char('\\') + node.text;
             pathOfKey.insert(node.key, path);
-            folders.push_back(path);
+            m_folders.push_back(path);
         });
     } catch (const cError&) {
         // What was walked is found; the tree tells of the failure.
     }
-    const QString rootPlace = Keys::sourceText(Keys::InternetExplorerSource);
-    for (const QString& relative : folders) {
-        const QString folder = Favorites::pathIn(root, relative, QString());
-        if (stamps)
-            stamps->push_back(FolderStamp{folder, platform::fileStamp(folder)});
-        QStringList names;
-        try {
-            names = Favorites::listFolder(folder);
-        } catch (const cError&) {
-            continue; // an unreadable folder has nothing to find
+}
+
+bool FavoritesGathering::step(const QDeadlineTimer& deadline)
+{
+    int read = 0;
+    for (;;) {
+        while (m_nextName >= m_names.size()) {
+            if (m_next >= m_folders.size())
+                return true;
+            m_relative = m_folders[m_next++];
+            const QString folder = Favorites::pathIn(m_root, m_relative, QString());
+            m_stamps.push_back(FolderStamp{folder, platform::fileStamp(folder)});
+            m_names.clear();
+            m_nextName = 0;
+            try {
+                m_names = Favorites::listFolder(folder);
+            } catch (const cError&) {
+                // an unreadable folder has nothing to find
+            }
+            const QString rootPlace = Keys::sourceText(Keys::InternetExplorerSource);
+            m_place = m_relative.isEmpty() ? rootPlace : rootPlace + QLatin1Char('\\') + m_relative;
         }
-        const QString place = relative.isEmpty() ? rootPlace : rootPlace + QLatin1Char('\\') + relative;
-        for (const QString& name : names) {
-            entries.push_back(make(Keys::InternetExplorerSource, name,
-                                   Favorites::ReadShortcutUrl(Favorites::pathIn(root, relative, name + QStringLiteral(".url"))),
-                                   place, 3));
-            entries.back().folderPath = relative;
-        }
+        // The clock is asked every few files: one read costs microseconds.
+        if (++read % 32 == 0 && deadline.hasExpired())
+            return false;
+        const QString& name = m_names[m_nextName++];
+        m_entries.push_back(make(Keys::InternetExplorerSource, name,
+                                 Favorites::ReadShortcutUrl(Favorites::pathIn(m_root, m_relative, name + QStringLiteral(".url"))),
+                                 m_place, 3));
+        m_entries.back().folderPath = m_relative;
     }
-    return entries;
+}
+
+std::vector<Entry> favoritesFolder(const QString& root, std::vector<FolderStamp>* stamps)
+{
+    FavoritesGathering gathering(root);
+    gathering.step(QDeadlineTimer(QDeadlineTimer::Forever));
+    if (stamps)
+        *stamps = gathering.takeStamps();
+    return gathering.takeEntries();
 }
 
 bool changedSince(const std::vector<FolderStamp>& stamps)

@@ -3,7 +3,9 @@
 #include "bookmarks/forums.h"
 #include "platform/files.h"
 
+#include <QDeadlineTimer>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -52,6 +54,31 @@ struct FolderStamp
     platform::FileStamp stamp;
 };
 std::vector<Entry> favoritesFolder(const QString& root, std::vector<FolderStamp>* stamps);
+// The same in steps, for a folder of many thousand shortcuts whose reading
+// would keep the window from answering: the folders are walked at once,
+// their shortcuts read in steps that each end soon after the deadline.
+class FavoritesGathering
+{
+public:
+    explicit FavoritesGathering(const QString& root);
+    // Reads folders until the deadline; true when every folder is read.
+    bool step(const QDeadlineTimer& deadline);
+    const QString& root() const { return m_root; }
+    std::vector<Entry> takeEntries() { return std::move(m_entries); }
+    std::vector<FolderStamp> takeStamps() { return std::move(m_stamps); }
+
+private:
+    QString m_root;
+    std::vector<QString> m_folders;
+    size_t m_next = 0;
+    // The folder being read: its path, its place as the tree names it, its shortcuts.
+    QString m_relative;
+    QString m_place;
+    QStringList m_names;
+    qsizetype m_nextName = 0;
+    std::vector<Entry> m_entries;
+    std::vector<FolderStamp> m_stamps;
+};
 // True when a folder of the walk changed, appeared or went.
 bool changedSince(const std::vector<FolderStamp>& stamps);
 std::vector<Entry> netscape(const NetscapeBookmarks& bookmarks);

@@ -102,7 +102,11 @@ public:
     void HideSuggestions();
     // Brings the index up to date with the stores; the Favorites folder,
     // which other programs change, is looked at only with `lookAtDisk`.
-    void RefreshFindIndex(bool lookAtDisk);
+    // Gathers at most `mostParts` stores (all when negative); true when
+    // nothing is left out of date.
+    bool RefreshFindIndex(bool lookAtDisk, int mostParts = -1);
+    // The same in steps of one store, from the event loop.
+    void buildFindIndexInSteps(bool lookAtDisk = true);
     const Find::Index& FindIndex() const { return m_findIndex; }
     SuggestionList* Suggestions() const { return m_suggestions; }
 
@@ -302,10 +306,12 @@ private:
     // list under the command box and the entries it shows.
     Find::Index m_findIndex;
     QString m_findStores;
+    QSet<int> m_findStale; // sources to gather again since the tree's stores changed
     QHash<int, quint64> m_findRegistryChanges; // by source, the registry key's change count
     quint64 m_findNetscapeGeneration = ~quint64(0);
     QString m_findFavoritesRoot;
     std::vector<Find::FolderStamp> m_findFavoritesStamps;
+    std::unique_ptr<Find::FavoritesGathering> m_favoritesGathering; // a Favorites folder being read in steps
     QPointer<SuggestionList> m_suggestions; // the form owns it
     // The browsers' stores: the profiles found when the tree was built, what
     // was read, its folders by tree number, the problems told, and a count of

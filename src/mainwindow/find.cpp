@@ -17,36 +17,69 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTimer>
+
+#include <functional>
 
 namespace {
 
 // More than any screen shows; the list scrolls through them.
 constexpr qsizetype kMostSuggestions = 50;
+// How long one step of the index build may keep the window from answering.
+constexpr qint64 kFindStepMilliseconds = 50;
 
 } // namespace
 
-void cMainDialog::RefreshFindIndex(bool lookAtDisk)
+bool cMainDialog::RefreshFindIndex(bool lookAtDisk, int mostParts)
 {
     if (m_loadingBookmarks)
-        return;
+        return false;
     // The stores the tree shows, in its order: a change of options or of the
-    // user folders gathers the registry's stores again.
+    // user folders gathers the registry's stores again. The list is taken as
+    // known only once a whole pass has gathered what it changed.
     QString stores;
     for (const auto& folder : m_folderList)
         stores += folder->Key() + QLatin1Char('\t') + folder->Name() + QLatin1Char('\n');
     stores += m_settings.SupportCompuServe() ? QLatin1Char('C') : QLatin1Char('-');
-    const bool storesChanged = stores != m_findStores;
-    m_findStores = stores;
+    if (stores != m_findStores) {
+        m_findStores = stores;
+        m_findStale.clear();
+        for (const auto& folder : m_folderList)
+            m_findStale.insert(Keys::leadingNumber(folder->Key()));
+    }
 
     QList<int> present;
     int order = 0;
+    int gathered = 0;
+    bool complete = true;
+    // Gathers one part when it is out of date and the budget allows.
+    auto refresh = [&](int source, bool outOfDate, const std::function<bool()>& gather) {
+        if (!outOfDate && !m_findStale.contains(source) && m_findIndex.hasPart(source))
+            return;
+        if (mostParts >= 0 && gathered >= mostParts) {
+            m_findStale.insert(source); // known out of date: a later pass gathers it
+            complete = false;
+            return;
+        }
+        const bool done = gather();
+        ++gathered;
+        if (done) {
+            m_findStale.remove(source);
+        } else {
+            m_findStale.insert(source);
+            complete = false;
+        }
+        ++gathered;
+    };
     // A store kept in the registry is gathered again when its key changed.
-    auto registryChanged = [&](int source, const QString& key) {
+    auto registryPart = [&](int source, const QString& key, const std::function<std::vector<Find::Entry>()>& gather) {
         const quint64 changes = platform::Registry::changeCount(key);
         const auto known = m_findRegistryChanges.constFind(source);
-        const bool changed = storesChanged || known == m_findRegistryChanges.cend() || *known != changes;
-        m_findRegistryChanges.insert(source, changes);
-        return changed || !m_findIndex.hasPart(source);
+        refresh(source, known == m_findRegistryChanges.cend() || *known != changes, [&] {
+            m_findRegistryChanges.insert(source, changes);
+            m_findIndex.setPart(source, order, gather());
+            return true;
+        });
     };
     for (const auto& folder : m_folderList) {
         const int source = Keys::leadingNumber(folder->Key());
@@ -56,47 +89,83 @@ void cMainDialog::RefreshFindIndex(bool lookAtDisk)
         case Keys::CompuServeFavoritesSource:
         case Keys::WebFavoritesSource: {
             const bool compuServe = source == Keys::CompuServeFavoritesSource;
-            if (registryChanged(source, compuServe ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey()))
-                m_findIndex.setPart(source, order, Find::webFavorites(compuServe));
+            registryPart(source, compuServe ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey(),
+                         [compuServe] { return Find::webFavorites(compuServe); });
             break;
         }
         case Keys::ForumsSource:
             // Small, and changed only by this program between two openings.
-            if (lookAtDisk || storesChanged || !m_findIndex.hasPart(source))
+            refresh(source, lookAtDisk, [&] {
                 m_findIndex.setPart(source, order, Find::forums(m_forums));
+                return true;
+            });
             break;
         case Keys::NetscapeSource:
-            if (storesChanged || m_bookmarks.generation() != m_findNetscapeGeneration || !m_findIndex.hasPart(source)) {
+            refresh(source, m_bookmarks.generation() != m_findNetscapeGeneration, [&] {
                 m_findNetscapeGeneration = m_bookmarks.generation();
                 m_findIndex.setPart(source, order, Find::netscape(m_bookmarks));
-            }
+                return true;
+            });
             break;
         case Keys::InternetExplorerSource: {
             const QString root = Favorites::folder();
-            if (storesChanged || root != m_findFavoritesRoot || !m_findIndex.hasPart(source)
-                || (lookAtDisk && Find::changedSince(m_findFavoritesStamps))) {
+            refresh(source, root != m_findFavoritesRoot || (lookAtDisk && Find::changedSince(m_findFavoritesStamps)), [&] {
+                // Thousands of shortcuts are read over several steps; the
+                // part found so far stays until the new one is whole.
+                if (!m_favoritesGathering || m_favoritesGathering->root() != root)
+                    m_favoritesGathering = std::make_unique<Find::FavoritesGathering>(root);
+                if (!m_favoritesGathering->step(mostParts < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                                              : QDeadlineTimer(kFindStepMilliseconds)))
+                    return false;
                 m_findFavoritesRoot = root;
-                m_findIndex.setPart(source, order, Find::favoritesFolder(root, &m_findFavoritesStamps));
-            }
+                m_findFavoritesStamps = m_favoritesGathering->takeStamps();
+                m_findIndex.setPart(source, order, m_favoritesGathering->takeEntries());
+                m_favoritesGathering.reset();
+                return true;
+            });
             break;
         }
         case Keys::FirefoxSource:
         case Keys::ChromiumSource: {
             BrowserStore& store = browserStore(source);
-            if (storesChanged || store.generation != store.indexedGeneration || !m_findIndex.hasPart(source)) {
+            refresh(source, store.generation != store.indexedGeneration, [&] {
                 store.indexedGeneration = store.generation;
                 m_findIndex.setPart(source, order, Find::browser(source, store.source.root));
-            }
+                return true;
+            });
             break;
         }
         default:
-            if (source >= Keys::FirstUserFolder && registryChanged(source, RegistryStores::userFolderKey(folder->Name())))
-                m_findIndex.setPart(source, order, Find::userFolder(folder->Name(), source, m_settings.SupportCompuServe()));
+            if (source >= Keys::FirstUserFolder) {
+                const QString name = folder->Name();
+                const bool compuServe = m_settings.SupportCompuServe();
+                registryPart(source, RegistryStores::userFolderKey(name),
+                             [name, source, compuServe] { return Find::userFolder(name, source, compuServe); });
+            }
             break;
         }
     }
     // Stores no longer shown are not found either.
     m_findIndex.keepOnly(present);
+    return complete;
+}
+
+void cMainDialog::buildFindIndexInSteps(bool lookAtDisk)
+{
+    // One store per turn of the event loop, so that the window answers
+    // while the index is built; a key typed before it is done gathers the
+    // rest. Only the first step looks at the disk: what it finds changed
+    // stays out of date until gathered.
+    QTimer::singleShot(0, m_form->window(), [this, lookAtDisk] {
+        bool complete = true;
+        try {
+            complete = RefreshFindIndex(lookAtDisk, 1);
+        } catch (const std::exception&) {
+            // gathered again at the first key
+        }
+        if (!complete)
+            buildFindIndexInSteps(false);
+    });
 }
 
 void cMainDialog::ChangeCboMainText(const QString& text)

@@ -148,13 +148,7 @@ void cMainDialog::ShowForm(bool hide)
         showMainWindow();
     }
     // The find index, once the window has shown: the first keys then find at once.
-    QTimer::singleShot(0, m_form->window(), [this] {
-        try {
-            RefreshFindIndex(true);
-        } catch (const std::exception&) {
-            // gathered again at the first key
-        }
-    });
+    buildFindIndexInSteps();
 }
 
 void cMainDialog::SetFlatToolbar()

@@ -231,6 +231,17 @@ void Registry::tellSaveFailure()
     saveFailureHandler()(saveFailureText());
 }
 
+namespace {
+
+quint64 userFileWrites = 0;
+
+} // namespace
+
+quint64 Registry::fileWrites()
+{
+    return userFileWrites;
+}
+
 bool Registry::flush()
 {
     if (!m_dirty || m_saveBlocked)
@@ -253,6 +264,7 @@ bool Registry::flush()
         tellSaveFailure();
         return false;
     }
+    ++userFileWrites;
     m_lastSaveError.clear();
     m_dirty = false;
     return true;

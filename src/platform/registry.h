@@ -117,6 +117,9 @@ public:
     // values (the find index) knows when to copy again. Two calls give the
     // same number when nothing there changed in between.
     static quint64 changeCount(const QString& keyPath = {});
+    // How often this process has written the file: what an operation on many
+    // entries costs, which ought to be one write.
+    static quint64 fileWrites();
 
     static constexpr int kUserHive = 1;
 

@@ -123,3 +123,33 @@ TEST(FindIndex, TheFavoritesFolderIsWalkedWholeAndItsChangesAreSeen)
     shortcut(QStringLiteral("Travel/Rail/Trams.url"), "http://trams.example/");
     EXPECT_TRUE(Find::changedSince(stamps)) << "a shortcut saved into a folder";
 }
+
+TEST(FindIndex, AFavoritesFolderReadInStepsGivesWhatOneReadingGives)
+{
+    const QString root = FreshHome::path() + QStringLiteral("/SteppedFavorites/");
+    for (const char* folder : {"", "A/", "A/Deep/", "B/"}) {
+        QDir().mkpath(root + QLatin1String(folder));
+        for (int i = 0; i < 70; ++i)
+            regtest::writeFile(root + QLatin1String(folder) + QStringLiteral("s%1.url").arg(i),
+                               "[InternetShortcut]\r\nURL=http://x/" + QByteArray(folder) + QByteArray::number(i) + "\r\n");
+    }
+    const QString native = QString(root).replace(QLatin1Char('/'), QLatin1Char('\\'));
+    auto describe = [](const std::vector<Find::Entry>& entries) {
+        QStringList lines;
+        for (const Find::Entry& item : entries)
+            lines << item.place + QLatin1Char('|') + item.title + QLatin1Char('|') + item.address + QLatin1Char('|') + item.folderPath;
+        return lines;
+    };
+    std::vector<Find::FolderStamp> stamps;
+    const QStringList whole = describe(Find::favoritesFolder(native, &stamps));
+    ASSERT_EQ(whole.size(), 280);
+
+    // A deadline already past: each step reads only the few files between two looks at the clock.
+    Find::FavoritesGathering gathering(native);
+    int steps = 1;
+    while (!gathering.step(QDeadlineTimer(0)))
+        ++steps;
+    EXPECT_GT(steps, 4) << "folders of 70 shortcuts are read over several steps";
+    EXPECT_EQ(describe(gathering.takeEntries()), whole);
+    EXPECT_EQ(gathering.takeStamps().size(), stamps.size());
+}

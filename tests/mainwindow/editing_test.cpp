@@ -4,6 +4,7 @@
 #include "dialogs/frmFavorite.h"
 #include "dialogs/frmFolder.h"
 #include "dialogs/modal.h"
+#include "platform/registry.h"
 #include "store/cRegistry.h"
 #include "support/freshhome.h"
 #include "support/mainwindowfixture.h"
@@ -71,6 +72,26 @@ TEST_F(EditingTest, DeletingSeveralEntriesRemovesThemAllAndCounts)
     EXPECT_EQ(form->lvMain->Count(), 1);
     EXPECT_EQ(form->lblMain.at(1)->text(), QStringLiteral("1 items"));
     EXPECT_EQ(RegistryStores::listFavorites(false).size(), 1);
+}
+
+TEST_F(EditingTest, DeletingManyEntriesOfAUserFolderWritesTheRegistryOnce)
+{
+    for (int i = 0; i < 50; ++i)
+        storetest::write(RegistryStores::userEntryKey(QStringLiteral("Beta"), QStringLiteral("e%1").arg(i)), QStringLiteral("URL"),
+                         QStringLiteral("http://e/%1").arg(i), cRegistry::REG_SZ);
+    QTreeWidgetItem* beta = form->tvMain->findItems(QStringLiteral("Beta"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    ASSERT_NE(beta, nullptr);
+    show(KeyedTreeView::Key(beta));
+    ASSERT_EQ(form->lvMain->Count(), 50);
+    for (int i = 1; i <= 40; ++i)
+        form->lvMain->ItemAt(i)->setSelected(true);
+    form->lvMain->setCurrentItem(form->lvMain->ItemAt(1), 0, QItemSelectionModel::NoUpdate);
+    const quint64 writes = platform::Registry::fileWrites();
+    dialog().ClickLbbMain(cMainDialog::DeleteEntriesButton);
+    EXPECT_EQ(platform::Registry::fileWrites(), writes + 1);
+    EXPECT_EQ(form->lvMain->Count(), 10);
+    platform::Registry::reset(); // read back from the file
+    EXPECT_EQ(RegistryStores::listUserFolder(QStringLiteral("Beta"), true).size(), 10);
 }
 
 TEST_F(EditingTest, ReadOnlyBookmarksRefuseEveryChangeButOtherSourcesStillTakeThem)

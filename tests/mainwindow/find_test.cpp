@@ -183,3 +183,19 @@ TEST_F(FindTest, AClickOnASuggestionOpensItAndWhatTheProgramDeletesIsNoLongerFou
     QTest::keyClicks(typing, QStringLiteral("cmake"));
     EXPECT_FALSE(showing()) << rows(suggestions()).join(u',').toStdString();
 }
+
+TEST_F(FindTest, TheIndexIsBuiltInStepsOnceTheWindowShowsAndTheStepsEnd)
+{
+    int turns = 0;
+    while (!dialog().RefreshFindIndex(false, 0) && turns < 100) {
+        QApplication::processEvents();
+        ++turns;
+    }
+    ASSERT_LT(turns, 100) << "the steps never finish";
+    const qsizetype size = dialog().FindIndex().size();
+    EXPECT_GE(size, 6) << "every store's entries";
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    EXPECT_TRUE(dialog().RefreshFindIndex(false, 0)) << "nothing is left out of date by a finished build";
+    EXPECT_EQ(dialog().FindIndex().size(), size);
+}
