@@ -115,6 +115,6 @@ BENCHMARK(BM_ReadManyValuesBaseline)->Arg(30000)->Arg(300000)->Unit(benchmark::k
 BENCHMARK(BM_ReadManySubKeys)->Arg(30000)->Arg(300000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeValuesBaseline)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeAndDeleteEveryValue)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteRegFile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadRegFile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteRegFile)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadRegFile)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -795,7 +795,14 @@ namespace {
 
 QString timedCopyPath(const QString& native)
 {
-    return native + QStringLiteral(".markcrate-original-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    // Two sessions may each keep a copy within one second: the later one
+    // takes a number rather than fail the save for want of a name.
+    const QString stamped =
+        native + QStringLiteral(".markcrate-original-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString copy = stamped;
+    for (int number = 2; QFileInfo::exists(copy); ++number)
+        copy = stamped + QLatin1Char('-') + QString::number(number);
+    return copy;
 }
 
 // Keeps the newest few of the timed copies; the first original stays as it is.

@@ -227,8 +227,9 @@ void cMainDialog::DeleteEntries()
                     if (m_forums.Contains(itemKey))
                         m_forums.Remove(itemKey);
                 } else if (source == Keys::InternetExplorerSource) {
-                    const QString file = platform::diskPath(
-                        platform::nativePath(Favorites::pathIn(root, relative, Favorites::fileNameOf(text) + QStringLiteral(".url"))));
+                    const QString shortcut = Favorites::fileNameOf(text) + QStringLiteral(".url");
+                    const QString file = platform::diskPath(platform::nativePath(Favorites::pathIn(root, relative, shortcut)));
+                    // Never removed unless it lies inside the Favorites folder.
                     if (root.isEmpty() || !Favorites::isInside(file) || (!QFile::remove(file) && QFileInfo::exists(file))) {
                         notDeleted << text;
                         continue; // still on disk: it stays in the list

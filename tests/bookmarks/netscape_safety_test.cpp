@@ -217,6 +217,20 @@ TEST(NetscapeSafety, AFileChangedOnDiskIsNeverOverwrittenAndEachForeignVersionIs
         << "a version the program wrote itself needs no copy";
 }
 
+TEST(NetscapeSafety, SessionsThatEachKeepACopyWithinOneSecondAllSave)
+{
+    QString error;
+    // Each session finds a version the browser exported, which it copies before its first rewrite.
+    for (int session = 0; session < 3; ++session) {
+        ASSERT_TRUE(regtest::writeFile(location(), links(3 + session, "\r\n")));
+        NetscapeBookmarks b;
+        b.load(location());
+        ASSERT_TRUE(SaveNetscapeFile(b, location(), false, &error)) << session << ": " << error.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo::exists(netscapeBackupPath(location())));
+    EXPECT_EQ(QDir(FreshHome::path()).entryList({QStringLiteral("bookmarks.html.markcrate-original-*")}).size(), 2);
+}
+
 TEST(NetscapeSafety, OnlyRegularFilesAreReadAndTitlesKeepEveryByte)
 {
     const QString fifo = FreshHome::path() + QStringLiteral("/pipe.html");
