@@ -74,8 +74,9 @@ void BookmarkExport::forums(const Forums::Collection& forums)
 void BookmarkExport::userFolder(const QString& folderName, bool supportCompuServe)
 {
     rootHeader(folderName.trimmed());
+    const QHash<QString, QString> urls = RegistryStores::userEntryUrls(folderName);
     for (const RegistryStores::ListEntry& entry : RegistryStores::listUserFolder(folderName, supportCompuServe))
-        line(entry.text, RegistryStores::userEntryUrl(folderName, entry.text));
+        line(entry.text, urls.value(entry.text));
 }
 
 void BookmarkExport::favoritesFolder(const QString& favoritesRoot, const QString& path, const std::function<void()>& yield)

@@ -88,8 +88,9 @@ std::vector<Entry> userFolder(const QString& folderName, int source, bool suppor
 {
     std::vector<Entry> entries;
     const QString place = folderName.trimmed();
+    const QHash<QString, QString> urls = RegistryStores::userEntryUrls(folderName);
     for (const RegistryStores::ListEntry& item : RegistryStores::listUserFolder(folderName, supportCompuServe)) {
-        entries.push_back(make(source, item.text, RegistryStores::userEntryUrl(folderName, item.text), place, item.image));
+        entries.push_back(make(source, item.text, urls.value(item.text), place, item.image));
         entries.back().folderKey = Keys::rootKey(source);
         entries.back().folderPath = folderName;
     }

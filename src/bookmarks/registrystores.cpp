@@ -7,6 +7,8 @@
 #include "store/keyvalue.h"
 #include "platform/registry.h"
 
+#include <QHash>
+
 #include <tuple>
 #include <vector>
 
@@ -20,6 +22,14 @@ QString readText(const QString& key, const QString& name)
     registry.setKeyType(cRegistry::REG_SZ);
     registry.setValueName(name);
     return keyvalue::text(registry.KeyValue());
+}
+
+// An entry's stored "Type": -1 where it has none or it is no number.
+int kindOf(const QVariant& value)
+{
+    if (keyvalue::isBlank(value))
+        return -1;
+    return keyvalue::toLong(value).value_or(-1);
 }
 
 int imageForKind(int kind)
@@ -80,12 +90,19 @@ QList<ListEntry> listFavorites(bool compuServe)
 QList<ListEntry> listUserFolder(const QString& folder, bool supportCompuServe)
 {
     QList<ListEntry> entries;
-    QStringList titles = userKey(userFolderKey(folder)).SubKeyNames();
+    // Every entry's name and kind in one reading of the folder's key.
+    QStringList titles;
+    QHash<QString, int> kinds;
+    for (const auto& [title, type] : userKey(userFolderKey(folder)).SubKeyValues(QStringLiteral("Type"))) {
+        titles.append(title);
+        kinds.insert(title, kindOf(type));
+    }
     if (titles.isEmpty())
         return entries;
     SortNames(titles);
+    entries.reserve(titles.size());
     for (qsizetype i = 0; i < titles.size(); ++i) {
-        const int kind = userEntryType(folder, titles[i]);
+        const int kind = kinds.value(titles[i]);
         if (!supportCompuServe && kind == 2)
             continue; // its number stays used
         entries.append(ListEntry{Keys::itemKey(i + 1), titles[i], imageForKind(kind)});
@@ -103,15 +120,20 @@ QString userEntryUrl(const QString& folder, const QString& title)
     return readText(userEntryKey(folder, title), QStringLiteral("URL"));
 }
 
+QHash<QString, QString> userEntryUrls(const QString& folder)
+{
+    QHash<QString, QString> urls;
+    for (const auto& [title, url] : userKey(userFolderKey(folder)).SubKeyValues(QStringLiteral("URL")))
+        urls.insert(title, keyvalue::text(url));
+    return urls;
+}
+
 int userEntryType(const QString& folder, const QString& title)
 {
     cRegistry registry = userKey(userEntryKey(folder, title));
     registry.setKeyType(cRegistry::REG_DWORD);
     registry.setValueName(QStringLiteral("Type"));
-    const QVariant value = registry.KeyValue();
-    if (keyvalue::isBlank(value))
-        return -1;
-    return keyvalue::toLong(value).value_or(-1);
+    return kindOf(registry.KeyValue());
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QHash>
 #include <QString>
 
 // The program's own stores in the registry: Web Favorites and CompuServe Web
@@ -32,6 +33,9 @@ QList<ListEntry> listUserFolder(const QString& folder, bool supportCompuServe);
 // The address, search text or go word stored for an entry; "" when missing.
 QString favoriteText(bool compuServe, const QString& title);
 QString userEntryUrl(const QString& folder, const QString& title);
+// Every entry's address by title, in one reading of the folder's key: what
+// userEntryUrl gives for each.
+QHash<QString, QString> userEntryUrls(const QString& folder);
 // The entry's kind, or -1 when it has none or it is not a number.
 int userEntryType(const QString& folder, const QString& title);
 

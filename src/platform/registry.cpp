@@ -521,6 +521,27 @@ LONG RegEnumValueNames(HKEY key, QStringList* names)
     return ERROR_SUCCESS;
 }
 
+LONG RegQuerySubKeyValues(HKEY key, const QString& valueName, std::vector<SubKeyValue>* values)
+{
+    LONG error = ERROR_SUCCESS;
+    const RegKey* found = Registry::instance().resolve(key, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, &error);
+    if (!found)
+        return error;
+    values->clear();
+    values->reserve(size_t(found->childCount()));
+    for (qsizetype i = 0; i < found->childCount(); ++i) {
+        const RegKey* child = found->childAt(i);
+        SubKeyValue entry;
+        entry.name = child->name();
+        if (const RegValue* value = child->value(valueName)) {
+            entry.type = value->type;
+            entry.data = value->data;
+        }
+        values->push_back(std::move(entry));
+    }
+    return ERROR_SUCCESS;
+}
+
 LONG RegDeleteKey(HKEY key, const QString& subKey)
 {
     Registry& registry = Registry::instance();

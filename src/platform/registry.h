@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 // The registry as the program sees it: hives of keys and typed values, reached
 // through handles by functions shaped like the Win32 ones. HKEY_CURRENT_USER is
@@ -61,6 +62,15 @@ LONG RegEnumValue(HKEY key, DWORD index, QString* name, DWORD* type);
 // up once, not once per index.
 LONG RegEnumKeyNames(HKEY key, QStringList* names);
 LONG RegEnumValueNames(HKEY key, QStringList* names);
+// Every sub-key's name with its value `valueName` (type 0 and no data where
+// it has none), in sub-key order: a folder of entries read in one lookup.
+struct SubKeyValue
+{
+    QString name;
+    DWORD type = 0;
+    QByteArray data;
+};
+LONG RegQuerySubKeyValues(HKEY key, const QString& valueName, std::vector<SubKeyValue>* values);
 // Refuses a key that still has sub-keys; removes its values with it.
 LONG RegDeleteKey(HKEY key, const QString& subKey);
 LONG RegDeleteValue(HKEY key, const QString& valueName);

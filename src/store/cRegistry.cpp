@@ -77,6 +77,22 @@ QStringList cRegistry::SubKeyNames() const
     return names;
 }
 
+std::vector<std::pair<QString, QVariant>> cRegistry::SubKeyValues(const QString& valueName) const
+{
+    std::vector<std::pair<QString, QVariant>> result;
+    HKEY key = 0;
+    if (RegOpenKeyEx(m_keyRoot, m_keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return result;
+    std::vector<SubKeyValue> values;
+    if (RegQuerySubKeyValues(key, valueName, &values) == ERROR_SUCCESS) {
+        result.reserve(values.size());
+        for (const SubKeyValue& value : values)
+            result.emplace_back(value.name, toVariant(value.type, value.data));
+    }
+    RegCloseKey(key);
+    return result;
+}
+
 bool cRegistry::ValueExists() const
 {
     HKEY key = 0;
@@ -108,6 +124,11 @@ QVariant cRegistry::QueryValue(std::uintptr_t key, const QString& valueName)
     QByteArray data;
     if (RegQueryValueEx(key, valueName, &type, &data) != ERROR_SUCCESS)
         return {};
+    return toVariant(type, data);
+}
+
+QVariant cRegistry::toVariant(quint32 type, const QByteArray& data)
+{
     switch (type) {
     case cRegistry::REG_SZ:
         if (data.isEmpty())

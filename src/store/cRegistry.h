@@ -7,6 +7,8 @@
 #include <QVariant>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class cRegistryKeyRecord
 {
@@ -25,6 +27,9 @@ public:
     // and no keys are made. Empty for a key that does not exist.
     QStringList ValueNames() const;
     QStringList SubKeyNames() const;
+    // Each sub-key's name with its value `valueName` read as KeyValue reads
+    // it (empty where missing), in sub-key order. Empty for a missing key.
+    std::vector<std::pair<QString, QVariant>> SubKeyValues(const QString& valueName) const;
     // Whether KeyName holds a value named ValueName, of any type.
     bool ValueExists() const;
 
@@ -84,6 +89,9 @@ public:
     // and no keys are made. Empty for a key that does not exist.
     QStringList ValueNames() const;
     QStringList SubKeyNames() const;
+    // Each sub-key's name with its value `valueName` read as KeyValue reads
+    // it (empty where missing), in sub-key order. Empty for a missing key.
+    std::vector<std::pair<QString, QVariant>> SubKeyValues(const QString& valueName) const;
     // Whether KeyName holds a value named ValueName, of any type.
     bool ValueExists() const;
 
@@ -114,6 +122,7 @@ private:
     QVariant ReadKeyValue();
     void WriteKeyValue(const QVariant& value);
     QVariant QueryValue(std::uintptr_t key, const QString& valueName);
+    static QVariant toVariant(quint32 type, const QByteArray& data);
     void SetValue(std::uintptr_t key, const QString& valueName, qint32 type, const QVariant& value);
 
     QString m_keyName;

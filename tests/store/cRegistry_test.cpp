@@ -71,6 +71,36 @@ TEST(cRegistry, ListsValueNamesUnderNumberedKeysAndSubKeysInOrder)
     EXPECT_EQ(keys->KeyAt(1), QString()) << "sub-key records carry no key";
 }
 
+TEST(cRegistry, NamesAndSubKeyValuesReadAtOnceAgreeWithReadingEachInTurn)
+{
+    regtest::set(QStringLiteral("Software\\Bulk"), QStringLiteral("later"), 1, regtest::sz(QStringLiteral("x")));
+    regtest::set(QStringLiteral("Software\\Bulk"), QStringLiteral("earlier"), 1, regtest::sz(QStringLiteral("y")));
+    regtest::set(QStringLiteral("Software\\Bulk\\b"), QStringLiteral("URL"), 1, regtest::sz(QStringLiteral("http://b/")));
+    regtest::set(QStringLiteral("Software\\Bulk\\A"), QStringLiteral("Type"), 4, QByteArray("\x02\0\0\0", 4));
+    regtest::set(QStringLiteral("Software\\Bulk\\c"), QStringLiteral("URL"), 4, QByteArray("\x02\0\0\0", 4));
+
+    const cRegistry registry = at(QStringLiteral("Software\\Bulk"));
+    EXPECT_EQ(registry.ValueNames(), (QStringList{"later", "earlier"})) << "creation order";
+    EXPECT_EQ(registry.SubKeyNames(), (QStringList{"A", "b", "c"})) << "name order without regard to case";
+    const auto urls = registry.SubKeyValues(QStringLiteral("url"));
+    ASSERT_EQ(urls.size(), 3u);
+    for (const auto& [name, value] : urls) {
+        cRegistry one = at(QStringLiteral("Software\\Bulk\\") + name, QStringLiteral("URL"));
+        EXPECT_EQ(value, one.KeyValue()) << name.toStdString();
+    }
+    EXPECT_EQ(urls[1].second, QVariant(QStringLiteral("http://b/")));
+    EXPECT_FALSE(urls[0].second.isValid()) << "no such value";
+    EXPECT_EQ(urls[2].second, QVariant(qint32(2))) << "a number stays a number";
+
+    const cRegistry missing = at(QStringLiteral("Software\\Nowhere"));
+    EXPECT_TRUE(missing.ValueNames().isEmpty());
+    EXPECT_TRUE(missing.SubKeyValues(QStringLiteral("URL")).empty());
+    cRegistry exists = at(QStringLiteral("Software\\Bulk"), QStringLiteral("EARLIER"));
+    EXPECT_TRUE(exists.ValueExists());
+    exists.setValueName(QStringLiteral("none"));
+    EXPECT_FALSE(exists.ValueExists());
+}
+
 TEST(cRegistry, TextValuesStoreTheirNulAndReadBackWithoutIt)
 {
     cRegistry registry = at(QStringLiteral("Software\\Deep\\Path\\Created"), QStringLiteral("abc"));
