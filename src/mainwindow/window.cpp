@@ -7,7 +7,15 @@
 
 #include <QComboBox>
 
+#include <QTimer>
 #include <QWidget>
+
+namespace {
+
+// Long enough for the window manager to have mapped the window.
+constexpr int kMinimiseAgainMilliseconds = 250;
+
+} // namespace
 
 void cMainDialog::showMainWindow()
 {
@@ -27,10 +35,18 @@ void cMainDialog::hideMainWindow()
     HideSuggestions();
     // Without a notification area a hidden window could not be brought back
     // from the desktop: minimise it instead.
-    if (m_app.HasTray())
-        m_form->window()->hide();
-    else
-        m_form->window()->showMinimized();
+    QWidget* window = m_form->window();
+    if (m_app.HasTray()) {
+        window->hide();
+        return;
+    }
+    window->showMinimized();
+    // A window manager may map a window that asks to start minimised as a
+    // normal one; asked again once it is mapped, every one minimises it.
+    QTimer::singleShot(kMinimiseAgainMilliseconds, window, [this, window] {
+        if (!IsShown && !window->isMinimized())
+            window->showMinimized();
+    });
 }
 
 void cMainDialog::ShowFromElsewhere()

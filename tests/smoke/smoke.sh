@@ -5,7 +5,8 @@ set -u
 program=$1
 out=$2
 work=$(mktemp -d)
-trap 'kill $app_pid $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
+wm_pid=""
+trap 'kill $app_pid $wm_pid $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
 export HOME=$work XDG_CONFIG_HOME=$work/.config XDG_DATA_HOME=$work/.local/share XDG_RUNTIME_DIR=$work/run
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
@@ -88,4 +89,38 @@ else
 fi
 kill "$app_pid"
 wait "$app_pid" 2>/dev/null
+
+# With a window manager but no notification area, a hidden start is a
+# minimised window, and a second start brings it back.
+wm_state() {
+    xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: *//p'
+}
+if command -v openbox >/dev/null 2>&1; then
+    openbox >"$work/wm.log" 2>&1 &
+    wm_pid=$!
+    for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+    "$program" -HIDE >"$work/app.log" 2>&1 &
+    app_pid=$!
+    window=""
+    for _ in $(seq 100); do
+        window=$(xwininfo -root -tree 2>/dev/null | grep '"ORX Markcrate"' | awk '{print $1}' | head -n1)
+        [ -n "$window" ] && [ -n "$(wm_state "$window")" ] && break
+        sleep 0.1
+    done
+    state=""
+    for _ in $(seq 30); do state=$(wm_state "$window"); [ "$state" = "Iconic" ] && break; sleep 0.1; done
+    if [ "$state" != "Iconic" ]; then
+        echo "FAIL: -HIDE without a notification area left the window \"${state:-unmanaged}\", not minimised"; cat "$work/app.log"; exit 1
+    fi
+    "$program" >>"$work/app.log" 2>&1
+    for _ in $(seq 30); do state=$(wm_state "$window"); [ "$state" = "Normal" ] && break; sleep 0.1; done
+    if [ "$state" != "Normal" ]; then
+        echo "FAIL: a second start did not bring back the minimised window (\"$state\")"; cat "$work/app.log"; exit 1
+    fi
+    echo "hidden start minimised, a second start restored it"
+    kill "$app_pid"
+    wait "$app_pid" 2>/dev/null
+else
+    echo "openbox is missing: the hidden start under a window manager is not checked"
+fi
 echo "smoke: passed"
