@@ -33,6 +33,9 @@ QIcon programIcon()
     // the window, the tray and the menu entry show the same picture.
     // Never destroyed: an icon must not outlive the application object.
     static const QIcon* icon = [] {
+        // The resource lives in a static library, where nothing else would
+        // keep its registration in the program.
+        Q_INIT_RESOURCE(icons);
         QIcon builtIn(QStringLiteral(":/markcrate/org.markcrate.Markcrate.svg"));
         if (builtIn.pixmap(32, 32).isNull())
             builtIn = drawnProgramIcon();

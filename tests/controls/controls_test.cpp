@@ -9,6 +9,7 @@
 #include "platform/error.h"
 
 #include <QAction>
+#include <QFile>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QSignalSpy>
@@ -163,4 +164,6 @@ TEST(Icons, TheToolbarTakesEveryIconFromTheThemeTheProgramDependsOn)
     EXPECT_NE(image(3), image(6));
     EXPECT_NE(image(16), image(17));
     EXPECT_FALSE(programIcon().pixmap(32, 32).isNull());
+    EXPECT_TRUE(QFile::exists(QStringLiteral(":/markcrate/org.markcrate.Markcrate.svg")))
+        << "the program's own picture is built in, not the drawn stand-in";
 }
