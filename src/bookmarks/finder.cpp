@@ -208,14 +208,14 @@ std::vector<Entry> browser(int source, const Browsers::Folder& root)
         for (size_t i = 0; i < folder.links.size(); ++i) {
             entries.push_back(make(source, folder.links[i].title, folder.links[i].url, place, 3));
             entries.back().folderKey = key;
-            entries.back().listKey = QString::number(i) + QLatin1Char('X');
+            entries.back().listKey = Keys::itemKey(qsizetype(i));
         }
     };
     addLinks(root, rootKey, Keys::sourceText(source));
     std::vector<QString> places;
     Browsers::forEachFolder(root, [&](int number, int parent, const Browsers::Folder& folder) {
         places.push_back((parent < 0 ? Keys::sourceText(source) : places[size_t(parent)]) + QLatin1Char('\\') + folder.title);
-        addLinks(folder, QString::number(number) + QLatin1Char('X') + rootKey, places.back());
+        addLinks(folder, Keys::browserFolderKey(number, source), places.back());
     });
     return entries;
 }

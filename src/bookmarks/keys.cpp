@@ -88,4 +88,9 @@ QString itemKey(qsizetype number)
     return QString::fromLatin1(start, end - start);
 }
 
+QString browserFolderKey(int number, int source)
+{
+    return itemKey(number) + rootKey(source);
+}
+
 } // namespace Keys

@@ -14,15 +14,6 @@
 #include <QTimer>
 #include <QWidget>
 
-namespace {
-
-QString folderKey(int number, int source)
-{
-    return QString::number(number) + QLatin1Char('X') + Keys::rootKey(source);
-}
-
-} // namespace
-
 bool cMainDialog::BrowserStoreExists(int source)
 {
     // Found once per building of the tree; a reading after a change uses them.
@@ -52,7 +43,7 @@ void cMainDialog::LoadBrowserSource(int source)
     const bool expand = m_settings.ExpandFoldersOnRefresh();
     Browsers::forEachFolder(store.source.root, [&](int number, int parent, const Browsers::Folder& folder) {
         store.folders.push_back(&folder);
-        tree->AddNode(parent < 0 ? Keys::rootKey(source) : folderKey(parent, source), folderKey(number, source), folder.title, 2)
+        tree->AddNode(parent < 0 ? Keys::rootKey(source) : Keys::browserFolderKey(parent, source), Keys::browserFolderKey(number, source), folder.title, 2)
             ->setExpanded(expand);
     });
     watchBrowserFiles();
@@ -97,7 +88,7 @@ void cMainDialog::ListBrowserFolder()
     QList<KeyedListView::Entry> items;
     items.reserve(qsizetype(folder->links.size()));
     for (size_t i = 0; i < folder->links.size(); ++i)
-        items.append({Keys::itemKey(i), folder->links[i].title, 3});
+        items.append({Keys::itemKey(qsizetype(i)), folder->links[i].title, 3});
     list->AddItems(items);
 }
 

@@ -69,7 +69,6 @@ bool cMainDialog::RefreshFindIndex(bool lookAtDisk, int mostParts)
             m_findStale.insert(source);
             complete = false;
         }
-        ++gathered;
     };
     // A store kept in the registry is gathered again when its key changed.
     auto registryPart = [&](int source, const QString& key, const std::function<std::vector<Find::Entry>()>& gather) {
