@@ -95,10 +95,20 @@ wait "$app_pid" 2>/dev/null
 wm_state() {
     xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: *//p'
 }
+wm_running() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
 if command -v openbox >/dev/null 2>&1; then
     openbox >"$work/wm.log" 2>&1 &
     wm_pid=$!
-    for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+    for _ in $(seq 100); do wm_running && break; sleep 0.1; done
+fi
+if ! command -v openbox >/dev/null 2>&1; then
+    echo "openbox is missing: the hidden start under a window manager is not checked"
+elif ! wm_running; then
+    # The window manager's own failure says nothing of the program.
+    echo "openbox did not start: the hidden start under a window manager is not checked"; cat "$work/wm.log"
+else
     "$program" -HIDE >"$work/app.log" 2>&1 &
     app_pid=$!
     window=""
@@ -110,7 +120,8 @@ if command -v openbox >/dev/null 2>&1; then
     state=""
     for _ in $(seq 30); do state=$(wm_state "$window"); [ "$state" = "Iconic" ] && break; sleep 0.1; done
     if [ "$state" != "Iconic" ]; then
-        echo "FAIL: -HIDE without a notification area left the window \"${state:-unmanaged}\", not minimised"; cat "$work/app.log"; exit 1
+        echo "FAIL: -HIDE without a notification area left the window \"${state:-unmanaged}\", not minimised"
+        cat "$work/app.log" "$work/wm.log"; exit 1
     fi
     "$program" >>"$work/app.log" 2>&1
     for _ in $(seq 30); do state=$(wm_state "$window"); [ "$state" = "Normal" ] && break; sleep 0.1; done
@@ -120,7 +131,5 @@ if command -v openbox >/dev/null 2>&1; then
     echo "hidden start minimised, a second start restored it"
     kill "$app_pid"
     wait "$app_pid" 2>/dev/null
-else
-    echo "openbox is missing: the hidden start under a window manager is not checked"
 fi
 echo "smoke: passed"
