@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QStringDecoder>
 
 #include <dirent.h>
@@ -232,6 +233,26 @@ FileStamp fileStamp(const QString& path)
     stamp.device = quint64(info.st_dev);
     stamp.inode = quint64(info.st_ino);
     return stamp;
+}
+
+QByteArray readAtMost(QIODevice& device, qint64 limit)
+{
+    constexpr qint64 kFirstChunk = 4096;
+    const qint64 hint = device.isSequential() ? 0 : device.size() - device.pos();
+    // One more than the size, so a file read whole ends with a read that finds its end.
+    qint64 chunk = qBound(qint64(1), qMax(hint + 1, kFirstChunk), qMax(limit, qint64(1)));
+    QByteArray bytes;
+    while (bytes.size() < limit) {
+        const qsizetype filled = bytes.size();
+        const qint64 want = qMin(chunk, limit - filled);
+        bytes.resize(filled + qsizetype(want));
+        const qint64 got = device.read(bytes.data() + filled, want);
+        bytes.resize(filled + qsizetype(qMax(got, qint64(0))));
+        if (got <= 0)
+            break;
+        chunk = qMin(chunk * 2, limit);
+    }
+    return bytes;
 }
 
 } // namespace platform

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
 // Files as the program expects them: paths that may use "\" as separator,
 // an attribute word, and a directory search filtered by an attribute mask.
+class QIODevice;
+
 namespace platform {
 
 namespace FileAttribute {
@@ -80,5 +83,11 @@ struct FileStamp
     bool operator==(const FileStamp&) const = default;
 };
 FileStamp fileStamp(const QString& path);
+
+// Reads from the device's position to its end or to `limit` bytes, whichever
+// comes first. Unlike QIODevice::read(limit), it reserves memory for what the
+// file holds, not for the limit, and still reads what was added since its size
+// was asked.
+QByteArray readAtMost(QIODevice& device, qint64 limit);
 
 } // namespace platform

@@ -27,7 +27,7 @@ Text readText(const QString& file)
     QFile in(diskPath(nativePath(file)));
     if (!in.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray bytes = in.read(kMaxProfileBytes);
+    const QByteArray bytes = readAtMost(in, kMaxProfileBytes);
     if (bytes.startsWith("\xFF\xFE"))
         return {QStringDecoder(QStringConverter::Utf16LE).decode(QByteArrayView(bytes).sliced(2)), true};
     if (bytes.startsWith("\xFE\xFF"))

@@ -1,6 +1,7 @@
 #include "platform/registry.h"
 
 #include "platform/atomicfile.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/regfile.h"
 
@@ -136,9 +137,9 @@ void Registry::loadUserHive()
     // after reading a cut file reads whole at the next start.
     const bool utf16 = file.peek(2) == QByteArray("\xFF\xFE", 2);
     const qint64 limit = utf16 ? kMaxUtf16RegistryFileBytes : kMaxRegistryFileBytes;
-    QByteArray bytes = file.read(limit);
+    QByteArray bytes = readAtMost(file, limit);
+    const bool truncated = size > limit || (bytes.size() >= limit && !file.atEnd());
     file.close();
-    const bool truncated = size > limit;
     if (truncated) {
         qsizetype lastBreak = bytes.lastIndexOf('\n');
         if (utf16) {
@@ -192,7 +193,7 @@ void Registry::loadMachineHive()
     for (const QString& dir : dirs) {
         QFile file(dir + QStringLiteral("/markcrate/machine.reg"));
         if (file.open(QIODevice::ReadOnly)) {
-            readRegFile(file.read(kMaxRegistryFileBytes), *m_hives[hiveIndex(HKEY_LOCAL_MACHINE)], kMachineHiveName);
+            readRegFile(readAtMost(file, kMaxRegistryFileBytes), *m_hives[hiveIndex(HKEY_LOCAL_MACHINE)], kMachineHiveName);
             return;
         }
     }

@@ -91,35 +91,66 @@ const RegValue& RegKey::valueAt(qsizetype index) const
     return m_cursor->second;
 }
 
+namespace {
+
+// From this many values on, a key finds its values through a hash.
+constexpr size_t kIndexedValues = 16;
+
+bool sameFoldedName(const QString& name, const QString& folded)
+{
+    // Folding keeps the length, so most names differ before any folding.
+    return name.size() == folded.size() && registryFoldedName(name) == folded;
+}
+
+} // namespace
+
+std::map<quint64, RegValue>::const_iterator RegKey::findValue(const QString& folded) const
+{
+    if (m_indexed) {
+        const auto it = m_valueIndex.constFind(folded);
+        return it == m_valueIndex.cend() ? m_values.end() : m_values.find(*it);
+    }
+    return std::find_if(m_values.begin(), m_values.end(), [&](const auto& entry) { return sameFoldedName(entry.second.name, folded); });
+}
+
 const RegValue* RegKey::value(const QString& name) const
 {
-    const auto it = m_valueIndex.constFind(registryFoldedName(name));
-    return it == m_valueIndex.cend() ? nullptr : &m_values.at(*it);
+    const auto it = findValue(registryFoldedName(name));
+    return it == m_values.end() ? nullptr : &it->second;
 }
 
 void RegKey::setValue(const QString& name, quint32 type, const QByteArray& data)
 {
     const QString folded = registryFoldedName(name);
-    const auto it = m_valueIndex.constFind(folded);
-    if (it != m_valueIndex.cend()) {
-        RegValue& existing = m_values.at(*it);
+    const auto it = findValue(folded);
+    if (it != m_values.end()) {
+        RegValue& existing = m_values.at(it->first);
         existing.type = type;
         existing.data = data;
         return;
     }
     m_cursorIndex = -1;
-    m_valueIndex.insert(folded, m_nextValue);
+    if (!m_indexed && m_values.size() + 1 >= kIndexedValues) {
+        m_valueIndex.reserve(qsizetype(m_values.size() + 1));
+        for (const auto& [number, value] : m_values)
+            m_valueIndex.insert(registryFoldedName(value.name), number);
+        m_indexed = true;
+    }
+    if (m_indexed)
+        m_valueIndex.insert(folded, m_nextValue);
     m_values.emplace_hint(m_values.end(), m_nextValue++, RegValue{name, type, data});
 }
 
 bool RegKey::removeValue(const QString& name)
 {
-    const auto it = m_valueIndex.constFind(registryFoldedName(name));
-    if (it == m_valueIndex.cend())
+    const QString folded = registryFoldedName(name);
+    const auto it = findValue(folded);
+    if (it == m_values.end())
         return false;
     m_cursorIndex = -1;
-    m_values.erase(*it);
-    m_valueIndex.erase(it);
+    m_values.erase(it);
+    if (m_indexed)
+        m_valueIndex.remove(folded);
     return true;
 }
 

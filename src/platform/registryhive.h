@@ -65,13 +65,18 @@ private:
         std::unique_ptr<RegKey> key;
     };
     std::vector<Child>::const_iterator lowerBound(const QString& folded) const;
+    // The creation number of the value of that folded name, or none.
+    std::map<quint64, RegValue>::const_iterator findValue(const QString& folded) const;
 
     QString m_name;
     std::vector<Child> m_children;
-    // Values by creation number, so that removing one costs no renumbering;
-    // the folded name leads to that number.
+    // Values by creation number, so that removing one costs no renumbering.
+    // A key of many values also keeps an index from the folded name to that
+    // number; most keys hold two or three values, and a hash each would cost
+    // them far more memory than their values.
     std::map<quint64, RegValue> m_values;
     QHash<QString, quint64> m_valueIndex;
+    bool m_indexed = false;
     quint64 m_nextValue = 0;
     // Where the last valueAt() stood, for enumerations in order.
     mutable qsizetype m_cursorIndex = -1;

@@ -7,7 +7,9 @@
 #include "support/freshhome.h"
 #include "support/regtest.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QProcess>
 #include <QStringDecoder>
 
 #include <gtest/gtest.h>
@@ -86,4 +88,22 @@ TEST(Encodings, ABackslashInANameFromDiskIsShownAsItsLookAlikeAndFoundAgain)
     EXPECT_EQ(diskPath(root + QString::fromUtf8("/c⧵d.url")), root + QString::fromUtf8("/c⧵d.url")) << "as written, when it exists so";
     EXPECT_EQ(diskPath(diskPath(root + QString::fromUtf8("/a⧵b.url"))), root + QStringLiteral("/a\\b.url")) << "twice is once";
     EXPECT_EQ(diskPath(root + QString::fromUtf8("/new⧵name.url")), root + QString::fromUtf8("/new⧵name.url"));
+}
+
+TEST(Encodings, AFileIsReadWholeOrUpToItsLimitWhateverItsSize)
+{
+    const QByteArray bytes = QByteArray(100000, 'a') + "end";
+    QBuffer buffer;
+    buffer.setData(bytes);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    EXPECT_EQ(readAtMost(buffer, 1 << 20), bytes);
+    buffer.seek(0);
+    EXPECT_EQ(readAtMost(buffer, 10), QByteArray(10, 'a'));
+    EXPECT_EQ(readAtMost(buffer, 0), QByteArray());
+
+    // A pipe tells no size: it is read to its end all the same.
+    QProcess process;
+    process.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("head -c 70000 /dev/zero; printf end")});
+    ASSERT_TRUE(process.waitForFinished());
+    EXPECT_EQ(readAtMost(process, 1 << 20), QByteArray(70000, '\0') + "end");
 }

@@ -239,6 +239,33 @@ TEST(RegKeyValues, RemovingKeepsCreationOrderAndEveryPositionReachable)
     EXPECT_FALSE(key.removeValue(QStringLiteral("v1")));
 }
 
+TEST(RegKeyValues, KeysOfFewAndOfManyValuesFindEveryNameWithoutRegardToCase)
+{
+    // A small key is searched in turn, a large one through its index: both
+    // must agree, also across the size where the index is made.
+    for (int count : {3, 15, 16, 17, 200}) {
+        SCOPED_TRACE(count);
+        platform::RegKey key;
+        for (int i = 0; i < count; ++i)
+            key.setValue(QStringLiteral("Name Ä%1").arg(i), platform::RegType::Sz, QByteArray::number(i));
+        for (int i = 0; i < count; ++i) {
+            const platform::RegValue* value = key.value(QStringLiteral("nAME ä%1").arg(i));
+            ASSERT_NE(value, nullptr) << i;
+            EXPECT_EQ(value->data, QByteArray::number(i));
+            EXPECT_EQ(value->name, QStringLiteral("Name Ä%1").arg(i)) << "the case it was made with";
+        }
+        key.setValue(QStringLiteral("NAME Ä0"), platform::RegType::Dword, "again");
+        EXPECT_EQ(key.valueCount(), count) << "a name in another case is the same value";
+        EXPECT_EQ(key.valueAt(0).data, QByteArray("again"));
+        EXPECT_TRUE(key.removeValue(QStringLiteral("name ä1")));
+        EXPECT_EQ(key.value(QStringLiteral("Name Ä1")), nullptr);
+        key.setValue(QStringLiteral("Name Ä1"), platform::RegType::Sz, "back");
+        EXPECT_EQ(key.valueAt(count - 1).name, QStringLiteral("Name Ä1")) << "made again, it comes last";
+        EXPECT_EQ(key.value(QStringLiteral("Name Ä1"))->data, QByteArray("back"));
+        EXPECT_EQ(key.value(QStringLiteral("Name Ä")), nullptr);
+    }
+}
+
 TEST(Registry, ChangeCountsTellWhichKeyChangedAndNothingElse)
 {
     ASSERT_EQ(regtest::set(QStringLiteral("Software\\Counted\\Mine"), QStringLiteral("v"), 1, sz(QStringLiteral("1"))), ERROR_SUCCESS);
