@@ -488,7 +488,9 @@ void BM_WriteExportBaseline(benchmark::State& state)
 
 // The program itself started on the stores, on the offscreen platform, and
 // ended once it has had time to show the window and build the find index:
-// its peak resident memory, as the kernel counts it for the ended process.
+// its peak resident memory, as the kernel counts it for the running program
+// (VmHWM). The ended process's ru_maxrss would also count this benchmark's
+// own pages, which the child shares between fork and exec.
 long peakKilobytesOfProgram(const QString& home, int seconds)
 {
     const pid_t child = fork();
@@ -499,11 +501,18 @@ long peakKilobytesOfProgram(const QString& home, int seconds)
         _exit(127);
     }
     sleep(unsigned(seconds));
+    long kilobytes = 0;
+    QFile status(QStringLiteral("/proc/%1/status").arg(child));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                kilobytes = line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
     kill(child, SIGTERM);
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    return usage.ru_maxrss;
+    int status_ = 0;
+    waitpid(child, &status_, 0);
+    return kilobytes;
 }
 
 void BM_PeakMemoryOfStartUp(benchmark::State& state)

@@ -38,21 +38,45 @@ QString fold(const QString& text)
     return folded.toCaseFolded();
 }
 
+const Folder& Entry::where() const
+{
+    static const Folder none;
+    return folder ? *folder : none;
+}
+
+namespace {
+
+bool isAscii(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+} // namespace
+
 void prepare(Entry& entry)
 {
-    entry.foldedTitle = fold(entry.title);
+    // An ASCII title is matched as it stands, without regard to case: a folded
+    // copy of each would cost the index a string for nearly every entry.
+    entry.foldedTitle = isAscii(entry.title) ? QString() : fold(entry.title);
     entry.foldedAddress = fold(entry.address);
 }
 
 namespace {
 
-Entry make(int source, const QString& title, const QString& address, const QString& place, int image)
+using FolderPointer = std::shared_ptr<const Folder>;
+
+FolderPointer makeFolder(const QString& place, const QString& key, const QString& path = {}, const QString& listKeyEnd = {})
+{
+    return std::make_shared<const Folder>(Folder{place, key, path, listKeyEnd});
+}
+
+Entry make(int source, const QString& title, const QString& address, const FolderPointer& folder, int image)
 {
     Entry entry;
     entry.source = source;
     entry.title = title;
     entry.address = address;
-    entry.place = place;
+    entry.folder = folder;
     entry.image = image;
     prepare(entry);
     return entry;
@@ -63,37 +87,34 @@ Entry make(int source, const QString& title, const QString& address, const QStri
 std::vector<Entry> webFavorites(bool compuServe)
 {
     const int source = compuServe ? Keys::CompuServeFavoritesSource : Keys::WebFavoritesSource;
-    const QString place = Keys::sourceText(source);
+    const FolderPointer folder = makeFolder(Keys::sourceText(source), Keys::rootKey(source));
+    const QList<RegistryStores::ListEntry> items = RegistryStores::listFavorites(compuServe);
     std::vector<Entry> entries;
-    for (const RegistryStores::ListEntry& item : RegistryStores::listFavorites(compuServe)) {
-        entries.push_back(make(source, item.text, RegistryStores::favoriteText(compuServe, item.text), place, item.image));
-        entries.back().folderKey = Keys::rootKey(source);
-    }
+    entries.reserve(size_t(items.size()));
+    for (const RegistryStores::ListEntry& item : items)
+        entries.push_back(make(source, item.text, RegistryStores::favoriteText(compuServe, item.text), folder, item.image));
     return entries;
 }
 
 std::vector<Entry> forums(const Forums::Collection& forums)
 {
-    const QString place = Keys::sourceText(Keys::ForumsSource);
+    const FolderPointer folder = makeFolder(Keys::sourceText(Keys::ForumsSource), Keys::rootKey(Keys::ForumsSource));
     std::vector<Entry> entries;
     entries.reserve(size_t(forums.Count()));
-    for (const auto& name : forums) {
-        entries.push_back(make(Keys::ForumsSource, *name, *name, place, 1));
-        entries.back().folderKey = Keys::rootKey(Keys::ForumsSource);
-    }
+    for (const auto& name : forums)
+        entries.push_back(make(Keys::ForumsSource, *name, *name, folder, 1));
     return entries;
 }
 
 std::vector<Entry> userFolder(const QString& folderName, int source, bool supportCompuServe)
 {
-    std::vector<Entry> entries;
-    const QString place = folderName.trimmed();
+    const FolderPointer folder = makeFolder(folderName.trimmed(), Keys::rootKey(source), folderName);
     const QHash<QString, QString> urls = RegistryStores::userEntryUrls(folderName);
-    for (const RegistryStores::ListEntry& item : RegistryStores::listUserFolder(folderName, supportCompuServe)) {
-        entries.push_back(make(source, item.text, urls.value(item.text), place, item.image));
-        entries.back().folderKey = Keys::rootKey(source);
-        entries.back().folderPath = folderName;
-    }
+    const QList<RegistryStores::ListEntry> items = RegistryStores::listUserFolder(folderName, supportCompuServe);
+    std::vector<Entry> entries;
+    entries.reserve(size_t(items.size()));
+    for (const RegistryStores::ListEntry& item : items)
+        entries.push_back(make(source, item.text, urls.value(item.text), folder, item.image));
     return entries;
 }
 
@@ -135,7 +156,7 @@ bool FavoritesGathering::step(const QDeadlineTimer& deadline)
                 // an unreadable folder has nothing to find
             }
             const QString rootPlace = Keys::sourceText(Keys::InternetExplorerSource);
-            m_place = m_relative.isEmpty() ? rootPlace : rootPlace + QLatin1Char('\\') + m_relative;
+            m_folder = makeFolder(m_relative.isEmpty() ? rootPlace : rootPlace + QLatin1Char('\\') + m_relative, QString(), m_relative);
         }
         // The clock is asked every few files: one read costs microseconds.
         if (++read % 32 == 0 && deadline.hasExpired())
@@ -143,8 +164,7 @@ bool FavoritesGathering::step(const QDeadlineTimer& deadline)
         const QString& name = m_names[m_nextName++];
         m_entries.push_back(make(Keys::InternetExplorerSource, name,
                                  Favorites::ReadShortcutUrl(Favorites::pathIn(m_root, m_relative, name + QStringLiteral(".url"))),
-                                 m_place, 3));
-        m_entries.back().folderPath = m_relative;
+                                 m_folder, 3));
     }
 }
 
@@ -165,32 +185,35 @@ bool changedSince(const std::vector<FolderStamp>& stamps)
 
 std::vector<Entry> netscape(const NetscapeBookmarks& bookmarks)
 {
+    // Room for the links alone: the part is kept as it is made.
+    size_t links = 0;
+    for (const auto& record : bookmarks.records())
+        links += record->BookmarkType() == cBookmark::LinkType ? 1 : 0;
     std::vector<Entry> entries;
-    entries.reserve(size_t(bookmarks.records().Count()));
-    struct Folder
+    entries.reserve(links);
+    struct Pending
     {
         int number;
-        QString key;
-        QString place;
+        FolderPointer folder;
     };
     const QString rootKey = Keys::rootKey(Keys::NetscapeSource);
-    std::vector<Folder> pending{{0, rootKey, Keys::sourceText(Keys::NetscapeSource)}};
+    std::vector<Pending> pending{{0, makeFolder(Keys::sourceText(Keys::NetscapeSource), rootKey, QString(), rootKey)}};
     QSet<int> seen{0};
     while (!pending.empty()) {
-        const Folder folder = pending.back();
+        const Pending folder = pending.back();
         pending.pop_back();
-        std::vector<Folder> subFolders;
+        std::vector<Pending> subFolders;
         for (qsizetype position : bookmarks.childrenOf(folder.number)) {
             const cBookmark& record = *bookmarks.records().at(position);
             if (record.BookmarkType() == cBookmark::LinkType) {
-                entries.push_back(make(Keys::NetscapeSource, record.Title(), record.URL(), folder.place, 3));
-                entries.back().folderKey = folder.key;
-                entries.back().listKey = record.Key() + rootKey;
+                entries.push_back(make(Keys::NetscapeSource, record.Title(), record.URL(), folder.folder, 3));
+                entries.back().key = record.Key();
             } else if (record.BookmarkType() == cBookmark::FolderType) {
                 const int number = NetscapeBookmarks::folderNumber(record);
                 if (!seen.contains(number)) {
                     seen.insert(number);
-                    subFolders.push_back(Folder{number, record.Key() + rootKey, folder.place + QLatin1Char('\\') + record.Title()});
+                    subFolders.push_back(Pending{number, makeFolder(folder.folder->place + QLatin1Char('\\') + record.Title(),
+                                                                    record.Key() + rootKey, QString(), rootKey)});
                 }
             }
         }
@@ -205,10 +228,10 @@ std::vector<Entry> browser(int source, const Browsers::Folder& root)
     std::vector<Entry> entries;
     const QString rootKey = Keys::rootKey(source);
     auto addLinks = [&](const Browsers::Folder& folder, const QString& key, const QString& place) {
+        const FolderPointer where = makeFolder(place, key);
         for (size_t i = 0; i < folder.links.size(); ++i) {
-            entries.push_back(make(source, folder.links[i].title, folder.links[i].url, place, 3));
-            entries.back().folderKey = key;
-            entries.back().listKey = Keys::itemKey(qsizetype(i));
+            entries.push_back(make(source, folder.links[i].title, folder.links[i].url, where, 3));
+            entries.back().key = Keys::itemKey(qsizetype(i));
         }
     };
     addLinks(root, rootKey, Keys::sourceText(source));
@@ -223,6 +246,11 @@ std::vector<Entry> browser(int source, const Browsers::Folder& root)
 void Index::setPart(int source, int order, std::vector<Entry> entries)
 {
     removePart(source);
+    // A part gathered as it was read may hold room for twice its entries; a
+    // copy of the bookmark file's part, held room for its folders, would cost
+    // more than it saves.
+    if (entries.capacity() > entries.size() + entries.size() / 2)
+        entries.shrink_to_fit();
     const auto place = std::upper_bound(m_parts.begin(), m_parts.end(), order,
                                         [](int value, const Part& part) { return value < part.order; });
     m_parts.insert(place, Part{source, order, std::move(entries)});
@@ -271,6 +299,40 @@ qsizetype wordStart(const QString& text, const QString& word)
     return -1;
 }
 
+char16_t asciiLower(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+bool isAsciiLetterOrNumber(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+// The same for an ASCII text and a folded word: only the places where a word
+// of the text starts are compared, each without regard to case.
+qsizetype asciiWordStart(const QString& text, const QString& word)
+{
+    const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* wanted = reinterpret_cast<const char16_t*>(word.constData());
+    const qsizetype length = word.size();
+    for (qsizetype at = 0; at + length <= text.size(); ++at) {
+        if (at > 0 && isAsciiLetterOrNumber(chars[at - 1]))
+            continue;
+        qsizetype i = 0;
+        while (i < length && asciiLower(chars[at + i]) == wanted[i])
+            ++i;
+        if (i == length)
+            return at;
+    }
+    return -1;
+}
+
+qsizetype titleWordStart(const Entry& entry, const QString& word)
+{
+    return entry.foldedTitle.isNull() ? asciiWordStart(entry.title, word) : wordStart(entry.foldedTitle, word);
+}
+
 } // namespace
 
 std::vector<const Entry*> Index::find(const QString& query, qsizetype limit) const
@@ -285,7 +347,7 @@ std::vector<const Entry*> Index::find(const QString& query, qsizetype limit) con
             bool allInTitle = true;
             bool beginsTitle = false;
             for (const QString& word : words) {
-                const qsizetype at = wordStart(entry.foldedTitle, word);
+                const qsizetype at = titleWordStart(entry, word);
                 if (at >= 0) {
                     beginsTitle = beginsTitle || at == 0;
                     continue;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 #include <vector>
 
 class NetscapeBookmarks;
@@ -19,22 +21,40 @@ struct Folder;
 // matching, and a query returns the best matches across all parts.
 namespace Find {
 
+// Where entries live, shared by every entry of one folder: an index of
+// a hundred thousand entries would otherwise hold these texts once each.
+struct Folder
+{
+    QString place; // as the tree names it ("Netscape Bookmarks\Dev")
+    // The tree key of the folder (a Netscape folder, a source root), the
+    // folder path below the Favorites folder, the user folder's name.
+    QString key;
+    QString path;
+    // What follows an entry's own key in its list key (a Netscape record's
+    // key is followed by the source's root key).
+    QString listKeyEnd;
+};
+
 struct Entry
 {
-    int source = 0;  // the tree's source number (user folders from 10)
+    int source = 0; // the tree's source number (user folders from 10)
+    int image = 0;  // the list image
     QString title;   // as the list shows it
     QString address; // as the entry opens (a forum's name, a go word)
-    QString place;   // where it lives, as the tree names it ("Netscape Bookmarks\Dev")
-    int image = 0;   // the list image
-    // Where to find it again: the tree key of its folder (a Netscape folder,
-    // a source root), the folder path below the Favorites folder, the user
-    // folder's name; and its list key where the list keys it by record.
-    QString folderKey;
-    QString folderPath;
-    QString listKey;
-    // Lower-cased, accents removed.
+    // Its key in the list where the list keys it by record, without the
+    // folder's ending.
+    QString key;
+    std::shared_ptr<const Folder> folder; // none: a folder of empty texts
+    // Lower-cased, accents removed; no folded title for a title all ASCII,
+    // which is matched as it stands.
     QString foldedTitle;
     QString foldedAddress;
+
+    const QString& place() const { return where().place; }
+    const QString& folderKey() const { return where().key; }
+    const QString& folderPath() const { return where().path; }
+    QString listKey() const { return key.isEmpty() ? key : key + where().listKeyEnd; }
+    const Folder& where() const;
 };
 
 // Lower case without accents, so that "Éco" finds "eco": compatibility
@@ -73,7 +93,7 @@ private:
     size_t m_next = 0;
     // The folder being read: its path, its place as the tree names it, its shortcuts.
     QString m_relative;
-    QString m_place;
+    std::shared_ptr<const Folder> m_folder;
     QStringList m_names;
     qsizetype m_nextName = 0;
     std::vector<Entry> m_entries;

@@ -201,7 +201,7 @@ void cMainDialog::updateSuggestions(const QString& text)
     QList<SuggestionList::Row> rows;
     rows.reserve(qsizetype(m_found.size()));
     for (const Find::Entry* entry : m_found)
-        rows.append({ImageList::listImage(entry->image), entry->title, entry->address, entry->place});
+        rows.append({ImageList::listImage(entry->image), entry->title, entry->address, entry->place()});
     m_suggestions->showRows(rows);
 }
 
@@ -288,13 +288,13 @@ void cMainDialog::showFound(int row)
         KeyedTreeView* tree = m_form->tvMain;
         QTreeWidgetItem* node = nullptr;
         if (entry.source == Keys::InternetExplorerSource) {
-            if (entry.folderPath.isEmpty()) {
+            if (entry.folderPath().isEmpty()) {
                 node = tree->Node(Keys::rootKey(Keys::InternetExplorerSource));
             } else {
                 for (QTreeWidgetItem* candidate : tree->NodesInOrder()) {
                     const QString key = KeyedTreeView::Key(candidate);
                     if (Keys::sourceNumber(key) == Keys::InternetExplorerSource && key.contains(QLatin1Char('X'))
-                        && favoritesPathOf(candidate) == entry.folderPath) {
+                        && favoritesPathOf(candidate) == entry.folderPath()) {
                         node = candidate;
                         break;
                     }
@@ -303,14 +303,14 @@ void cMainDialog::showFound(int row)
         } else if (entry.source >= Keys::FirstUserFolder) {
             // The tree numbers user folders as it lists them: find it by name.
             for (const auto& folder : m_folderList) {
-                if (Keys::leadingNumber(folder->Key()) >= Keys::FirstUserFolder && folder->Name() == entry.folderPath)
+                if (Keys::leadingNumber(folder->Key()) >= Keys::FirstUserFolder && folder->Name() == entry.folderPath())
                     node = tree->Node(Keys::rootKey(Keys::leadingNumber(folder->Key())));
             }
         } else {
-            node = tree->Node(entry.folderKey);
+            node = tree->Node(entry.folderKey());
         }
         if (!node) {
-            tell(QStringLiteral("\"%1\" is no longer in %2.").arg(entry.title, entry.place));
+            tell(QStringLiteral("\"%1\" is no longer in %2.").arg(entry.title, entry.place()));
             return;
         }
         if ((*m_form->lbbMain)[MoreButton]->Caption() == QLatin1String("More"))
@@ -321,13 +321,13 @@ void cMainDialog::showFound(int row)
         tree->scrollToItem(node);
         ClickTVMain();
         KeyedListView* list = m_form->lvMain;
-        QTreeWidgetItem* item = entry.listKey.isEmpty() ? nullptr : list->Item(entry.listKey);
+        QTreeWidgetItem* item = entry.key.isEmpty() ? nullptr : list->Item(entry.listKey());
         for (int i = 1; !item && i <= list->Count(); ++i) {
             if (KeyedListView::Text(list->ItemAt(i)) == entry.title)
                 item = list->ItemAt(i);
         }
         if (!item) {
-            tell(QStringLiteral("\"%1\" is no longer in %2.").arg(entry.title, entry.place));
+            tell(QStringLiteral("\"%1\" is no longer in %2.").arg(entry.title, entry.place()));
             return;
         }
         list->clearSelection();

@@ -263,18 +263,20 @@ bool cMainDialog::entryAddress(QString* address, int* kind)
         return false;
     Find::Entry entry;
     entry.title = KeyedListView::Text(item);
-    entry.listKey = KeyedListView::Key(item);
+    entry.key = KeyedListView::Key(item);
     entry.source = Keys::sourceNumber(KeyedTreeView::Key(node));
     const int icon = KeyedListView::Image(item);
     if ((entry.source == Keys::InternetExplorerSource || entry.source == Keys::NetscapeSource) && (icon == 2 || icon == 4))
         return false; // a folder or the way up, not an entry
-    entry.folderKey = KeyedTreeView::Key(node);
+    Find::Folder folder;
+    folder.key = KeyedTreeView::Key(node);
     if (entry.source == Keys::InternetExplorerSource) {
-        entry.folderPath = favoritesPathOf(node);
-        ListedFavoritesPath = entry.folderPath.isEmpty() ? QStringLiteral("\\") : entry.folderPath + QLatin1Char('\\');
+        folder.path = favoritesPathOf(node);
+        ListedFavoritesPath = folder.path.isEmpty() ? QStringLiteral("\\") : folder.path + QLatin1Char('\\');
     } else if (entry.source >= Keys::FirstUserFolder) {
-        entry.folderPath = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(CurrentSource)));
+        folder.path = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(CurrentSource)));
     }
+    entry.folder = std::make_shared<const Find::Folder>(std::move(folder));
     return storeAddress(entry, address, kind);
 }
 
@@ -300,17 +302,17 @@ bool cMainDialog::storeAddress(const Find::Entry& entry, QString* address, int* 
         const QString folder = Favorites::folder();
         if (folder.isEmpty())
             return false;
-        *address = Favorites::ReadShortcutUrl(Favorites::pathIn(folder, entry.folderPath, text + QStringLiteral(".url")));
+        *address = Favorites::ReadShortcutUrl(Favorites::pathIn(folder, entry.folderPath(), text + QStringLiteral(".url")));
         *kind = 0;
         return true;
     }
     case Keys::NetscapeSource:
-        *address = netscapeAddress(entry.listKey);
+        *address = netscapeAddress(entry.listKey());
         *kind = 0;
         return true;
     case Keys::FirefoxSource:
     case Keys::ChromiumSource:
-        *address = browserAddress(entry.folderKey, entry.listKey);
+        *address = browserAddress(entry.folderKey(), entry.listKey());
         *kind = 0;
         return !address->isEmpty();
     default:
@@ -319,8 +321,8 @@ bool cMainDialog::storeAddress(const Find::Entry& entry, QString* address, int* 
     if (entry.source < Keys::FirstUserFolder)
         return false;
     QComboBox* input = m_form->cboMain[1];
-    selectKind(RegistryStores::userEntryType(entry.folderPath, text));
-    input->setEditText(RegistryStores::userEntryUrl(entry.folderPath, text));
+    selectKind(RegistryStores::userEntryType(entry.folderPath(), text));
+    input->setEditText(RegistryStores::userEntryUrl(entry.folderPath(), text));
     *address = input->currentText();
     *kind = m_form->cboMain[0]->currentIndex();
     return true;

@@ -42,8 +42,13 @@ TEST(FindIndex, EveryWordMatchesAWordStartOfTheTitleOrAnywhereInTheAddressInAnyO
                          entry(1, "Café Crème recipes", "http://cooking.example/creme"),
                          entry(1, "Bookshop", "http://shop.example/"),
                          entry(1, "ÉCOLE normale", "http://ens.example/"),
-                         entry(1, "Notebook", "http://paper.example/notebook")});
+                         entry(1, "Notebook", "http://paper.example/notebook"),
+                         entry(1, "STRASSE and Qt-Widgets", "http://x.example/")});
     EXPECT_EQ(titles(index.find(QStringLiteral("documentation qt"), 10)), QStringList{"Qt Documentation"}) << "any order";
+    EXPECT_EQ(titles(index.find(QStringLiteral("Strasse ＷＩＤＧＥＴＳ"), 10)), QStringList{"STRASSE and Qt-Widgets"})
+        << "a folded query against a title all ASCII; a word after a hyphen";
+    EXPECT_TRUE(index.find(QStringLiteral("idgets"), 10).empty()) << "not inside a word of the title";
+    EXPECT_TRUE(index.find(QStringLiteral("strasse-and-qt-widgets-and-more"), 10).empty());
     EXPECT_EQ(titles(index.find(QStringLiteral("CREME cafe"), 10)), QStringList{"Café Crème recipes"}) << "case, accents";
     EXPECT_EQ(titles(index.find(QStringLiteral("ecole"), 10)), QStringList{"ÉCOLE normale"});
     // "book" starts a word of "Bookshop" only; "Notebook" has it inside a
@@ -81,12 +86,12 @@ TEST(FindIndex, TheGatherersNameWhereEachEntryLivesAndHowToFindItAgain)
         "<DT><A HREF=\"https://doc.qt.io/\">Qt docs</A>\n</DL><p>\n</DL><p>\n</DL><p>\n");
     const std::vector<Find::Entry> links = Find::netscape(bookmarks);
     ASSERT_EQ(links.size(), 2u);
-    EXPECT_EQ(links[0].place, QStringLiteral("Netscape Favorites"));
-    EXPECT_EQ(links[0].folderKey, QStringLiteral("4A"));
-    EXPECT_EQ(links[1].place, QStringLiteral("Netscape Favorites\\Dev\\Qt"));
+    EXPECT_EQ(links[0].place(), QStringLiteral("Netscape Favorites"));
+    EXPECT_EQ(links[0].folderKey(), QStringLiteral("4A"));
+    EXPECT_EQ(links[1].place(), QStringLiteral("Netscape Favorites\\Dev\\Qt"));
     EXPECT_EQ(links[1].address, QStringLiteral("https://doc.qt.io/"));
-    EXPECT_TRUE(links[1].folderKey.endsWith(QLatin1String("X4A")));
-    EXPECT_TRUE(links[1].listKey.endsWith(QLatin1String("X4A")));
+    EXPECT_TRUE(links[1].folderKey().endsWith(QLatin1String("X4A")));
+    EXPECT_TRUE(links[1].listKey().endsWith(QLatin1String("X4A")));
 
     storetest::write(RegistryStores::webFavoritesKey(), QStringLiteral("News"), QStringLiteral("http://news.example/"),
                      cRegistry::REG_SZ);
@@ -95,11 +100,11 @@ TEST(FindIndex, TheGatherersNameWhereEachEntryLivesAndHowToFindItAgain)
     const auto favorites = Find::webFavorites(false);
     ASSERT_EQ(favorites.size(), 1u);
     EXPECT_EQ(favorites[0].address, QStringLiteral("http://news.example/"));
-    EXPECT_EQ(favorites[0].place, QStringLiteral("Web Favorites"));
+    EXPECT_EQ(favorites[0].place(), QStringLiteral("Web Favorites"));
     const auto mine = Find::userFolder(QStringLiteral("Mine"), 10, false);
     ASSERT_EQ(mine.size(), 1u);
     EXPECT_EQ(mine[0].address, QStringLiteral("cats and dogs"));
-    EXPECT_EQ(mine[0].folderPath, QStringLiteral("Mine"));
+    EXPECT_EQ(mine[0].folderPath(), QStringLiteral("Mine"));
 }
 
 TEST(FindIndex, TheFavoritesFolderIsWalkedWholeAndItsChangesAreSeen)
@@ -115,7 +120,7 @@ TEST(FindIndex, TheFavoritesFolderIsWalkedWholeAndItsChangesAreSeen)
     const auto found = Find::favoritesFolder(QString(root).replace(QLatin1Char('/'), QLatin1Char('\\')), &stamps);
     QStringList places;
     for (const Find::Entry& item : found)
-        places << item.place + QStringLiteral(" | ") + item.title + QStringLiteral(" | ") + item.address + QStringLiteral(" | ") + item.folderPath;
+        places << item.place() + QStringLiteral(" | ") + item.title + QStringLiteral(" | ") + item.address + QStringLiteral(" | ") + item.folderPath();
     EXPECT_EQ(places, (QStringList{"Microsoft IE Favorites | Top | http://top.example/ | ",
                                    "Microsoft IE Favorites\\Travel\\Rail | Trains | http://trains.example/ | Travel\\Rail"}));
     EXPECT_FALSE(Find::changedSince(stamps));
@@ -137,7 +142,7 @@ TEST(FindIndex, AFavoritesFolderReadInStepsGivesWhatOneReadingGives)
     auto describe = [](const std::vector<Find::Entry>& entries) {
         QStringList lines;
         for (const Find::Entry& item : entries)
-            lines << item.place + QLatin1Char('|') + item.title + QLatin1Char('|') + item.address + QLatin1Char('|') + item.folderPath;
+            lines << item.place() + QLatin1Char('|') + item.title + QLatin1Char('|') + item.address + QLatin1Char('|') + item.folderPath();
         return lines;
     };
     std::vector<Find::FolderStamp> stamps;
