@@ -65,49 +65,63 @@ void useHome(const QString& home)
 
 using storetest::write;
 
+// The large stores in `home`; `flat` adds to each store a folder of 1,000 and
+// one of 10,000 entries, for the n and 10 n figures.
+void writeLargeStores(const QString& home, bool flat)
+{
+    useHome(home);
+    const QString bookmarks = home + QStringLiteral("/bookmarks.html");
+    writeFirefoxLikeExport(bookmarks, 100000, 5000, flat ? std::vector<int>{1000, 10000} : std::vector<int>{});
+    auto shortcuts = [](const QString& folder, int count, int f) {
+        QDir().mkpath(folder);
+        for (int i = 0; i < count; ++i) {
+            std::ofstream out(QStringLiteral("%1/Shortcut %2.url").arg(folder).arg(i).toStdString(), std::ios::binary);
+            out << "[InternetShortcut]\r\nURL=https://example.com/" << f << "/" << i << "\r\n";
+        }
+    };
+    for (int f = 0; f < 400; ++f)
+        shortcuts(home + QStringLiteral("/Favorites/Folder %1").arg(f), kEntries / 400, f);
+    for (int count : kFlat) {
+        if (flat)
+            shortcuts(home + QStringLiteral("/Favorites/Flat %1 shortcuts").arg(count), count, count);
+    }
+    platform::RegistryBatch batch; // one write of the file
+    cSettings settings;
+    settings.setAppName(QStringLiteral("ORXMarkcrate"));
+    settings.setBookmarkLocation(bookmarks);
+    settings.Update();
+    write(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"), QStringLiteral("Favorites"),
+          QString(home + QStringLiteral("/Favorites")), cRegistry::REG_SZ);
+    for (int i = 0; i < kEntries; ++i)
+        write(RegistryStores::webFavoritesKey(), QStringLiteral("Favorite site %1").arg(i),
+              QStringLiteral("http://site%1.example/").arg(i), cRegistry::REG_SZ);
+    auto userFolder = [](const QString& name, int count, int f) {
+        write(RegistryStores::userFolderKey(name), QStringLiteral("FolderName"), name, cRegistry::REG_SZ);
+        for (int i = 0; i < count; ++i) {
+            const QString key = RegistryStores::userEntryKey(name, QStringLiteral("Entry %1").arg(i));
+            write(key, QStringLiteral("URL"), QStringLiteral("http://entry%1.example/%2").arg(f).arg(i), cRegistry::REG_SZ);
+            write(key, QStringLiteral("Type"), 0, cRegistry::REG_DWORD);
+        }
+    };
+    for (int f = 0; f < 100; ++f)
+        userFolder(QStringLiteral("Folder %1").arg(f), 100, f);
+    for (int count : kFlat) {
+        if (flat)
+            userFolder(QStringLiteral("Flat %1").arg(count), count, count);
+    }
+}
+
 struct Homes
 {
     QTemporaryDir empty;
     QTemporaryDir large;
+    // The large stores alone, without the flat folders.
+    QTemporaryDir largeOnly;
     Homes()
     {
         useHome(empty.path());
-        useHome(large.path());
-        const QString bookmarks = large.path() + QStringLiteral("/bookmarks.html");
-        writeFirefoxLikeExport(bookmarks, 100000, 5000, {1000, 10000});
-        auto shortcuts = [](const QString& folder, int count, int f) {
-            QDir().mkpath(folder);
-            for (int i = 0; i < count; ++i) {
-                std::ofstream out(QStringLiteral("%1/Shortcut %2.url").arg(folder).arg(i).toStdString(), std::ios::binary);
-                out << "[InternetShortcut]\r\nURL=https://example.com/" << f << "/" << i << "\r\n";
-            }
-        };
-        for (int f = 0; f < 400; ++f)
-            shortcuts(large.path() + QStringLiteral("/Favorites/Folder %1").arg(f), kEntries / 400, f);
-        for (int count : kFlat)
-            shortcuts(large.path() + QStringLiteral("/Favorites/Flat %1 shortcuts").arg(count), count, count);
-        platform::RegistryBatch batch; // one write of the file
-        cSettings settings;
-        settings.setAppName(QStringLiteral("ORXMarkcrate"));
-        settings.setBookmarkLocation(bookmarks);
-        settings.Update();
-        write(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"), QStringLiteral("Favorites"),
-              QString(large.path() + QStringLiteral("/Favorites")), cRegistry::REG_SZ);
-        for (int i = 0; i < kEntries; ++i)
-            write(RegistryStores::webFavoritesKey(), QStringLiteral("Favorite site %1").arg(i),
-                  QStringLiteral("http://site%1.example/").arg(i), cRegistry::REG_SZ);
-        auto userFolder = [](const QString& name, int count, int f) {
-            write(RegistryStores::userFolderKey(name), QStringLiteral("FolderName"), name, cRegistry::REG_SZ);
-            for (int i = 0; i < count; ++i) {
-                const QString key = RegistryStores::userEntryKey(name, QStringLiteral("Entry %1").arg(i));
-                write(key, QStringLiteral("URL"), QStringLiteral("http://entry%1.example/%2").arg(f).arg(i), cRegistry::REG_SZ);
-                write(key, QStringLiteral("Type"), 0, cRegistry::REG_DWORD);
-            }
-        };
-        for (int f = 0; f < 100; ++f)
-            userFolder(QStringLiteral("Folder %1").arg(f), 100, f);
-        for (int count : kFlat)
-            userFolder(QStringLiteral("Flat %1").arg(count), count, count);
+        writeLargeStores(largeOnly.path(), false);
+        writeLargeStores(large.path(), true);
     }
 };
 
@@ -517,16 +531,17 @@ long peakKilobytesOfProgram(const QString& home, int seconds)
 
 void BM_PeakMemoryOfStartUp(benchmark::State& state)
 {
-    const bool large = state.range(0) != 0;
+    const QTemporaryDir* home[] = {&homes().empty, &homes().largeOnly, &homes().large};
     long kilobytes = 0;
     for (auto _ : state)
-        kilobytes = peakKilobytesOfProgram(large ? homes().large.path() : homes().empty.path(), 5);
+        kilobytes = peakKilobytesOfProgram(home[state.range(0)]->path(), 5);
     state.counters["peak_MB"] = double(kilobytes) / 1024.0;
 }
 
 } // namespace
 
-BENCHMARK(BM_PeakMemoryOfStartUp)->ArgName("large")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
+// 0: empty stores; 1: the large stores; 2: those and the flat folders.
+BENCHMARK(BM_PeakMemoryOfStartUp)->ArgName("stores")->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_StartWithEmptyStoresBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartWithLargeStores)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartWithLargeStoresAndIndex)->Unit(benchmark::kMillisecond);
