@@ -145,8 +145,8 @@ bool FavoritesGathering::step(const QDeadlineTimer& deadline)
         while (m_nextName >= m_names.size()) {
             if (m_next >= m_folders.size())
                 return true;
-            m_relative = m_folders[m_next++];
-            const QString folder = Favorites::pathIn(m_root, m_relative, QString());
+            const QString& relative = m_folders[m_next++];
+            const QString folder = Favorites::pathIn(m_root, relative, QString());
             m_stamps.push_back(FolderStamp{folder, platform::fileStamp(folder)});
             m_names.clear();
             m_nextName = 0;
@@ -156,14 +156,14 @@ bool FavoritesGathering::step(const QDeadlineTimer& deadline)
                 // an unreadable folder has nothing to find
             }
             const QString rootPlace = Keys::sourceText(Keys::InternetExplorerSource);
-            m_folder = makeFolder(m_relative.isEmpty() ? rootPlace : rootPlace + QLatin1Char('\\') + m_relative, QString(), m_relative);
+            m_folder = makeFolder(relative.isEmpty() ? rootPlace : rootPlace + QLatin1Char('\\') + relative, QString(), relative);
         }
         // The clock is asked every few files: one read costs microseconds.
         if (++read % 32 == 0 && deadline.hasExpired())
             return false;
         const QString& name = m_names[m_nextName++];
         m_entries.push_back(make(Keys::InternetExplorerSource, name,
-                                 Favorites::ReadShortcutUrl(Favorites::pathIn(m_root, m_relative, name + QStringLiteral(".url"))),
+                                 Favorites::ReadShortcutUrl(Favorites::pathIn(m_root, m_folder->path, name + QStringLiteral(".url"))),
                                  m_folder, 3));
     }
 }

@@ -91,8 +91,8 @@ private:
     QString m_root;
     std::vector<QString> m_folders;
     size_t m_next = 0;
-    // The folder being read: its path, its place as the tree names it, its shortcuts.
-    QString m_relative;
+    // The folder being read (its path below the root, its place as the tree
+    // names it) and its shortcuts.
     std::shared_ptr<const Folder> m_folder;
     QStringList m_names;
     qsizetype m_nextName = 0;

@@ -240,7 +240,7 @@ QByteArray readAtMost(QIODevice& device, qint64 limit)
     constexpr qint64 kFirstChunk = 4096;
     const qint64 hint = device.isSequential() ? 0 : device.size() - device.pos();
     // One more than the size, so a file read whole ends with a read that finds its end.
-    qint64 chunk = qBound(qint64(1), qMax(hint + 1, kFirstChunk), qMax(limit, qint64(1)));
+    qint64 chunk = qMin(qMax(hint + 1, kFirstChunk), limit);
     QByteArray bytes;
     while (bytes.size() < limit) {
         const qsizetype filled = bytes.size();

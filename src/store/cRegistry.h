@@ -23,16 +23,6 @@ private:
 class cRegistryValueNameRecord
 {
 public:
-    // The names alone, read now, for callers that only list them: no records
-    // and no keys are made. Empty for a key that does not exist.
-    QStringList ValueNames() const;
-    QStringList SubKeyNames() const;
-    // Each sub-key's name with its value `valueName` read as KeyValue reads
-    // it (empty where missing), in sub-key order. Empty for a missing key.
-    std::vector<std::pair<QString, QVariant>> SubKeyValues(const QString& valueName) const;
-    // Whether KeyName holds a value named ValueName, of any type.
-    bool ValueExists() const;
-
     QString ValueName() const { return m_valueName; }
     void setValueName(const QString& name) { m_valueName = name; }
 
