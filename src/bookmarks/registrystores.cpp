@@ -92,20 +92,23 @@ QList<ListEntry> listUserFolder(const QString& folder, bool supportCompuServe)
     QList<ListEntry> entries;
     // Every entry's name and kind in one reading of the folder's key.
     QStringList titles;
-    QHash<QString, int> kinds;
-    for (const auto& [title, type] : userKey(userFolderKey(folder)).SubKeyValues(QStringLiteral("Type"))) {
+    std::vector<int> kinds;
+    const auto values = userKey(userFolderKey(folder)).SubKeyValues(QStringLiteral("Type"));
+    titles.reserve(qsizetype(values.size()));
+    kinds.reserve(values.size());
+    for (const auto& [title, type] : values) {
         titles.append(title);
-        kinds.insert(title, kindOf(type));
+        kinds.push_back(kindOf(type));
     }
     if (titles.isEmpty())
         return entries;
-    SortNames(titles);
+    const std::vector<qsizetype> order = SortedOrder(titles);
     entries.reserve(titles.size());
-    for (qsizetype i = 0; i < titles.size(); ++i) {
-        const int kind = kinds.value(titles[i]);
+    for (size_t i = 0; i < order.size(); ++i) {
+        const int kind = kinds[size_t(order[i])];
         if (!supportCompuServe && kind == 2)
             continue; // its number stays used
-        entries.append(ListEntry{Keys::itemKey(i + 1), titles[i], imageForKind(kind)});
+        entries.append(ListEntry{Keys::itemKey(qsizetype(i) + 1), titles[order[i]], imageForKind(kind)});
     }
     return entries;
 }

@@ -4,7 +4,7 @@
 #include <numeric>
 #include <vector>
 
-void SortNames(QStringList& names)
+std::vector<qsizetype> SortedOrder(const QStringList& names)
 {
     // Lower-case each name once, all into one buffer, then a stable sort of
     // indexes: the order a pass-until-no-swap sort gives, in n log n, with
@@ -30,6 +30,12 @@ void SortNames(QStringList& names)
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&folded](qsizetype a, qsizetype b) { return folded(a).compare(folded(b)) < 0; });
+    return order;
+}
+
+void SortNames(QStringList& names)
+{
+    const std::vector<qsizetype> order = SortedOrder(names);
     QStringList sorted;
     sorted.reserve(names.size());
     for (qsizetype index : order)

@@ -81,6 +81,7 @@ QTreeWidgetItem* KeyedTreeView::AddNode(const QString& parentKey, const QString&
     node->setData(0, KeyRole, key);
     setImage(node, image);
     m_nodes.insert(key, node);
+    ++m_changes;
     return node;
 }
 
@@ -94,6 +95,7 @@ void KeyedTreeView::Clear()
     m_dropHighlight = nullptr;
     m_nodes.clear();
     clear();
+    ++m_changes;
 }
 
 void KeyedTreeView::RemoveNode(QTreeWidgetItem* node)
@@ -111,6 +113,7 @@ void KeyedTreeView::RemoveNode(QTreeWidgetItem* node)
             pending.push_back(item->child(i));
     }
     delete node;
+    ++m_changes;
 }
 
 QList<QTreeWidgetItem*> KeyedTreeView::NodesInOrder() const
@@ -141,6 +144,12 @@ void KeyedTreeView::setImage(QTreeWidgetItem* node, int image)
 {
     node->setData(0, ImageRole, image);
     node->setIcon(0, ImageList::treeImage(image));
+}
+
+void KeyedTreeView::setNodeText(QTreeWidgetItem* node, const QString& text)
+{
+    node->setText(0, text);
+    ++m_changes;
 }
 
 QString KeyedTreeView::FullPath(const QTreeWidgetItem* node)

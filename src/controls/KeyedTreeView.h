@@ -28,6 +28,11 @@ public:
     static int Image(const QTreeWidgetItem* node);
     void setImage(QTreeWidgetItem* node, int image);
     static QString FullPath(const QTreeWidgetItem* node);
+    // Renames a node; its full path and those below it change with it.
+    void setNodeText(QTreeWidgetItem* node, const QString& text);
+    // Counts every change of the tree's nodes or their names (not their
+    // images), so that work done for all of them can tell when it is stale.
+    quint64 Changes() const { return m_changes; }
 
     QTreeWidgetItem* SelectedItem() const { return currentItem(); }
     void setSelectedItem(QTreeWidgetItem* node);
@@ -55,6 +60,7 @@ protected:
 private:
     QHash<QString, QTreeWidgetItem*> m_nodes;
     QTreeWidgetItem* m_dropHighlight = nullptr;
+    quint64 m_changes = 0;
 };
 
 // Mouse button and shift state in the numbering the program's events use.

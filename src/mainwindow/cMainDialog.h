@@ -215,6 +215,8 @@ protected:
     // Shows or hides and enables the buttons a selected node allows, and gives it its image.
     void applyButtonTable(QTreeWidgetItem* node, const QString& favoritesFolder);
     void repaintTreeImages(const QString& favoritesFolder);
+    // The image a node shows when it is not the one selected.
+    int restingImage(QTreeWidgetItem* node, const QString& favoritesFolder);
     // The entry selected in the list: its source's address and kind for the go action.
     bool entryAddress(QString* address, int* kind);
     // The address and kind of an entry of a store, as a double-click opens it.
@@ -300,6 +302,11 @@ private:
     };
     std::vector<CutOrigin> m_cutOrigins;
     QString m_cutNodeKey; // the folder the entries were cut from, for ghosting
+    // The tree's images as last painted: for which nodes, which Favorites
+    // folder, and the node shown open since.
+    quint64 m_imagesPaintedAt = ~quint64(0);
+    QString m_imagesFavoritesFolder;
+    QString m_openedNodeKey;
     bool m_loadingBookmarks = false;
     bool m_bookmarksReloaded = false; // a failed save read the file again: the tree is to be built anew
     // Finding: the index of every store, what each part was copied from, the

@@ -437,7 +437,7 @@ void cMainDialog::RenameFolder()
             return;
         }
     }
-    node->setText(0, name);
+    m_form->tvMain->setNodeText(node, name);
 }
 
 void cMainDialog::DeleteFolder()

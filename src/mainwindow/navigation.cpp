@@ -53,21 +53,37 @@ QString cMainDialog::favoritesPathOf(QTreeWidgetItem* node)
     return Keys::favoritesRelativePath(KeyedTreeView::FullPath(node));
 }
 
+int cMainDialog::restingImage(QTreeWidgetItem* node, const QString& favoritesFolder)
+{
+    const QString key = KeyedTreeView::Key(node);
+    if (key == kTopKey)
+        return 3;
+    if (isSourceRoot(key))
+        return 4;
+    if (isFavoritesFolder(key) && !favoritesFolder.isEmpty()
+        && Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)))
+        return 6;
+    return 2;
+}
+
 void cMainDialog::repaintTreeImages(const QString& favoritesFolder)
 {
+    // Every node is painted after the tree changed; between changes only the
+    // node last shown open can differ from its resting image, and a click
+    // then costs nothing in the size of the tree.
     KeyedTreeView* tree = m_form->tvMain;
-    for (QTreeWidgetItem* node : tree->NodesInOrder()) {
-        const QString key = KeyedTreeView::Key(node);
-        int image = 2;
-        if (key == kTopKey)
-            image = 3;
-        else if (isSourceRoot(key))
-            image = 4;
-        else if (isFavoritesFolder(key) && !favoritesFolder.isEmpty()
-                 && Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)))
-            image = 6;
+    auto paint = [this, tree, &favoritesFolder](QTreeWidgetItem* node) {
+        const int image = restingImage(node, favoritesFolder);
         if (KeyedTreeView::Image(node) != image)
             tree->setImage(node, image);
+    };
+    if (tree->Changes() != m_imagesPaintedAt || favoritesFolder != m_imagesFavoritesFolder) {
+        for (QTreeWidgetItem* node : tree->NodesInOrder())
+            paint(node);
+        m_imagesPaintedAt = tree->Changes();
+        m_imagesFavoritesFolder = favoritesFolder;
+    } else if (QTreeWidgetItem* opened = tree->Node(m_openedNodeKey)) {
+        paint(opened);
     }
 }
 
@@ -91,6 +107,7 @@ void cMainDialog::applyButtonTable(QTreeWidgetItem* node, const QString& favorit
         folderButtons = true;
     }
     m_form->tvMain->setImage(node, image);
+    m_openedNodeKey = key;
 
     FlatButtonArray& buttons = *m_form->lbbMain;
     IndexedToolBar* toolbar = m_form->tlbMain;

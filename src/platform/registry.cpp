@@ -530,11 +530,12 @@ LONG RegQuerySubKeyValues(HKEY key, const QString& valueName, std::vector<SubKey
         return error;
     values->clear();
     values->reserve(size_t(found->childCount()));
+    const QString folded = registryFoldedName(valueName);
     for (qsizetype i = 0; i < found->childCount(); ++i) {
         const RegKey* child = found->childAt(i);
         SubKeyValue entry;
         entry.name = child->name();
-        if (const RegValue* value = child->value(valueName)) {
+        if (const RegValue* value = child->valueOfFolded(folded)) {
             entry.type = value->type;
             entry.data = value->data;
         }

@@ -81,77 +81,119 @@ bool RegKey::removeChild(const QString& name)
 
 const RegValue& RegKey::valueAt(qsizetype index) const
 {
-    if (m_cursorIndex >= 0 && index == m_cursorIndex + 1) {
-        ++m_cursor;
-    } else if (index != m_cursorIndex || m_cursorIndex < 0) {
-        m_cursor = m_values.begin();
-        std::advance(m_cursor, index);
+    if (m_live == qsizetype(m_values.size()))
+        return m_values[size_t(index)].value;
+    // Empty slots lie between: walk on from where the last call stood.
+    if (m_cursorIndex >= 0 && index == m_cursorIndex)
+        return m_values[m_cursorSlot].value;
+    if (m_cursorIndex < 0 || index < m_cursorIndex) {
+        m_cursorIndex = -1;
+        m_cursorSlot = 0;
+    } else {
+        ++m_cursorSlot; // past the slot the cursor stands on
     }
-    m_cursorIndex = index;
-    return m_cursor->second;
+    while (true) {
+        while (!m_values[m_cursorSlot].live)
+            ++m_cursorSlot;
+        if (++m_cursorIndex == index)
+            return m_values[m_cursorSlot].value;
+        ++m_cursorSlot;
+    }
 }
 
 namespace {
 
 // From this many values on, a key finds its values through a hash.
-constexpr size_t kIndexedValues = 16;
+constexpr qsizetype kIndexedValues = 16;
 
 bool sameFoldedName(const QString& name, const QString& folded)
 {
-    // Folding keeps the length, so most names differ before any folding.
-    return name.size() == folded.size() && registryFoldedName(name) == folded;
+    // Folding keeps the length, so most names differ before any folding, and
+    // the rest are compared as they fold, character by character.
+    if (name.size() != folded.size())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isSurrogate())
+            return registryFoldedName(name) == folded;
+        if (c.toUpper() != folded.at(i))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
 
-std::map<quint64, RegValue>::const_iterator RegKey::findValue(const QString& folded) const
+qsizetype RegKey::findValue(const QString& folded) const
 {
-    if (m_indexed) {
-        const auto it = m_valueIndex.constFind(folded);
-        return it == m_valueIndex.cend() ? m_values.end() : m_values.find(*it);
+    if (m_indexed)
+        return m_valueIndex.value(folded, -1);
+    for (size_t i = 0; i < m_values.size(); ++i) {
+        if (m_values[i].live && sameFoldedName(m_values[i].value.name, folded))
+            return qsizetype(i);
     }
-    return std::find_if(m_values.begin(), m_values.end(), [&](const auto& entry) { return sameFoldedName(entry.second.name, folded); });
+    return -1;
 }
 
 const RegValue* RegKey::value(const QString& name) const
 {
-    const auto it = findValue(registryFoldedName(name));
-    return it == m_values.end() ? nullptr : &it->second;
+    return valueOfFolded(registryFoldedName(name));
+}
+
+const RegValue* RegKey::valueOfFolded(const QString& folded) const
+{
+    const qsizetype slot = findValue(folded);
+    return slot < 0 ? nullptr : &m_values[size_t(slot)].value;
 }
 
 void RegKey::setValue(const QString& name, quint32 type, const QByteArray& data)
 {
     const QString folded = registryFoldedName(name);
-    const auto it = findValue(folded);
-    if (it != m_values.end()) {
-        RegValue& existing = m_values.at(it->first);
+    const qsizetype slot = findValue(folded);
+    if (slot >= 0) {
+        RegValue& existing = m_values[size_t(slot)].value;
         existing.type = type;
         existing.data = data;
         return;
     }
-    m_cursorIndex = -1;
-    if (!m_indexed && m_values.size() + 1 >= kIndexedValues) {
-        m_valueIndex.reserve(qsizetype(m_values.size() + 1));
-        for (const auto& [number, value] : m_values)
-            m_valueIndex.insert(registryFoldedName(value.name), number);
+    if (!m_indexed && m_live + 1 >= kIndexedValues) {
+        m_valueIndex.reserve(m_live + 1);
+        for (size_t i = 0; i < m_values.size(); ++i) {
+            if (m_values[i].live)
+                m_valueIndex.insert(registryFoldedName(m_values[i].value.name), qsizetype(i));
+        }
         m_indexed = true;
     }
     if (m_indexed)
-        m_valueIndex.insert(folded, m_nextValue);
-    m_values.emplace_hint(m_values.end(), m_nextValue++, RegValue{name, type, data});
+        m_valueIndex.insert(folded, qsizetype(m_values.size()));
+    m_values.push_back(Slot{RegValue{name, type, data}});
+    ++m_live;
 }
 
 bool RegKey::removeValue(const QString& name)
 {
     const QString folded = registryFoldedName(name);
-    const auto it = findValue(folded);
-    if (it == m_values.end())
+    const qsizetype slot = findValue(folded);
+    if (slot < 0)
         return false;
+    m_values[size_t(slot)] = Slot{RegValue{}, false};
+    --m_live;
     m_cursorIndex = -1;
-    m_values.erase(it);
     if (m_indexed)
         m_valueIndex.remove(folded);
+    if (qsizetype(m_values.size()) - m_live > m_live)
+        compactValues();
     return true;
+}
+
+void RegKey::compactValues()
+{
+    std::erase_if(m_values, [](const Slot& slot) { return !slot.live; });
+    m_cursorIndex = -1;
+    if (m_indexed) {
+        for (size_t i = 0; i < m_values.size(); ++i)
+            m_valueIndex[registryFoldedName(m_values[i].value.name)] = qsizetype(i);
+    }
 }
 
 } // namespace platform

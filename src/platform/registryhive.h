@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -50,10 +49,13 @@ public:
     // Removes the child and its whole sub-tree.
     bool removeChild(const QString& name);
 
-    qsizetype valueCount() const { return qsizetype(m_values.size()); }
+    qsizetype valueCount() const { return m_live; }
     // By position in creation order; walking the positions in turn costs a step each.
     const RegValue& valueAt(qsizetype index) const;
     const RegValue* value(const QString& name) const;
+    // The same, for a name already folded: a caller asking many keys for one
+    // name folds it once.
+    const RegValue* valueOfFolded(const QString& folded) const;
     // Replaces the data of an existing value in place (its position stays) or appends a new one.
     void setValue(const QString& name, quint32 type, const QByteArray& data);
     bool removeValue(const QString& name);
@@ -65,22 +67,30 @@ private:
         std::unique_ptr<RegKey> key;
     };
     std::vector<Child>::const_iterator lowerBound(const QString& folded) const;
-    // The creation number of the value of that folded name, or none.
-    std::map<quint64, RegValue>::const_iterator findValue(const QString& folded) const;
+    struct Slot
+    {
+        RegValue value;
+        bool live = true;
+    };
+    // The slot of the value of that folded name, or -1.
+    qsizetype findValue(const QString& folded) const;
+    // Drops the slots of removed values once they outnumber the rest.
+    void compactValues();
 
     QString m_name;
     std::vector<Child> m_children;
-    // Values by creation number, so that removing one costs no renumbering.
-    // A key of many values also keeps an index from the folded name to that
-    // number; most keys hold two or three values, and a hash each would cost
-    // them far more memory than their values.
-    std::map<quint64, RegValue> m_values;
-    QHash<QString, quint64> m_valueIndex;
+    // Values in creation order, side by side. A removed value leaves an empty
+    // slot until those outnumber the values, so that removing one costs no
+    // shifting of the rest. A key of many values also keeps an index from the
+    // folded name to the slot; most keys hold two or three values, and a hash
+    // each would cost them far more memory than their values.
+    std::vector<Slot> m_values;
+    qsizetype m_live = 0;
+    QHash<QString, qsizetype> m_valueIndex;
     bool m_indexed = false;
-    quint64 m_nextValue = 0;
-    // Where the last valueAt() stood, for enumerations in order.
+    // Where the last valueAt() stood while slots are empty, for enumerations in order.
     mutable qsizetype m_cursorIndex = -1;
-    mutable std::map<quint64, RegValue>::const_iterator m_cursor;
+    mutable size_t m_cursorSlot = 0;
 };
 
 // Splits a key path at "\", dropping empty components (a trailing "\" names the same key).

@@ -116,6 +116,19 @@ TEST_F(NavigationTest, TheButtonsFollowTheKindOfNode)
     EXPECT_TRUE(offered(cMainDialog::DeleteFolderButton));
     EXPECT_EQ(KeyedTreeView::Image(form->tvMain->Node(QStringLiteral("10A"))), 1);
     EXPECT_EQ(KeyedTreeView::Image(secret), 6);
+
+    // Whatever was shown before, only the node shown now looks open.
+    const QList<QTreeWidgetItem*> nodes = form->tvMain->NodesInOrder();
+    for (QTreeWidgetItem* shown : nodes) {
+        show(KeyedTreeView::Key(shown));
+        for (QTreeWidgetItem* node : nodes) {
+            const QString key = KeyedTreeView::Key(node);
+            if (node == shown || key == QStringLiteral("00A"))
+                continue;
+            const int image = KeyedTreeView::Image(node);
+            EXPECT_TRUE(image == 2 || image == 4 || image == 6) << key.toStdString() << " is " << image << " with " << KeyedTreeView::Key(shown).toStdString() << " shown";
+        }
+    }
 }
 
 TEST_F(NavigationTest, ClickingAnEntryFillsTheCommandBoxAndDoubleClickingOpensIt)

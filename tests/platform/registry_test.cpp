@@ -266,6 +266,41 @@ TEST(RegKeyValues, KeysOfFewAndOfManyValuesFindEveryNameWithoutRegardToCase)
     }
 }
 
+TEST(RegKeyValues, AnyRunOfChangesKeepsTheOrderAModelListKeeps)
+{
+    // Removals leave gaps that are closed later; whatever the mix, the key
+    // must enumerate, find and count its values as a plain list would.
+    for (int size : {4, 40}) {
+        SCOPED_TRACE(size);
+        platform::RegKey key;
+        QStringList model;
+        quint32 seed = 7;
+        auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+        for (int step = 0; step < 3000; ++step) {
+            const QString name = QStringLiteral("N%1").arg(next() % quint32(size));
+            if (next() % 3 == 0) {
+                EXPECT_EQ(key.removeValue(name.toLower()), model.removeOne(name)) << step;
+            } else {
+                key.setValue(name, platform::RegType::Sz, name.toUtf8());
+                if (!model.contains(name))
+                    model.append(name);
+            }
+            ASSERT_EQ(key.valueCount(), model.size()) << step;
+            if (step % 7 == 0) {
+                for (qsizetype i = 0; i < model.size(); ++i)
+                    ASSERT_EQ(key.valueAt(i).name, model.at(i)) << step << " in turn, at " << i;
+            }
+            if (!model.isEmpty()) {
+                const qsizetype at = qsizetype(next() % quint32(model.size()));
+                ASSERT_EQ(key.valueAt(at).name, model.at(at)) << step << " out of turn";
+                const platform::RegValue* found = key.value(model.at(at).toLower());
+                ASSERT_NE(found, nullptr);
+                EXPECT_EQ(found->data, model.at(at).toUtf8());
+            }
+        }
+    }
+}
+
 TEST(Registry, ChangeCountsTellWhichKeyChangedAndNothingElse)
 {
     ASSERT_EQ(regtest::set(QStringLiteral("Software\\Counted\\Mine"), QStringLiteral("v"), 1, sz(QStringLiteral("1"))), ERROR_SUCCESS);
