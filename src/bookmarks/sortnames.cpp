@@ -20,16 +20,21 @@ std::vector<qsizetype> SortedOrder(const QStringList& names)
     std::vector<char16_t> lower(static_cast<size_t>(total));
     for (qsizetype i = 0; i < names.size(); ++i) {
         char16_t* out = lower.data() + starts[size_t(i)];
-        for (QChar c : names.at(i)) // at(): reading must not copy the shared name
-            *out++ = c.toLower().unicode();
+        for (QChar c : names.at(i)) { // at(): reading must not copy the shared name
+            const char16_t u = c.unicode();
+            *out++ = u < 0x80 ? (u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u) : c.toLower().unicode();
+        }
     }
     auto folded = [&](qsizetype i) {
         return QStringView(lower.data() + starts[size_t(i)], starts[size_t(i) + 1] - starts[size_t(i)]);
     };
     std::vector<qsizetype> order(size_t(names.size()));
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&folded](qsizetype a, qsizetype b) { return folded(a).compare(folded(b)) < 0; });
+    const auto before = [&folded](qsizetype a, qsizetype b) { return folded(a).compare(folded(b)) < 0; };
+    // Names often come in order already (a registry key's, a list made before):
+    // one pass tells, and the order stands as it is.
+    if (!std::is_sorted(order.begin(), order.end(), before))
+        std::stable_sort(order.begin(), order.end(), before);
     return order;
 }
 

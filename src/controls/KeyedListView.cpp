@@ -59,14 +59,15 @@ int virtualKey(int qtKey)
     }
 }
 
-// An entry keeps its key and image beside its text rather than as item data,
+// An entry keeps its text, key and image itself rather than as item data,
 // and shows the one shared icon of its image: a folder of 10,000 entries then
 // makes no data records at all, only the items.
 class ListItem : public QTreeWidgetItem
 {
 public:
     ListItem(const QString& text, const QString& key, int image)
-        : QTreeWidgetItem(QStringList{text}, UserType)
+        : QTreeWidgetItem(UserType)
+        , m_text(text)
         , m_key(key)
         , m_image(image)
     {
@@ -75,19 +76,29 @@ public:
     QVariant data(int column, int role) const override
     {
         if (column == 0) {
-            if (role == KeyRole)
+            switch (role) {
+            case Qt::DisplayRole:
+            case Qt::EditRole:
+                return m_text;
+            case KeyRole:
                 return m_key;
-            if (role == ImageRole)
+            case ImageRole:
                 return m_image;
-            if (role == Qt::DecorationRole)
+            case Qt::DecorationRole:
                 return ImageList::listImage(m_image);
+            default:
+                break;
+            }
         }
         return QTreeWidgetItem::data(column, role);
     }
 
     void setData(int column, int role, const QVariant& value) override
     {
-        if (column == 0 && role == KeyRole) {
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+            m_text = value.toString();
+            emitDataChanged();
+        } else if (column == 0 && role == KeyRole) {
             m_key = value.toString();
         } else if (column == 0 && role == ImageRole) {
             m_image = value.toInt();
@@ -98,6 +109,7 @@ public:
     }
 
 private:
+    QString m_text;
     QString m_key;
     int m_image = 0;
 };
@@ -142,20 +154,20 @@ void KeyedListView::AddItems(const QList<Entry>& entries)
     QList<QTreeWidgetItem*> items;
     items.reserve(entries.size());
     m_items.reserve(m_items.size() + entries.size());
-    QStringList inserted;
     for (const Entry& entry : entries) {
         if (!entry.key.isEmpty() && m_items.contains(entry.key)) {
-            qDeleteAll(items); // none of the batch is added
-            for (const QString& key : inserted)
-                m_items.remove(key);
+            for (const Entry& added : entries) { // none of the batch is added
+                if (&added == &entry)
+                    break;
+                m_items.remove(added.key);
+            }
+            qDeleteAll(items);
             throw cError(kErrorKeyNotUnique, QStringLiteral("Key is not unique in collection"));
         }
         QTreeWidgetItem* item = newItem(entry.key, entry.text, entry.image);
         items.append(item);
-        if (!entry.key.isEmpty()) {
+        if (!entry.key.isEmpty())
             m_items.insert(entry.key, item);
-            inserted.append(entry.key);
-        }
     }
     addTopLevelItems(items);
 }

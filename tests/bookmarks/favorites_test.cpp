@@ -64,6 +64,12 @@ TEST(SortNames, AscendingByLowerCaseAndStable)
     QStringList empty;
     SortNames(empty);
     EXPECT_TRUE(empty.isEmpty());
+
+    // In order already, names equal in lower case still keep their order.
+    QStringList ordered{"A", "a", "b", "Ä", "ä"};
+    SortNames(ordered);
+    EXPECT_EQ(ordered, (QStringList{"A", "a", "b", "Ä", "ä"}));
+    EXPECT_EQ(SortedOrder({"Zeta", "alpha", "ALPHA"}), (std::vector<qsizetype>{1, 2, 0}));
 }
 
 TEST(Favorites, TheFolderComesFromTheRegistryAndABlankOneIsNoSource)

@@ -115,6 +115,36 @@ TEST(Controls, RemovedItemsAndNodesCannotBeFoundByKeyAnyMore)
     EXPECT_EQ(tree.NodeCount(), 1);
 }
 
+TEST(KeyedViews, ABatchOfEntriesIsAddedWholeOrNotAtAll)
+{
+    KeyedListView list;
+    list.AddItem(QStringLiteral("9X"), QStringLiteral("there before"), 1);
+    list.AddItems({{QStringLiteral("1X"), QStringLiteral("Zebra"), 3}, {QStringLiteral("2X"), QStringLiteral("apple"), 5}});
+    ASSERT_EQ(list.Count(), 3);
+    QTreeWidgetItem* apple = list.Item(QStringLiteral("2X"));
+    ASSERT_NE(apple, nullptr);
+    EXPECT_EQ(KeyedListView::Text(apple), QStringLiteral("apple"));
+    EXPECT_EQ(KeyedListView::Image(apple), 5);
+    EXPECT_EQ(list.findItems(QStringLiteral("Zebra"), Qt::MatchExactly).value(0), list.Item(QStringLiteral("1X")));
+
+    // Renamed in place, the entry shows and sorts by its new name.
+    QSignalSpy changed(&list, &QTreeWidget::itemChanged);
+    apple->setText(0, QStringLiteral("Banana"));
+    EXPECT_EQ(KeyedListView::Text(apple), QStringLiteral("Banana"));
+    EXPECT_EQ(changed.count(), 1);
+    list.sortItems(0, Qt::AscendingOrder);
+    EXPECT_EQ(KeyedListView::Text(list.ItemAt(1)), QStringLiteral("Banana"));
+
+    // A key met twice, in the batch or already listed: nothing of the batch stays.
+    for (const QString& clash : {QStringLiteral("3X"), QStringLiteral("9X")}) {
+        SCOPED_TRACE(clash.toStdString());
+        EXPECT_THROW(list.AddItems({{QStringLiteral("3X"), QStringLiteral("new"), 3}, {clash, QStringLiteral("clash"), 3}}), cError);
+        EXPECT_EQ(list.Count(), 3);
+        EXPECT_EQ(list.Item(QStringLiteral("3X")), nullptr);
+        EXPECT_EQ(KeyedListView::Text(list.Item(QStringLiteral("9X"))), QStringLiteral("there before"));
+    }
+}
+
 TEST(KeyedViews, ANameCutShortShowsWholeInATooltip)
 {
     KeyedListView list;
