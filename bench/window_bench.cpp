@@ -39,6 +39,7 @@
 #include <algorithm>
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include <sys/resource.h>
@@ -279,6 +280,44 @@ void BM_ShowFavoritesFolder(benchmark::State& state)
 void BM_ShowNetscapeFolder(benchmark::State& state)
 {
     showFolder(state, QStringLiteral("Flat %1").arg(size(state)) + QStringLiteral(" links"));
+}
+
+// The same, with the folder changed before each showing, as it is the first
+// time it is shown: its listing is read again, not taken from the last one.
+void showChangedFolder(benchmark::State& state, const QString& folder, const std::function<void()>& change)
+{
+    Program& program = large();
+    for (auto _ : state) {
+        state.PauseTiming();
+        change();
+        state.ResumeTiming();
+        show(state, program, folder);
+        if (program.form->lvMain->Count() != size(state)) {
+            state.SkipWithError("wrong count");
+            break;
+        }
+    }
+}
+
+void BM_ShowUserFolderChanged(benchmark::State& state)
+{
+    const QString folder = QStringLiteral("Flat %1").arg(size(state));
+    showChangedFolder(state, folder, [&folder] {
+        storetest::write(RegistryStores::userEntryKey(folder, QStringLiteral("Entry 0")), QStringLiteral("Type"), 0,
+                         cRegistry::REG_DWORD);
+    });
+}
+
+void BM_ShowFavoritesFolderChanged(benchmark::State& state)
+{
+    const QString folder = QStringLiteral("Flat %1 shortcuts").arg(size(state));
+    const QString scratch = homes().large.path() + QStringLiteral("/Favorites/") + folder + QStringLiteral("/scratch.txt");
+    showChangedFolder(state, folder, [&scratch] {
+        QFile file(scratch);
+        if (file.open(QIODevice::WriteOnly))
+            file.close();
+        QFile::remove(scratch);
+    });
 }
 
 void BM_SortNetscapeFolder(benchmark::State& state)
@@ -549,6 +588,8 @@ BENCHMARK(BM_FillListWithPlainItemsBaseline)->Arg(1000)->Arg(10000)->Unit(benchm
 BENCHMARK(BM_ShowWebFavorites)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowUserFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowFavoritesFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowUserFolderChanged)->Arg(1000)->Arg(10000)->Iterations(30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowFavoritesFolderChanged)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowNetscapeFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortNetscapeFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteBookmarkFileBaseline)->Unit(benchmark::kMillisecond);

@@ -13,6 +13,9 @@
 #include <QFile>
 #include <QSet>
 
+#include <algorithm>
+#include <chrono>
+
 using namespace platform;
 
 namespace Favorites {
@@ -206,18 +209,51 @@ QString pathIn(const QString& root, const QString& relative, const QString& name
     return root + (relative.isEmpty() ? QString() : relative + QLatin1Char('\\')) + name;
 }
 
-QStringList listFolder(const QString& folderPath)
+namespace {
+
+// `linked` tells whether an entry was a link, whose kind may change with
+// its target while the folder itself stays as it was.
+QStringList readFolder(const QString& folderPath, bool* linked)
 {
     QStringList names;
+    *linked = false;
     if (folderPath.isEmpty())
         return names;
     for (const FileEntry& entry : findEntries(withSeparator(folderPath), kDeeperMask, false)) {
+        *linked = *linked || entry.isSymLink;
         if (entry.attributes & FileAttribute::Directory)
             continue; // a folder named like a shortcut is still a folder
         if (entry.name.trimmed().endsWith(QLatin1String(".url"), Qt::CaseInsensitive))
             names.append(entry.name.left(entry.name.size() - 4));
     }
     SortNames(names);
+    return names;
+}
+
+// A directory changed this recently may change again within the same tick
+// of the file system's clock and keep its stamp: such a listing is not kept.
+constexpr qint64 kSettledNs = 2'000'000'000;
+
+} // namespace
+
+QStringList listFolder(const QString& folderPath)
+{
+    bool linked = false;
+    return readFolder(folderPath, &linked);
+}
+
+QStringList FolderListings::list(const QString& folderPath)
+{
+    const FileStamp stamp = fileStamp(withSeparator(folderPath));
+    if (const QStringList* kept = stamp.exists ? m_recent.find(folderPath, stamp) : nullptr)
+        return *kept;
+    bool linked = false;
+    QStringList names = readFolder(folderPath, &linked); // the stamp was taken first: a change while reading shows next time
+    const qint64 now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           std::chrono::system_clock::now().time_since_epoch()).count();
+    const bool settled = now - std::max(stamp.modifiedNs, stamp.changedNs) >= kSettledNs;
+    if (stamp.exists && settled && !linked)
+        m_recent.keep(folderPath, stamp, names);
     return names;
 }
 

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "bookmarks/recentlistings.h"
+#include "platform/files.h"
+
 #include <functional>
 
 // The Internet Explorer Favorites folder: a directory tree of Internet
@@ -38,6 +41,16 @@ QString pathIn(const QString& root, const QString& relative, const QString& name
 
 // The display names of the shortcuts in one folder, sorted.
 QStringList listFolder(const QString& folderPath);
+
+// The folders shown last, as they were listed.
+class FolderListings
+{
+public:
+    QStringList list(const QString& folderPath);
+
+private:
+    RecentListings<platform::FileStamp, QStringList> m_recent;
+};
 
 // True when the folder has the hidden or system attribute.
 bool isHiddenFolder(const QString& path);

@@ -113,6 +113,16 @@ QList<ListEntry> listUserFolder(const QString& folder, bool supportCompuServe)
     return entries;
 }
 
+QList<ListEntry> UserFolderListings::list(const QString& folder, bool supportCompuServe)
+{
+    const Stamp stamp{platform::Registry::changeCount(userFolderKey(folder)), supportCompuServe};
+    if (const QList<ListEntry>* kept = m_recent.find(folder, stamp))
+        return *kept;
+    QList<ListEntry> entries = listUserFolder(folder, supportCompuServe);
+    m_recent.keep(folder, stamp, entries);
+    return entries;
+}
+
 QString favoriteText(bool compuServe, const QString& title)
 {
     return readText(compuServe ? compuServeFavoritesKey() : webFavoritesKey(), title);

@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QString>
 
+#include "bookmarks/recentlistings.h"
+
 // The program's own stores in the registry: Web Favorites and CompuServe Web
 // Favorites (one text value per entry, named by its title) and the user
 // folders (one key per folder, one key per entry with "URL" and "Type").
@@ -29,6 +31,23 @@ QList<ListEntry> listFavorites(bool compuServe);
 // Forum go words (kind 2) are left out while CompuServe is off; the others keep
 // their numbers.
 QList<ListEntry> listUserFolder(const QString& folder, bool supportCompuServe);
+
+// The user folders shown last, as they were listed: one shown again with no
+// change to its key since is not read and sorted again.
+class UserFolderListings
+{
+public:
+    QList<ListEntry> list(const QString& folder, bool supportCompuServe);
+
+private:
+    struct Stamp
+    {
+        quint64 changes = 0;
+        bool supportCompuServe = false;
+        bool operator==(const Stamp&) const = default;
+    };
+    RecentListings<Stamp, QList<ListEntry>> m_recent;
+};
 
 // The address, search text or go word stored for an entry; "" when missing.
 QString favoriteText(bool compuServe, const QString& title);

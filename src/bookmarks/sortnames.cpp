@@ -1,7 +1,7 @@
 #include "bookmarks/sortnames.h"
 
 #include <algorithm>
-#include <numeric>
+#include <string_view>
 #include <vector>
 
 std::vector<qsizetype> SortedOrder(const QStringList& names)
@@ -25,16 +25,26 @@ std::vector<qsizetype> SortedOrder(const QStringList& names)
             *out++ = u < 0x80 ? (u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u) : c.toLower().unicode();
         }
     }
-    auto folded = [&](qsizetype i) {
-        return QStringView(lower.data() + starts[size_t(i)], starts[size_t(i) + 1] - starts[size_t(i)]);
+    // Each folded name beside its place, so that comparing two reads no more
+    // than their characters.
+    struct Folded
+    {
+        std::u16string_view text;
+        qsizetype index;
     };
-    std::vector<qsizetype> order(size_t(names.size()));
-    std::iota(order.begin(), order.end(), 0);
-    const auto before = [&folded](qsizetype a, qsizetype b) { return folded(a).compare(folded(b)) < 0; };
+    std::vector<Folded> items;
+    items.reserve(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i)
+        items.push_back({std::u16string_view(lower.data() + starts[size_t(i)], size_t(starts[size_t(i) + 1] - starts[size_t(i)])), i});
+    const auto before = [](const Folded& a, const Folded& b) { return a.text < b.text; };
     // Names often come in order already (a registry key's, a list made before):
     // one pass tells, and the order stands as it is.
-    if (!std::is_sorted(order.begin(), order.end(), before))
-        std::stable_sort(order.begin(), order.end(), before);
+    if (!std::is_sorted(items.begin(), items.end(), before))
+        std::stable_sort(items.begin(), items.end(), before);
+    std::vector<qsizetype> order;
+    order.reserve(items.size());
+    for (const Folded& item : items)
+        order.push_back(item.index);
     return order;
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "bookmarks/browsers.h"
+#include "bookmarks/favorites.h"
 #include "bookmarks/finder.h"
 #include "bookmarks/forums.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/records.h"
+#include "bookmarks/registrystores.h"
 #include "bookmarks/names.h"
 #include "bookmarks/transfer.h"
 #include "controls/SuggestionList.h"
@@ -307,6 +309,8 @@ private:
     quint64 m_imagesPaintedAt = ~quint64(0);
     QString m_imagesFavoritesFolder;
     QString m_openedNodeKey;
+    Favorites::FolderListings m_favoritesListings;
+    RegistryStores::UserFolderListings m_userFolderListings;
     bool m_loadingBookmarks = false;
     bool m_bookmarksReloaded = false; // a failed save read the file again: the tree is to be built anew
     // Finding: the index of every store, what each part was copied from, the

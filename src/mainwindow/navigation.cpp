@@ -231,8 +231,8 @@ void cMainDialog::ListUserFolder()
 {
     m_form->lvMain->Clear();
     addEntries(m_form->lvMain,
-               RegistryStores::listUserFolder(KeyedTreeView::Text(m_form->tvMain->SelectedItem()),
-                                              m_settings.SupportCompuServe()));
+               m_userFolderListings.list(KeyedTreeView::Text(m_form->tvMain->SelectedItem()),
+                                         m_settings.SupportCompuServe()));
 }
 
 void cMainDialog::ListFavoritesFolder(const QString& relativePath)
@@ -247,7 +247,7 @@ void cMainDialog::ListFavoritesFolder(const QString& relativePath)
         folder += QLatin1Char('\\');
     QStringList names;
     try {
-        names = Favorites::listFolder(folder);
+        names = m_favoritesListings.list(folder);
     } catch (const cError& error) {
         // A Favorites folder that is not there is an empty source, not a fault.
         if (relativePath.isEmpty() && error.Number() == ErrorNumber::PathNotFound)

@@ -79,6 +79,22 @@ Registry& Registry::instance()
     return *slot;
 }
 
+namespace {
+
+quint64 userHiveChanges = 0;
+// The change the last load of the hive counts as: every key read then changed with it.
+quint64 userHiveLoaded = 0;
+
+// The number of the last change in each key that changed and in each of its
+// parents, by lower-cased path: key names do not tell case apart.
+QHash<QString, quint64>& changesUnder()
+{
+    static QHash<QString, quint64> changes;
+    return changes;
+}
+
+} // namespace
+
 void Registry::reset()
 {
     auto& slot = registrySlot();
@@ -118,6 +134,7 @@ QString Registry::takeLoadReport()
 
 void Registry::loadUserHive()
 {
+    userHiveLoaded = ++userHiveChanges;
     QFileInfo info(m_userFile);
     if (!info.exists()) {
         seedNewProfile();
@@ -277,25 +294,13 @@ void Registry::endBatch()
         flush();
 }
 
-namespace {
-
-quint64 userHiveChanges = 0;
-
-// The number of the last change in each key that changed and in each of its
-// parents, by lower-cased path: key names do not tell case apart.
-QHash<QString, quint64>& changesUnder()
-{
-    static QHash<QString, quint64> changes;
-    return changes;
-}
-
-} // namespace
 
 quint64 Registry::changeCount(const QString& keyPath)
 {
+    instance(); // loaded, so that a count asked for is never from before the hive read now
     if (keyPath.isEmpty())
         return userHiveChanges;
-    return changesUnder().value(splitRegistryPath(keyPath).join(QLatin1Char('\\')).toLower(), 0);
+    return std::max(changesUnder().value(splitRegistryPath(keyPath).join(QLatin1Char('\\')).toLower(), 0), userHiveLoaded);
 }
 
 void Registry::changed(int hive, const QStringList& path)

@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <sys/stat.h>
 
 namespace {
@@ -119,6 +121,40 @@ TEST(Favorites, AFolderListsOnlyItsShortcutsSorted)
     mkdir(QStringLiteral("empty"));
     EXPECT_TRUE(Favorites::listFolder(Favorites::folder() + QStringLiteral("empty")).isEmpty());
     EXPECT_THROW(Favorites::listFolder(Favorites::folder() + QStringLiteral("missing")), cError);
+}
+
+TEST(Favorites, AFolderShownAgainListsEveryChangeMadeSince)
+{
+    shortcut(QStringLiteral("Shown/a.url"), "");
+    shortcut(QStringLiteral("Shown/b.url"), "");
+    shortcut(QStringLiteral("Elsewhere/target"), "");
+    ASSERT_TRUE(QFile::link(root() + QStringLiteral("/Elsewhere/target"), root() + QStringLiteral("/Shown/e.url")));
+    shortcut(QStringLiteral("Quiet/q.url"), "");
+    // Only a folder left alone for a while is kept as it was listed.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    const QString shown = Favorites::folder() + QStringLiteral("Shown\\");
+    const QString quiet = Favorites::folder() + QStringLiteral("Quiet\\");
+    Favorites::FolderListings listings;
+    EXPECT_EQ(listings.list(shown), (QStringList{"a", "b", "e"}));
+    EXPECT_EQ(listings.list(quiet), (QStringList{"q"}));
+
+    // The link's target became a folder: the folder holding the link is unchanged.
+    QFile::remove(root() + QStringLiteral("/Elsewhere/target"));
+    mkdir(QStringLiteral("Elsewhere/target"));
+    EXPECT_EQ(listings.list(shown), (QStringList{"a", "b"}));
+
+    shortcut(QStringLiteral("Shown/c.url"), "");
+    EXPECT_EQ(listings.list(shown), (QStringList{"a", "b", "c"}));
+    // At once again, within the same tick of the file system's clock.
+    QFile::remove(root() + QStringLiteral("/Shown/c.url"));
+    shortcut(QStringLiteral("Shown/d.url"), "");
+    EXPECT_EQ(listings.list(shown), (QStringList{"a", "b", "d"}));
+    ASSERT_TRUE(QFile::rename(root() + QStringLiteral("/Shown/a.url"), root() + QStringLiteral("/Shown/z.url")));
+    EXPECT_EQ(listings.list(shown), (QStringList{"b", "d", "z"}));
+    EXPECT_EQ(listings.list(quiet), (QStringList{"q"}));
+
+    QDir(root() + QStringLiteral("/Quiet")).removeRecursively();
+    EXPECT_THROW(listings.list(quiet), cError) << "a folder gone is not listed from memory";
 }
 
 TEST(Favorites, ShortcutsReadWhateverTheirEncodingAndLineEnds)

@@ -54,6 +54,27 @@ TEST(RegistryStores, UserFoldersHideGoWordsWithoutCompuServeButKeepTheirNumbers)
     EXPECT_TRUE(RegistryStores::listUserFolder(QStringLiteral("Empty"), true).isEmpty());
 }
 
+TEST(RegistryStores, AUserFolderShownAgainListsEveryChangeMadeSince)
+{
+    entry(QStringLiteral("Kept"), QStringLiteral("b page"), QStringLiteral("http://b/"), 0);
+    entry(QStringLiteral("Kept"), QStringLiteral("c forum"), QStringLiteral("garden"), 2);
+    entry(QStringLiteral("Beside"), QStringLiteral("x"), QStringLiteral("http://x/"), 0);
+    RegistryStores::UserFolderListings listings;
+    const QString kept = QStringLiteral("Kept");
+    EXPECT_EQ(shown(listings.list(kept, true)), (QStringList{"1X b page 3", "2X c forum 1"}));
+    EXPECT_EQ(shown(listings.list(kept, false)), (QStringList{"1X b page 3"})) << "CompuServe switched off";
+
+    entry(QStringLiteral("Beside"), QStringLiteral("y"), QStringLiteral("http://y/"), 0);
+    EXPECT_EQ(shown(listings.list(kept, true)), (QStringList{"1X b page 3", "2X c forum 1"}));
+    ASSERT_TRUE(RegistryStores::writeUserEntry(kept, QStringLiteral("a new"), QStringLiteral("cats"), 1));
+    EXPECT_EQ(shown(listings.list(kept, true)), (QStringList{"1X a new 5", "2X b page 3", "3X c forum 1"}));
+    write(RegistryStores::userEntryKey(kept, QStringLiteral("b page")), QStringLiteral("Type"), 1, cRegistry::REG_DWORD);
+    EXPECT_EQ(shown(listings.list(kept, true)), (QStringList{"1X a new 5", "2X b page 5", "3X c forum 1"})) << "a kind changed";
+    RegistryStores::removeUserEntry(kept, QStringLiteral("c forum"));
+    EXPECT_EQ(shown(listings.list(kept, true)), (QStringList{"1X a new 5", "2X b page 5"}));
+    EXPECT_EQ(shown(listings.list(QStringLiteral("Beside"), true)), (QStringList{"1X x 3", "2X y 3"}));
+}
+
 TEST(Shell, OnlyUsableAddressesReachTheDesktop)
 {
     QStringList opened;
