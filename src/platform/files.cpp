@@ -235,10 +235,14 @@ FileStamp fileStamp(const QString& path)
     return stamp;
 }
 
-QByteArray readAtMost(QIODevice& device, qint64 limit)
+namespace {
+
+// Reads with `read` until its end or `limit` bytes, into room for `hint`
+// bytes first and more as they come.
+template <typename Read>
+QByteArray readChunks(qint64 hint, qint64 limit, Read read)
 {
     constexpr qint64 kFirstChunk = 4096;
-    const qint64 hint = device.isSequential() ? 0 : device.size() - device.pos();
     // One more than the size, so a file read whole ends with a read that finds its end.
     qint64 chunk = qMin(qMax(hint + 1, kFirstChunk), limit);
     QByteArray bytes;
@@ -246,13 +250,43 @@ QByteArray readAtMost(QIODevice& device, qint64 limit)
         const qsizetype filled = bytes.size();
         const qint64 want = qMin(chunk, limit - filled);
         bytes.resize(filled + qsizetype(want));
-        const qint64 got = device.read(bytes.data() + filled, want);
+        const qint64 got = read(bytes.data() + filled, want);
         bytes.resize(filled + qsizetype(qMax(got, qint64(0))));
         if (got <= 0)
             break;
         chunk = qMin(chunk * 2, limit);
     }
     return bytes;
+}
+
+} // namespace
+
+QByteArray readAtMost(QIODevice& device, qint64 limit)
+{
+    const qint64 hint = device.isSequential() ? 0 : device.size() - device.pos();
+    return readChunks(hint, limit, [&device](char* data, qint64 want) { return device.read(data, want); });
+}
+
+bool readRegularFile(const QString& path, qint64 limit, QByteArray* bytes)
+{
+    // Opened without waiting, then asked what it is: a pipe put in the file's
+    // place between a look and the opening can never block the window.
+    const int fd = ::open(encodeFileName(diskPath(nativePath(path))).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (regular) {
+        *bytes = readChunks(qint64(info.st_size), limit, [fd](char* data, qint64 want) {
+            ssize_t got;
+            do
+                got = ::read(fd, data, size_t(want));
+            while (got < 0 && errno == EINTR);
+            return qint64(got);
+        });
+    }
+    ::close(fd);
+    return regular;
 }
 
 } // namespace platform

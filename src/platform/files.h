@@ -89,5 +89,8 @@ FileStamp fileStamp(const QString& path);
 // file holds, not for the limit, and still reads what was added since its size
 // was asked.
 QByteArray readAtMost(QIODevice& device, qint64 limit);
+// The same for a file by its path, which must be a regular file: false, and
+// `bytes` untouched, for anything else or a file that cannot be opened.
+bool readRegularFile(const QString& path, qint64 limit, QByteArray* bytes);
 
 } // namespace platform

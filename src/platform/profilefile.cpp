@@ -3,7 +3,6 @@
 #include "platform/atomicfile.h"
 #include "platform/files.h"
 
-#include <QFile>
 #include <QIODevice>
 #include <QStringDecoder>
 
@@ -22,12 +21,9 @@ struct Text
 
 Text readText(const QString& file)
 {
-    if (!fileStamp(file).regular)
-        return {}; // a pipe or a device would block the window
-    QFile in(diskPath(nativePath(file)));
-    if (!in.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = readAtMost(in, kMaxProfileBytes);
+    QByteArray bytes;
+    if (!readRegularFile(file, kMaxProfileBytes, &bytes))
+        return {}; // missing, unreadable, or a pipe or a device that would block the window
     if (bytes.startsWith("\xFF\xFE"))
         return {QStringDecoder(QStringConverter::Utf16LE).decode(QByteArrayView(bytes).sliced(2)), true};
     if (bytes.startsWith("\xFE\xFF"))

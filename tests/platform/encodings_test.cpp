@@ -106,4 +106,20 @@ TEST(Encodings, AFileIsReadWholeOrUpToItsLimitWhateverItsSize)
     process.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("head -c 70000 /dev/zero; printf end")});
     ASSERT_TRUE(process.waitForFinished());
     EXPECT_EQ(readAtMost(process, 1 << 20), QByteArray(70000, '\0') + "end");
+
+    // By path: a regular file only, whole or to the limit; nothing else is opened for long.
+    const QString file = FreshHome::path() + QStringLiteral("/big.url");
+    ASSERT_TRUE(regtest::writeFile(file, bytes));
+    QByteArray read;
+    EXPECT_TRUE(readRegularFile(file, 1 << 20, &read));
+    EXPECT_EQ(read, bytes);
+    EXPECT_TRUE(readRegularFile(file, 10, &read));
+    EXPECT_EQ(read, QByteArray(10, 'a'));
+    const QString pipe = FreshHome::path() + QStringLiteral("/read.pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString& other : QStringList{pipe, FreshHome::path(), FreshHome::path() + QStringLiteral("/missing")}) {
+        read = "kept";
+        EXPECT_FALSE(readRegularFile(other, 1 << 20, &read)) << other.toStdString();
+        EXPECT_EQ(read, QByteArray("kept"));
+    }
 }
