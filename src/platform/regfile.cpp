@@ -305,6 +305,34 @@ void appendKey(QByteArray& out, const RegKey& key, const QByteArray& path, bool 
     }
 }
 
+// Most keys hold values of the same few names, and most of their data is a
+// number: each such name and datum is kept once and shared, which saves an
+// allocation a value and keeps what a listing of many keys reads together.
+class Shared
+{
+public:
+    template <typename T>
+    T share(QHash<T, T>& kept, T item)
+    {
+        if (item.size() > kLongest)
+            return item;
+        const auto found = kept.constFind(item);
+        if (found != kept.cend())
+            return *found;
+        if (kept.size() < kMostKept)
+            kept.insert(item, item);
+        return item;
+    }
+    QString name(QString name) { return share(m_names, std::move(name)); }
+    QByteArray data(QByteArray data) { return share(m_data, std::move(data)); }
+
+private:
+    static constexpr qsizetype kLongest = 16;
+    static constexpr qsizetype kMostKept = 4096;
+    QHash<QString, QString> m_names;
+    QHash<QByteArray, QByteArray> m_data;
+};
+
 } // namespace
 
 void RegFileReadResult::addProblem(int line, const QString& why)
@@ -327,6 +355,7 @@ RegFileReadResult readRegFile(const QByteArray& bytes, RegKey& root, const QStri
     RegKey* current = nullptr;
     bool inDeletedSection = false;
     QString logical;
+    Shared shared;
     for (qsizetype index = 0; index < lines.size(); ++index) {
         const int lineNumber = int(index + 1);
         QStringView line = lines[index];
@@ -408,7 +437,7 @@ RegFileReadResult readRegFile(const QByteArray& bytes, RegKey& root, const QStri
             result.addProblem(lineNumber, QStringLiteral("a value outside any readable section"));
             continue;
         }
-        current->setValue(name, type, data);
+        current->setValue(shared.name(std::move(name)), type, shared.data(std::move(data)));
     }
     return result;
 }
