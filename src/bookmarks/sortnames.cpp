@@ -7,8 +7,9 @@
 std::vector<qsizetype> SortedOrder(const QStringList& names)
 {
     // Lower-case each name once, all into one buffer, then a stable sort of
-    // indexes: the order a pass-until-no-swap sort gives, in n log n, with
-    // one allocation for the folded names instead of one per name.
+    // the folded names with their places: the order a pass-until-no-swap sort
+    // gives, in n log n, with one allocation for the folded names instead of
+    // one per name.
     std::vector<qsizetype> starts;
     starts.reserve(size_t(names.size()) + 1);
     qsizetype total = 0;

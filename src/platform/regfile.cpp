@@ -311,6 +311,10 @@ void appendKey(QByteArray& out, const RegKey& key, const QByteArray& path, bool 
 class Shared
 {
 public:
+    QString name(QString name) { return share(m_names, std::move(name)); }
+    QByteArray data(QByteArray data) { return share(m_data, std::move(data)); }
+
+private:
     template <typename T>
     T share(QHash<T, T>& kept, T item)
     {
@@ -323,10 +327,7 @@ public:
             kept.insert(item, item);
         return item;
     }
-    QString name(QString name) { return share(m_names, std::move(name)); }
-    QByteArray data(QByteArray data) { return share(m_data, std::move(data)); }
 
-private:
     static constexpr qsizetype kLongest = 16;
     static constexpr qsizetype kMostKept = 4096;
     QHash<QString, QString> m_names;

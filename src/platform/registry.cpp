@@ -294,7 +294,6 @@ void Registry::endBatch()
         flush();
 }
 
-
 quint64 Registry::changeCount(const QString& keyPath)
 {
     instance(); // loaded, so that a count asked for is never from before the hive read now
