@@ -93,11 +93,11 @@ QList<ListEntry> listUserFolder(const QString& folder, bool supportCompuServe)
     // Every entry's name and kind in one reading of the folder's key.
     QStringList titles;
     std::vector<int> kinds;
-    const auto values = userKey(userFolderKey(folder)).SubKeyValues(QStringLiteral("Type"));
+    auto values = userKey(userFolderKey(folder)).SubKeyValues(QStringLiteral("Type"));
     titles.reserve(qsizetype(values.size()));
     kinds.reserve(values.size());
-    for (const auto& [title, type] : values) {
-        titles.append(title);
+    for (auto& [title, type] : values) {
+        titles.append(std::move(title));
         kinds.push_back(kindOf(type));
     }
     if (titles.isEmpty())
@@ -108,7 +108,7 @@ QList<ListEntry> listUserFolder(const QString& folder, bool supportCompuServe)
         const int kind = kinds[size_t(order[i])];
         if (!supportCompuServe && kind == 2)
             continue; // its number stays used
-        entries.append(ListEntry{Keys::itemKey(qsizetype(i) + 1), titles[order[i]], imageForKind(kind)});
+        entries.append(ListEntry{Keys::itemKey(qsizetype(i) + 1), std::move(titles[order[i]]), imageForKind(kind)});
     }
     return entries;
 }

@@ -155,7 +155,9 @@ void KeyedListView::AddItems(const QList<Entry>& entries)
     items.reserve(entries.size());
     m_items.reserve(m_items.size() + entries.size());
     for (const Entry& entry : entries) {
-        if (!entry.key.isEmpty() && m_items.contains(entry.key)) {
+        // One lookup both tells a repeated key and makes the new key's place.
+        QTreeWidgetItem** place = entry.key.isEmpty() ? nullptr : &m_items[entry.key];
+        if (place && *place) {
             for (const Entry& added : entries) { // none of the batch is added
                 if (&added == &entry)
                     break;
@@ -166,8 +168,8 @@ void KeyedListView::AddItems(const QList<Entry>& entries)
         }
         QTreeWidgetItem* item = newItem(entry.key, entry.text, entry.image);
         items.append(item);
-        if (!entry.key.isEmpty())
-            m_items.insert(entry.key, item);
+        if (place)
+            *place = item;
     }
     addTopLevelItems(items);
 }

@@ -114,6 +114,12 @@ bool sameFoldedName(const QString& name, const QString& folded)
         return false;
     for (qsizetype i = 0; i < name.size(); ++i) {
         const QChar c = name.at(i);
+        const char16_t u = c.unicode();
+        if (u < 0x80) { // most names are ASCII: fold without a call per character
+            if ((u >= u'a' && u <= u'z' ? char16_t(u - 32) : u) != folded.at(i).unicode())
+                return false;
+            continue;
+        }
         if (c.isSurrogate())
             return registryFoldedName(name) == folded;
         if (c.toUpper() != folded.at(i))

@@ -86,8 +86,8 @@ std::vector<std::pair<QString, QVariant>> cRegistry::SubKeyValues(const QString&
     std::vector<SubKeyValue> values;
     if (RegQuerySubKeyValues(key, valueName, &values) == ERROR_SUCCESS) {
         result.reserve(values.size());
-        for (const SubKeyValue& value : values)
-            result.emplace_back(value.name, toVariant(value.type, value.data));
+        for (SubKeyValue& value : values)
+            result.emplace_back(std::move(value.name), toVariant(value.type, value.data));
     }
     RegCloseKey(key);
     return result;

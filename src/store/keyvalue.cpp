@@ -13,7 +13,22 @@ bool isEmpty(const QVariant& value)
 
 bool isBlank(const QVariant& value)
 {
-    return isEmpty(value) || text(value).trimmed().isEmpty();
+    if (isEmpty(value))
+        return true;
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return false; // a number's text is never blank: no need to make it
+    default:
+        return text(value).trimmed().isEmpty();
+    }
 }
 
 QString text(const QVariant& value)
@@ -59,6 +74,9 @@ std::optional<double> toNumber(const QVariant& value)
 
 std::optional<qint32> toLong(const QVariant& value)
 {
+    // A stored DWORD, as nearly every number read is, is already one.
+    if (value.typeId() == QMetaType::Int && !isEmpty(value))
+        return *static_cast<const int*>(value.constData());
     const std::optional<double> number = toNumber(value);
     if (!number)
         return std::nullopt;

@@ -1,4 +1,5 @@
 #include "store/cRegistry.h"
+#include "store/keyvalue.h"
 #include "support/regtest.h"
 
 #include <gtest/gtest.h>
@@ -188,4 +189,17 @@ TEST(cRegistry, DeleteKeyParsesTheTrailingSeparator)
     value.DeleteValue(); // a missing value is ignored
     EXPECT_FALSE(value.KeyValue().isValid());
     cRegistry(at(QStringLiteral("No\\Such\\Key"), QStringLiteral("v"))).DeleteValue();
+}
+
+TEST(KeyValues, BlankMeansNothingButWhitespaceWhateverTheValuesType)
+{
+    for (const QVariant& blank : {QVariant(), QVariant(QString()), QVariant(QStringLiteral(" \t ")), QVariant(QByteArray())})
+        EXPECT_TRUE(keyvalue::isBlank(blank)) << blank.typeName();
+    for (const QVariant& filled : {QVariant(0), QVariant(0u), QVariant(qint64(-1)), QVariant(0.0), QVariant(false),
+                                   QVariant(QStringLiteral(" x ")), QVariant(QByteArray("0"))})
+        EXPECT_FALSE(keyvalue::isBlank(filled)) << filled.typeName();
+    // A stored number reads as the kind it gives, without being made text first.
+    EXPECT_EQ(keyvalue::toLong(QVariant(2u)), 2);
+    EXPECT_EQ(keyvalue::toLong(QVariant(-7)), -7);
+    EXPECT_EQ(keyvalue::toLong(QVariant(QMetaType::fromType<int>())), std::nullopt);
 }
