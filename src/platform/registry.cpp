@@ -526,6 +526,8 @@ LONG RegEnumValueNames(HKEY key, QStringList* names)
     return ERROR_SUCCESS;
 }
 
+constexpr qsizetype kReadAhead = 8;
+
 LONG RegQuerySubKeyValues(HKEY key, const QString& valueName, std::vector<SubKeyValue>* values)
 {
     LONG error = ERROR_SUCCESS;
@@ -535,7 +537,14 @@ LONG RegQuerySubKeyValues(HKEY key, const QString& valueName, std::vector<SubKey
     values->clear();
     values->reserve(size_t(found->childCount()));
     const QString folded = registryFoldedName(valueName);
-    for (qsizetype i = 0; i < found->childCount(); ++i) {
+    const qsizetype count = found->childCount();
+    for (qsizetype i = 0; i < count; ++i) {
+        // The keys lie all over memory: ask for the ones a few steps ahead
+        // while this one is read.
+        if (i + kReadAhead < count)
+            found->childAt(i + kReadAhead)->prefetch();
+        if (i + kReadAhead / 2 < count)
+            found->childAt(i + kReadAhead / 2)->prefetchValues();
         const RegKey* child = found->childAt(i);
         SubKeyValue entry;
         entry.name = child->name();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/prefetch.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -48,6 +50,15 @@ public:
     RegKey* addChild(const QString& name, bool* created = nullptr);
     // Removes the child and its whole sub-tree.
     bool removeChild(const QString& name);
+
+    // Hints for a walk over many keys: bring this key, then its values and
+    // name, into the cache before they are read.
+    void prefetch() const { prefetchLine(this); }
+    void prefetchValues() const
+    {
+        prefetchLine(m_values.data());
+        prefetchLine(m_name.constData());
+    }
 
     qsizetype valueCount() const { return m_live; }
     // By position in creation order; walking the positions in turn costs a step each.
