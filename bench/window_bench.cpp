@@ -42,6 +42,7 @@
 #include <functional>
 #include <memory>
 
+#include <dirent.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -254,6 +255,32 @@ void BM_FillListWithPlainItemsBaseline(benchmark::State& state)
         for (int i = 0; i < size(state); ++i)
             items.append(new QTreeWidgetItem(QStringList{QStringLiteral("Favorite site %1").arg(i)}));
         list->addTopLevelItems(items);
+    }
+    list->clear();
+}
+
+// The least a Favorites folder's first showing can cost: the folder's names
+// read from the file system as plainly as it gives them, then the plain fill.
+void BM_ReadFolderAndFillPlainBaseline(benchmark::State& state)
+{
+    KeyedListView* list = large().form->lvMain;
+    const QByteArray folder = QFile::encodeName(homes().large.path() + QStringLiteral("/Favorites/Flat %1 shortcuts").arg(size(state)));
+    for (auto _ : state) {
+        list->clear();
+        QList<QTreeWidgetItem*> items;
+        items.reserve(size(state));
+        if (DIR* directory = opendir(folder.constData())) {
+            while (const dirent* entry = readdir(directory)) {
+                if (entry->d_name[0] != '.')
+                    items.append(new QTreeWidgetItem(QStringList{QFile::decodeName(entry->d_name)}));
+            }
+            closedir(directory);
+        }
+        list->addTopLevelItems(items);
+        if (list->topLevelItemCount() != size(state)) {
+            state.SkipWithError("wrong count");
+            break;
+        }
     }
     list->clear();
 }
@@ -593,6 +620,7 @@ BENCHMARK(BM_StartWithEmptyStoresBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartWithLargeStores)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartWithLargeStoresAndIndex)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillListWithPlainItemsBaseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadFolderAndFillPlainBaseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowWebFavorites)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowUserFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowFavoritesFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);

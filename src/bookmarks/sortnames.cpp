@@ -31,9 +31,20 @@ std::vector<qsizetype> SortedOrder(const QStringList& names)
             *out++ = u < 0x80 ? (u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u) : c.toLower().unicode();
         }
     }
-    // Each folded name beside its place and its first four characters packed
+    // What every name begins with (a folder of "Shortcut 1", "Shortcut 2", ...)
+    // orders nothing: comparisons start after it.
+    qsizetype shared = names.isEmpty() ? 0 : starts[1];
+    for (qsizetype i = 1; i < names.size() && shared > 0; ++i) {
+        const char16_t* text = lower.data() + starts[size_t(i)];
+        shared = std::min(shared, starts[size_t(i) + 1] - starts[size_t(i)]);
+        qsizetype k = 0;
+        while (k < shared && text[k] == lower[size_t(k)])
+            ++k;
+        shared = k;
+    }
+    // Each folded name beside its place and its next four characters packed
     // into one number, so that most comparisons read neither name; names that
-    // begin alike are compared four characters at a time.
+    // go on alike are compared four characters at a time.
     struct Folded
     {
         quint64 head;
@@ -47,15 +58,15 @@ std::vector<qsizetype> SortedOrder(const QStringList& names)
         const char16_t* text = lower.data() + starts[size_t(i)];
         const qsizetype size = starts[size_t(i) + 1] - starts[size_t(i)];
         quint64 head = 0;
-        for (qsizetype k = 0; k < 4; ++k)
+        for (qsizetype k = shared; k < shared + 4; ++k)
             head = (head << 16) | (k < size ? text[k] : 0); // a shorter name ties and is told apart below
         items.push_back({head, text, size, i});
     }
-    const auto before = [](const Folded& a, const Folded& b) {
+    const auto before = [shared](const Folded& a, const Folded& b) {
         if (a.head != b.head)
             return a.head < b.head;
         const qsizetype common = std::min(a.size, b.size);
-        qsizetype k = 0;
+        qsizetype k = shared;
         for (; k + 4 <= common; k += 4) {
             quint64 x;
             quint64 y;

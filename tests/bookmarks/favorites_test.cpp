@@ -79,24 +79,27 @@ TEST(SortNames, AscendingByLowerCaseAndStable)
 
 TEST(SortNames, AnyNamesComeInTheOrderOfTheirLowerCaseForms)
 {
-    // Names that share long beginnings, are prefixes of one another, differ
-    // only past the first few characters, or hold a NUL or a letter beyond
-    // ASCII: the order must be that of the whole lower-case names.
+    // Names that share long beginnings (all of them, or some), are prefixes
+    // of one another, differ only past the first few characters, or hold a
+    // NUL or a letter beyond ASCII: the order must be that of the whole
+    // lower-case names.
     std::mt19937 random(7);
     const QString pieces[] = {"Favorite site ", "fav", "F", "a", "Ä", "ä", QString(QChar(0)), "\u00df", "1", "", "zz"};
-    QStringList names;
-    for (int i = 0; i < 3000; ++i) {
-        QString name;
-        for (int n = int(random() % 5); n >= 0; --n)
-            name += pieces[random() % std::size(pieces)];
-        names.append(name);
+    for (const QString& everyOnesStart : {QString(), QStringLiteral("Shortcut "), QStringLiteral("SHORT")}) {
+        QStringList names;
+        for (int i = 0; i < 3000; ++i) {
+            QString name = everyOnesStart;
+            for (int n = int(random() % 5); n >= 0; --n)
+                name += pieces[random() % std::size(pieces)];
+            names.append(i % 2 ? name : name.toUpper());
+        }
+        std::vector<qsizetype> expected(size_t(names.size()));
+        std::iota(expected.begin(), expected.end(), 0);
+        std::stable_sort(expected.begin(), expected.end(), [&names](qsizetype a, qsizetype b) {
+            return names[a].toLower() < names[b].toLower();
+        });
+        EXPECT_EQ(SortedOrder(names), expected) << everyOnesStart.toStdString();
     }
-    std::vector<qsizetype> expected(size_t(names.size()));
-    std::iota(expected.begin(), expected.end(), 0);
-    std::stable_sort(expected.begin(), expected.end(), [&names](qsizetype a, qsizetype b) {
-        return names[a].toLower() < names[b].toLower();
-    });
-    EXPECT_EQ(SortedOrder(names), expected);
 }
 
 TEST(Favorites, TheFolderComesFromTheRegistryAndABlankOneIsNoSource)
