@@ -14,7 +14,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <chrono>
 
 using namespace platform;
 
@@ -230,10 +229,6 @@ QStringList readFolder(const QString& folderPath, bool* linked)
     return names;
 }
 
-// A directory changed this recently may change again within the same tick
-// of the file system's clock and keep its stamp: such a listing is not kept.
-constexpr qint64 kSettledNs = 2'000'000'000;
-
 } // namespace
 
 QStringList listFolder(const QString& folderPath)
@@ -249,10 +244,7 @@ QStringList FolderListings::list(const QString& folderPath)
         return *kept;
     bool linked = false;
     QStringList names = readFolder(folderPath, &linked); // the stamp was taken first: a change while reading shows next time
-    const qint64 now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                           std::chrono::system_clock::now().time_since_epoch()).count();
-    const bool settled = now - std::max(stamp.modifiedNs, stamp.changedNs) >= kSettledNs;
-    if (stamp.exists && settled && !linked)
+    if (stamp.exists && isSettled(stamp) && !linked) // a stamp too recent may miss a second change
         m_recent.keep(folderPath, stamp, names);
     return names;
 }

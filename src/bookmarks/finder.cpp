@@ -147,7 +147,8 @@ bool FavoritesGathering::step(const QDeadlineTimer& deadline)
                 return true;
             const QString& relative = m_folders[m_next++];
             const QString folder = Favorites::pathIn(m_root, relative, QString());
-            m_stamps.push_back(FolderStamp{folder, platform::fileStamp(folder)});
+            const platform::FileStamp stamp = platform::fileStamp(folder);
+            m_stamps.push_back(FolderStamp{folder, stamp, platform::isSettled(stamp)});
             m_names.clear();
             m_nextName = 0;
             try {
@@ -180,7 +181,9 @@ std::vector<Entry> favoritesFolder(const QString& root, std::vector<FolderStamp>
 bool changedSince(const std::vector<FolderStamp>& stamps)
 {
     return std::any_of(stamps.begin(), stamps.end(),
-                       [](const FolderStamp& folder) { return platform::fileStamp(folder.path) != folder.stamp; });
+                       [](const FolderStamp& folder) {
+                           return !folder.settled || platform::fileStamp(folder.path) != folder.stamp;
+                       });
 }
 
 std::vector<Entry> netscape(const NetscapeBookmarks& bookmarks)

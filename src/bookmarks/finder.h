@@ -72,6 +72,9 @@ struct FolderStamp
 {
     QString path;
     platform::FileStamp stamp;
+    // False for a folder changed just before it was read: its stamp may miss
+    // a second change, so it counts as changed until read again.
+    bool settled = true;
 };
 std::vector<Entry> favoritesFolder(const QString& root, std::vector<FolderStamp>* stamps);
 // The same in steps, for a folder of many thousand shortcuts whose reading

@@ -11,7 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include <fcntl.h>
@@ -233,6 +235,14 @@ FileStamp fileStamp(const QString& path)
     stamp.device = quint64(info.st_dev);
     stamp.inode = quint64(info.st_ino);
     return stamp;
+}
+
+bool isSettled(const FileStamp& stamp)
+{
+    constexpr qint64 kSettledNs = 2'000'000'000;
+    const qint64 now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           std::chrono::system_clock::now().time_since_epoch()).count();
+    return now - std::max(stamp.modifiedNs, stamp.changedNs) >= kSettledNs;
 }
 
 namespace {

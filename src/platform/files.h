@@ -83,6 +83,10 @@ struct FileStamp
     bool operator==(const FileStamp&) const = default;
 };
 FileStamp fileStamp(const QString& path);
+// Whether a stamp just taken can tell every later change: a file changed
+// within the last two seconds may change again within the same tick of the
+// file system's clock and keep its stamp. Ask it right after fileStamp().
+bool isSettled(const FileStamp& stamp);
 
 // Reads from the device's position to its end or to `limit` bytes, whichever
 // comes first. Unlike QIODevice::read(limit), it reserves memory for what the

@@ -123,8 +123,12 @@ TEST(FindIndex, TheFavoritesFolderIsWalkedWholeAndItsChangesAreSeen)
         places << item.place() + QStringLiteral(" | ") + item.title + QStringLiteral(" | ") + item.address + QStringLiteral(" | ") + item.folderPath();
     EXPECT_EQ(places, (QStringList{"Microsoft IE Favorites | Top | http://top.example/ | ",
                                    "Microsoft IE Favorites\\Travel\\Rail | Trains | http://trains.example/ | Travel\\Rail"}));
+    // Folders made just before they were read may change again within the
+    // same tick of the clock, unseen: they count as changed until read again.
+    EXPECT_TRUE(Find::changedSince(stamps));
+    QThread::msleep(2100);
+    Find::favoritesFolder(QString(root).replace(QLatin1Char('/'), QLatin1Char('\\')), &stamps);
     EXPECT_FALSE(Find::changedSince(stamps));
-    QThread::msleep(5); // a later modification time on file systems that count in milliseconds
     shortcut(QStringLiteral("Travel/Rail/Trams.url"), "http://trams.example/");
     EXPECT_TRUE(Find::changedSince(stamps)) << "a shortcut saved into a folder";
 }
