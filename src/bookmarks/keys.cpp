@@ -1,6 +1,8 @@
 #include "bookmarks/keys.h"
 
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace Keys {
 
@@ -71,7 +73,9 @@ QString favoritesRelativePath(const QString& fullPath)
     return fullPath.mid(kFavoritesPathPrefix);
 }
 
-QString itemKey(qsizetype number)
+namespace {
+
+QString makeItemKey(qsizetype number)
 {
     char digits[24];
     char* end = digits + sizeof digits;
@@ -86,6 +90,25 @@ QString itemKey(qsizetype number)
     if (negative)
         *--start = '-';
     return QString::fromLatin1(start, end - start);
+}
+
+} // namespace
+
+QString itemKey(qsizetype number)
+{
+    // Every listing numbers its entries from the start again: the keys of
+    // the first few thousand are made once and shared.
+    constexpr qsizetype kKept = 16384;
+    if (number < 0 || number >= kKept)
+        return makeItemKey(number);
+    thread_local std::vector<QString> kept;
+    if (size_t(number) >= kept.size()) {
+        const size_t from = kept.size();
+        kept.resize(std::min<size_t>(kKept, std::max<size_t>(size_t(number) + 1, 2 * from)));
+        for (size_t i = from; i < kept.size(); ++i)
+            kept[i] = makeItemKey(qsizetype(i));
+    }
+    return kept[size_t(number)];
 }
 
 QString browserFolderKey(int number, int source)
