@@ -11,12 +11,12 @@ bool isEmpty(const QVariant& value)
     return !value.isValid() || value.isNull();
 }
 
-bool isBlank(const QVariant& value)
+namespace {
+
+// Held as a number, not as text to be read as one.
+bool holdsNumber(const QVariant& value)
 {
-    if (isEmpty(value))
-        return true;
     switch (value.typeId()) {
-    case QMetaType::Bool:
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
@@ -25,10 +25,21 @@ bool isBlank(const QVariant& value)
     case QMetaType::UShort:
     case QMetaType::Double:
     case QMetaType::Float:
-        return false; // a number's text is never blank: no need to make it
+        return true;
     default:
-        return text(value).trimmed().isEmpty();
+        return false;
     }
+}
+
+} // namespace
+
+bool isBlank(const QVariant& value)
+{
+    if (isEmpty(value))
+        return true;
+    if (holdsNumber(value) || value.typeId() == QMetaType::Bool)
+        return false; // its text is never blank: no need to make it
+    return text(value).trimmed().isEmpty();
 }
 
 QString text(const QVariant& value)
@@ -50,21 +61,10 @@ std::optional<double> toNumber(const QVariant& value)
 {
     if (isEmpty(value))
         return std::nullopt;
-    switch (value.typeId()) {
-    case QMetaType::Bool:
+    if (value.typeId() == QMetaType::Bool)
         return value.toBool() ? 1.0 : 0.0;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Double:
-    case QMetaType::Float:
+    if (holdsNumber(value))
         return value.toDouble();
-    default:
-        break;
-    }
     bool ok = false;
     const double number = value.toString().trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(number))
