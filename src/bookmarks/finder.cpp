@@ -186,44 +186,55 @@ bool changedSince(const std::vector<FolderStamp>& stamps)
                        });
 }
 
-std::vector<Entry> netscape(const NetscapeBookmarks& bookmarks)
+bool NetscapeGathering::step(const NetscapeBookmarks& bookmarks, const QDeadlineTimer& deadline)
 {
-    // Room for the links alone: the part is kept as it is made.
-    size_t links = 0;
-    for (const auto& record : bookmarks.records())
-        links += record->BookmarkType() == cBookmark::LinkType ? 1 : 0;
-    std::vector<Entry> entries;
-    entries.reserve(links);
-    struct Pending
-    {
-        int number;
-        FolderPointer folder;
-    };
+    if (!m_started || m_generation != bookmarks.generation()) {
+        m_started = true;
+        m_generation = bookmarks.generation();
+        // Room for the links alone: the part is kept as it is made.
+        size_t links = 0;
+        for (const auto& record : bookmarks.records())
+            links += record->BookmarkType() == cBookmark::LinkType ? 1 : 0;
+        m_entries.clear();
+        m_entries.reserve(links);
+        const QString rootKey = Keys::rootKey(Keys::NetscapeSource);
+        m_pending = {{0, makeFolder(Keys::sourceText(Keys::NetscapeSource), rootKey, QString(), rootKey)}};
+        m_seen = {0};
+    }
     const QString rootKey = Keys::rootKey(Keys::NetscapeSource);
-    std::vector<Pending> pending{{0, makeFolder(Keys::sourceText(Keys::NetscapeSource), rootKey, QString(), rootKey)}};
-    QSet<int> seen{0};
-    while (!pending.empty()) {
-        const Pending folder = pending.back();
-        pending.pop_back();
+    int listed = 0;
+    while (!m_pending.empty()) {
+        // The clock is asked every few folders: one costs microseconds.
+        if (++listed % 16 == 0 && deadline.hasExpired())
+            return false;
+        const Pending folder = m_pending.back();
+        m_pending.pop_back();
         std::vector<Pending> subFolders;
         for (qsizetype position : bookmarks.childrenOf(folder.number)) {
             const cBookmark& record = *bookmarks.records().at(position);
             if (record.BookmarkType() == cBookmark::LinkType) {
-                entries.push_back(make(Keys::NetscapeSource, record.Title(), record.URL(), folder.folder, 3));
-                entries.back().key = record.Key();
+                m_entries.push_back(make(Keys::NetscapeSource, record.Title(), record.URL(), folder.folder, 3));
+                m_entries.back().key = record.Key();
             } else if (record.BookmarkType() == cBookmark::FolderType) {
                 const int number = NetscapeBookmarks::folderNumber(record);
-                if (!seen.contains(number)) {
-                    seen.insert(number);
+                if (!m_seen.contains(number)) {
+                    m_seen.insert(number);
                     subFolders.push_back(Pending{number, makeFolder(folder.folder->place + QLatin1Char('\\') + record.Title(),
                                                                     record.Key() + rootKey, QString(), rootKey)});
                 }
             }
         }
         for (auto it = subFolders.rbegin(); it != subFolders.rend(); ++it)
-            pending.push_back(std::move(*it));
+            m_pending.push_back(std::move(*it));
     }
-    return entries;
+    return true;
+}
+
+std::vector<Entry> netscape(const NetscapeBookmarks& bookmarks)
+{
+    NetscapeGathering gathering;
+    gathering.step(bookmarks, QDeadlineTimer(QDeadlineTimer::Forever));
+    return gathering.takeEntries();
 }
 
 std::vector<Entry> browser(int source, const Browsers::Folder& root)

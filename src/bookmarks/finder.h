@@ -4,6 +4,7 @@
 #include "platform/files.h"
 
 #include <QDeadlineTimer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -105,6 +106,31 @@ private:
 // True when a folder of the walk changed, appeared or went.
 bool changedSince(const std::vector<FolderStamp>& stamps);
 std::vector<Entry> netscape(const NetscapeBookmarks& bookmarks);
+// The same in steps, for a bookmark file of a hundred thousand links: each
+// step lists folders until the deadline. Only folder numbers are kept between
+// steps, and a gathering begun on another generation of the records starts
+// again, so a change made between two steps is never read half-done.
+class NetscapeGathering
+{
+public:
+    // Lists folders until the deadline; true when every folder is listed.
+    bool step(const NetscapeBookmarks& bookmarks, const QDeadlineTimer& deadline);
+    // The records' generation the entries were gathered from.
+    quint64 generation() const { return m_generation; }
+    std::vector<Entry> takeEntries() { return std::move(m_entries); }
+
+private:
+    struct Pending
+    {
+        int number;
+        std::shared_ptr<const Folder> folder;
+    };
+    bool m_started = false;
+    quint64 m_generation = 0;
+    std::vector<Pending> m_pending;
+    QSet<int> m_seen;
+    std::vector<Entry> m_entries;
+};
 // A browser's store, source 5 or 6, keyed as the tree keys its folders.
 std::vector<Entry> browser(int source, const Browsers::Folder& root);
 

@@ -323,6 +323,7 @@ private:
     QString m_findFavoritesRoot;
     std::vector<Find::FolderStamp> m_findFavoritesStamps;
     std::unique_ptr<Find::FavoritesGathering> m_favoritesGathering; // a Favorites folder being read in steps
+    std::unique_ptr<Find::NetscapeGathering> m_netscapeGathering; // the bookmark file being listed in steps
     QPointer<SuggestionList> m_suggestions; // the form owns it
     // The browsers' stores: the profiles found when the tree was built, what
     // was read, its folders by tree number, the problems told, and a count of

@@ -101,8 +101,16 @@ bool cMainDialog::RefreshFindIndex(bool lookAtDisk, int mostParts)
             break;
         case Keys::NetscapeSource:
             refresh(source, m_bookmarks.generation() != m_findNetscapeGeneration, [&] {
-                m_findNetscapeGeneration = m_bookmarks.generation();
-                m_findIndex.setPart(source, order, Find::netscape(m_bookmarks));
+                // A hundred thousand links are listed over several steps; a
+                // change between two steps starts the listing again.
+                if (!m_netscapeGathering)
+                    m_netscapeGathering = std::make_unique<Find::NetscapeGathering>();
+                if (!m_netscapeGathering->step(m_bookmarks, mostParts < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                                                          : QDeadlineTimer(kFindStepMilliseconds)))
+                    return false;
+                m_findNetscapeGeneration = m_netscapeGathering->generation();
+                m_findIndex.setPart(source, order, m_netscapeGathering->takeEntries());
+                m_netscapeGathering.reset();
                 return true;
             });
             break;

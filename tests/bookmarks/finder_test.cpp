@@ -7,6 +7,7 @@
 #include "support/regtest.h"
 #include "support/storetest.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
@@ -161,4 +162,66 @@ TEST(FindIndex, AFavoritesFolderReadInStepsGivesWhatOneReadingGives)
     EXPECT_GT(steps, 4) << "folders of 70 shortcuts are read over several steps";
     EXPECT_EQ(describe(gathering.takeEntries()), whole);
     EXPECT_EQ(gathering.takeStamps().size(), stamps.size());
+}
+
+namespace {
+
+QByteArray nestedBookmarkFile(const QByteArray& prefix)
+{
+    // 40 folders, every fourth inside the one before it, three links each.
+    QByteArray text = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
+    int open = 0;
+    for (int f = 0; f < 40; ++f) {
+        text += "<DT><H3>" + prefix + " folder " + QByteArray::number(f) + "</H3>\n<DL><p>\n";
+        for (int l = 0; l < 3; ++l)
+            text += "<DT><A HREF=\"http://x.example/" + QByteArray::number(f) + "/" + QByteArray::number(l) + "\">" + prefix
+                    + " link " + QByteArray::number(l) + "</A>\n";
+        if (f % 4 == 0) {
+            ++open; // the next folder goes inside this one
+        } else {
+            text += "</DL><p>\n";
+        }
+    }
+    for (; open > 0; --open)
+        text += "</DL><p>\n";
+    return text + "</DL><p>\n";
+}
+
+QStringList described(const std::vector<Find::Entry>& entries)
+{
+    QStringList lines;
+    for (const Find::Entry& entry : entries)
+        lines << entry.place() + QLatin1Char('|') + entry.title + QLatin1Char('|') + entry.address + QLatin1Char('|')
+                     + entry.listKey();
+    return lines;
+}
+
+} // namespace
+
+TEST(FindIndex, TheBookmarkFileListedInStepsGivesWhatOneListingGivesEvenIfItChangesBetweenSteps)
+{
+    NetscapeBookmarks bookmarks = netscapetest::parse(nestedBookmarkFile("Old"));
+    const QStringList whole = described(Find::netscape(bookmarks));
+    ASSERT_EQ(whole.size(), 120);
+
+    Find::NetscapeGathering stepped;
+    int steps = 1;
+    while (!stepped.step(bookmarks, QDeadlineTimer(0))) // a deadline already past: the least a step does
+        ++steps;
+    EXPECT_GT(steps, 1);
+    EXPECT_EQ(described(stepped.takeEntries()), whole);
+
+    // Read again between two steps: the listing starts over on the new records.
+    Find::NetscapeGathering interrupted;
+    ASSERT_FALSE(interrupted.step(bookmarks, QDeadlineTimer(0)));
+    QBuffer changed;
+    changed.setData(nestedBookmarkFile("New"));
+    changed.open(QIODevice::ReadOnly);
+    bookmarks.load(changed);
+    while (!interrupted.step(bookmarks, QDeadlineTimer(0))) {
+    }
+    EXPECT_EQ(interrupted.generation(), bookmarks.generation());
+    const QStringList renewed = described(interrupted.takeEntries());
+    EXPECT_EQ(renewed, described(Find::netscape(bookmarks)));
+    EXPECT_TRUE(renewed.filter(QStringLiteral("Old")).isEmpty());
 }
