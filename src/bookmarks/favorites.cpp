@@ -13,8 +13,6 @@
 #include <QFile>
 #include <QSet>
 
-#include <algorithm>
-
 using namespace platform;
 
 namespace Favorites {

@@ -188,6 +188,7 @@ bool changedSince(const std::vector<FolderStamp>& stamps)
 
 bool NetscapeGathering::step(const NetscapeBookmarks& bookmarks, const QDeadlineTimer& deadline)
 {
+    const QString rootKey = Keys::rootKey(Keys::NetscapeSource);
     if (!m_started || m_generation != bookmarks.generation()) {
         m_started = true;
         m_generation = bookmarks.generation();
@@ -197,11 +198,9 @@ bool NetscapeGathering::step(const NetscapeBookmarks& bookmarks, const QDeadline
             links += record->BookmarkType() == cBookmark::LinkType ? 1 : 0;
         m_entries.clear();
         m_entries.reserve(links);
-        const QString rootKey = Keys::rootKey(Keys::NetscapeSource);
         m_pending = {{0, makeFolder(Keys::sourceText(Keys::NetscapeSource), rootKey, QString(), rootKey)}};
         m_seen = {0};
     }
-    const QString rootKey = Keys::rootKey(Keys::NetscapeSource);
     int listed = 0;
     while (!m_pending.empty()) {
         // The clock is asked every few folders: one costs microseconds.
