@@ -152,6 +152,40 @@ QList<FileEntry> findEntries(const QString& folder, quint32 mask, bool readOnly)
     return findNativeEntries(nativePath(folder), mask, readOnly);
 }
 
+namespace {
+
+// One entry of a folder as a search gives it; false when it is gone or the
+// mask leaves it out.
+bool classify(int dirFd, const char* rawName, unsigned char type, quint32 mask, bool readOnly, FileEntry* found)
+{
+    found->rawName = decodeFileName(QByteArray(rawName));
+    found->name = found->rawName;
+    found->name.replace(QLatin1Char('\\'), QChar(kBackslashLookAlike));
+    bool directory = type == DT_DIR;
+    // Only links and file systems that do not tell the type need a stat;
+    // a link counts as what it points to, a dangling one as a plain file.
+    if (type == DT_LNK || type == DT_UNKNOWN) {
+        struct stat info = {};
+        if (::fstatat(dirFd, rawName, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return false; // gone since the listing
+        found->isSymLink = S_ISLNK(info.st_mode);
+        if (found->isSymLink && ::fstatat(dirFd, rawName, &info, 0) != 0)
+            info.st_mode = S_IFREG;
+        directory = S_ISDIR(info.st_mode);
+    }
+    found->attributes = directory ? FileAttribute::Directory : FileAttribute::Archive;
+    if (found->name.startsWith(QLatin1Char('.')))
+        found->attributes |= FileAttribute::Hidden;
+    const quint32 filtered = FileAttribute::Hidden | FileAttribute::System | FileAttribute::Directory;
+    if ((found->attributes & filtered & ~mask) != 0)
+        return false;
+    if (readOnly && ::faccessat(dirFd, rawName, W_OK, 0) != 0)
+        found->attributes |= FileAttribute::ReadOnly;
+    return true;
+}
+
+} // namespace
+
 QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool readOnly)
 {
     QString native = folder;
@@ -168,38 +202,29 @@ QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool rea
     }
     const int dirFd = ::dirfd(dir);
     QList<FileEntry> entries;
-    const quint32 filtered = FileAttribute::Hidden | FileAttribute::System | FileAttribute::Directory;
     while (const dirent* entry = ::readdir(dir)) {
         const char* rawName = entry->d_name;
         if (std::strcmp(rawName, ".") == 0 || std::strcmp(rawName, "..") == 0)
             continue;
         FileEntry found;
-        found.rawName = decodeFileName(QByteArray(rawName));
-        found.name = found.rawName;
-        found.name.replace(QLatin1Char('\\'), QChar(kBackslashLookAlike));
-        bool directory = entry->d_type == DT_DIR;
-        // Only links and file systems that do not tell the type need a stat;
-        // a link counts as what it points to, a dangling one as a plain file.
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat info = {};
-            if (::fstatat(dirFd, rawName, &info, AT_SYMLINK_NOFOLLOW) != 0)
-                continue; // gone since the listing
-            found.isSymLink = S_ISLNK(info.st_mode);
-            if (found.isSymLink && ::fstatat(dirFd, rawName, &info, 0) != 0)
-                info.st_mode = S_IFREG;
-            directory = S_ISDIR(info.st_mode);
-        }
-        found.attributes = directory ? FileAttribute::Directory : FileAttribute::Archive;
-        if (found.name.startsWith(QLatin1Char('.')))
-            found.attributes |= FileAttribute::Hidden;
-        if ((found.attributes & filtered & ~mask) != 0)
-            continue;
-        if (readOnly && ::faccessat(dirFd, rawName, W_OK, 0) != 0)
-            found.attributes |= FileAttribute::ReadOnly;
-        entries.append(std::move(found));
+        if (classify(dirFd, rawName, entry->d_type, mask, readOnly, &found))
+            entries.append(std::move(found));
     }
     ::closedir(dir);
     return entries;
+}
+
+bool findNativeEntry(const QString& folder, const QByteArray& rawName, quint32 mask, FileEntry* entry, bool readOnly)
+{
+    if (rawName.isEmpty() || rawName == "." || rawName == ".." || rawName.contains('/'))
+        return false;
+    const int dirFd = ::open(encodeFileName(diskPath(folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return false;
+    *entry = FileEntry();
+    const bool found = classify(dirFd, rawName.constData(), DT_UNKNOWN, mask, readOnly, entry);
+    ::close(dirFd);
+    return found;
 }
 
 bool folderIdentity(const QString& path, quint64* device, quint64* inode)

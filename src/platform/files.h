@@ -62,6 +62,11 @@ quint32 fileAttributes(const QString& path);
 QList<FileEntry> findEntries(const QString& folder, quint32 mask, bool readOnly = true);
 // The same for a folder given as a native path, which is used as it is.
 QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool readOnly = true);
+// The one entry of that name (as on disk) in a folder given as a native
+// path, as the search would give it: false when there is none or the mask
+// leaves it out.
+bool findNativeEntry(const QString& folder, const QByteArray& rawName, quint32 mask, FileEntry* entry,
+                     bool readOnly = true);
 
 // Identifies a folder (device and inode), so that a walk can tell when a link
 // leads it back to a folder it has seen. False when the path cannot be read.
