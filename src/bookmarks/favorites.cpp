@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QSet>
 
+#include <optional>
+
 using namespace platform;
 
 namespace Favorites {
@@ -208,23 +210,85 @@ QString pathIn(const QString& root, const QString& relative, const QString& name
 
 namespace {
 
+// The name a file shows under when it is a shortcut.
+std::optional<QString> shownName(const FileEntry& entry)
+{
+    if (entry.attributes & FileAttribute::Directory)
+        return std::nullopt; // a folder named like a shortcut is still a folder
+    if (!entry.name.trimmed().endsWith(QLatin1String(".url"), Qt::CaseInsensitive))
+        return std::nullopt;
+    return entry.name.left(entry.name.size() - 4);
+}
+
+QString onDiskUnlessPlain(const QString& shown, const FileEntry& entry)
+{
+    const bool plain = entry.rawName.size() == shown.size() + 4 && entry.rawName.startsWith(shown)
+                       && entry.rawName.endsWith(QLatin1String(".url"));
+    return plain ? QString() : entry.rawName;
+}
+
 // `linked` tells whether an entry was a link, whose kind may change with
 // its target while the folder itself stays as it was.
-QStringList readFolder(const QString& folderPath, bool* linked)
+FolderListings::Listing readFolder(const QString& folderPath, bool* linked)
 {
-    QStringList names;
+    FolderListings::Listing listing;
     *linked = false;
     if (folderPath.isEmpty())
-        return names;
+        return listing;
+    QStringList names;
+    QStringList onDisk;
     for (const FileEntry& entry : findEntries(withSeparator(folderPath), kDeeperMask, false)) {
         *linked = *linked || entry.isSymLink;
-        if (entry.attributes & FileAttribute::Directory)
-            continue; // a folder named like a shortcut is still a folder
-        if (entry.name.trimmed().endsWith(QLatin1String(".url"), Qt::CaseInsensitive))
-            names.append(entry.name.left(entry.name.size() - 4));
+        if (std::optional<QString> shown = shownName(entry)) {
+            onDisk.append(onDiskUnlessPlain(*shown, entry));
+            names.append(std::move(*shown));
+        }
     }
-    SortNames(names);
-    return names;
+    const std::vector<qsizetype> order = SortedOrder(names);
+    listing.names.reserve(names.size());
+    listing.onDisk.reserve(names.size());
+    for (qsizetype index : order) {
+        listing.names.append(std::move(names[index]));
+        listing.onDisk.append(std::move(onDisk[index]));
+    }
+    return listing;
+}
+
+// Brings a listing up to date for one name that may have come, gone or
+// changed kind; false where only a new read can tell the order.
+bool patchName(FolderListings::Listing& listing, const QString& native, const QByteArray& raw)
+{
+    FileEntry was;
+    was.rawName = decodeFileName(raw);
+    was.name = was.rawName;
+    was.name.replace(QLatin1Char('\\'), QChar(kBackslashLookAlike));
+    if (const std::optional<QString> shown = shownName(was)) {
+        bool tie = false;
+        for (qsizetype at = SortedPlace(listing.names, *shown, &tie); tie && at < listing.names.size(); ++at) {
+            if (compareFolded(listing.names.at(at), *shown) != 0)
+                break;
+            const QString& file = listing.onDisk.at(at);
+            if ((file.isNull() ? listing.names.at(at) + QLatin1String(".url") : file) == was.rawName) {
+                listing.names.removeAt(at);
+                listing.onDisk.removeAt(at);
+                break;
+            }
+        }
+    }
+    FileEntry now;
+    if (!findNativeEntry(native, raw, kDeeperMask, &now, false))
+        return true; // gone, or not a name a listing shows
+    if (now.isSymLink)
+        return false; // a link's kind follows its target: such a folder is not kept
+    if (std::optional<QString> shown = shownName(now)) {
+        bool tie = false;
+        const qsizetype at = SortedPlace(listing.names, *shown, &tie);
+        if (tie)
+            return false; // names alike in lower case keep the order the folder gives them
+        listing.onDisk.insert(at, onDiskUnlessPlain(*shown, now));
+        listing.names.insert(at, std::move(*shown));
+    }
+    return true;
 }
 
 } // namespace
@@ -232,18 +296,48 @@ QStringList readFolder(const QString& folderPath, bool* linked)
 QStringList listFolder(const QString& folderPath)
 {
     bool linked = false;
-    return readFolder(folderPath, &linked);
+    return readFolder(folderPath, &linked).names;
 }
 
-QStringList FolderListings::list(const QString& folderPath)
+bool FolderListings::bringUpToDate(Listing& listing, const QString& native)
+{
+    const std::optional<QSet<QByteArray>> changed = listing.watch.changes();
+    if (!changed)
+        return false;
+    for (const QByteArray& name : *changed) {
+        if (!patchName(listing, native, name))
+            return false;
+    }
+    return true;
+}
+
+QStringList FolderListings::list(const QString& folderPath, qsizetype keepFrom)
 {
     const FileStamp stamp = fileStamp(withSeparator(folderPath));
-    if (const QStringList* kept = stamp.exists ? m_recent.find(folderPath, stamp) : nullptr)
-        return *kept;
+    const QString native = nativePath(withSeparator(folderPath));
+    if (auto* kept = stamp.exists ? m_recent.latest(folderPath) : nullptr) {
+        // The same folder still: one moved away and another put in its place is read anew.
+        const bool same = kept->stamp.device == stamp.device && kept->stamp.inode == stamp.inode;
+        if (same && kept->listing.watch && bringUpToDate(kept->listing, native)) {
+            kept->stamp = stamp;
+            return kept->listing.names;
+        }
+        if (same && !kept->listing.watch && kept->stamp == stamp)
+            return kept->listing.names;
+        m_recent.drop(folderPath);
+    }
+    // Watched first and stamped first: a change while reading shows next time.
+    platform::WatchedFolder watch = stamp.exists && m_watching ? platform::WatchedFolder(m_watch, native)
+                                                               : platform::WatchedFolder();
     bool linked = false;
-    QStringList names = readFolder(folderPath, &linked); // the stamp was taken first: a change while reading shows next time
-    if (stamp.exists && isSettled(stamp) && !linked) // a stamp too recent may miss a second change
-        m_recent.keep(folderPath, stamp, names);
+    Listing listing = readFolder(folderPath, &linked);
+    ++m_wholeReads;
+    QStringList names = listing.names;
+    // Unwatched, a stamp too recent may miss a second change within the same tick.
+    if (stamp.exists && !linked && names.size() >= keepFrom && (watch || isSettled(stamp))) {
+        listing.watch = std::move(watch);
+        m_recent.keep(folderPath, stamp, std::move(listing));
+    }
     return names;
 }
 

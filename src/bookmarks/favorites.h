@@ -6,6 +6,7 @@
 
 #include "bookmarks/recentlistings.h"
 #include "platform/files.h"
+#include "platform/folderwatch.h"
 
 #include <functional>
 
@@ -42,14 +43,41 @@ QString pathIn(const QString& root, const QString& relative, const QString& name
 // The display names of the shortcuts in one folder, sorted.
 QStringList listFolder(const QString& folderPath);
 
-// The folders shown last, as they were listed.
+// The folders shown last, as they were listed. Where the system tells which
+// names changed in a folder since, its listing is brought up to date by
+// looking at those names alone; elsewhere a folder changed is read again.
 class FolderListings
 {
 public:
-    QStringList list(const QString& folderPath);
+    // `watch` false reads a changed folder again wherever it lies.
+    explicit FolderListings(bool watch = true)
+        : m_watching(watch)
+    {
+    }
+    QStringList list(const QString& folderPath) { return list(folderPath, 0); }
+    // The same for the find index's walk over every folder: only a folder
+    // slow to read is kept, ready for its first showing, so that the walk does
+    // not put out the folders the window keeps.
+    QStringList listForIndex(const QString& folderPath) { return list(folderPath, kWorthKeeping); }
+    static constexpr qsizetype kWorthKeeping = 1000;
+    // How many listings were read whole from the folder, not brought up to date.
+    int wholeReads() const { return m_wholeReads; }
+
+    struct Listing
+    {
+        QStringList names;  // as shown, sorted
+        QStringList onDisk; // each one's file name where it is not the name and ".url"; null otherwise
+        platform::WatchedFolder watch;
+    };
 
 private:
-    RecentListings<platform::FileStamp, QStringList> m_recent;
+    QStringList list(const QString& folderPath, qsizetype keepFrom);
+    bool bringUpToDate(Listing& listing, const QString& native);
+
+    platform::FolderWatch m_watch; // outlives the listings that watch through it
+    RecentListings<platform::FileStamp, Listing> m_recent;
+    bool m_watching = true;
+    int m_wholeReads = 0;
 };
 
 // True when the folder has the hidden or system attribute.

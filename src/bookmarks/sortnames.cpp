@@ -6,6 +6,16 @@
 #include <cstring>
 #include <vector>
 
+namespace {
+
+char16_t folded(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x80 ? (u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u) : c.toLower().unicode();
+}
+
+} // namespace
+
 std::vector<qsizetype> SortedOrder(const QStringList& names)
 {
     // Lower-case each name once, all into one buffer, then a stable sort of
@@ -26,10 +36,8 @@ std::vector<qsizetype> SortedOrder(const QStringList& names)
         if (i + kReadAhead < names.size())
             platform::prefetchLine(names.at(i + kReadAhead).constData());
         char16_t* out = lower.data() + starts[size_t(i)];
-        for (QChar c : names.at(i)) { // at(): reading must not copy the shared name
-            const char16_t u = c.unicode();
-            *out++ = u < 0x80 ? (u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u) : c.toLower().unicode();
-        }
+        for (QChar c : names.at(i)) // at(): reading must not copy the shared name
+            *out++ = folded(c);
     }
     // What every name begins with (a folder of "Shortcut 1", "Shortcut 2", ...)
     // orders nothing: comparisons start after it.
@@ -100,4 +108,24 @@ void SortNames(QStringList& names)
     for (qsizetype index : order)
         sorted.append(std::move(names[index]));
     names = std::move(sorted);
+}
+
+int compareFolded(const QString& a, const QString& b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype k = 0; k < common; ++k) {
+        const char16_t x = folded(a.at(k));
+        const char16_t y = folded(b.at(k));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+qsizetype SortedPlace(const QStringList& sorted, const QString& name, bool* tie)
+{
+    const auto place = std::lower_bound(sorted.cbegin(), sorted.cend(), name,
+                                        [](const QString& a, const QString& b) { return compareFolded(a, b) < 0; });
+    *tie = place != sorted.cend() && compareFolded(*place, name) == 0;
+    return place - sorted.cbegin();
 }

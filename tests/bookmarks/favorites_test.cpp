@@ -162,7 +162,18 @@ TEST(Favorites, AFolderShownAgainListsEveryChangeMadeSince)
     std::this_thread::sleep_for(std::chrono::milliseconds(2100));
     const QString shown = Favorites::folder() + QStringLiteral("Shown\\");
     const QString quiet = Favorites::folder() + QStringLiteral("Quiet\\");
-    Favorites::FolderListings listings;
+    // Whether or not the system tells what changed, the listings are the same.
+    struct Both
+    {
+        Favorites::FolderListings watched;
+        Favorites::FolderListings unwatched{false};
+        QStringList list(const QString& folder)
+        {
+            const QStringList seen = watched.list(folder);
+            EXPECT_EQ(unwatched.list(folder), seen);
+            return seen;
+        }
+    } listings;
     EXPECT_EQ(listings.list(shown), (QStringList{"a", "b", "e"}));
     EXPECT_EQ(listings.list(quiet), (QStringList{"q"}));
 
@@ -180,9 +191,90 @@ TEST(Favorites, AFolderShownAgainListsEveryChangeMadeSince)
     ASSERT_TRUE(QFile::rename(root() + QStringLiteral("/Shown/a.url"), root() + QStringLiteral("/Shown/z.url")));
     EXPECT_EQ(listings.list(shown), (QStringList{"b", "d", "z"}));
     EXPECT_EQ(listings.list(quiet), (QStringList{"q"}));
+    // Another folder put where the shown one was.
+    ASSERT_TRUE(QDir(root()).rename(QStringLiteral("Shown"), QStringLiteral("Moved")));
+    shortcut(QStringLiteral("Shown/x.url"), "");
+    EXPECT_EQ(listings.list(shown), (QStringList{"x"}));
 
     QDir(root() + QStringLiteral("/Quiet")).removeRecursively();
-    EXPECT_THROW(listings.list(quiet), cError) << "a folder gone is not listed from memory";
+    EXPECT_THROW(listings.watched.list(quiet), cError) << "a folder gone is not listed from memory";
+    EXPECT_THROW(listings.unwatched.list(quiet), cError);
+}
+
+TEST(Favorites, AWatchedFolderIsBroughtUpToDateNameByNameAsIfReadAgain)
+{
+    mkdir(QStringLiteral("Watched"));
+    mkdir(QStringLiteral("Outside"));
+    const QString watched = root() + QStringLiteral("/Watched/");
+    const QString outside = root() + QStringLiteral("/Outside/");
+    const QString folder = Favorites::folder() + QStringLiteral("Watched");
+    for (int i = 0; i < 300; ++i)
+        shortcut(QStringLiteral("Watched/Shortcut %1.url").arg(i), "");
+    Favorites::FolderListings listings;
+    EXPECT_EQ(listings.list(folder), Favorites::listFolder(folder));
+    platform::FolderWatch probe;
+    const bool watchable = bool(platform::WatchedFolder(probe, watched));
+
+    // Changes that need no new read: a name in, one out, one renamed, a folder named like a shortcut.
+    shortcut(QStringLiteral("Watched/New.url"), "");
+    QFile::remove(watched + QStringLiteral("Shortcut 7.url"));
+    ASSERT_TRUE(QFile::rename(watched + QStringLiteral("Shortcut 8.url"), watched + QStringLiteral("Renamed.url")));
+    mkdir(QStringLiteral("Watched/Folder.url"));
+    EXPECT_EQ(listings.list(folder), Favorites::listFolder(folder));
+    if (watchable) {
+        EXPECT_EQ(listings.wholeReads(), 1);
+    }
+
+    // Then any mix of names, kinds and moves, each time as a new read gives it.
+    const QStringList stems = {"a", "A", "b", "é", "É", "ß", "x\\y", ".h", "a ", "Shortcut 1"};
+    const QStringList ends = {".url", ".URL", ".Url ", ".txt", "", ".url.url"};
+    std::mt19937 random(20261209);
+    const auto pick = [&random](const QStringList& from) { return from.at(int(random() % from.size())); };
+    const auto anyName = [&]() -> QString { return pick(stems) + pick(ends); };
+    const auto make = [](const QString& path) { // where a folder of that name stands, nothing is made
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.close();
+    };
+    int listed = 1;
+    for (int step = 0; step < 200; ++step) {
+        const QStringList present = QDir(watched).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        const QString existing = present.isEmpty() ? QString() : watched + pick(present);
+        switch (random() % 6) {
+        case 0:
+        case 1:
+            make(watched + anyName());
+            break;
+        case 2:
+            mkdir(QStringLiteral("Watched/") + anyName());
+            break;
+        case 3:
+            if (!existing.isEmpty() && !QFile::remove(existing))
+                QDir(existing).removeRecursively();
+            break;
+        case 4:
+            if (!existing.isEmpty())
+                std::rename(QFile::encodeName(existing).constData(), QFile::encodeName(watched + anyName()).constData());
+            break;
+        case 5: // into the folder from outside, or out of it
+            if (random() % 2 && !existing.isEmpty()) {
+                std::rename(QFile::encodeName(existing).constData(), QFile::encodeName(outside + anyName()).constData());
+            } else {
+                make(outside + anyName());
+                const QStringList there = QDir(outside).entryList(QDir::Files | QDir::Hidden);
+                if (!there.isEmpty())
+                    std::rename(QFile::encodeName(outside + there.first()).constData(), QFile::encodeName(watched + anyName()).constData());
+            }
+            break;
+        }
+        if (random() % 3 == 0) { // several changes between two showings, too
+            ++listed;
+            ASSERT_EQ(listings.list(folder), Favorites::listFolder(folder)) << "after step " << step;
+        }
+    }
+    if (watchable) {
+        EXPECT_LT(listings.wholeReads(), listed) << "names alike in lower case need a new read, others not";
+    }
 }
 
 TEST(Favorites, ShortcutsReadWhateverTheirEncodingAndLineEnds)
