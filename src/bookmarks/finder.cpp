@@ -118,8 +118,9 @@ std::vector<Entry> userFolder(const QString& folderName, int source, bool suppor
     return entries;
 }
 
-FavoritesGathering::FavoritesGathering(const QString& root)
+FavoritesGathering::FavoritesGathering(const QString& root, Favorites::FolderListings* listings)
     : m_root(root)
+    , m_listings(listings)
 {
     if (root.isEmpty())
         return;
@@ -152,7 +153,7 @@ bool FavoritesGathering::step(const QDeadlineTimer& deadline)
             m_names.clear();
             m_nextName = 0;
             try {
-                m_names = Favorites::listFolder(folder);
+                m_names = m_listings ? m_listings->listForIndex(folder) : Favorites::listFolder(folder);
             } catch (const cError&) {
                 // an unreadable folder has nothing to find
             }

@@ -13,6 +13,9 @@
 #include <vector>
 
 class NetscapeBookmarks;
+namespace Favorites {
+class FolderListings;
+}
 namespace Browsers {
 struct Folder;
 }
@@ -84,7 +87,9 @@ std::vector<Entry> favoritesFolder(const QString& root, std::vector<FolderStamp>
 class FavoritesGathering
 {
 public:
-    explicit FavoritesGathering(const QString& root);
+    // `listings`, where given, are the window's: a large folder read here is
+    // kept for its first showing, and one kept there is not read again.
+    explicit FavoritesGathering(const QString& root, Favorites::FolderListings* listings = nullptr);
     // Reads folders until the deadline; true when every folder is read.
     bool step(const QDeadlineTimer& deadline);
     const QString& root() const { return m_root; }
@@ -93,6 +98,7 @@ public:
 
 private:
     QString m_root;
+    Favorites::FolderListings* m_listings = nullptr;
     std::vector<QString> m_folders;
     size_t m_next = 0;
     // The folder being read (its path below the root, its place as the tree

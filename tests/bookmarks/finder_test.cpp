@@ -1,4 +1,5 @@
 #include "bookmarks/finder.h"
+#include "bookmarks/favorites.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "store/cRegistry.h"
@@ -162,6 +163,32 @@ TEST(FindIndex, AFavoritesFolderReadInStepsGivesWhatOneReadingGives)
     EXPECT_GT(steps, 4) << "folders of 70 shortcuts are read over several steps";
     EXPECT_EQ(describe(gathering.takeEntries()), whole);
     EXPECT_EQ(gathering.takeStamps().size(), stamps.size());
+}
+
+TEST(FindIndex, ALargeFavoritesFolderTheIndexReadsIsReadyForItsFirstShowing)
+{
+    const QString root = FreshHome::path() + QStringLiteral("/KeptFavorites/");
+    QDir().mkpath(root + QStringLiteral("Large"));
+    QDir().mkpath(root + QStringLiteral("Small"));
+    for (int i = 0; i < Favorites::FolderListings::kWorthKeeping; ++i)
+        regtest::writeFile(root + QStringLiteral("Large/s%1.url").arg(i), "[InternetShortcut]\r\nURL=http://x/\r\n");
+    regtest::writeFile(root + QStringLiteral("Small/s.url"), "[InternetShortcut]\r\nURL=http://x/\r\n");
+    const QString native = QString(root).replace(QLatin1Char('/'), QLatin1Char('\\'));
+    const QString large = native + QStringLiteral("Large\\");
+    const QString small = native + QStringLiteral("Small\\");
+
+    Favorites::FolderListings listings;
+    Find::FavoritesGathering gathering(native, &listings);
+    while (!gathering.step(QDeadlineTimer(QDeadlineTimer::Forever))) {
+    }
+    EXPECT_EQ(gathering.takeEntries().size(), size_t(Favorites::FolderListings::kWorthKeeping) + 1);
+    EXPECT_EQ(listings.wholeReads(), 3);
+    EXPECT_EQ(listings.list(large), Favorites::listFolder(large));
+    EXPECT_EQ(listings.list(small), (QStringList{"s"}));
+    platform::FolderWatch probe;
+    if (platform::WatchedFolder(probe, root)) {
+        EXPECT_EQ(listings.wholeReads(), 4) << "the large folder is shown from what the index read";
+    }
 }
 
 namespace {
