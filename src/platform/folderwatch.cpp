@@ -41,7 +41,10 @@ bool isLocalFileSystem(const QByteArray& path)
     }
 }
 
-constexpr uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB;
+// Names only: an entry's kind cannot change without its name going and
+// coming. Events on the entries themselves (attributes, writes) would also
+// make the system mark every entry of the folder when the watch starts.
+constexpr uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 constexpr uint32_t kSelfEvents = IN_DELETE_SELF | IN_MOVE_SELF;
 
 } // namespace
