@@ -56,8 +56,8 @@ public:
     }
     QStringList list(const QString& folderPath) { return list(folderPath, 0); }
     // The same for the find index's walk over every folder: only a folder
-    // slow to read is kept, ready for its first showing, so that the walk does
-    // not put out the folders the window keeps.
+    // slow to read is kept, ready for its first showing, so that a walk over
+    // hundreds of small folders does not put out those the window showed last.
     QStringList listForIndex(const QString& folderPath) { return list(folderPath, kWorthKeeping); }
     static constexpr qsizetype kWorthKeeping = 1000;
     // How many listings were read whole from the folder, not brought up to date.

@@ -85,6 +85,36 @@ TEST_F(NavigationTest, EachSourceListsItsEntriesAndCountsThem)
     EXPECT_EQ(form->lblMain.at(1)->text(), QStringLiteral("0 items"));
 }
 
+TEST_F(NavigationTest, AFavoritesFolderClickedAgainShowsWhatAnotherProgramChangedInIt)
+{
+    QTreeWidgetItem* travel = form->tvMain->findItems(QStringLiteral("Travel"), Qt::MatchRecursive).value(0);
+    QTreeWidgetItem* top = form->tvMain->Node(QStringLiteral("3A"));
+    ASSERT_TRUE(travel && top);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QTest::mouseClick((*form->lbbMain)[cMainDialog::MoreButton], Qt::LeftButton); // the tree shows
+    for (QTreeWidgetItem* parent = travel->parent(); parent; parent = parent->parent())
+        parent->setExpanded(true);
+    form->tvMain->scrollToItem(travel);
+    const auto click = [this](QTreeWidgetItem* node) {
+        QTest::mouseClick(form->tvMain->viewport(), Qt::LeftButton, {}, form->tvMain->visualItemRect(node).center());
+    };
+    click(travel);
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"0X Boats 3", "1X Trains 3"}));
+
+    const QString folder = FreshHome::path() + QStringLiteral("/Favorites/Travel/");
+    shortcut(QStringLiteral("Travel/Buses.url"), QStringLiteral("http://buses.example/"));
+    QFile::remove(folder + QStringLiteral("Trains.url"));
+    QDir().mkpath(folder + QStringLiteral("Cars.url"));
+    click(top);
+    click(travel);
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"0X Boats 3", "1X Buses 3"}));
+    ASSERT_TRUE(QFile::rename(folder + QStringLiteral("Boats.URL"), folder + QStringLiteral("Ships.url")));
+    click(top);
+    click(travel);
+    EXPECT_EQ(listed(form->lvMain), (QStringList{"0X Buses 3", "1X Ships 3"}));
+}
+
 TEST_F(NavigationTest, TheButtonsFollowTheKindOfNode)
 {
     show(QStringLiteral("00A"));
