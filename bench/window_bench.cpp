@@ -344,77 +344,63 @@ void BM_ShowUserFolderChanged(benchmark::State& state)
     });
 }
 
+// A file made and removed in a Favorites folder of the large home.
+void changeFavoritesFolder(const QString& folder)
+{
+    const QString scratch = homes().large.path() + QStringLiteral("/Favorites/") + folder + QStringLiteral("/scratch.txt");
+    QFile file(scratch);
+    if (file.open(QIODevice::WriteOnly))
+        file.close();
+    QFile::remove(scratch);
+}
+
 void BM_ShowFavoritesFolderChanged(benchmark::State& state)
 {
     const QString folder = QStringLiteral("Flat %1 shortcuts").arg(size(state));
-    const QString scratch = homes().large.path() + QStringLiteral("/Favorites/") + folder + QStringLiteral("/scratch.txt");
-    showChangedFolder(state, folder, [&scratch] {
-        QFile file(scratch);
-        if (file.open(QIODevice::WriteOnly))
-            file.close();
-        QFile::remove(scratch);
-    });
+    showChangedFolder(state, folder, [&folder] { changeFavoritesFolder(folder); });
 }
 
-// A folder the window has not kept a listing of (its last eight are kept):
-// the whole folder is read from the file system.
+// A Favorites folder the window has not kept a listing of (it keeps its last
+// eight, and eight others are shown first): read whole from the file system,
+// or, `afterIndex`, once the find index has walked the Favorites folder again
+// after a change, as it does after start-up, which keeps a folder this large.
+void showFavoritesFolderFirstTime(benchmark::State& state, bool afterIndex)
+{
+    Program& program = large();
+    const QString folder = QStringLiteral("Flat %1 shortcuts").arg(size(state));
+    QList<QTreeWidgetItem*> others; // Favorites folders: their keys end in that store's
+    for (QTreeWidgetItem* node : program.form->tvMain->NodesInOrder()) {
+        if (others.size() < 8 && KeyedTreeView::Key(node).endsWith(QLatin1String("X3A"))
+            && KeyedTreeView::Text(node).startsWith(QLatin1String("Folder ")))
+            others.append(node);
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (QTreeWidgetItem* other : std::as_const(others)) {
+            program.form->tvMain->setSelectedItem(other);
+            program.app->controller()->ClickTVMain();
+        }
+        if (afterIndex) {
+            changeFavoritesFolder(folder);
+            program.app->controller()->RefreshFindIndex(true, -1);
+        }
+        state.ResumeTiming();
+        show(state, program, folder);
+        if (program.form->lvMain->Count() != size(state)) {
+            state.SkipWithError("wrong count");
+            break;
+        }
+    }
+}
+
 void BM_ShowFavoritesFolderFirstTime(benchmark::State& state)
 {
-    Program& program = large();
-    const QString folder = QStringLiteral("Flat %1 shortcuts").arg(size(state));
-    QList<QTreeWidgetItem*> others; // eight other Favorites folders, whose keys end in that store's
-    for (QTreeWidgetItem* node : program.form->tvMain->NodesInOrder()) {
-        if (others.size() < 8 && KeyedTreeView::Key(node).endsWith(QLatin1String("X3A"))
-            && KeyedTreeView::Text(node).startsWith(QLatin1String("Folder ")))
-            others.append(node);
-    }
-    for (auto _ : state) {
-        state.PauseTiming();
-        for (QTreeWidgetItem* other : std::as_const(others)) {
-            program.form->tvMain->setSelectedItem(other);
-            program.app->controller()->ClickTVMain();
-        }
-        state.ResumeTiming();
-        show(state, program, folder);
-        if (program.form->lvMain->Count() != size(state)) {
-            state.SkipWithError("wrong count");
-            break;
-        }
-    }
+    showFavoritesFolderFirstTime(state, false);
 }
 
-// The same folder's first showing once the find index has walked the
-// Favorites folder (as it does after start-up and after a change), which
-// keeps a folder this large ready for it.
 void BM_ShowFavoritesFolderFirstTimeAfterIndex(benchmark::State& state)
 {
-    Program& program = large();
-    const QString folder = QStringLiteral("Flat %1 shortcuts").arg(size(state));
-    const QString scratch = homes().large.path() + QStringLiteral("/Favorites/") + folder + QStringLiteral("/scratch.txt");
-    QList<QTreeWidgetItem*> others;
-    for (QTreeWidgetItem* node : program.form->tvMain->NodesInOrder()) {
-        if (others.size() < 8 && KeyedTreeView::Key(node).endsWith(QLatin1String("X3A"))
-            && KeyedTreeView::Text(node).startsWith(QLatin1String("Folder ")))
-            others.append(node);
-    }
-    for (auto _ : state) {
-        state.PauseTiming();
-        for (QTreeWidgetItem* other : std::as_const(others)) {
-            program.form->tvMain->setSelectedItem(other);
-            program.app->controller()->ClickTVMain();
-        }
-        QFile file(scratch);
-        if (file.open(QIODevice::WriteOnly))
-            file.close();
-        QFile::remove(scratch);
-        program.app->controller()->RefreshFindIndex(true, -1);
-        state.ResumeTiming();
-        show(state, program, folder);
-        if (program.form->lvMain->Count() != size(state)) {
-            state.SkipWithError("wrong count");
-            break;
-        }
-    }
+    showFavoritesFolderFirstTime(state, true);
 }
 
 void BM_SortNetscapeFolder(benchmark::State& state)
