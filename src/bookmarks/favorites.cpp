@@ -258,10 +258,7 @@ FolderListings::Listing readFolder(const QString& folderPath, bool* linked)
 // changed kind; false where only a new read can tell the order.
 bool patchName(FolderListings::Listing& listing, const QString& native, const QByteArray& raw)
 {
-    FileEntry was;
-    was.rawName = decodeFileName(raw);
-    was.name = was.rawName;
-    was.name.replace(QLatin1Char('\\'), QChar(kBackslashLookAlike));
+    const FileEntry was = entryNamed(raw);
     if (const std::optional<QString> shown = shownName(was)) {
         bool tie = false;
         for (qsizetype at = SortedPlace(listing.names, *shown, &tie); tie && at < listing.names.size(); ++at) {

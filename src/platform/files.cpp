@@ -152,15 +152,22 @@ QList<FileEntry> findEntries(const QString& folder, quint32 mask, bool readOnly)
     return findNativeEntries(nativePath(folder), mask, readOnly);
 }
 
+FileEntry entryNamed(const QByteArray& rawName)
+{
+    FileEntry entry;
+    entry.rawName = decodeFileName(rawName);
+    entry.name = entry.rawName;
+    entry.name.replace(QLatin1Char('\\'), QChar(kBackslashLookAlike));
+    return entry;
+}
+
 namespace {
 
 // One entry of a folder as a search gives it; false when it is gone or the
 // mask leaves it out.
 bool classify(int dirFd, const char* rawName, unsigned char type, quint32 mask, bool readOnly, FileEntry* found)
 {
-    found->rawName = decodeFileName(QByteArray(rawName));
-    found->name = found->rawName;
-    found->name.replace(QLatin1Char('\\'), QChar(kBackslashLookAlike));
+    *found = entryNamed(QByteArray(rawName));
     bool directory = type == DT_DIR;
     // Only links and file systems that do not tell the type need a stat;
     // a link counts as what it points to, a dangling one as a plain file.
@@ -221,7 +228,6 @@ bool findNativeEntry(const QString& folder, const QByteArray& rawName, quint32 m
     const int dirFd = ::open(encodeFileName(diskPath(folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
         return false;
-    *entry = FileEntry();
     const bool found = classify(dirFd, rawName.constData(), DT_UNKNOWN, mask, readOnly, entry);
     ::close(dirFd);
     return found;

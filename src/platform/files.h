@@ -48,6 +48,10 @@ struct FileEntry
     bool isSymLink = false;
 };
 
+// An entry named as a search names it, for a name as on disk; its kind is
+// left to be found.
+FileEntry entryNamed(const QByteArray& rawName);
+
 // The attributes of a path: a name starting with "." is hidden, a file
 // without write permission read-only, every plain file has the archive bit.
 // Error 53 for a path that does not exist.
