@@ -1,5 +1,6 @@
 #include "bookmarks/netscape.h"
 
+#include "bookmarks/netscapeformat.h"
 #include "platform/atomicfile.h"
 #include "platform/files.h"
 #include "store/keyvalue.h"
@@ -9,167 +10,29 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
-#include <QStringDecoder>
 
 #include <cstring>
 
-// Where the markers of one line stand (-1: absent), found in one pass over
-// the line's "<" characters.
-struct NetscapeLineMarkers
-{
-    qsizetype link = -1;      // "<A HREF="
-    qsizetype linkEnd = -1;   // the first "</A>" behind the address
-    qsizetype folder = -1;    // "<DT><H3"
-    bool closesList = false;  // "</DL>"
-    bool opensList = false;   // "<DL>"
-    int anchors = 0;          // "<a ... href=...>" in any letter case
-    int headings = 0;         // "<h3" in any letter case
-};
+using namespace netscapeformat;
 
 namespace {
 
 constexpr qint64 kChunkBytes = 1 << 20;
-constexpr int kLinesPerYield = 500;
+constexpr int kEntriesPerYield = 500;
 
-const QByteArray kLinkStart = QByteArrayLiteral("<DT><A HREF=\"");
-const QByteArray kLinkDates = QByteArrayLiteral("\" ADD_DATE=\"797069285\" LAST_VISIT=\"797069236\" LAST_MODIFIED=\"797069236\">");
-const QByteArray kFolderStart = QByteArrayLiteral("<DT><H3 FOLDED ADD_DATE=\"859692440\">");
 const QByteArray kNewFileHeader = QByteArrayLiteral(
     "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
     "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n"
     "<TITLE>Bookmarks</TITLE>\r\n<H1>Bookmarks</H1>\r\n<DL><p>");
 
-// A plain substring search; the C library's is many times faster than a general one.
-template <size_t N>
-qsizetype find(QByteArrayView haystack, const char (&needle)[N])
+QByteArrayView viewOf(const QByteArray& source, cBookmark::Span span)
 {
-    if (haystack.isEmpty())
-        return -1; // memmem must not be handed a null pointer
-    const void* hit = ::memmem(haystack.data(), size_t(haystack.size()), needle, N - 1);
-    return hit ? static_cast<const char*>(hit) - haystack.data() : -1;
+    return span.isSet() ? QByteArrayView(source).sliced(span.start, span.size) : QByteArrayView();
 }
 
-using Markers = NetscapeLineMarkers;
-
-bool isBlankByte(char c)
+cBookmark::Span spanOf(qsizetype from, qsizetype to)
 {
-    return c == ' ' || c == '\t';
-}
-
-// An anchor tag with an address, in any letter case and attribute order.
-bool isAddressAnchor(QByteArrayView at)
-{
-    if (at.size() < 3 || (at[1] != 'a' && at[1] != 'A') || !isBlankByte(at[2]))
-        return false;
-    const qsizetype close = at.indexOf('>');
-    const QByteArrayView tag = close < 0 ? at : at.first(close);
-    for (qsizetype i = 2; i + 4 < tag.size(); ++i) {
-        if ((tag[i] | 0x20) == 'h' && (tag[i + 1] | 0x20) == 'r' && (tag[i + 2] | 0x20) == 'e' && (tag[i + 3] | 0x20) == 'f'
-            && tag[i + 4] == '=')
-            return true;
-    }
-    return false;
-}
-
-Markers scanMarkers(QByteArrayView line)
-{
-    Markers m;
-    const char* begin = line.data();
-    const char* end = begin + line.size();
-    for (const char* p = begin; p < end;) {
-        p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
-        if (!p)
-            break;
-        const QByteArrayView at(p, end - p);
-        if (at.size() >= 3 && (at[1] | 0x20) == 'h' && at[2] == '3')
-            ++m.headings;
-        else if (at.size() >= 3 && (at[1] | 0x20) == 'a' && isAddressAnchor(at))
-            ++m.anchors;
-        if (m.link < 0 && at.startsWith("<A HREF="))
-            m.link = p - begin;
-        else if (m.link >= 0 && m.linkEnd < 0 && p - begin >= m.link + 9 && at.startsWith("</A>"))
-            m.linkEnd = p - begin;
-        else if (m.folder < 0 && at.startsWith("<DT><H3"))
-            m.folder = p - begin;
-        else if (at.startsWith("</DL>"))
-            m.closesList = true;
-        else if (at.startsWith("<DL>"))
-            m.opensList = true;
-        ++p;
-    }
-    return m;
-}
-
-// Blanks only: a tab in a title is part of it.
-QByteArrayView trimmedBlanks(QByteArrayView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == ' ')
-        ++begin;
-    while (end > begin && text[end - 1] == ' ')
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
-QByteArrayView trimmed(QByteArrayView line)
-{
-    qsizetype begin = 0;
-    qsizetype end = line.size();
-    while (begin < end && (line[begin] == ' ' || line[begin] == '\t'))
-        ++begin;
-    while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t'))
-        --end;
-    return line.sliced(begin, end - begin);
-}
-
-bool isAscii(QByteArrayView bytes)
-{
-    const char* p = bytes.data();
-    const char* end = p + bytes.size();
-    for (; end - p >= 8; p += 8) {
-        quint64 word;
-        std::memcpy(&word, p, 8);
-        if (word & 0x8080808080808080ull)
-            return false;
-    }
-    for (; p < end; ++p) {
-        if (quint8(*p) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
-// Text read as UTF-8 where the bytes are UTF-8, otherwise as Latin-1, which
-// keeps every byte; `latin1` tells which it was.
-QString decode(QByteArrayView bytes, bool* latin1)
-{
-    if (isAscii(bytes))
-        return QString::fromLatin1(bytes);
-    // A leading byte-order mark is part of the title, not a mark to drop.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    QString text = decoder.decode(bytes);
-    if (!decoder.hasError())
-        return text;
-    *latin1 = true;
-    return QString::fromLatin1(bytes);
-}
-
-QByteArray encode(const QString& text, bool latin1)
-{
-    if (latin1) {
-        bool fits = true;
-        for (const QChar c : text) {
-            if (c.unicode() > 0xFF) {
-                fits = false;
-                break;
-            }
-        }
-        if (fits)
-            return text.toLatin1();
-    }
-    return text.toUtf8();
+    return cBookmark::Span{from, to - from};
 }
 
 QString numberKey(int number)
@@ -185,6 +48,40 @@ QString numberKey(int number)
         value /= 10;
     } while (value != 0);
     return QString::fromLatin1(p, end - p);
+}
+
+QByteArrayView trimmed(QByteArrayView line)
+{
+    qsizetype begin = 0;
+    qsizetype end = line.size();
+    while (begin < end && (line[begin] == ' ' || line[begin] == '\t'))
+        ++begin;
+    while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t'))
+        --end;
+    return line.sliced(begin, end - begin);
+}
+
+// A line in the form the program writes its own records in.
+bool inOwnForm(QByteArrayView line)
+{
+    const QByteArrayView t = trimmed(line);
+    if (t.isEmpty() || t == "<DL><p>" || t == "</DL></p>" || t == "</DL><p>")
+        return true;
+    if (t.startsWith("<DT><A HREF=\""))
+        return t.endsWith("</A>") && t.contains("\" ADD_DATE=\"");
+    if (t.startsWith("<DT><H3 FOLDED ADD_DATE=\""))
+        return t.endsWith("</H3>");
+    return false;
+}
+
+QString passedOverText(int links, int folders)
+{
+    QStringList parts;
+    if (links > 0)
+        parts << (links == 1 ? QStringLiteral("1 link") : QStringLiteral("%1 links").arg(links));
+    if (folders > 0)
+        parts << (folders == 1 ? QStringLiteral("1 folder") : QStringLiteral("%1 folders").arg(folders));
+    return parts.join(QStringLiteral(" and ")) + QStringLiteral(" in it could not be read, so changes to it will not be saved");
 }
 
 } // namespace
@@ -211,18 +108,27 @@ int NetscapeBookmarks::folderNumber(const cBookmark& folder)
     return ok ? number : keyvalue::leadingNumber(folder.URL());
 }
 
+QByteArray NetscapeBookmarks::header() const
+{
+    return viewOf(m_source, m_opening).toByteArray();
+}
+
 void NetscapeBookmarks::clearForLoad()
 {
     touch();
     m_records.Clear();
     m_indexValid = false;
+    m_source.clear();
+    m_opening = {};
+    m_ending = {};
+    m_listOpened = false;
+    m_lineEnd = QByteArrayLiteral("\r\n");
     m_loadedWhole = true;
     m_loadProblem.clear();
     m_passedLinks = 0;
     m_passedFolders = 0;
     m_fixedForm = true;
     m_lastFolder = 0;
-    m_reader = Reader();
 }
 
 void NetscapeBookmarks::load(const QString& path, const std::function<void()>& yield)
@@ -263,49 +169,17 @@ void NetscapeBookmarks::load(const QString& path, const std::function<void()>& y
     m_copyNeeded = !m_fixedForm;
 }
 
-namespace {
-
-// The first line end at or after `p`: CR, LF, or the CR of a CR LF.
-const char* findLineEnd(const char* p, const char* end)
-{
-    const void* lf = std::memchr(p, '\n', size_t(end - p));
-    const char* limit = lf ? static_cast<const char*>(lf) : end;
-    const void* cr = std::memchr(p, '\r', size_t(limit - p));
-    return cr ? static_cast<const char*>(cr) : static_cast<const char*>(lf);
-}
-
-QString passedOverText(int links, int folders)
-{
-    QStringList parts;
-    if (links > 0)
-        parts << (links == 1 ? QStringLiteral("1 link") : QStringLiteral("%1 links").arg(links));
-    if (folders > 0)
-        parts << (folders == 1 ? QStringLiteral("1 folder") : QStringLiteral("%1 folders").arg(folders));
-    return parts.join(QStringLiteral(" and ")) + QStringLiteral(" in it could not be read, so changes to it will not be saved");
-}
-
-} // namespace
-
 void NetscapeBookmarks::load(QIODevice& device, const std::function<void()>& yield)
 {
-    if (m_reader.record != 0 || !m_records.isEmpty())
-        clearForLoad();
-    // Lines are taken where they stand in the read buffer; only the part line
-    // at a block's end moves to the front before the next read. CR, LF and
-    // CR LF all end a line.
-    QByteArray pending;
+    clearForLoad();
+    // The whole file is kept: unchanged records are written back from it.
+    QByteArray source;
+    const qint64 expected = device.isSequential() ? 0 : device.size() - device.pos();
     qsizetype filled = 0;
-    int lines = 0;
-    auto takeLine = [&](QByteArrayView line) {
-        readLine(line);
-        if (yield && ++lines % kLinesPerYield == 0)
-            yield();
-    };
-    bool skipLf = false; // a CR ended the last block: an LF starting the next belongs to it
     for (;;) {
-        if (pending.size() < filled + kChunkBytes)
-            pending.resize(filled + kChunkBytes);
-        const qint64 got = device.read(pending.data() + filled, kChunkBytes);
+        const qsizetype room = qMax<qsizetype>(kChunkBytes, qsizetype(expected) - filled + 1);
+        source.resize(filled + room);
+        const qint64 got = device.read(source.data() + filled, room);
         if (got < 0) {
             m_loadedWhole = false;
             m_loadProblem = device.errorString();
@@ -313,177 +187,273 @@ void NetscapeBookmarks::load(QIODevice& device, const std::function<void()>& yie
         }
         if (got == 0)
             break;
-        const qsizetype end = filled + qsizetype(got);
-        const char* data = pending.constData();
-        qsizetype start = 0;
-        if (skipLf && data[0] == '\n')
-            start = 1;
-        skipLf = false;
-        qsizetype scan = qMax(start, filled); // the part line moved to the front holds no line end
-        while (scan < end) {
-            const char* lineEnd = findLineEnd(data + scan, data + end);
-            if (!lineEnd)
-                break;
-            const qsizetype at = lineEnd - data;
-            takeLine(QByteArrayView(data + start, at - start));
-            start = at + 1;
-            if (*lineEnd == '\r') {
-                if (start < end && data[start] == '\n')
-                    ++start;
-                else if (start == end)
-                    skipLf = true;
-            }
-            scan = start;
-        }
-        filled = end - start;
-        if (start > 0 && filled > 0)
-            std::memmove(pending.data(), pending.constData() + start, size_t(filled));
+        filled += qsizetype(got);
+        if (yield)
+            yield();
+        // A file that grows as it is read is read to the size it had; the
+        // stamp taken after the read tells that it changed.
+        if (expected > 0 && filled >= expected)
+            break;
     }
-    pending.truncate(filled);
-    if (!pending.isEmpty())
-        takeLine(pending);
-    if (m_reader.headerSaved)
-        m_header = m_reader.header;
-    m_lastFolder = m_reader.folder;
-    m_indexValid = false;
+    source.truncate(filled);
+    source.squeeze();
+    m_source = std::move(source);
+    parse(yield);
     if (m_loadedWhole && (m_passedLinks > 0 || m_passedFolders > 0)) {
         m_loadedWhole = false;
         m_loadProblem = passedOverText(m_passedLinks, m_passedFolders);
     }
 }
 
-namespace {
-
-// A line as the writer writes it, so that a rewrite of it loses nothing.
-bool inWriterForm(QByteArrayView line)
+// Reads the records out of the source in one pass over its tags. Each record
+// takes the bytes of its entry: from the start of its line (with a "<DT>"
+// before it) to the end of its line, with a description that follows; a
+// folder also takes the line opening its list, and, when its list closes,
+// what stood after its last entry with the closing line. What lies between
+// entries (separators, blank lines, stray tags) is the lead of the entry
+// after it. So the spans cover the source exactly once, in order.
+class NetscapeBookmarks::Reader
 {
-    const QByteArrayView t = trimmed(line);
-    if (t.isEmpty() || t == "<DL><p>" || t == "</DL></p>" || t == "</DL><p>")
-        return true;
-    if (t.startsWith(kLinkStart))
-        return t.endsWith("</A>") && t.indexOf(kLinkDates) > 0;
-    if (t.startsWith(kFolderStart))
-        return t.endsWith("</H3>");
-    return false;
-}
+public:
+    Reader(NetscapeBookmarks& owner, const std::function<void()>& yield)
+        : m_owner(owner)
+        , m_data(owner.m_source)
+        , m_finder(m_data)
+        , m_yield(yield)
+    {
+    }
 
-} // namespace
-
-void NetscapeBookmarks::readLine(QByteArrayView line)
-{
-    const Markers markers = scanMarkers(line);
-    const bool wasHeader = m_reader.inHeader;
-    const int records = m_reader.record;
-    const int folders = m_reader.folder;
-    if (markers.link >= 0 || markers.folder >= 0 || markers.closesList || (m_reader.inHeader && !trimmed(line).isEmpty()))
-        readRecords(line, markers);
-    const int madeFolders = m_reader.folder - folders;
-    const int madeLinks = m_reader.record - records - madeFolders;
-    if (markers.anchors > madeLinks)
-        m_passedLinks += markers.anchors - madeLinks;
-    if (markers.headings > madeFolders)
-        m_passedFolders += markers.headings - madeFolders;
-    if (m_fixedForm && (!wasHeader || markers.link >= 0 || markers.folder >= 0) && !inWriterForm(line))
-        m_fixedForm = false;
-}
-
-void NetscapeBookmarks::readRecords(QByteArrayView line, const Markers& markers)
-{
-    Reader& r = m_reader;
-    const QByteArrayView t = trimmed(line);
-
-    // A link: the address up to the first quote, the title after the last ">" before "</A>".
-    const qsizetype href = markers.link;
-    if (href >= 0) {
-        const QByteArrayView rest = line.size() > href + 9 ? line.sliced(href + 9) : QByteArrayView();
-        const qsizetype quote = rest.indexOf('"');
-        const qsizetype end = markers.linkEnd < 0 ? -1 : markers.linkEnd - (href + 9);
-        if (quote >= 0 && end >= 0) {
-            const QByteArrayView url = rest.first(quote);
-            const QByteArrayView text = rest.first(end);
-            const void* last = ::memrchr(text.data(), '>', size_t(text.size()));
-            const qsizetype gt = last ? static_cast<const char*>(last) - text.data() : -1;
-            // No ">" before "</A>": the tag never closed, and there is no title to take.
-            const QByteArrayView title = gt >= 0 ? trimmedBlanks(text.sliced(gt + 1)) : QByteArrayView();
-            // One encoding for the line: if either part is not UTF-8, both are Latin-1.
-            bool latin1 = false;
-            QString urlText = decode(url, &latin1);
-            QString titleText = decode(title, &latin1);
-            if (latin1) {
-                urlText = QString::fromLatin1(url);
-                titleText = QString::fromLatin1(title);
+    void run()
+    {
+        const qsizetype n = m_data.size();
+        qsizetype pos = 0;
+        while (pos < n) {
+            const void* hit = std::memchr(m_data.data() + pos, '<', size_t(n - pos));
+            if (!hit)
+                break;
+            const qsizetype at = static_cast<const char*>(hit) - m_data.data();
+            pos = at + 1;
+            switch (tagAt(m_data, at)) {
+            case Tag::A:
+                pos = link(at);
+                break;
+            case Tag::H3:
+                pos = folder(at);
+                break;
+            case Tag::Dl:
+                if (!m_opened) {
+                    // The file's own lines end with the one that opens its list.
+                    const qsizetype end = lineEndAfter(m_data, tagEnd(at));
+                    m_owner.m_opening = spanOf(0, end);
+                    m_owner.m_listOpened = true;
+                    m_opened = true;
+                    m_emitted = end;
+                    pos = end;
+                }
+                break;
+            case Tag::DlEnd:
+                pos = closeList(at);
+                break;
+            default:
+                break;
             }
-            auto link = std::make_shared<cBookmark>();
-            link->setTitle(title.isEmpty() ? QStringLiteral("Bookmark #") + QString::number(r.record) : std::move(titleText));
-            link->setURL(std::move(urlText));
-            link->setKey(numberKey(r.record));
-            link->setParentFolder(r.parent);
-            link->setBookmarkType(cBookmark::LinkType);
-            link->setReadAsLatin1(latin1);
-            m_records.AppendNew(link, link->Key());
-            ++r.record;
         }
+        if (!m_opened)
+            m_owner.m_opening = spanOf(0, m_emitted = n);
+        m_owner.m_ending = spanOf(m_emitted, n);
+        m_owner.m_lastFolder = m_folder;
     }
 
-    // A folder: the title between the end of the opening tag and "</H3>".
-    QByteArrayView folderTitle;
-    bool isFolder = false;
-    if (markers.folder >= 0) {
-        qsizetype u = find(t, "\">");
-        if (u < 0) {
-            const qsizetype bare = find(t, "<H3>");
-            u = bare >= 0 ? bare + 2 : -1;
-        }
-        if (u < 0) {
-            // An opening tag with unquoted attributes: it ends at its first ">".
-            const qsizetype h3 = find(t, "<H3");
-            const qsizetype close = t.indexOf('>', h3);
-            u = close >= 0 ? close - 1 : -1;
-        }
-        const QByteArrayView rest = u >= 0 && t.size() > u + 2 ? t.sliced(u + 2) : QByteArrayView();
-        const qsizetype end = find(rest, "</H3>");
-        if (end >= 0) {
-            isFolder = true;
-            folderTitle = rest.first(end);
-        }
+private:
+    qsizetype tagEnd(qsizetype at) const
+    {
+        const void* gt = std::memchr(m_data.data() + at, '>', size_t(m_data.size() - at));
+        return gt ? static_cast<const char*>(gt) - m_data.data() + 1 : m_data.size();
     }
 
-    // The header: the leading lines up to the first "<DL>", links and folders left out.
-    if (href < 0 && !isFolder && r.inHeader && !t.isEmpty()) {
-        if (trimmed(r.header).isEmpty())
-            r.header = line.toByteArray();
-        else
-            r.header += "\r\n" + line.toByteArray();
-        if (markers.opensList) {
-            r.inHeader = false;
-            r.headerSaved = true;
+    // Where the entry whose tag is at `at` begins: at a "<DT>" (or "<DD>")
+    // just before it, and with the blanks that indent its line.
+    qsizetype entryStart(qsizetype at) const
+    {
+        qsizetype start = at;
+        qsizetype q = at;
+        while (q > m_emitted && isBlank(m_data[q - 1]))
+            --q;
+        if (q - 4 >= m_emitted && m_data[q - 1] == '>') {
+            const Tag before = tagAt(m_data, q - 4);
+            if ((before == Tag::Dt || before == Tag::Dd) && m_data[q - 4] == '<')
+                start = q - 4;
         }
+        return lineStartBefore(m_data, start, m_emitted);
     }
 
-    if (isFolder) {
-        if (r.parentAt.size() <= size_t(r.level))
-            r.parentAt.resize(size_t(r.level) + 1);
-        r.parentAt[size_t(r.level)] = r.parent;
-        ++r.folder;
+    // The end of an entry whose tag ends at `end`: its line, and a
+    // description ("<DD>") after it up to the next entry or list.
+    qsizetype entryEnd(qsizetype end) const
+    {
+        const qsizetype next = skipSpace(m_data, end);
+        if (next < m_data.size() && m_data[next] == '<' && tagAt(m_data, next) == Tag::Dd) {
+            const qsizetype text = tagEnd(next);
+            const qsizetype after = skipSpace(m_data, text);
+            // "<DD><A ...>" is an entry written after a "<DD>", not a description.
+            if (!(after < m_data.size() && m_data[after] == '<' && tagAt(m_data, after) == Tag::A)) {
+                qsizetype at = text;
+                for (;;) {
+                    const void* hit = at < m_data.size() ? std::memchr(m_data.data() + at, '<', size_t(m_data.size() - at)) : nullptr;
+                    if (!hit)
+                        return m_data.size();
+                    at = static_cast<const char*>(hit) - m_data.data();
+                    if (isBoundary(tagAt(m_data, at)))
+                        return lineStartBefore(m_data, at, text);
+                    ++at;
+                }
+            }
+        }
+        return lineEndAfter(m_data, end);
+    }
+
+    std::shared_ptr<cBookmark> begin(qsizetype start)
+    {
+        if (!m_opened) {
+            // Entries before any list: the file's own lines end at the first.
+            m_owner.m_opening = spanOf(0, start);
+            m_opened = true;
+            m_emitted = start;
+        }
+        auto record = std::make_shared<cBookmark>();
+        record->setKey(numberKey(m_record));
+        record->setParentFolder(m_parent);
+        record->setLead(spanOf(m_emitted, start));
+        return record;
+    }
+
+    void add(std::shared_ptr<cBookmark> record)
+    {
+        const QString key = record->Key();
+        m_owner.m_records.AppendNew(std::move(record), key);
+        ++m_record;
+        if (m_yield && m_record % kEntriesPerYield == 0)
+            m_yield();
+    }
+
+    qsizetype link(qsizetype at)
+    {
+        const Anchor anchor = readAnchor(m_data, at, m_finder);
+        if (anchor.href.value < 0)
+            return at + 1; // an anchor without an address is not a link
+        if (anchor.close < 0) {
+            ++m_owner.m_passedLinks;
+            return at + 1;
+        }
+        countSwallowed(anchor.swallowed);
+        const qsizetype start = entryStart(at);
+        const qsizetype end = entryEnd(anchor.closeEnd);
+        auto record = begin(start);
+        // One encoding for the entry: if either part is not UTF-8, both are Latin-1.
+        const QByteArrayView url = m_data.sliced(anchor.href.value, anchor.href.valueEnd - anchor.href.value);
+        const QByteArrayView title = m_data.sliced(anchor.title, anchor.titleEnd - anchor.title);
         bool latin1 = false;
-        auto folder = std::make_shared<cBookmark>();
-        folder->setTitle(decode(folderTitle, &latin1));
-        folder->setURL(QString::number(r.folder));
-        folder->setKey(numberKey(r.record));
-        folder->setParentFolder(r.parent);
-        folder->setFolderLevel(qint16(qMin(r.level, 32767)));
-        folder->setBookmarkType(cBookmark::FolderType);
-        folder->setReadAsLatin1(latin1);
-        m_records.AppendNew(folder, folder->Key());
-        ++r.level;
-        r.parent = r.folder;
-        ++r.record;
+        QString urlText = decodeText(url, &latin1);
+        QString titleText = decodeText(title, &latin1);
+        if (latin1) {
+            urlText = decodeReferences(QString::fromLatin1(url));
+            titleText = decodeReferences(QString::fromLatin1(title));
+        }
+        record->setTitle(title.isEmpty() ? QStringLiteral("Bookmark #") + QString::number(m_record) : std::move(titleText));
+        record->setURL(std::move(urlText));
+        record->setBookmarkType(cBookmark::LinkType);
+        record->setReadAsLatin1(latin1);
+        record->setSource(spanOf(start, end));
+        m_emitted = end;
+        add(std::move(record));
+        return end;
     }
 
-    if (markers.closesList) {
-        // A stray closing tag never takes the level below the root.
-        r.level = qMax(r.level - 1, 0);
-        r.parent = r.level == 0 ? 0 : r.parentAt[size_t(r.level)];
+    qsizetype folder(qsizetype at)
+    {
+        const Heading heading = readHeading(m_data, at, m_finder);
+        if (heading.close < 0) {
+            ++m_owner.m_passedFolders;
+            return at + 1;
+        }
+        countSwallowed(heading.swallowed);
+        const qsizetype start = entryStart(at);
+        qsizetype end = entryEnd(heading.closeEnd);
+        // The line that opens its list is the folder's own.
+        const qsizetype list = skipSpace(m_data, end);
+        if (list < m_data.size() && m_data[list] == '<' && tagAt(m_data, list) == Tag::Dl)
+            end = lineEndAfter(m_data, tagEnd(list));
+        auto record = begin(start);
+        if (m_parentAt.size() <= size_t(m_level))
+            m_parentAt.resize(size_t(m_level) + 1);
+        m_parentAt[size_t(m_level)] = m_parent;
+        ++m_folder;
+        bool latin1 = false;
+        record->setTitle(decodeText(m_data.sliced(heading.tagEnd, heading.close - heading.tagEnd), &latin1));
+        record->setURL(QString::number(m_folder));
+        record->setFolderLevel(qint16(qMin(m_level, 32767)));
+        record->setBookmarkType(cBookmark::FolderType);
+        record->setReadAsLatin1(latin1);
+        record->setSource(spanOf(start, end));
+        if (m_folders.size() <= size_t(m_folder))
+            m_folders.resize(size_t(m_folder) + 1);
+        m_folders[size_t(m_folder)] = record.get();
+        m_emitted = end;
+        add(std::move(record));
+        ++m_level;
+        m_parent = m_folder;
+        return end;
+    }
+
+    qsizetype closeList(qsizetype at)
+    {
+        if (m_level == 0)
+            return at + 1; // a stray closing tag, or the file's own: it stays where it is
+        const qsizetype end = lineEndAfter(m_data, tagEnd(at));
+        if (cBookmark* open = size_t(m_parent) < m_folders.size() ? m_folders[size_t(m_parent)] : nullptr)
+            open->setSource(open->Own(), spanOf(m_emitted, end));
+        m_emitted = end;
+        --m_level;
+        m_parent = m_level == 0 ? 0 : m_parentAt[size_t(m_level)];
+        return end;
+    }
+
+    // Entries inside another's text on its line: read as part of it, as the
+    // line's first entry took them, so the file is not read whole.
+    void countSwallowed(int swallowed) { m_owner.m_passedLinks += swallowed; }
+
+    NetscapeBookmarks& m_owner;
+    QByteArrayView m_data;
+    Finder m_finder;
+    const std::function<void()>& m_yield;
+    qsizetype m_emitted = 0; // the source up to here belongs to a record or the file
+    bool m_opened = false;
+    int m_record = 0;
+    int m_folder = 0;
+    int m_level = 0;
+    int m_parent = 0;
+    std::vector<int> m_parentAt;
+    std::vector<cBookmark*> m_folders{nullptr};
+};
+
+void NetscapeBookmarks::parse(const std::function<void()>& yield)
+{
+    const qsizetype lf = m_source.indexOf('\n');
+    const qsizetype cr = lf < 0 ? m_source.indexOf('\r') : m_source.lastIndexOf('\r', lf);
+    if (cr >= 0 && (lf < 0 || cr == lf - 1))
+        m_lineEnd = lf == cr + 1 ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\r");
+    else if (lf >= 0)
+        m_lineEnd = QByteArrayLiteral("\n");
+    Reader(*this, yield).run();
+    m_indexValid = false;
+    // A file of the program's own form: every line after its opening.
+    const QByteArrayView data(m_source);
+    for (qsizetype at = m_opening.size; at < data.size() && m_fixedForm;) {
+        const qsizetype lf = data.indexOf('\n', at);
+        const qsizetype cr = data.sliced(0, lf < 0 ? data.size() : lf).indexOf('\r', at);
+        const qsizetype end = cr >= 0 ? cr : (lf >= 0 ? lf : data.size());
+        m_fixedForm = inOwnForm(data.sliced(at, end - at));
+        at = end + 1;
     }
 }
 
@@ -518,7 +488,7 @@ namespace {
 
 // Collects output in a block of about a megabyte and hands each full block to
 // the device, so that a save needs neither a copy of the whole file in memory
-// nor a write per line.
+// nor a write per line; long unchanged stretches go to the device directly.
 class BlockWriter
 {
 public:
@@ -529,10 +499,20 @@ public:
     }
     void append(QByteArrayView bytes)
     {
+        if (bytes.isEmpty())
+            return;
+        m_last = bytes.back();
+        if (bytes.size() >= kBlock) {
+            flush();
+            if (m_ok)
+                m_ok = m_device.write(bytes.data(), bytes.size()) == bytes.size();
+            return;
+        }
         m_block.append(bytes);
         if (m_block.size() >= kBlock)
             flush();
     }
+    bool atLineStart() const { return m_last == 0 || m_last == '\n' || m_last == '\r'; }
     bool flush()
     {
         if (m_ok && !m_block.isEmpty())
@@ -545,227 +525,342 @@ private:
     static constexpr qsizetype kBlock = 1 << 20;
     QIODevice& m_device;
     QByteArray m_block;
+    char m_last = 0;
     bool m_ok = true;
 };
 
-} // namespace
-
-namespace {
-
-bool startsTag(const QString& text, qsizetype i)
+QByteArray leadingBlanks(QByteArrayView bytes)
 {
-    if (i + 1 >= text.size())
-        return false;
-    const QChar next = text.at(i + 1);
-    return next.isLetter() || next == QLatin1Char('/') || next == QLatin1Char('!');
+    qsizetype n = 0;
+    while (n < bytes.size() && (bytes[n] == ' ' || bytes[n] == '\t'))
+        ++n;
+    return bytes.first(n).toByteArray();
 }
 
-// Only the reader's line ends: other control characters read back as they
-// were written, so a record read from the file keeps them on a rewrite.
-bool breaksLine(QChar c)
+// A link's title is read without its outer blanks: it is written so.
+QString trimmedSpaces(const QString& text)
 {
-    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
-}
-
-// Which part of a line a text is written into.
-enum class Field
-{
-    LinkTitle,
-    FolderTitle,
-    Address
-};
-
-// The form of a title or address that reads back into the same record and
-// cannot start, end or break a line's markers; text that needs none of this
-// is written as it is.
-QString safeField(const QString& text, Field field)
-{
-    bool needed = field == Field::LinkTitle && (text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' ')));
-    for (qsizetype i = 0; i < text.size() && !needed; ++i) {
-        const QChar c = text.at(i);
-        needed = breaksLine(c) || (c == QLatin1Char('<') && (field == Field::Address || startsTag(text, i)))
-                 || (c == QLatin1Char('>') && field == Field::LinkTitle) || (c == QLatin1Char('"') && field == Field::Address);
-    }
-    if (!needed)
-        return text;
-    QString safe;
-    safe.reserve(text.size() + 16);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (breaksLine(c)) {
-            if (!(c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n')))
-                safe += QLatin1Char(' ');
-        } else if (c == QLatin1Char('<') && field == Field::Address) {
-            safe += QStringLiteral("%3C");
-        } else if (c == QLatin1Char('<') && startsTag(text, i)) {
-            safe += QStringLiteral("&lt;");
-        } else if (c == QLatin1Char('>') && field == Field::LinkTitle) {
-            safe += QStringLiteral("&gt;"); // the title is read after the last ">"
-        } else if (c == QLatin1Char('"') && field == Field::Address) {
-            safe += QStringLiteral("%22"); // the address is read up to the first quote
-        } else {
-            safe += c;
-        }
-    }
-    if (field != Field::LinkTitle)
-        return safe;
-    // A link title is read without its outer blanks: write it so.
     qsizetype begin = 0;
-    qsizetype end = safe.size();
-    while (begin < end && safe.at(begin) == QLatin1Char(' '))
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
         ++begin;
-    while (end > begin && safe.at(end - 1) == QLatin1Char(' '))
+    while (end > begin && text.at(end - 1) == u' ')
         --end;
-    return safe.mid(begin, end - begin);
+    return text.mid(begin, end - begin);
 }
 
-} // namespace
-
-namespace {
-
-bool breaksLineByte(QByteArrayView bytes)
+QByteArray dateText(qint64 seconds)
 {
-    return bytes.contains('\r') || bytes.contains('\n');
+    return QByteArray::number(seconds);
 }
 
-// Whether a link line written with its fields as they are reads back as one
-// link with exactly those fields; only then may a field that looks like a
-// marker stay unescaped, so that what was read is written back unchanged.
-bool linkLineReadsBack(QByteArrayView line, QByteArrayView url, QByteArrayView title)
+QByteArray ownLinkLine(const cBookmark& link, qint64 added, qint64 changed)
 {
-    if (title.isEmpty() || breaksLineByte(line))
-        return false;
-    const Markers m = scanMarkers(line);
-    const qsizetype href = kLinkStart.size() - 9; // "<DT>" before "<A HREF=\""
-    if (m.link != href || m.linkEnd < 0 || m.folder >= 0 || m.closesList || m.opensList || m.anchors != 1 || m.headings != 0)
-        return false;
-    const QByteArrayView rest = line.sliced(href + 9);
-    const qsizetype quote = rest.indexOf('"');
-    if (quote < 0 || rest.first(quote) != url)
-        return false;
-    const QByteArrayView text = rest.first(m.linkEnd - (href + 9));
-    const qsizetype gt = text.lastIndexOf('>');
-    return gt >= 0 && trimmedBlanks(text.sliced(gt + 1)) == title;
+    return "<DT><A HREF=\"" + encodeText(link.URL(), link.ReadAsLatin1()) + "\" ADD_DATE=\"" + dateText(added)
+           + "\" LAST_MODIFIED=\"" + dateText(changed) + "\">" + encodeText(trimmedSpaces(link.Title()), link.ReadAsLatin1()) + "</A>";
 }
 
-// The same for a folder line.
-bool folderLineReadsBack(QByteArrayView line, QByteArrayView title)
+QByteArray ownFolderLine(const cBookmark& folder, qint64 added, qint64 changed)
 {
-    if (breaksLineByte(line))
-        return false;
-    const Markers m = scanMarkers(line);
-    if (m.folder != 0 || m.link >= 0 || m.closesList || m.opensList || m.anchors != 0 || m.headings != 1)
-        return false;
-    const QByteArrayView t = trimmed(line);
-    const qsizetype u = find(t, "\">");
-    if (u < 0)
-        return false;
-    const QByteArrayView rest = t.sliced(u + 2);
-    const qsizetype end = find(rest, "</H3>");
-    return end >= 0 && rest.first(end) == title;
+    return "<DT><H3 FOLDED ADD_DATE=\"" + dateText(added) + "\" LAST_MODIFIED=\"" + dateText(changed) + "\">"
+           + encodeText(folder.Title(), folder.ReadAsLatin1()) + "</H3>";
 }
 
-} // namespace
-
-bool NetscapeBookmarks::write(QIODevice& device) const
+// The tag's LAST_MODIFIED set to `changed`, or added before its ">".
+QByteArray withLastModified(QByteArrayView own, qsizetype tagNameEnd, qint64 changed)
 {
-    BlockWriter out(device);
-    // Without a header read from a file, the list would have no opening tag.
-    out.append(m_header.isEmpty() ? kNewFileHeader : m_header);
-    out.append("\r\n");
-    auto text = [&out](const QString& value, bool latin1) {
-        if (latin1 || value.size() > 256) {
-            out.append(encode(value, latin1));
-            return;
-        }
-        // Short UTF-8 text converted on the stack, without a heap copy.
-        char buffer[256 * 3];
-        char* end = buffer;
-        bool ascii = true;
-        for (const QChar c : value) {
-            if (c.unicode() >= 0x80) {
-                ascii = false;
-                break;
-            }
-            *end++ = char(c.unicode());
-        }
-        if (ascii)
-            out.append(QByteArrayView(buffer, end - buffer));
-        else
-            out.append(value.toUtf8());
-    };
-    // A field that looks like a marker is escaped only when the line would
-    // not read back as written.
-    auto linkLine = [&](const cBookmark& link) {
-        const QString url = safeField(link.URL(), Field::Address);
-        const QString title = safeField(link.Title(), Field::LinkTitle);
-        if (url != link.URL() || title != link.Title()) {
-            const QByteArray rawUrl = encode(link.URL(), link.ReadAsLatin1());
-            const QByteArray rawTitle = encode(link.Title(), link.ReadAsLatin1());
-            const QByteArray line = QByteArray(kLinkStart + rawUrl + kLinkDates + rawTitle + "</A>");
-            if (linkLineReadsBack(line, rawUrl, rawTitle)) {
-                out.append(line);
-                out.append("\r\n");
-                return;
-            }
-        }
-        out.append(kLinkStart);
-        text(url, link.ReadAsLatin1());
-        out.append(kLinkDates);
-        text(title, link.ReadAsLatin1());
-        out.append("</A>\r\n");
-    };
-    auto folderLine = [&](const cBookmark& folder) {
-        QString title = safeField(folder.Title(), Field::FolderTitle);
-        out.append(kFolderStart);
-        if (title != folder.Title()) {
-            const QByteArray rawTitle = encode(folder.Title(), folder.ReadAsLatin1());
-            if (folderLineReadsBack(QByteArray(kFolderStart + rawTitle + "</H3>"), rawTitle))
-                title = folder.Title();
-        }
-        text(title, folder.ReadAsLatin1());
-        out.append("</H3>\r\n<DL><p>\r\n");
-    };
-    const std::vector<qsizetype>& root = childrenOf(0);
-    for (qsizetype position : root) {
-        const cBookmark& record = *m_records.at(position);
-        if (record.BookmarkType() == cBookmark::LinkType)
-            linkLine(record);
+    Finder finder(own);
+    Attribute modified;
+    const qsizetype end = scanAttributes(own, tagNameEnd, finder, [&](const Attribute& a) {
+        if (modified.value < 0 && a.value >= 0 && isNamed(own, a, "last_modified"))
+            modified = a;
+        return true;
+    });
+    if (end < 0)
+        return {};
+    QByteArray out;
+    out.reserve(own.size() + 32);
+    if (modified.value >= 0) {
+        out += own.first(modified.value);
+        out += modified.quote ? dateText(changed) : "\"" + dateText(changed) + "\"";
+        out += own.sliced(modified.valueEnd);
+    } else {
+        out += own.first(end - 1);
+        out += " LAST_MODIFIED=\"" + dateText(changed) + "\"";
+        out += own.sliced(end - 1);
     }
-    // Folders with their contents, depth first, without recursion however deep they nest.
-    struct Open
+    return out;
+}
+
+} // namespace
+
+// Writes the records folder by folder in collection order. An unchanged
+// record is its bytes as read; a changed one is its bytes with only the
+// changed title, address and LAST_MODIFIED put in; a new one is written in
+// the program's own form, indented as the entry before it.
+class NetscapeBookmarks::Writer
+{
+public:
+    Writer(const NetscapeBookmarks& owner, QIODevice& device)
+        : m_owner(owner)
+        , m_out(device)
+        , m_now(QDateTime::currentSecsSinceEpoch())
     {
-        const std::vector<qsizetype>* children;
-        size_t next;
-    };
-    QSet<int> written;
-    std::vector<Open> stack;
-    for (qsizetype top : root) {
-        const cBookmark& topFolder = *m_records.at(top);
-        if (topFolder.BookmarkType() != cBookmark::FolderType || written.contains(folderNumber(topFolder)))
-            continue;
-        written.insert(folderNumber(topFolder));
-        folderLine(topFolder);
-        stack.push_back(Open{&childrenOf(folderNumber(topFolder)), 0});
+    }
+
+    bool run()
+    {
+        const auto& records = m_owner.m_records;
+        // Every record by its folder, retired ones too: what stood before them stays.
+        std::vector<std::vector<qsizetype>> children(1);
+        qsizetype position = 0;
+        bool anyLive = false;
+        for (const auto& record : records) {
+            ++position;
+            const qint32 parent = record->ParentFolder();
+            if (parent < 0 || parent > records.Count() + m_owner.m_lastFolder)
+                continue;
+            anyLive = anyLive || record->BookmarkType() == cBookmark::LinkType || record->BookmarkType() == cBookmark::FolderType;
+            if (size_t(parent) >= children.size())
+                children.resize(size_t(parent) + 1);
+            children[size_t(parent)].push_back(position);
+        }
+        const bool fresh = m_owner.m_source.isEmpty();
+        const bool wrap = !fresh && !m_owner.m_listOpened && anyLive && m_owner.m_opening.size == m_owner.m_source.size();
+        if (fresh) {
+            m_out.append(kNewFileHeader);
+            m_out.append(m_owner.m_lineEnd);
+        } else {
+            m_out.append(source(m_owner.m_opening));
+            if (wrap) {
+                // A file with no list and no entries: the new entries get one.
+                lineBreak();
+                m_out.append("<DL><p>");
+                m_out.append(m_owner.m_lineEnd);
+            }
+        }
+        struct Open
+        {
+            const cBookmark* folder;
+            const std::vector<qsizetype>* children;
+            size_t next;
+            QByteArray indent; // for a new entry in it
+        };
+        static const std::vector<qsizetype> none;
+        auto childrenOf = [&](const cBookmark& folder) -> const std::vector<qsizetype>& {
+            const int number = folderNumber(folder);
+            return number > 0 && size_t(number) < children.size() ? children[size_t(number)] : none;
+        };
+        std::vector<bool> written(children.size(), false);
+        written[0] = true;
+        std::vector<Open> stack{{nullptr, &children[0], 0, QByteArray()}};
         while (!stack.empty()) {
             Open& open = stack.back();
             if (open.next >= open.children->size()) {
-                out.append("</DL></p>\r\n");
+                if (open.folder)
+                    closeFolder(*open.folder, stack.size() >= 2 ? stack[stack.size() - 2].indent : QByteArray());
                 stack.pop_back();
                 continue;
             }
-            const cBookmark& record = *m_records.at((*open.children)[open.next++]);
+            const cBookmark& record = *records.at((*open.children)[open.next++]);
+            m_out.append(source(record.Lead()));
+            if (record.Own().isSet())
+                open.indent = leadingBlanks(source(record.Own()));
             if (record.BookmarkType() == cBookmark::LinkType) {
-                linkLine(record);
-            } else if (!written.contains(folderNumber(record))) {
-                written.insert(folderNumber(record));
-                folderLine(record);
-                stack.push_back(Open{&childrenOf(folderNumber(record)), 0});
+                writeLink(record, open.indent);
+            } else if (record.BookmarkType() == cBookmark::FolderType) {
+                const int number = folderNumber(record);
+                if (number <= 0 || (size_t(number) < written.size() && written[size_t(number)]))
+                    continue;
+                if (size_t(number) < written.size())
+                    written[size_t(number)] = true;
+                writeFolder(record, open.indent);
+                stack.push_back(Open{&record, &childrenOf(record), 0, open.indent + "    "});
             }
         }
+        if (fresh || wrap) {
+            lineBreak();
+            m_out.append("</DL><p>");
+            m_out.append(m_owner.m_lineEnd);
+        } else {
+            m_out.append(source(m_owner.m_ending));
+        }
+        return m_out.flush();
     }
-    out.append("</DL><p>\r\n");
-    return out.flush();
+
+private:
+    QByteArrayView source(cBookmark::Span span) const { return viewOf(m_owner.m_source, span); }
+
+    void lineBreak()
+    {
+        if (!m_out.atLineStart())
+            m_out.append(m_owner.m_lineEnd);
+    }
+
+    qint64 addedAt(const cBookmark& record)
+    {
+        // A record the program made is dated when it is first written.
+        if (record.AddedAt() == 0)
+            const_cast<cBookmark&>(record).setAddedAt(m_now);
+        return record.AddedAt();
+    }
+
+    void newLine(const QByteArray& indent, const QByteArray& line)
+    {
+        lineBreak();
+        m_out.append(indent);
+        m_out.append(line);
+        m_out.append(m_owner.m_lineEnd);
+    }
+
+    void writeLink(const cBookmark& link, const QByteArray& indent)
+    {
+        if (link.Own().isSet() && !link.TitleChanged() && !link.URLChanged()) {
+            m_out.append(source(link.Own()));
+            return;
+        }
+        if (link.Own().isSet()) {
+            const QByteArray changed = changedLink(link);
+            if (!changed.isEmpty()) {
+                m_out.append(changed);
+                return;
+            }
+            const qint64 when = link.ChangedAt() ? link.ChangedAt() : m_now;
+            newLine(leadingBlanks(source(link.Own())), ownLinkLine(link, when, when));
+            return;
+        }
+        const qint64 added = addedAt(link);
+        newLine(indent, ownLinkLine(link, added, added));
+    }
+
+    void writeFolder(const cBookmark& folder, const QByteArray& indent)
+    {
+        if (folder.Own().isSet() && !folder.TitleChanged()) {
+            m_out.append(source(folder.Own()));
+            return;
+        }
+        if (folder.Own().isSet()) {
+            const QByteArray changed = changedFolder(folder);
+            if (!changed.isEmpty()) {
+                m_out.append(changed);
+                return;
+            }
+            const qint64 when = folder.ChangedAt() ? folder.ChangedAt() : m_now;
+            const QByteArray blanks = leadingBlanks(source(folder.Own()));
+            newLine(blanks, ownFolderLine(folder, when, when));
+            newLine(blanks, "<DL><p>");
+            return;
+        }
+        const qint64 added = addedAt(folder);
+        newLine(indent, ownFolderLine(folder, added, added));
+        newLine(indent, "<DL><p>");
+    }
+
+    void closeFolder(const cBookmark& folder, const QByteArray& indent)
+    {
+        // A folder read from a file whose list never closed stays so.
+        if (folder.Close().isSet())
+            m_out.append(source(folder.Close()));
+        else if (!folder.Own().isSet())
+            newLine(indent, "</DL><p>");
+    }
+
+    // The link's own bytes with the changed title and address put in; empty
+    // when they would not read back as the one link they are to be.
+    QByteArray changedLink(const cBookmark& link) const
+    {
+        const QByteArrayView own = source(link.Own());
+        Finder finder(own);
+        qsizetype at = -1;
+        Anchor anchor;
+        for (qsizetype p = own.indexOf('<'); p >= 0; p = own.indexOf('<', p + 1)) {
+            if (tagAt(own, p) == Tag::A) {
+                anchor = readAnchor(own, p, finder);
+                if (anchor.href.value >= 0 && anchor.close >= 0) {
+                    at = p;
+                    break;
+                }
+            }
+        }
+        if (at < 0)
+            return {};
+        const bool latin1 = link.ReadAsLatin1();
+        QByteArray url = link.URLChanged() ? encodeText(link.URL(), latin1)
+                                           : own.sliced(anchor.href.value, anchor.href.valueEnd - anchor.href.value).toByteArray();
+        if (link.URLChanged() && anchor.href.quote == '\'')
+            url.replace('\'', "&#39;");
+        const char quote = anchor.href.quote ? anchor.href.quote : '"';
+        QByteArray out;
+        out += own.first(at);
+        QByteArray tag = own.sliced(at, anchor.href.value - at).toByteArray();
+        if (!anchor.href.quote)
+            tag += quote;
+        tag += url;
+        tag += quote;
+        const qsizetype afterValue = anchor.href.quote ? anchor.href.valueEnd + 1 : anchor.href.valueEnd;
+        tag += own.sliced(afterValue, anchor.title - afterValue);
+        tag = withLastModified(QByteArray(tag + ">"), 2, link.ChangedAt());
+        if (tag.isEmpty())
+            return {};
+        tag.chop(1);
+        out += tag;
+        out += link.TitleChanged() ? encodeText(trimmedSpaces(link.Title()), latin1)
+                                   : own.sliced(anchor.title, anchor.titleEnd - anchor.title).toByteArray();
+        out += own.sliced(anchor.titleEnd);
+        return readsBackAs(out, link) ? out : QByteArray();
+    }
+
+    QByteArray changedFolder(const cBookmark& folder) const
+    {
+        const QByteArrayView own = source(folder.Own());
+        Finder finder(own);
+        for (qsizetype p = own.indexOf('<'); p >= 0; p = own.indexOf('<', p + 1)) {
+            if (tagAt(own, p) != Tag::H3)
+                continue;
+            const Heading heading = readHeading(own, p, finder);
+            if (heading.close < 0)
+                return {};
+            QByteArray out = withLastModified(own.first(heading.tagEnd), p + 3, folder.ChangedAt());
+            if (out.isEmpty())
+                return {};
+            out += encodeText(folder.Title(), folder.ReadAsLatin1());
+            out += own.sliced(heading.close);
+            return readsBackAs(out, folder) ? out : QByteArray();
+        }
+        return {};
+    }
+
+    // What a changed field reads back as once written.
+    static QString asWritten(const QString& text) { return decodeReferences(QString::fromUtf8(encodeText(text, false))); }
+
+    // Whether `bytes` read alone give the one record `record` is.
+    static bool readsBackAs(const QByteArray& bytes, const cBookmark& record)
+    {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        NetscapeBookmarks alone;
+        alone.load(buffer);
+        if (!alone.loadedWhole() || alone.records().Count() != 1)
+            return false;
+        const cBookmark& back = *alone.records().at(1);
+        if (back.BookmarkType() != record.BookmarkType())
+            return false;
+        if (record.BookmarkType() == cBookmark::FolderType)
+            return back.Title() == (record.TitleChanged() ? asWritten(record.Title()) : record.Title());
+        const QString title = record.TitleChanged() ? trimmedSpaces(asWritten(record.Title())) : record.Title();
+        const QString url = record.URLChanged() ? asWritten(record.URL()) : record.URL();
+        return back.URL() == url && (back.Title() == title || (title.isEmpty() && back.Title().startsWith(u"Bookmark #")));
+    }
+
+    const NetscapeBookmarks& m_owner;
+    BlockWriter m_out;
+    qint64 m_now;
+};
+
+bool NetscapeBookmarks::write(QIODevice& device) const
+{
+    return Writer(*this, device).run();
 }
 
 QByteArray NetscapeBookmarks::toBytes() const
@@ -776,14 +871,16 @@ QByteArray NetscapeBookmarks::toBytes() const
     return buffer.data();
 }
 
-void copyBookmarkContents(cBookmark& to, const cBookmark& from)
+void carryBookmarkLines(cBookmark& to, const cBookmark& from)
 {
-    to.setBookmarkType(from.BookmarkType());
-    to.setFolderLevel(from.FolderLevel());
-    to.setParentFolder(from.ParentFolder());
-    to.setTitle(from.Title());
-    to.setURL(from.URL());
-    to.setReadAsLatin1(from.ReadAsLatin1());
+    const int parent = to.ParentFolder();
+    QString title = to.Title();
+    QString url = to.URL();
+    copyBookmarkContents(to, from);
+    to.setParentFolder(parent);
+    to.setBookmarkType(cBookmark::LinkType);
+    to.setTitle(std::move(title));
+    to.setURL(std::move(url));
 }
 
 QString netscapeBackupPath(const QString& path)

@@ -11,11 +11,12 @@
 #include <vector>
 
 class QIODevice;
-struct NetscapeLineMarkers;
 
-// The Netscape bookmark file: an HTML file read line by line for a few fixed,
-// case-sensitive markers into an ordered collection of records, and written
-// back in a fixed, simple form. Titles and addresses come back byte for byte.
+// The Netscape bookmark file: an HTML file read into an ordered collection
+// of records, each of which remembers the bytes it was read from. A save
+// gives back every record the user did not change exactly as it was read, in
+// its place, with what stood between records (separators, descriptions,
+// blank lines); only changed and new records are written anew.
 class NetscapeBookmarks
 {
 public:
@@ -23,8 +24,8 @@ public:
 
     Records& records() { return m_records; }
     const Records& records() const { return m_records; }
-    // The leading lines of the file, kept between a load and a save.
-    const QByteArray& header() const { return m_header; }
+    // The leading lines of the file up to the line that opens its list, as read.
+    QByteArray header() const;
 
     // Reads the file; a missing file or an empty path gives an empty
     // collection and keeps the header. `yield` runs every few hundred lines.
@@ -39,12 +40,13 @@ public:
     // rest, but the file is not read whole.
     int passedLinks() const { return m_passedLinks; }
     int passedFolders() const { return m_passedFolders; }
-    // True when every line after the header is in the form the writer
-    // writes: a rewrite then loses nothing, and no copy need be kept.
+    // True when every line after the header is in the form the program
+    // writes its own records in: a file of its own, of which no copy need be kept.
     bool fixedForm() const { return m_fixedForm; }
 
-    // Writes the collection: the header, root links, then every folder with
-    // its contents. Retired records and what no folder holds are left out.
+    // Writes the collection: every record in collection order within its
+    // folder, as read where unchanged. Retired records and what no folder
+    // holds are left out; what stood before a retired record stays.
     bool write(QIODevice& device) const;
     QByteArray toBytes() const;
 
@@ -80,13 +82,20 @@ public:
     bool copyNeeded() const { return m_copyNeeded; }
 
 private:
+    class Reader;
+    class Writer;
     void clearForLoad();
-    void readLine(QByteArrayView line);
-    void readRecords(QByteArrayView line, const NetscapeLineMarkers& markers);
+    void parse(const std::function<void()>& yield);
     void buildIndex() const;
 
     Records m_records;
-    QByteArray m_header;
+    // The bytes the records were read from, and the parts of them that are
+    // the file's own: before its first entry, and after its last.
+    QByteArray m_source;
+    cBookmark::Span m_opening;
+    cBookmark::Span m_ending;
+    bool m_listOpened = false;
+    QByteArray m_lineEnd = QByteArrayLiteral("\r\n");
     bool m_loadedWhole = true;
     QString m_loadProblem;
     int m_passedLinks = 0;
@@ -95,20 +104,6 @@ private:
     platform::FileStamp m_diskStamp;
     bool m_copyNeeded = false;
     int m_lastFolder = 0;
-
-    // Reader state.
-    struct Reader
-    {
-        int record = 0;
-        int folder = 0;
-        int level = 0;
-        int parent = 0;
-        std::vector<int> parentAt;
-        QByteArray header;
-        bool inHeader = true;
-        bool headerSaved = false;
-        bool afterHeader = false;
-    } m_reader;
 
     mutable std::vector<std::vector<qsizetype>> m_children;
     mutable bool m_indexValid = false;
@@ -124,9 +119,10 @@ private:
 bool SaveNetscapeFile(NetscapeBookmarks& bookmarks, const QString& path, bool readOnly, QString* error,
                       bool* changedOnDisk = nullptr);
 
-// Gives `to` everything `from` holds but its key, so that two records can
-// trade places in the collection while each keeps its key.
-void copyBookmarkContents(cBookmark& to, const cBookmark& from);
+// A link moved or copied within the file: the new record `to` takes the
+// lines (dates, icon, description) of the one it came from, with its own
+// folder, title and address.
+void carryBookmarkLines(cBookmark& to, const cBookmark& from);
 
 // Where the copy of the original file is kept; later versions that the
 // program did not write get copies named by their time beside it, the newest

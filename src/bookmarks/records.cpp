@@ -2,6 +2,43 @@
 
 #include "store/keyvalue.h"
 
+#include <QDateTime>
+
+void cBookmark::setTitle(QString&& title)
+{
+    // A record read from a file is rewritten only where it changed.
+    if (m_own.isSet() && title != m_title) {
+        m_titleChanged = true;
+        m_changedAt = QDateTime::currentSecsSinceEpoch();
+    }
+    m_title = std::move(title);
+}
+
+void cBookmark::setURL(QString&& url)
+{
+    if (m_own.isSet() && url != m_url) {
+        m_urlChanged = true;
+        m_changedAt = QDateTime::currentSecsSinceEpoch();
+    }
+    m_url = std::move(url);
+}
+
+void copyBookmarkContents(cBookmark& to, const cBookmark& from)
+{
+    to.m_bookmarkType = from.m_bookmarkType;
+    to.m_folderLevel = from.m_folderLevel;
+    to.m_parentFolder = from.m_parentFolder;
+    to.m_title = from.m_title;
+    to.m_url = from.m_url;
+    to.m_readAsLatin1 = from.m_readAsLatin1;
+    to.m_own = from.m_own;
+    to.m_close = from.m_close;
+    to.m_titleChanged = from.m_titleChanged;
+    to.m_urlChanged = from.m_urlChanged;
+    to.m_changedAt = from.m_changedAt;
+    to.m_addedAt = from.m_addedAt;
+}
+
 void cCutItem::setKeyName(const QVariant& value)
 {
     m_keyName = keyvalue::text(value);

@@ -7,6 +7,15 @@
 
 #include <memory>
 
+// Where a record read from a file stands in the bytes it was read from, so
+// that a save gives back what the user did not change as it was.
+struct BookmarkSpan
+{
+    qsizetype start = 0;
+    qsizetype size = -1; // -1: none
+    bool isSet() const { return size >= 0; }
+};
+
 // One folder or link of the Netscape bookmark file.
 class cBookmark
 {
@@ -26,25 +35,62 @@ public:
     void setKey(QString&& key) { m_key = std::move(key); }
     // A link's address; a folder's own number in decimal.
     QString URL() const { return m_url; }
-    void setURL(const QString& url) { m_url = url; }
-    void setURL(QString&& url) { m_url = std::move(url); }
+    void setURL(const QString& url) { setURL(QString(url)); }
+    void setURL(QString&& url);
     QString Title() const { return m_title; }
-    void setTitle(const QString& title) { m_title = title; }
-    void setTitle(QString&& title) { m_title = std::move(title); }
+    void setTitle(const QString& title) { setTitle(QString(title)); }
+    void setTitle(QString&& title);
     // The file's bytes for this record were not UTF-8 and were read as
     // Latin-1; the writer gives them back the same way.
     bool ReadAsLatin1() const { return m_readAsLatin1; }
     void setReadAsLatin1(bool latin1) { m_readAsLatin1 = latin1; }
 
+    using Span = BookmarkSpan;
+    // What stood before the record in its folder (separators, blank lines):
+    // it belongs to the place, and stays there when the record moves or goes.
+    Span Lead() const { return m_lead; }
+    void setLead(Span lead) { m_lead = lead; }
+    // The record's own lines: a link's tag with its description; a folder's
+    // heading up to and with the line that opens its list.
+    Span Own() const { return m_own; }
+    // A folder's end: what followed its last entry, and the line closing its list.
+    Span Close() const { return m_close; }
+    void setSource(Span own, Span close = {})
+    {
+        m_own = own;
+        m_close = close;
+        m_titleChanged = m_urlChanged = false;
+    }
+    bool TitleChanged() const { return m_titleChanged; }
+    bool URLChanged() const { return m_urlChanged; }
+    // When the title or address was last changed (seconds since 1970; 0: never).
+    qint64 ChangedAt() const { return m_changedAt; }
+    // When a record the program made was first written (0: not yet).
+    qint64 AddedAt() const { return m_addedAt; }
+    void setAddedAt(qint64 seconds) { m_addedAt = seconds; }
+
 private:
+    friend void copyBookmarkContents(cBookmark& to, const cBookmark& from);
+
     QString m_title;
     QString m_url;
     QString m_key;
+    Span m_lead;
+    Span m_own;
+    Span m_close;
+    qint64 m_changedAt = 0;
+    qint64 m_addedAt = 0;
     qint32 m_parentFolder = 0;
     qint32 m_bookmarkType = LinkType;
     qint16 m_folderLevel = 0;
     bool m_readAsLatin1 = false;
+    bool m_titleChanged = false;
+    bool m_urlChanged = false;
 };
+
+// Gives `to` everything `from` holds but its key and its place (the lead), so
+// that two records can trade places in the collection while each keeps its key.
+void copyBookmarkContents(cBookmark& to, const cBookmark& from);
 
 // One entry of the folder list the tree's top-level nodes are built from.
 class cFolder

@@ -222,6 +222,15 @@ QString frmFavorite::addBookmark(const QString& location)
         return {};
     m_savedName = Names::check(Names::Target::NetscapeTitle, txtFavorite[0]->text()).name;
     NetscapeBookmarks::Records& records = m_bookmarks->records();
+    if (m_state == Edit) {
+        // Changed where it stands: its place, dates and the rest of its lines stay.
+        if (const auto old = records.find(NetscapeBookmarks::recordKey(m_key))) {
+            old->setTitle(m_savedName);
+            old->setURL(withScheme(location));
+            m_bookmarks->touch();
+            return {};
+        }
+    }
     auto link = std::make_shared<cBookmark>();
     link->setTitle(m_savedName);
     link->setURL(withScheme(location));
@@ -229,11 +238,6 @@ QString frmFavorite::addBookmark(const QString& location)
     link->setParentFolder(keyvalue::leadingNumber(m_currentFolder));
     link->setBookmarkType(cBookmark::LinkType);
     records.Add(link, link->Key());
-    // The changed record is in; only now does the old one retire.
-    if (m_state == Edit) {
-        if (const auto old = records.find(NetscapeBookmarks::recordKey(m_key)))
-            old->setBookmarkType(cBookmark::RetiredLinkType);
-    }
     m_bookmarks->invalidateIndex();
     return {};
 }

@@ -160,6 +160,7 @@ public:
     virtual void LoadForumList();
     // Writes the bookmark file; on failure tells the user and reads the file
     // again, so the window shows what is on disk.
+    void carryPastedBookmarkLines(const Transfer::Record& pasted);
     virtual bool SaveBookmarkFile();
     virtual void MoveBookmark(int direction);
     virtual void SortList(int direction);

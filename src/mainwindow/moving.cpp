@@ -203,6 +203,10 @@ void cMainDialog::AddToNetscapeFolder(int source, const QString& name, const QSt
     link->setKey(m_bookmarks.newKey());
     link->setParentFolder(folderNumber);
     link->setBookmarkType(cBookmark::LinkType);
+    if (source == Keys::NetscapeSource) {
+        if (const auto from = m_bookmarks.records().find(NetscapeBookmarks::recordKey(key)); from && from->BookmarkType() == cBookmark::LinkType)
+            carryBookmarkLines(*link, *from);
+    }
     m_bookmarks.records().Add(link, link->Key());
     m_bookmarks.invalidateIndex();
     SaveBookmarkFile();
@@ -470,8 +474,11 @@ void cMainDialog::PasteEntries()
                 if (bookmarksReadOnly())
                     break;
                 written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
-                                           record.address, false, QString::number(netscapeFolderOf(nodeKey)), &m_bookmarks)
-                          && SaveBookmarkFile();
+                                           record.address, false, QString::number(netscapeFolderOf(nodeKey)), &m_bookmarks);
+                if (written) {
+                    carryPastedBookmarkLines(record);
+                    written = SaveBookmarkFile();
+                }
             } else if (target >= Keys::FirstUserFolder) {
                 favorite.setBookmarkType(record.kind);
                 written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::AddWithKind, window, record.name,

@@ -122,6 +122,23 @@ QString cMainDialog::findNetscapeFolderKey(int parentFolder, const QString& titl
     return {};
 }
 
+void cMainDialog::carryPastedBookmarkLines(const Transfer::Record& pasted)
+{
+    // The entry just added is the collection's last; one cut or copied from
+    // the file itself brings its lines along.
+    NetscapeBookmarks::Records& records = m_bookmarks.records();
+    if (records.isEmpty())
+        return;
+    cBookmark& added = *records.at(records.Count());
+    for (const CutOrigin& origin : m_cutOrigins) {
+        if (origin.bookmark && origin.bookmark.get() != &added && origin.record.name == pasted.name
+            && origin.record.address == pasted.address && origin.bookmark->URL() == added.URL()) {
+            carryBookmarkLines(added, *origin.bookmark);
+            return;
+        }
+    }
+}
+
 bool cMainDialog::SaveBookmarkFile()
 {
     if (m_loadingBookmarks)

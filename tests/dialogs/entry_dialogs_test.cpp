@@ -95,28 +95,34 @@ TEST_F(EntryDialogsTest, ShortcutsAndBookmarksGetHttpRegistryEntriesStayAsTyped)
     EXPECT_EQ(regtest::readFile(folder + QStringLiteral("Renamed\u2215with slash.url")), "[InternetShortcut]\r\nURL=ftp://files//x\r\n");
 }
 
-TEST_F(EntryDialogsTest, EditingABookmarkRetiresTheOldRecordAndAppendsTheNew)
+TEST_F(EntryDialogsTest, EditingABookmarkChangesItWhereItStandsAndOnlyWhatChanged)
 {
     NetscapeBookmarks bookmarks;
     QBuffer file;
-    file.setData("<DL><p>\n<DT><A HREF=\"http://a/\">A</A>\n<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n");
+    file.setData("<DL><p>\n    <DT><A HREF=\"http://a/\" ADD_DATE=\"1600000000\" ICON=\"data:x\">A &amp; Co</A>\n"
+                 "<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n");
     file.open(QIODevice::ReadOnly);
     bookmarks.load(file);
     frmFavorite favorite;
     Modal::setHook([](QDialog& dialog) {
         auto& f = dynamic_cast<frmFavorite&>(dialog);
         EXPECT_FALSE(f.picFavorite->isVisibleTo(&f)) << "no kind choice for a bookmark";
-        f.txtFavorite[1]->setText(QStringLiteral("a.example"));
+        EXPECT_EQ(f.txtFavorite[0]->text(), QStringLiteral("A & Co"));
+        f.txtFavorite[1]->setText(QStringLiteral("a.example/?x=1&y=2"));
         QTest::keyClick(f.txtFavorite[1], Qt::Key_Return);
         return 0;
     });
-    ASSERT_TRUE(favorite.Display(4, QString(), frmFavorite::Edit, nullptr, QStringLiteral("A"), QStringLiteral("http://a/"),
+    ASSERT_TRUE(favorite.Display(4, QString(), frmFavorite::Edit, nullptr, QStringLiteral("A & Co"), QStringLiteral("http://a/"),
                                  false, QStringLiteral("0"), &bookmarks, QStringLiteral("0X4A")));
-    ASSERT_EQ(bookmarks.records().Count(), 3);
-    EXPECT_EQ(bookmarks.records().at(1)->BookmarkType(), cBookmark::RetiredLinkType);
-    EXPECT_EQ(bookmarks.records().at(3)->Key(), QStringLiteral("2X"));
-    EXPECT_EQ(bookmarks.records().at(3)->URL(), QStringLiteral("http://a.example"));
-    EXPECT_FALSE(bookmarks.toBytes().contains("http://a/\""));
+    ASSERT_EQ(bookmarks.records().Count(), 2);
+    EXPECT_EQ(bookmarks.records().at(1)->URL(), QStringLiteral("http://a.example/?x=1&y=2"));
+    const QList<QByteArray> lines = bookmarks.toBytes().split('\n');
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_TRUE(lines[1].startsWith("    <DT><A HREF=\"http://a.example/?x=1&amp;y=2\" ADD_DATE=\"1600000000\" ICON=\"data:x\" "
+                                    "LAST_MODIFIED=\""))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("\">A &amp; Co</A>")) << "the title as the file had it";
+    EXPECT_EQ(lines[2], "<DT><A HREF=\"http://b/\">B</A>");
 }
 
 TEST_F(EntryDialogsTest, UserFolderEntriesOfferTheKindsAllowed)

@@ -1,0 +1,381 @@
+#include "bookmarks/netscapeformat.h"
+
+#include <QStringDecoder>
+
+#include <cstring>
+
+namespace netscapeformat {
+
+namespace {
+
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+}
+
+bool endsName(QByteArrayView d, qsizetype at)
+{
+    return at >= d.size() || isBlank(d[at]) || d[at] == '>' || d[at] == '/';
+}
+
+bool isLineBreak(char c)
+{
+    return c == '\n' || c == '\r';
+}
+
+qsizetype nextLineBreak(QByteArrayView d, qsizetype from)
+{
+    if (from >= d.size())
+        return d.size();
+    const void* lt = std::memchr(d.data() + from, '\n', size_t(d.size() - from));
+    const qsizetype lf = lt ? static_cast<const char*>(lt) - d.data() : d.size();
+    const void* cr = std::memchr(d.data() + from, '\r', size_t(lf - from));
+    return cr ? static_cast<const char*>(cr) - d.data() : lf;
+}
+
+qsizetype nextTag(QByteArrayView d, qsizetype from)
+{
+    if (from >= d.size())
+        return -1;
+    const void* hit = std::memchr(d.data() + from, '<', size_t(d.size() - from));
+    return hit ? static_cast<const char*>(hit) - d.data() : -1;
+}
+
+} // namespace
+
+Tag tagAt(QByteArrayView d, qsizetype at)
+{
+    qsizetype p = at + 1;
+    const bool closing = p < d.size() && d[p] == '/';
+    if (closing)
+        ++p;
+    const qsizetype left = d.size() - p;
+    auto is = [&](const char* name, qsizetype length) {
+        if (left < length)
+            return false;
+        for (qsizetype i = 0; i < length; ++i) {
+            if (lower(d[p + i]) != name[i])
+                return false;
+        }
+        return endsName(d, p + length);
+    };
+    if (left <= 0)
+        return Tag::Other;
+    switch (lower(d[p])) {
+    case 'a':
+        if (is("a", 1))
+            return closing ? Tag::AEnd : Tag::A;
+        break;
+    case 'd':
+        if (is("dl", 2))
+            return closing ? Tag::DlEnd : Tag::Dl;
+        if (!closing && is("dt", 2))
+            return Tag::Dt;
+        if (!closing && is("dd", 2))
+            return Tag::Dd;
+        break;
+    case 'h':
+        if (is("h3", 2))
+            return closing ? Tag::H3End : Tag::H3;
+        if (!closing && is("hr", 2))
+            return Tag::Hr;
+        break;
+    default:
+        break;
+    }
+    return Tag::Other;
+}
+
+bool isBoundary(Tag tag)
+{
+    return tag == Tag::Dt || tag == Tag::Dd || tag == Tag::Dl || tag == Tag::DlEnd || tag == Tag::Hr || tag == Tag::H3
+           || tag == Tag::A;
+}
+
+bool isNamed(QByteArrayView d, const Attribute& a, QByteArrayView lowerName)
+{
+    if (a.nameEnd - a.name != lowerName.size())
+        return false;
+    for (qsizetype i = 0; i < lowerName.size(); ++i) {
+        if (lower(d[a.name + i]) != lowerName[i])
+            return false;
+    }
+    return true;
+}
+
+qsizetype Finder::quote(char quote, qsizetype from)
+{
+    qsizetype& missing = quote == '"' ? m_noDouble : m_noSingle;
+    if (from >= m_data.size() || (missing >= 0 && from >= missing))
+        return -1;
+    const void* hit = std::memchr(m_data.data() + from, quote, size_t(m_data.size() - from));
+    if (!hit) {
+        missing = from;
+        return -1;
+    }
+    return static_cast<const char*>(hit) - m_data.data();
+}
+
+qsizetype Finder::lineEnd(qsizetype from)
+{
+    if (from >= m_lineFrom && from <= m_lineEnd)
+        return m_lineEnd;
+    m_lineFrom = from;
+    m_lineEnd = nextLineBreak(m_data, from);
+    return m_lineEnd;
+}
+
+qsizetype Finder::close(Tag closing, qsizetype from, int* swallowed)
+{
+    const QByteArrayView d = m_data;
+    const qsizetype end = lineEnd(from);
+    const int slot = closing == Tag::AEnd ? 0 : 1;
+    // A search that found nothing from here finds nothing from further on the same line.
+    if (m_noCloseFrom[slot] >= 0 && from >= m_noCloseFrom[slot] && end == m_noCloseLine[slot])
+        return -1;
+    int onLine = 0;
+    for (qsizetype at = nextTag(d, from); at >= 0; at = nextTag(d, at + 1)) {
+        const Tag tag = tagAt(d, at);
+        if (tag == closing) {
+            if (at < end)
+                *swallowed = onLine;
+            return at;
+        }
+        if (at >= end && isBoundary(tag))
+            break;
+        if (at < end && (tag == Tag::A || tag == Tag::H3))
+            ++onLine;
+    }
+    m_noCloseFrom[slot] = from;
+    m_noCloseLine[slot] = end;
+    return -1;
+}
+
+Anchor readAnchor(QByteArrayView d, qsizetype at, Finder& finder)
+{
+    Anchor anchor;
+    scanAttributes(d, at + 2, finder, [&](const Attribute& a) {
+        if (a.value >= 0 && isNamed(d, a, "href")) {
+            anchor.href = a;
+            return false;
+        }
+        return true;
+    });
+    if (anchor.href.value < 0)
+        return anchor;
+    anchor.close = finder.close(Tag::AEnd, anchor.href.valueEnd, &anchor.swallowed);
+    if (anchor.close < 0)
+        return anchor;
+    const void* gt = std::memchr(d.data() + anchor.close, '>', size_t(d.size() - anchor.close));
+    anchor.closeEnd = gt ? static_cast<const char*>(gt) - d.data() + 1 : d.size();
+    // The title is what follows the last ">" before the close; with none, the
+    // tag never ended and there is no title.
+    qsizetype begin = anchor.close;
+    qsizetype end = anchor.close;
+    const qsizetype span = anchor.close - at;
+    const void* last = span > 0 ? ::memrchr(d.data() + at, '>', size_t(span)) : nullptr;
+    if (last) {
+        begin = static_cast<const char*>(last) - d.data() + 1;
+        while (begin < end && d[begin] == ' ')
+            ++begin;
+        while (end > begin && d[end - 1] == ' ')
+            --end;
+    }
+    anchor.title = begin;
+    anchor.titleEnd = end;
+    return anchor;
+}
+
+Heading readHeading(QByteArrayView d, qsizetype at, Finder& finder)
+{
+    Heading heading;
+    heading.tagEnd = scanAttributes(d, at + 3, finder, [](const Attribute&) { return true; });
+    if (heading.tagEnd < 0)
+        return heading;
+    heading.close = finder.close(Tag::H3End, heading.tagEnd, &heading.swallowed);
+    if (heading.close >= 0) {
+        const void* gt = std::memchr(d.data() + heading.close, '>', size_t(d.size() - heading.close));
+        heading.closeEnd = gt ? static_cast<const char*>(gt) - d.data() + 1 : d.size();
+    }
+    return heading;
+}
+
+qsizetype lineEndAfter(QByteArrayView d, qsizetype at)
+{
+    qsizetype p = at;
+    for (;;) {
+        while (p < d.size() && (d[p] == ' ' || d[p] == '\t'))
+            ++p;
+        // "<p>" and "</p>" close the line as browsers write it ("<DL><p>", "</DL><p>").
+        if (p + 2 < d.size() && d[p] == '<' && lower(d[p + 1]) == 'p' && d[p + 2] == '>') {
+            p += 3;
+            continue;
+        }
+        if (p + 3 < d.size() && d[p] == '<' && d[p + 1] == '/' && lower(d[p + 2]) == 'p' && d[p + 3] == '>') {
+            p += 4;
+            continue;
+        }
+        break;
+    }
+    if (p >= d.size())
+        return d.size();
+    if (d[p] == '\r')
+        return p + 1 < d.size() && d[p + 1] == '\n' ? p + 2 : p + 1;
+    if (d[p] == '\n')
+        return p + 1;
+    return at;
+}
+
+qsizetype lineStartBefore(QByteArrayView d, qsizetype at, qsizetype floor)
+{
+    qsizetype p = at;
+    while (p > floor && (d[p - 1] == ' ' || d[p - 1] == '\t'))
+        --p;
+    if (p == 0 || isLineBreak(d[p - 1]))
+        return p;
+    return at;
+}
+
+qsizetype skipSpace(QByteArrayView d, qsizetype at)
+{
+    while (at < d.size() && isBlank(d[at]))
+        ++at;
+    return at;
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; p < end; ++p) {
+        if (quint8(*p) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+QString decodeCharset(QByteArrayView bytes, bool* latin1)
+{
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
+    // A leading byte-order mark is part of the title, not a mark to drop.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (!decoder.hasError())
+        return text;
+    *latin1 = true;
+    return QString::fromLatin1(bytes);
+}
+
+namespace {
+
+// The character a reference stands for, or -1.
+char32_t referenced(QStringView name)
+{
+    if (name.startsWith(u'#')) {
+        const bool hex = name.size() > 1 && (name[1] == u'x' || name[1] == u'X');
+        const QStringView digits = name.sliced(hex ? 2 : 1);
+        if (digits.isEmpty() || digits.size() > 8)
+            return char32_t(-1);
+        bool ok = false;
+        const uint code = digits.toUInt(&ok, hex ? 16 : 10);
+        if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return char32_t(-1);
+        return char32_t(code);
+    }
+    static const struct
+    {
+        const char16_t* name;
+        char32_t code;
+    } named[] = {{u"amp", u'&'},  {u"AMP", u'&'},  {u"lt", u'<'},    {u"LT", u'<'},     {u"gt", u'>'},
+                 {u"GT", u'>'},   {u"quot", u'"'}, {u"QUOT", u'"'},  {u"apos", u'\''}, {u"nbsp", 0xA0}};
+    for (const auto& entry : named) {
+        if (name == QStringView(entry.name))
+            return entry.code;
+    }
+    return char32_t(-1);
+}
+
+} // namespace
+
+QString decodeReferences(QString text)
+{
+    qsizetype amp = text.indexOf(u'&');
+    if (amp < 0)
+        return text;
+    QString out;
+    out.reserve(text.size());
+    qsizetype done = 0;
+    while (amp >= 0) {
+        const qsizetype semicolon = text.indexOf(u';', amp + 1);
+        if (semicolon < 0)
+            break;
+        const char32_t code = semicolon - amp <= 10 ? referenced(QStringView(text).sliced(amp + 1, semicolon - amp - 1)) : char32_t(-1);
+        if (code != char32_t(-1)) {
+            out += QStringView(text).sliced(done, amp - done);
+            out += QString::fromUcs4(&code, 1);
+            done = semicolon + 1;
+            amp = text.indexOf(u'&', done);
+        } else {
+            amp = text.indexOf(u'&', amp + 1);
+        }
+    }
+    out += QStringView(text).sliced(done);
+    return out;
+}
+
+QString decodeText(QByteArrayView bytes, bool* latin1)
+{
+    QString text = decodeCharset(bytes, latin1);
+    if (bytes.contains('&'))
+        return decodeReferences(std::move(text));
+    return text;
+}
+
+QByteArray encodeText(const QString& text, bool latin1)
+{
+    QString safe;
+    safe.reserve(text.size() + 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        switch (c.unicode()) {
+        case u'&':
+            safe += QStringLiteral("&amp;");
+            break;
+        case u'<':
+            safe += QStringLiteral("&lt;");
+            break;
+        case u'>':
+            safe += QStringLiteral("&gt;");
+            break;
+        case u'"':
+            safe += QStringLiteral("&quot;");
+            break;
+        case u'\r':
+            if (!(i + 1 < text.size() && text.at(i + 1) == u'\n'))
+                safe += u' ';
+            break;
+        case u'\n':
+            safe += u' ';
+            break;
+        default:
+            safe += c;
+        }
+    }
+    if (latin1) {
+        bool fits = true;
+        for (const QChar c : std::as_const(safe))
+            fits = fits && c.unicode() <= 0xFF;
+        if (fits)
+            return safe.toLatin1();
+    }
+    return safe.toUtf8();
+}
+
+} // namespace netscapeformat
