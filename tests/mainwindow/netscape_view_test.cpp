@@ -1,4 +1,5 @@
 #include "bookmarks/registrystores.h"
+#include "controls/FlatButton.h"
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
@@ -12,6 +13,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -130,4 +135,48 @@ TEST_F(NetscapeViewTest, ReadOnlyNeverWritesAndASelectedFolderIsFoundAgain)
     dialog().SelectedText = QStringLiteral("Inner");
     dialog().BuildFolderTree();
     EXPECT_EQ(KeyedTreeView::Key(form->tvMain->SelectedItem()), QStringLiteral("3X4A"));
+}
+
+// A browser's export, sorted with real clicks: the file on disk holds the
+// same lines, the folder's entries in the new order, dates, icons,
+// descriptions and separators kept.
+TEST_F(NetscapeViewTest, ABrowsersExportSortedByClicksKeepsEveryLine)
+{
+    const QByteArray file = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks Menu</H1>\n\n<DL><p>\n"
+                            "    <DT><H3 ADD_DATE=\"1600000005\" PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks Toolbar</H3>\n    <DL><p>\n"
+                            "        <DT><A HREF=\"https://q.example/?a=1&amp;b=2\" ADD_DATE=\"1600000001\" ICON=\"data:image/png;base64,QUJD\" "
+                            "SHORTCUTURL=\"q\">Qt signals &amp; slots</A>\n"
+                            "        <DD>How objects talk\n"
+                            "        <HR>\n"
+                            "        <DT><A HREF=\"https://b.example/\" ADD_DATE=\"1600000002\" TAGS=\"x\">Bravo</A>\n"
+                            "        <DT><A HREF=\"https://a.example/\" ADD_DATE=\"1600000003\">Alpha</A>\n"
+                            "    </DL><p>\n</DL>\n";
+    ASSERT_TRUE(regtest::writeFile(location(), file));
+    dialog().LoadBookmarkFile();
+    dialog().BuildFolderTree();
+    QTreeWidgetItem* toolbar = form->tvMain->findItems(QStringLiteral("Bookmarks Toolbar"), Qt::MatchRecursive).value(0);
+    ASSERT_TRUE(toolbar);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    FlatButton* more = (*form->lbbMain)[int(cMainDialog::MoreButton)];
+    if (more->Caption() == QLatin1String("More"))
+        QTest::mouseClick(more, Qt::LeftButton); // the tree shows
+    form->tvMain->scrollToItem(toolbar);
+    QTest::mouseClick(form->tvMain->viewport(), Qt::LeftButton, {}, form->tvMain->visualItemRect(toolbar).center());
+    QStringList shown;
+    for (int i = 1; i <= form->lvMain->Count(); ++i)
+        shown << KeyedListView::Text(form->lvMain->ItemAt(i));
+    EXPECT_EQ(shown, (QStringList{"Qt signals & slots", "Bravo", "Alpha"})) << "titles shown as the user reads them";
+
+    auto* sort = qobject_cast<QToolButton*>(form->tlbMain->widgetForAction(form->tlbMain->button(19)));
+    ASSERT_TRUE(sort && sort->isEnabled());
+    QTest::mouseClick(sort, Qt::LeftButton);
+    const QByteArray saved = regtest::readFile(location());
+    QList<QByteArray> before = file.split('\n');
+    QList<QByteArray> after = saved.split('\n');
+    EXPECT_TRUE(saved.contains(">Alpha</A>\n        <HR>\n        <DT><A HREF=\"https://b.example/\"")) << "the separator keeps its place";
+    EXPECT_TRUE(saved.contains(">Qt signals &amp; slots</A>\n        <DD>How objects talk\n"));
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(after, before) << saved.toStdString();
 }
