@@ -128,26 +128,30 @@ qsizetype Finder::lineEnd(qsizetype from)
 qsizetype Finder::close(Tag closing, qsizetype from, int* swallowed)
 {
     const QByteArrayView d = m_data;
-    const qsizetype end = lineEnd(from);
     const int slot = closing == Tag::AEnd ? 0 : 1;
     // A search that found nothing from here finds nothing from further on the same line.
-    if (m_noCloseFrom[slot] >= 0 && from >= m_noCloseFrom[slot] && end == m_noCloseLine[slot])
+    if (m_noCloseFrom[slot] >= 0 && from >= m_noCloseFrom[slot] && from <= m_noCloseLine[slot]
+        && lineEnd(from) == m_noCloseLine[slot])
         return -1;
+    // Where the line ends is asked only when another tag comes first: a
+    // title holding none costs no look for the line's end.
+    qsizetype end = -1;
     int onLine = 0;
     for (qsizetype at = nextTag(d, from); at >= 0; at = nextTag(d, at + 1)) {
         const Tag tag = tagAt(d, at);
         if (tag == closing) {
-            if (at < end)
-                *swallowed = onLine;
+            *swallowed = onLine;
             return at;
         }
+        if (end < 0)
+            end = lineEnd(from);
         if (at >= end && isBoundary(tag))
             break;
         if (at < end && (tag == Tag::A || tag == Tag::H3))
             ++onLine;
     }
     m_noCloseFrom[slot] = from;
-    m_noCloseLine[slot] = end;
+    m_noCloseLine[slot] = end < 0 ? lineEnd(from) : end;
     return -1;
 }
 
