@@ -1,5 +1,5 @@
 // The Netscape bookmark file at scale: a Firefox-like export of 100,000 links
-// in 5,000 folders, most links with an icon address and one in four with
+// in 5,000 folders, most links with an icon address and one in five with
 // the icon's data (about 72 MB). Load (records and folder tree) beside a
 // plain line scan of the same file; save (one title changed) beside writing
 // the same bytes.

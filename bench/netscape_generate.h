@@ -11,8 +11,8 @@
 enum class Icons
 {
     Few,  // every tenth link a short one
-    Real, // as a real profile's export: most links an ICON_URI, about one in
-          // four a base64 PNG of 1 to 4 KB
+    Real, // as a real profile's export: most links an ICON_URI, one in
+          // five a base64 PNG of 1 to 4 KB
 };
 
 // A Firefox-like export: header, nested folders with descriptions, links
@@ -51,7 +51,7 @@ inline void writeFirefoxLikeExport(const QString& path, int links, int folders, 
                 out << " ICON_URI=\"https://www.example.com/favicon.ico\" ICON=\"" << icon << "\"";
             if (icons == Icons::Real && link % 10 != 9)
                 out << " ICON_URI=\"https://www.example" << (link % 97) << ".com/favicon.ico\"";
-            if (icons == Icons::Real && link % 4 == 0) {
+            if (icons == Icons::Real && link % 5 == 0) {
                 const size_t length = 1024 + size_t(link * 7919 % 3072);
                 out << " ICON=\"data:image/png;base64,iVBORw0KGgo" << noise.substr(size_t(link % 64), length) << "=\"";
             }

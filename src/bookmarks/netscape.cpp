@@ -625,6 +625,9 @@ public:
                 children.resize(size_t(parent) + 1);
             children[size_t(parent)].push_back(position);
         }
+        // An empty file with nothing added is written back as it was: empty.
+        if (m_owner.m_source.isEmpty() && records.isEmpty())
+            return m_out.flush();
         const bool fresh = m_owner.m_source.isEmpty();
         const bool wrap = !fresh && !m_owner.m_listOpened && anyLive && m_owner.m_opening.size == m_owner.m_source.size();
         if (fresh) {

@@ -105,15 +105,17 @@ bool isNamed(QByteArrayView d, const Attribute& a, QByteArrayView lowerName)
 
 qsizetype Finder::quote(char quote, qsizetype from)
 {
-    qsizetype& missing = quote == '"' ? m_noDouble : m_noSingle;
-    if (from >= m_data.size() || (missing >= 0 && from >= missing))
-        return -1;
-    const void* hit = std::memchr(m_data.data() + from, quote, size_t(m_data.size() - from));
-    if (!hit) {
-        missing = from;
-        return -1;
-    }
-    return static_cast<const char*>(hit) - m_data.data();
+    // A quoted value ends on its line: a quote left open does not swallow
+    // the entries of the lines after it.
+    Cache& cache = quote == '"' ? m_double : m_single;
+    if (from >= cache.from && from <= cache.found)
+        return cache.hit ? cache.found : -1;
+    const qsizetype end = lineEnd(from);
+    const void* hit = from < end ? std::memchr(m_data.data() + from, quote, size_t(end - from)) : nullptr;
+    cache.from = from;
+    cache.hit = hit != nullptr;
+    cache.found = hit ? static_cast<const char*>(hit) - m_data.data() : end;
+    return cache.hit ? cache.found : -1;
 }
 
 qsizetype Finder::lineEnd(qsizetype from)
@@ -372,14 +374,22 @@ QByteArray encodeText(const QString& text, bool latin1)
             safe += c;
         }
     }
-    if (latin1) {
-        bool fits = true;
-        for (const QChar c : std::as_const(safe))
-            fits = fits && c.unicode() <= 0xFF;
-        if (fits)
-            return safe.toLatin1();
+    if (!latin1)
+        return safe.toUtf8();
+    // The rest of the entry's line is Latin-1: what Latin-1 cannot hold is
+    // written as a reference, so that the line stays in one encoding.
+    QByteArray bytes;
+    bytes.reserve(safe.size());
+    for (qsizetype i = 0; i < safe.size(); ++i) {
+        char32_t code = safe.at(i).unicode();
+        if (QChar::isHighSurrogate(code) && i + 1 < safe.size() && safe.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(safe.at(i), safe.at(++i));
+        if (code <= 0xFF)
+            bytes += char(code);
+        else
+            bytes += "&#" + QByteArray::number(uint(code)) + ';';
     }
-    return safe.toUtf8();
+    return bytes;
 }
 
 } // namespace netscapeformat

@@ -63,9 +63,17 @@ public:
     qsizetype close(Tag closing, qsizetype from, int* swallowed);
 
 private:
+    // The last search for a quote: from where, and the quote found or the
+    // line's end where none was.
+    struct Cache
+    {
+        qsizetype from = -1;
+        qsizetype found = -2;
+        bool hit = false;
+    };
     QByteArrayView m_data;
-    qsizetype m_noDouble = -1;
-    qsizetype m_noSingle = -1;
+    Cache m_double;
+    Cache m_single;
     qsizetype m_lineFrom = -1;
     qsizetype m_lineEnd = -1;
     qsizetype m_noCloseFrom[2] = {-1, -1};
@@ -120,7 +128,8 @@ QString decodeReferences(QString text);
 // A title or address as the file holds it and the user sees it.
 QString decodeText(QByteArrayView bytes, bool* latin1);
 // What the user typed, written so that it reads back the same: the
-// characters of the markup as references, line breaks as blanks.
+// characters of the markup as references, line breaks as blanks; in a
+// Latin-1 entry, what Latin-1 cannot hold as references too.
 QByteArray encodeText(const QString& text, bool latin1);
 
 // ---- template definition ----
