@@ -382,8 +382,10 @@ QByteArray encodeText(const QString& text, bool latin1)
     bytes.reserve(safe.size());
     for (qsizetype i = 0; i < safe.size(); ++i) {
         char32_t code = safe.at(i).unicode();
-        if (QChar::isHighSurrogate(code) && i + 1 < safe.size() && safe.at(i + 1).isLowSurrogate())
-            code = QChar::surrogateToUcs4(safe.at(i), safe.at(++i));
+        if (QChar::isHighSurrogate(code) && i + 1 < safe.size() && safe.at(i + 1).isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(safe.at(i), safe.at(i + 1));
+            ++i;
+        }
         if (code <= 0xFF)
             bytes += char(code);
         else
