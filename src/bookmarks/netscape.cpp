@@ -110,7 +110,39 @@ int NetscapeBookmarks::folderNumber(const cBookmark& folder)
 
 QByteArray NetscapeBookmarks::header() const
 {
-    return viewOf(m_source, m_opening).toByteArray();
+    QByteArray source;
+    QString why;
+    return readSource(&source, &why) ? viewOf(source, m_opening).toByteArray() : QByteArray();
+}
+
+bool NetscapeBookmarks::readSource(QByteArray* bytes, QString* why) const
+{
+    if (m_sourceFile.isEmpty()) {
+        *bytes = m_source;
+        return true;
+    }
+    if (m_sourceSize == 0) {
+        bytes->clear();
+        return true;
+    }
+    // The file must still be the one read: its records' bytes are taken from it.
+    if (!(platform::fileStamp(m_sourceFile) == m_sourceStamp)) {
+        *why = QStringLiteral("the file was changed on disk by another program since Markcrate read it");
+        return false;
+    }
+    QFile file(m_sourceFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = file.errorString();
+        return false;
+    }
+    QByteArray read(m_sourceSize, Qt::Uninitialized);
+    const qint64 got = file.read(read.data(), m_sourceSize);
+    if (got != m_sourceSize || !(platform::fileStamp(m_sourceFile) == m_sourceStamp)) {
+        *why = QStringLiteral("the file was changed on disk by another program since Markcrate read it");
+        return false;
+    }
+    *bytes = std::move(read);
+    return true;
 }
 
 void NetscapeBookmarks::clearForLoad()
@@ -119,6 +151,9 @@ void NetscapeBookmarks::clearForLoad()
     m_records.Clear();
     m_indexValid = false;
     m_source.clear();
+    m_sourceFile.clear();
+    m_sourceStamp = {};
+    m_sourceSize = 0;
     m_opening = {};
     m_ending = {};
     m_listOpened = false;
@@ -160,49 +195,70 @@ void NetscapeBookmarks::load(const QString& path, const std::function<void()>& y
         m_loadProblem = file.errorString();
         return;
     }
-    load(file, yield);
+    read(file, yield, false);
     const platform::FileStamp after = platform::fileStamp(native);
     if (m_loadedWhole && !(after == before)) {
         m_loadedWhole = false;
         m_loadProblem = QStringLiteral("it changed while it was being read");
     }
+    // The records' bytes stay in the file: a save reads them from there once
+    // it has made sure the file is still the one read.
+    m_sourceFile = native;
+    m_sourceStamp = before;
     m_copyNeeded = !m_fixedForm;
 }
 
 void NetscapeBookmarks::load(QIODevice& device, const std::function<void()>& yield)
 {
     clearForLoad();
-    // The whole file is kept: unchanged records are written back from it.
-    QByteArray source;
-    const qint64 expected = device.isSequential() ? 0 : device.size() - device.pos();
-    qsizetype filled = 0;
-    for (;;) {
-        const qsizetype room = qMax<qsizetype>(kChunkBytes, qsizetype(expected) - filled + 1);
-        source.resize(filled + room);
-        const qint64 got = device.read(source.data() + filled, room);
-        if (got < 0) {
-            m_loadedWhole = false;
-            m_loadProblem = device.errorString();
-            break;
+    read(device, yield, true);
+}
+
+namespace {
+
+// Where the window may end for reading: the start of the last line that
+// begins an entry or closes a list ("<DT", "</DL", "<HR"), after `from`. No
+// entry read whole runs past such a line, so the part before it reads as it
+// would in one piece. -1: none.
+qsizetype lastSafeEnd(QByteArrayView d, qsizetype from)
+{
+    auto beginsLine = [&](qsizetype at) {
+        qsizetype p = at;
+        while (p < d.size() && (d[p] == ' ' || d[p] == '\t'))
+            ++p;
+        if (p + 5 > d.size() || d[p] != '<')
+            return false;
+        const Tag tag = tagAt(d, p);
+        return tag == Tag::Dt || tag == Tag::DlEnd || tag == Tag::Hr;
+    };
+    for (const char lineBreak : {'\n', '\r'}) {
+        qsizetype end = d.size();
+        while (end > from) {
+            const void* hit = ::memrchr(d.data() + from, lineBreak, size_t(end - from));
+            if (!hit)
+                break;
+            const qsizetype at = static_cast<const char*>(hit) - d.data();
+            // A CR before an LF is not a line's end of its own.
+            if (lineBreak == '\n' || at + 1 >= d.size() || d[at + 1] != '\n') {
+                if (at + 1 > from && beginsLine(at + 1))
+                    return at + 1;
+            }
+            end = at;
         }
-        if (got == 0)
-            break;
-        filled += qsizetype(got);
-        if (yield)
-            yield();
-        // A file that grows as it is read is read to the size it had; the
-        // stamp taken after the read tells that it changed.
-        if (expected > 0 && filled >= expected)
-            break;
     }
-    source.truncate(filled);
-    source.squeeze();
-    m_source = std::move(source);
-    parse(yield);
-    if (m_loadedWhole && (m_passedLinks > 0 || m_passedFolders > 0)) {
-        m_loadedWhole = false;
-        m_loadProblem = passedOverText(m_passedLinks, m_passedFolders);
-    }
+    return -1;
+}
+
+} // namespace
+
+void NetscapeBookmarks::findLineEnd(QByteArrayView data)
+{
+    const qsizetype lf = data.indexOf('\n');
+    const qsizetype cr = data.first(lf < 0 ? data.size() : lf).indexOf('\r');
+    if (cr >= 0)
+        m_lineEnd = cr + 1 == lf ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\r");
+    else if (lf >= 0)
+        m_lineEnd = QByteArrayLiteral("\n");
 }
 
 // Reads the records out of the source in one pass over its tags. Each record
@@ -217,16 +273,19 @@ class NetscapeBookmarks::Reader
 public:
     Reader(NetscapeBookmarks& owner, const std::function<void()>& yield)
         : m_owner(owner)
-        , m_data(owner.m_source)
-        , m_finder(m_data)
+        , m_finder(QByteArrayView())
         , m_yield(yield)
     {
     }
 
-    void run()
+    // Reads `data`, the file from `base` on, from `from` to its end.
+    void run(QByteArrayView data, qsizetype base, qsizetype from)
     {
+        m_data = data;
+        m_base = base;
+        m_finder = Finder(data);
         const qsizetype n = m_data.size();
-        qsizetype pos = 0;
+        qsizetype pos = from;
         while (pos < n) {
             const void* hit = std::memchr(m_data.data() + pos, '<', size_t(n - pos));
             if (!hit)
@@ -244,10 +303,10 @@ public:
                 if (!m_opened) {
                     // The file's own lines end with the one that opens its list.
                     const qsizetype end = lineEndAfter(m_data, tagEnd(at));
-                    m_owner.m_opening = spanOf(0, end);
+                    m_owner.m_opening = spanOf(0, m_base + end);
                     m_owner.m_listOpened = true;
                     m_opened = true;
-                    m_emitted = end;
+                    m_emitted = m_base + end;
                     pos = end;
                 }
                 break;
@@ -258,38 +317,64 @@ public:
                 break;
             }
         }
+        checkOwnForm(from, n);
+    }
+
+    void finish(qsizetype size)
+    {
         if (!m_opened)
-            m_owner.m_opening = spanOf(0, m_emitted = n);
-        m_owner.m_ending = spanOf(m_emitted, n);
+            m_owner.m_opening = spanOf(0, m_emitted = size);
+        m_owner.m_ending = spanOf(m_emitted, size);
         m_owner.m_lastFolder = m_folder;
     }
 
+    qsizetype emitted() const { return m_emitted; }
+
 private:
-    qsizetype tagEnd(qsizetype at) const
+    // The end of a simple tag: its ">" on its line, or the line's end.
+    qsizetype tagEnd(qsizetype at)
     {
-        const void* gt = std::memchr(m_data.data() + at, '>', size_t(m_data.size() - at));
-        return gt ? static_cast<const char*>(gt) - m_data.data() + 1 : m_data.size();
+        const qsizetype line = m_finder.lineEnd(at);
+        const void* gt = std::memchr(m_data.data() + at, '>', size_t(line - at));
+        return gt ? static_cast<const char*>(gt) - m_data.data() + 1 : line;
+    }
+
+    // The window's own position of a place in the file.
+    qsizetype local(qsizetype place) const { return place - m_base; }
+    cBookmark::Span span(qsizetype from, qsizetype to) const { return spanOf(m_base + from, m_base + to); }
+
+    // Whether the lines read are all in the program's own form, after the file's opening.
+    void checkOwnForm(qsizetype from, qsizetype to)
+    {
+        if (!m_opened || !m_owner.m_fixedForm)
+            return;
+        for (qsizetype at = qMax(from, local(m_owner.m_opening.start + m_owner.m_opening.size)); at < to && m_owner.m_fixedForm;) {
+            const qsizetype end = m_finder.lineEnd(at);
+            m_owner.m_fixedForm = inOwnForm(m_data.sliced(at, end - at));
+            at = end + 1;
+        }
     }
 
     // Where the entry whose tag is at `at` begins: at a "<DT>" (or "<DD>")
     // just before it, and with the blanks that indent its line.
     qsizetype entryStart(qsizetype at) const
     {
+        const qsizetype floor = local(m_emitted);
         qsizetype start = at;
         qsizetype q = at;
-        while (q > m_emitted && isBlank(m_data[q - 1]))
+        while (q > floor && isBlank(m_data[q - 1]))
             --q;
-        if (q - 4 >= m_emitted && m_data[q - 1] == '>') {
+        if (q - 4 >= floor && m_data[q - 1] == '>') {
             const Tag before = tagAt(m_data, q - 4);
             if ((before == Tag::Dt || before == Tag::Dd) && m_data[q - 4] == '<')
                 start = q - 4;
         }
-        return lineStartBefore(m_data, start, m_emitted);
+        return lineStartBefore(m_data, start, floor);
     }
 
     // The end of an entry whose tag ends at `end`: its line, and a
     // description ("<DD>") after it up to the next entry or list.
-    qsizetype entryEnd(qsizetype end) const
+    qsizetype entryEnd(qsizetype end)
     {
         const qsizetype next = skipSpace(m_data, end);
         if (next < m_data.size() && m_data[next] == '<' && tagAt(m_data, next) == Tag::Dd) {
@@ -316,14 +401,14 @@ private:
     {
         if (!m_opened) {
             // Entries before any list: the file's own lines end at the first.
-            m_owner.m_opening = spanOf(0, start);
+            m_owner.m_opening = span(0 - m_base, start);
             m_opened = true;
-            m_emitted = start;
+            m_emitted = m_base + start;
         }
         auto record = std::make_shared<cBookmark>();
         record->setKey(numberKey(m_record));
         record->setParentFolder(m_parent);
-        record->setLead(spanOf(m_emitted, start));
+        record->setLead(spanOf(m_emitted, m_base + start));
         return record;
     }
 
@@ -363,8 +448,8 @@ private:
         record->setURL(std::move(urlText));
         record->setBookmarkType(cBookmark::LinkType);
         record->setReadAsLatin1(latin1);
-        record->setSource(spanOf(start, end));
-        m_emitted = end;
+        record->setSource(span(start, end));
+        m_emitted = m_base + end;
         add(std::move(record));
         return end;
     }
@@ -394,11 +479,11 @@ private:
         record->setFolderLevel(qint16(qMin(m_level, 32767)));
         record->setBookmarkType(cBookmark::FolderType);
         record->setReadAsLatin1(latin1);
-        record->setSource(spanOf(start, end));
+        record->setSource(span(start, end));
         if (m_folders.size() <= size_t(m_folder))
             m_folders.resize(size_t(m_folder) + 1);
         m_folders[size_t(m_folder)] = record.get();
-        m_emitted = end;
+        m_emitted = m_base + end;
         add(std::move(record));
         ++m_level;
         m_parent = m_folder;
@@ -411,8 +496,8 @@ private:
             return at + 1; // a stray closing tag, or the file's own: it stays where it is
         const qsizetype end = lineEndAfter(m_data, tagEnd(at));
         if (cBookmark* open = size_t(m_parent) < m_folders.size() ? m_folders[size_t(m_parent)] : nullptr)
-            open->setSource(open->Own(), spanOf(m_emitted, end));
-        m_emitted = end;
+            open->setSource(open->Own(), spanOf(m_emitted, m_base + end));
+        m_emitted = m_base + end;
         --m_level;
         m_parent = m_level == 0 ? 0 : m_parentAt[size_t(m_level)];
         return end;
@@ -424,9 +509,10 @@ private:
 
     NetscapeBookmarks& m_owner;
     QByteArrayView m_data;
+    qsizetype m_base = 0;
     Finder m_finder;
     const std::function<void()>& m_yield;
-    qsizetype m_emitted = 0; // the source up to here belongs to a record or the file
+    qsizetype m_emitted = 0; // the file up to here belongs to a record or to its opening
     bool m_opened = false;
     int m_record = 0;
     int m_folder = 0;
@@ -436,24 +522,58 @@ private:
     std::vector<cBookmark*> m_folders{nullptr};
 };
 
-void NetscapeBookmarks::parse(const std::function<void()>& yield)
+void NetscapeBookmarks::read(QIODevice& device, const std::function<void()>& yield, bool keep)
 {
-    const qsizetype lf = m_source.indexOf('\n');
-    const qsizetype cr = lf < 0 ? m_source.indexOf('\r') : m_source.lastIndexOf('\r', lf);
-    if (cr >= 0 && (lf < 0 || cr == lf - 1))
-        m_lineEnd = lf == cr + 1 ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\r");
-    else if (lf >= 0)
-        m_lineEnd = QByteArrayLiteral("\n");
-    Reader(*this, yield).run();
+    // The file is read through a window of about a megabyte that moves on
+    // at lines where entries begin: a large export is never all in memory.
+    Reader reader(*this, yield);
+    QByteArray window;
+    QByteArray kept;
+    qsizetype base = 0;   // where the window starts in the file
+    qsizetype parsed = 0; // the window up to here is read
+    const qint64 expected = device.isSequential() ? 0 : device.size() - device.pos();
+    qint64 total = 0;
+    bool end = false;
+    while (!end) {
+        const qsizetype filled = window.size();
+        window.resize(filled + kChunkBytes);
+        const qint64 got = device.read(window.data() + filled, kChunkBytes);
+        window.truncate(filled + qMax<qint64>(got, 0));
+        if (got < 0) {
+            m_loadedWhole = false;
+            m_loadProblem = device.errorString();
+        }
+        total += qMax<qint64>(got, 0);
+        // A file that grows as it is read is read to the size it had; the
+        // stamp taken after the read tells that it changed.
+        end = got <= 0 || (expected > 0 && total >= expected);
+        if (keep && got > 0)
+            kept.append(window.constData() + filled, qsizetype(got));
+        const qsizetype cut = end ? window.size() : lastSafeEnd(window, parsed);
+        if (cut < 0)
+            continue; // no place to stop yet: read on
+        if (base == 0 && parsed == 0)
+            findLineEnd(window);
+        reader.run(QByteArrayView(window).first(cut), base, parsed);
+        if (yield)
+            yield();
+        if (end)
+            break;
+        // Keep what the next part may look back at: from the byte before
+        // what no entry has taken yet.
+        const qsizetype from = qMax<qsizetype>(0, qMin(reader.emitted() - base, cut) - 1);
+        window.remove(0, from);
+        base += from;
+        parsed = cut - from;
+    }
+    reader.finish(qsizetype(total));
+    if (keep)
+        m_source = std::move(kept);
+    m_sourceSize = qsizetype(total);
     m_indexValid = false;
-    // A file of the program's own form: every line after its opening.
-    const QByteArrayView data(m_source);
-    for (qsizetype at = m_opening.size; at < data.size() && m_fixedForm;) {
-        const qsizetype lf = data.indexOf('\n', at);
-        const qsizetype cr = data.sliced(0, lf < 0 ? data.size() : lf).indexOf('\r', at);
-        const qsizetype end = cr >= 0 ? cr : (lf >= 0 ? lf : data.size());
-        m_fixedForm = inOwnForm(data.sliced(at, end - at));
-        at = end + 1;
+    if (m_loadedWhole && (m_passedLinks > 0 || m_passedFolders > 0)) {
+        m_loadedWhole = false;
+        m_loadProblem = passedOverText(m_passedLinks, m_passedFolders);
     }
 }
 
@@ -501,6 +621,7 @@ public:
     {
         if (bytes.isEmpty())
             return;
+        m_offset += bytes.size();
         m_last = bytes.back();
         if (bytes.size() >= kBlock) {
             flush();
@@ -513,6 +634,7 @@ public:
             flush();
     }
     bool atLineStart() const { return m_last == 0 || m_last == '\n' || m_last == '\r'; }
+    qsizetype offset() const { return m_offset; }
     bool flush()
     {
         if (m_ok && !m_block.isEmpty())
@@ -525,12 +647,15 @@ private:
     static constexpr qsizetype kBlock = 1 << 20;
     QIODevice& m_device;
     QByteArray m_block;
+    qsizetype m_offset = 0;
     char m_last = 0;
     bool m_ok = true;
 };
 
 QByteArray leadingBlanks(QByteArrayView bytes)
 {
+    while (!bytes.isEmpty() && (bytes.front() == '\n' || bytes.front() == '\r'))
+        bytes = bytes.sliced(1);
     qsizetype n = 0;
     while (n < bytes.size() && (bytes[n] == ' ' || bytes[n] == '\t'))
         ++n;
@@ -598,12 +723,29 @@ QByteArray withLastModified(QByteArrayView own, qsizetype tagNameEnd, qint64 cha
 // record is its bytes as read; a changed one is its bytes with only the
 // changed title, address and LAST_MODIFIED put in; a new one is written in
 // the program's own form, indented as the entry before it.
+struct NetscapeBookmarks::Layout
+{
+    struct Spans
+    {
+        cBookmark::Span lead;
+        cBookmark::Span own;
+        cBookmark::Span close;
+    };
+    std::vector<Spans> records; // by position in the collection
+    cBookmark::Span opening;
+    cBookmark::Span ending;
+    bool listOpened = false;
+    qsizetype size = 0;
+};
+
 class NetscapeBookmarks::Writer
 {
 public:
-    Writer(const NetscapeBookmarks& owner, QIODevice& device)
+    Writer(const NetscapeBookmarks& owner, QIODevice& device, const QByteArray& source, Layout* layout)
         : m_owner(owner)
         , m_out(device)
+        , m_source(source)
+        , m_layout(layout ? *layout : m_ownLayout)
         , m_now(QDateTime::currentSecsSinceEpoch())
     {
     }
@@ -611,6 +753,7 @@ public:
     bool run()
     {
         const auto& records = m_owner.m_records;
+        m_layout.records.assign(size_t(records.Count()), {});
         // Every record by its folder, retired ones too: what stood before them stays.
         std::vector<std::vector<qsizetype>> children(1);
         qsizetype position = 0;
@@ -626,10 +769,10 @@ public:
             children[size_t(parent)].push_back(position);
         }
         // An empty file with nothing added is written back as it was: empty.
-        if (m_owner.m_source.isEmpty() && records.isEmpty())
-            return m_out.flush();
-        const bool fresh = m_owner.m_source.isEmpty();
-        const bool wrap = !fresh && !m_owner.m_listOpened && anyLive && m_owner.m_opening.size == m_owner.m_source.size();
+        if (m_owner.m_sourceSize == 0 && records.isEmpty())
+            return finish();
+        const bool fresh = m_owner.m_sourceSize == 0;
+        const bool wrap = !fresh && !m_owner.m_listOpened && anyLive && m_owner.m_opening.size == m_owner.m_sourceSize;
         if (fresh) {
             m_out.append(kNewFileHeader);
             m_out.append(m_owner.m_lineEnd);
@@ -642,12 +785,15 @@ public:
                 m_out.append(m_owner.m_lineEnd);
             }
         }
+        m_layout.opening = spanOf(0, m_out.offset());
+        m_layout.listOpened = m_owner.m_listOpened || fresh || wrap;
         struct Open
         {
             const cBookmark* folder;
             const std::vector<qsizetype>* children;
             size_t next;
             QByteArray indent; // for a new entry in it
+            qsizetype position = 0;
         };
         static const std::vector<qsizetype> none;
         auto childrenOf = [&](const cBookmark& folder) -> const std::vector<qsizetype>& {
@@ -660,17 +806,28 @@ public:
         while (!stack.empty()) {
             Open& open = stack.back();
             if (open.next >= open.children->size()) {
-                if (open.folder)
+                if (open.folder) {
+                    const qsizetype start = m_out.offset();
                     closeFolder(*open.folder, stack.size() >= 2 ? stack[stack.size() - 2].indent : QByteArray());
+                    if (m_out.offset() > start || open.folder->Close().isSet())
+                        spansOf(open.position).close = spanOf(start, m_out.offset());
+                }
                 stack.pop_back();
                 continue;
             }
-            const cBookmark& record = *records.at((*open.children)[open.next++]);
+            const qsizetype position = (*open.children)[open.next++];
+            const cBookmark& record = *records.at(position);
+            Layout::Spans& spans = spansOf(position);
+            const qsizetype leadStart = m_out.offset();
             m_out.append(source(record.Lead()));
+            if (record.Lead().isSet())
+                spans.lead = spanOf(leadStart, m_out.offset());
             if (record.Own().isSet())
                 open.indent = leadingBlanks(source(record.Own()));
+            const qsizetype ownStart = m_out.offset();
             if (record.BookmarkType() == cBookmark::LinkType) {
                 writeLink(record, open.indent);
+                spans.own = spanOf(ownStart, m_out.offset());
             } else if (record.BookmarkType() == cBookmark::FolderType) {
                 const int number = folderNumber(record);
                 if (number <= 0 || (size_t(number) < written.size() && written[size_t(number)]))
@@ -678,9 +835,11 @@ public:
                 if (size_t(number) < written.size())
                     written[size_t(number)] = true;
                 writeFolder(record, open.indent);
-                stack.push_back(Open{&record, &childrenOf(record), 0, open.indent + "    "});
+                spans.own = spanOf(ownStart, m_out.offset());
+                stack.push_back(Open{&record, &childrenOf(record), 0, open.indent + "    ", position});
             }
         }
+        const qsizetype endingStart = m_out.offset();
         if (fresh || wrap) {
             lineBreak();
             m_out.append("</DL><p>");
@@ -688,11 +847,19 @@ public:
         } else {
             m_out.append(source(m_owner.m_ending));
         }
-        return m_out.flush();
+        m_layout.ending = spanOf(endingStart, m_out.offset());
+        return finish();
     }
 
 private:
-    QByteArrayView source(cBookmark::Span span) const { return viewOf(m_owner.m_source, span); }
+    QByteArrayView source(cBookmark::Span span) const { return viewOf(m_source, span); }
+    Layout::Spans& spansOf(qsizetype position) { return m_layout.records[size_t(position - 1)]; }
+
+    bool finish()
+    {
+        m_layout.size = m_out.offset();
+        return m_out.flush();
+    }
 
     void lineBreak()
     {
@@ -708,12 +875,31 @@ private:
         return record.AddedAt();
     }
 
+    // A line of the program's own. Lines already in the file are never split
+    // or joined, since how a line reads can hang on what else stands on it:
+    // where the file's last line has not ended, the new text joins it.
     void newLine(const QByteArray& indent, const QByteArray& line)
     {
-        lineBreak();
+        if (!m_out.atLineStart()) {
+            m_out.append(line);
+            return;
+        }
         m_out.append(indent);
         m_out.append(line);
         m_out.append(m_owner.m_lineEnd);
+    }
+
+    // An entry read from the file but written anew: in the place of its old
+    // text, keeping what stood before its first tag and its line's end.
+    void inPlaceOf(QByteArrayView own, const QByteArray& text)
+    {
+        const qsizetype first = own.indexOf('<');
+        m_out.append(own.first(first < 0 ? 0 : first));
+        m_out.append(text);
+        qsizetype tail = own.size();
+        while (tail > 0 && isBlank(own[tail - 1]))
+            --tail;
+        m_out.append(own.sliced(qMax(tail, first < 0 ? 0 : first)));
     }
 
     void writeLink(const cBookmark& link, const QByteArray& indent)
@@ -729,7 +915,7 @@ private:
                 return;
             }
             const qint64 when = link.ChangedAt() ? link.ChangedAt() : m_now;
-            newLine(leadingBlanks(source(link.Own())), ownLinkLine(link, when, when));
+            inPlaceOf(source(link.Own()), ownLinkLine(link, when, when));
             return;
         }
         const qint64 added = addedAt(link);
@@ -749,9 +935,7 @@ private:
                 return;
             }
             const qint64 when = folder.ChangedAt() ? folder.ChangedAt() : m_now;
-            const QByteArray blanks = leadingBlanks(source(folder.Own()));
-            newLine(blanks, ownFolderLine(folder, when, when));
-            newLine(blanks, "<DL><p>");
+            inPlaceOf(source(folder.Own()), ownFolderLine(folder, when, when) + "<DL><p>");
             return;
         }
         const qint64 added = addedAt(folder);
@@ -858,12 +1042,39 @@ private:
 
     const NetscapeBookmarks& m_owner;
     BlockWriter m_out;
+    const QByteArray& m_source;
+    Layout m_ownLayout;
+    Layout& m_layout;
     qint64 m_now;
 };
 
 bool NetscapeBookmarks::write(QIODevice& device) const
 {
-    return Writer(*this, device).run();
+    QByteArray source;
+    QString why;
+    return readSource(&source, &why) && writeWith(device, source, nullptr);
+}
+
+bool NetscapeBookmarks::writeWith(QIODevice& device, const QByteArray& source, Layout* layout) const
+{
+    return Writer(*this, device, source, layout).run();
+}
+
+void NetscapeBookmarks::adopt(const Layout& layout, const QString& file, const platform::FileStamp& stamp, qsizetype size)
+{
+    qsizetype position = 0;
+    for (const auto& record : m_records) {
+        const Layout::Spans& spans = layout.records[size_t(position++)];
+        record->setLead(spans.lead);
+        record->setSource(spans.own, spans.close);
+    }
+    m_opening = layout.opening;
+    m_ending = layout.ending;
+    m_listOpened = layout.listOpened;
+    m_source.clear();
+    m_sourceFile = file;
+    m_sourceStamp = stamp;
+    m_sourceSize = size;
 }
 
 QByteArray NetscapeBookmarks::toBytes() const
@@ -962,9 +1173,20 @@ bool SaveNetscapeFile(NetscapeBookmarks& bookmarks, const QString& path, bool re
         }
         pruneTimedCopies(native);
     }
+    // The entries not changed are written from the file as it was read.
     QString why;
-    if (!platform::writeFileAtomically(native, [&bookmarks](QIODevice& device) { return bookmarks.write(device); }, &why))
+    QByteArray source;
+    if (!bookmarks.readSource(&source, &why)) {
+        if (changedOnDisk)
+            *changedOnDisk = true;
         return fail(why);
-    bookmarks.setDiskStamp(platform::fileStamp(native), false); // this version is the program's own
+    }
+    NetscapeBookmarks::Layout layout;
+    if (!platform::writeFileAtomically(
+            native, [&](QIODevice& device) { return bookmarks.writeWith(device, source, &layout); }, &why))
+        return fail(why);
+    const platform::FileStamp written = platform::fileStamp(native);
+    bookmarks.adopt(layout, native, written, layout.size);
+    bookmarks.setDiskStamp(written, false); // this version is the program's own
     return true;
 }

@@ -84,14 +84,26 @@ public:
 private:
     class Reader;
     class Writer;
+    struct Layout;
     void clearForLoad();
-    void parse(const std::function<void()>& yield);
+    void read(QIODevice& device, const std::function<void()>& yield, bool keep);
+    void findLineEnd(QByteArrayView data);
     void buildIndex() const;
+    // The bytes the records were read from: kept in memory when read from a
+    // device, read again from the file otherwise, if it is still as read.
+    bool readSource(QByteArray* bytes, QString* why) const;
+    bool writeWith(QIODevice& device, const QByteArray& source, Layout* layout) const;
+    // After a save: the records stand where the save put them in the file.
+    void adopt(const Layout& layout, const QString& file, const platform::FileStamp& stamp, qsizetype size);
+    friend bool SaveNetscapeFile(NetscapeBookmarks&, const QString&, bool, QString*, bool*);
 
     Records m_records;
-    // The bytes the records were read from, and the parts of them that are
-    // the file's own: before its first entry, and after its last.
+    // Where the records were read from, and the parts of it that are the
+    // file's own: before its first entry, and after its last.
     QByteArray m_source;
+    QString m_sourceFile;
+    platform::FileStamp m_sourceStamp;
+    qsizetype m_sourceSize = 0;
     cBookmark::Span m_opening;
     cBookmark::Span m_ending;
     bool m_listOpened = false;
