@@ -1,6 +1,7 @@
 // A browser's export edited in the program comes back as it was apart from
 // what the user changed; every form browsers and tools write is read.
 #include "bookmarks/netscape.h"
+#include "support/freshhome.h"
 #include "support/netscapetest.h"
 #include "support/regtest.h"
 
@@ -387,4 +388,92 @@ TEST(NetscapeLossless, RandomExportsAndChangesKeepEveryUntouchedEntry)
             EXPECT_TRUE(written.contains(own)) << own.toStdString() << "\n" << written.toStdString();
         EXPECT_EQ(back.toBytes(), written) << "written again, the same bytes";
     }
+}
+
+// A file of several megabytes is read in parts; saved twice with changes in
+// between, it reads back with every change and every untouched entry as it
+// was, the second save working from what the first one wrote.
+TEST(NetscapeLossless, ALargeFileReadInPartsAndSavedTwiceKeepsEveryEntry)
+{
+    QByteArray text = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<DL><p>\n";
+    const QByteArray icon(900, 'Q');
+    for (int f = 0; f < 60; ++f) {
+        text += "    <DT><H3 ADD_DATE=\"" + QByteArray::number(f) + "\">Folder " + QByteArray::number(f) + "</H3>\n    <DD>About\n    <DL><p>\n";
+        for (int i = 0; i < 60; ++i) {
+            const QByteArray n = QByteArray::number(f * 100 + i);
+            text += "        <DT><A HREF=\"http://e.example/" + n + "?a=1&amp;b=2\" ADD_DATE=\"1\" ICON=\"data:image/png;base64," + icon
+                    + "\">Link " + n + " &amp; more</A>\n";
+            if (i % 7 == 0)
+                text += "        <DD>Said of " + n + "\n";
+            if (i % 11 == 0)
+                text += "        <HR>    <DT><A HREF=\"http://hr.example/" + n + "\">After a rule " + n + "</A>\n";
+        }
+        text += "    </DL><p>\n";
+    }
+    // Over a megabyte on one line: no place to stop inside it.
+    text += "    <DT><H3>One line</H3><DL><p>";
+    for (int i = 0; i < 1200; ++i)
+        text += "<DT><A HREF=\"http://line.example/" + QByteArray::number(i) + "\" ICON=\"" + icon + "\">On a line " + QByteArray::number(i) + "</A>";
+    text += "</DL><p>\n</DL>\n";
+    ASSERT_GT(text.size(), 4 * 1024 * 1024);
+    const QString path = FreshHome::path() + QStringLiteral("/large.html");
+    ASSERT_TRUE(regtest::writeFile(path, text));
+
+    NetscapeBookmarks b;
+    b.load(path);
+    ASSERT_TRUE(b.loadedWhole()) << b.loadProblem().toStdString();
+    EXPECT_EQ(b.records().Count(), 60 + 3600 + 6 * 60 + 1 + 1200);
+    EXPECT_EQ(outline(b), outline(parse(text))) << "read in parts as read from memory";
+    EXPECT_EQ(b.toBytes(), text);
+
+    auto change = [&b](int seed) {
+        QRandomGenerator random{quint32(seed)};
+        for (const auto& record : b.records()) {
+            switch (random.bounded(40)) {
+            case 0:
+                record->setTitle(record->Title() + QStringLiteral(" <changed ") + QString::number(seed) + QStringLiteral(">"));
+                break;
+            case 1:
+                if (record->BookmarkType() == cBookmark::LinkType)
+                    record->setBookmarkType(cBookmark::RetiredLinkType);
+                break;
+            case 2: {
+                auto link = std::make_shared<cBookmark>();
+                link->setTitle(QStringLiteral("Added ") + QString::number(seed));
+                link->setURL(QStringLiteral("http://added.example/?x&y"));
+                link->setKey(b.newKey());
+                link->setParentFolder(record->ParentFolder());
+                b.records().Add(link, link->Key());
+                break;
+            }
+            default:
+                break;
+            }
+        }
+        b.invalidateIndex();
+    };
+    QString error;
+    change(1);
+    ASSERT_TRUE(SaveNetscapeFile(b, path, false, &error)) << error.toStdString();
+    change(2);
+    sortLinks(b, 5);
+    ASSERT_TRUE(SaveNetscapeFile(b, path, false, &error)) << error.toStdString();
+    const QByteArray saved = regtest::readFile(path);
+    EXPECT_EQ(b.toBytes(), saved) << "the records stand where the last save put them";
+    NetscapeBookmarks back;
+    back.load(path);
+    ASSERT_TRUE(back.loadedWhole()) << back.loadProblem().toStdString();
+    EXPECT_EQ(outline(back), outline(b));
+    int untouched = 0;
+    for (const auto& record : back.records()) {
+        if (record->Title().startsWith(QStringLiteral("Link ")) && record->Title().endsWith(QStringLiteral(" & more"))) {
+            const QByteArray n = record->Title().mid(5).section(u' ', 0, 0).toUtf8();
+            EXPECT_TRUE(saved.contains(QByteArray("        <DT><A HREF=\"http://e.example/" + n + "?a=1&amp;b=2\" ADD_DATE=\"1\" "
+                                                  "ICON=\"data:image/png;base64," + icon + "\">Link " + n + " &amp; more</A>\n")))
+                << n.toStdString();
+            ++untouched;
+        }
+    }
+    EXPECT_GT(untouched, 3000);
+    EXPECT_TRUE(saved.contains(QByteArray("<DT><A HREF=\"http://line.example/7\" ICON=\"" + icon + "\">On a line 7</A><DT>")));
 }
