@@ -115,7 +115,20 @@ qsizetype Finder::quote(char quote, qsizetype from)
     cache.from = from;
     cache.hit = hit != nullptr;
     cache.found = hit ? static_cast<const char*>(hit) - m_data.data() : end;
-    return cache.hit ? cache.found : -1;
+    if (!cache.hit)
+        return -1;
+    // Nor does it hold a tag of the format: such a tag is read as a tag,
+    // never as part of a value, so that no value hides an entry.
+    for (qsizetype at = from; at < cache.found;) {
+        const void* lt = std::memchr(m_data.data() + at, '<', size_t(cache.found - at));
+        if (!lt)
+            break;
+        at = static_cast<const char*>(lt) - m_data.data();
+        if (tagAt(m_data, at) != Tag::Other)
+            return -1;
+        ++at;
+    }
+    return cache.found;
 }
 
 qsizetype Finder::lineEnd(qsizetype from)
