@@ -1,5 +1,6 @@
 #include "bookmarks/netscape.h"
 
+#include "bookmarks/keys.h"
 #include "bookmarks/netscapeformat.h"
 #include "platform/atomicfile.h"
 #include "platform/files.h"
@@ -33,21 +34,6 @@ QByteArrayView viewOf(const QByteArray& source, cBookmark::Span span)
 cBookmark::Span spanOf(qsizetype from, qsizetype to)
 {
     return cBookmark::Span{from, to - from};
-}
-
-QString numberKey(int number)
-{
-    // "<number>X" in one allocation: the reader makes one per record.
-    char buffer[16];
-    char* end = buffer + sizeof buffer;
-    char* p = end;
-    *--p = 'X';
-    unsigned value = unsigned(number);
-    do {
-        *--p = char('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    return QString::fromLatin1(p, end - p);
 }
 
 QByteArrayView trimmed(QByteArrayView line)
@@ -406,7 +392,7 @@ private:
             m_emitted = m_base + start;
         }
         auto record = std::make_shared<cBookmark>();
-        record->setKey(numberKey(m_record));
+        record->setKey(Keys::itemKey(m_record));
         record->setParentFolder(m_parent);
         record->setLead(spanOf(m_emitted, m_base + start));
         return record;
@@ -414,6 +400,11 @@ private:
 
     void add(std::shared_ptr<cBookmark> record)
     {
+        // The folders' index is built as the records come: no second pass.
+        auto& children = m_owner.m_children;
+        if (children.size() <= size_t(m_parent))
+            children.resize(size_t(m_parent) + 1);
+        children[size_t(m_parent)].push_back(m_owner.m_records.Count() + 1);
         const QString key = record->Key();
         m_owner.m_records.AppendNew(std::move(record), key);
         ++m_record;
@@ -526,8 +517,10 @@ void NetscapeBookmarks::read(QIODevice& device, const std::function<void()>& yie
 {
     // The file is read through a window of about a megabyte that moves on
     // at lines where entries begin: a large export is never all in memory.
+    m_children.clear();
     Reader reader(*this, yield);
     QByteArray window;
+    window.reserve(2 * kChunkBytes);
     QByteArray kept;
     qsizetype base = 0;   // where the window starts in the file
     qsizetype parsed = 0; // the window up to here is read
@@ -562,7 +555,10 @@ void NetscapeBookmarks::read(QIODevice& device, const std::function<void()>& yie
         // Keep what the next part may look back at: from the byte before
         // what no entry has taken yet.
         const qsizetype from = qMax<qsizetype>(0, qMin(reader.emitted() - base, cut) - 1);
-        window.remove(0, from);
+        // Moved down in place: the window's memory is used again, never given back.
+        const qsizetype rest = window.size() - from;
+        std::memmove(window.data(), window.constData() + from, size_t(rest));
+        window.truncate(rest);
         base += from;
         parsed = cut - from;
     }
@@ -570,7 +566,7 @@ void NetscapeBookmarks::read(QIODevice& device, const std::function<void()>& yie
     if (keep)
         m_source = std::move(kept);
     m_sourceSize = qsizetype(total);
-    m_indexValid = false;
+    m_indexValid = true;
     if (m_loadedWhole && (m_passedLinks > 0 || m_passedFolders > 0)) {
         m_loadedWhole = false;
         m_loadProblem = passedOverText(m_passedLinks, m_passedFolders);

@@ -1,6 +1,5 @@
 #include "bookmarks/netscapeformat.h"
 
-#include <QStringDecoder>
 
 #include <cstring>
 
@@ -110,11 +109,27 @@ qsizetype Finder::quote(char quote, qsizetype from)
     Cache& cache = quote == '"' ? m_double : m_single;
     if (from >= cache.from && from <= cache.found)
         return cache.hit ? cache.found : -1;
-    const qsizetype end = lineEnd(from);
-    const void* hit = from < end ? std::memchr(m_data.data() + from, quote, size_t(end - from)) : nullptr;
+    // Most values are short: the quote is looked for near first, and only
+    // past that is the line's end asked, once per line.
+    constexpr qsizetype kNear = 4096;
+    const qsizetype near = qMin(m_data.size(), from + kNear);
+    const void* hit = from < near ? std::memchr(m_data.data() + from, quote, size_t(near - from)) : nullptr;
+    qsizetype found = hit ? static_cast<const char*>(hit) - m_data.data() : -1;
+    qsizetype end = -1;
+    if (found >= 0) {
+        const QByteArrayView value = m_data.sliced(from, found - from);
+        if (value.contains('\n') || value.contains('\r'))
+            end = lineEnd(from);
+    } else {
+        end = lineEnd(from);
+        if (end > near) {
+            const void* far = std::memchr(m_data.data() + near, quote, size_t(end - near));
+            found = far ? static_cast<const char*>(far) - m_data.data() : -1;
+        }
+    }
     cache.from = from;
-    cache.hit = hit != nullptr;
-    cache.found = hit ? static_cast<const char*>(hit) - m_data.data() : end;
+    cache.hit = found >= 0 && (end < 0 || found < end);
+    cache.found = cache.hit ? found : end;
     if (!cache.hit)
         return -1;
     // Nor does it hold a tag of the format: such a tag is read as a tag,
@@ -283,11 +298,12 @@ QString decodeCharset(QByteArrayView bytes, bool* latin1)
 {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);
-    // A leading byte-order mark is part of the title, not a mark to drop.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    QString text = decoder.decode(bytes);
-    if (!decoder.hasError())
-        return text;
+    if (bytes.isValidUtf8()) {
+        // A leading byte-order mark is part of the title, not a mark to drop.
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            return QChar(0xFEFF) + QString::fromUtf8(bytes.sliced(3));
+        return QString::fromUtf8(bytes);
+    }
     *latin1 = true;
     return QString::fromLatin1(bytes);
 }
@@ -349,12 +365,62 @@ QString decodeReferences(QString text)
     return out;
 }
 
+namespace {
+
+// A reference's name (between "&" and ";") as the character it stands for, or -1.
+char32_t referencedBytes(QByteArrayView name)
+{
+    char16_t wide[10];
+    if (name.size() > 10)
+        return char32_t(-1);
+    for (qsizetype i = 0; i < name.size(); ++i)
+        wide[i] = char16_t(uchar(name[i]));
+    return referenced(QStringView(wide, name.size()));
+}
+
+// ASCII text with references, decoded in one pass into one string: a
+// reference is never shorter than what it stands for.
+QString decodeAsciiWithReferences(QByteArrayView bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    char16_t* write = reinterpret_cast<char16_t*>(out.data());
+    const char16_t* const start = write;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '&') {
+            const qsizetype limit = qMin<qsizetype>(bytes.size(), i + 12);
+            qsizetype semicolon = i + 1;
+            while (semicolon < limit && bytes[semicolon] != ';' && bytes[semicolon] != '&')
+                ++semicolon;
+            if (semicolon < limit && bytes[semicolon] == ';') {
+                const char32_t code = referencedBytes(bytes.sliced(i + 1, semicolon - i - 1));
+                if (code != char32_t(-1)) {
+                    if (code > 0xFFFF) {
+                        *write++ = QChar::highSurrogate(code);
+                        *write++ = QChar::lowSurrogate(code);
+                    } else {
+                        *write++ = char16_t(code);
+                    }
+                    i = semicolon;
+                    continue;
+                }
+            }
+        }
+        *write++ = char16_t(uchar(c));
+    }
+    out.truncate(write - start);
+    return out;
+}
+
+} // namespace
+
 QString decodeText(QByteArrayView bytes, bool* latin1)
 {
+    const bool references = bytes.contains('&');
+    if (references && isAscii(bytes))
+        return decodeAsciiWithReferences(bytes);
     QString text = decodeCharset(bytes, latin1);
-    if (bytes.contains('&'))
-        return decodeReferences(std::move(text));
-    return text;
+    return references ? decodeReferences(std::move(text)) : text;
 }
 
 QByteArray encodeText(const QString& text, bool latin1)
