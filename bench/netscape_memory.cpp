@@ -30,7 +30,7 @@ int main()
 {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/bookmarks.html");
-    writeFirefoxLikeExport(path, 100000, 5000);
+    writeFirefoxLikeExport(path, 100000, 5000, {}, Icons::Real);
     std::ofstream("/proc/self/clear_refs") << "5"; // reset the high-water mark
     const long before = statusKilobytes("VmRSS:");
     NetscapeBookmarks bookmarks;

@@ -94,41 +94,95 @@ int NetscapeBookmarks::folderNumber(const cBookmark& folder)
     return ok ? number : keyvalue::leadingNumber(folder.URL());
 }
 
+// The bytes the records were read from, as the writer asks for them: from
+// memory, or from the file, read in steps of a megabyte as the writer goes
+// through it in order, and a piece at a time where it jumps (a moved entry).
+class NetscapeBookmarks::Source
+{
+public:
+    explicit Source(const NetscapeBookmarks& owner)
+        : m_owner(owner)
+    {
+    }
+
+    // False, with `why`, when the file is no longer the one read.
+    bool open(QString* why)
+    {
+        if (m_owner.m_sourceFile.isEmpty() || m_owner.m_sourceSize == 0)
+            return true;
+        m_file.setFileName(m_owner.m_sourceFile);
+        if (!unchanged() || !m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            *why = unchanged() ? m_file.errorString() : changedText();
+            return false;
+        }
+        m_fromFile = true;
+        return true;
+    }
+
+    // Whether the file is still the one read, and every read of it whole.
+    bool stillGood(QString* why) const
+    {
+        if (!m_fromFile)
+            return true;
+        if (m_failed || !unchanged()) {
+            *why = changedText();
+            return false;
+        }
+        return true;
+    }
+
+    // Valid until the next call.
+    QByteArrayView view(cBookmark::Span span)
+    {
+        if (!span.isSet() || span.size == 0)
+            return {};
+        if (!m_fromFile)
+            return viewOf(m_owner.m_source, span);
+        if (span.start >= m_start && span.start + span.size <= m_start + m_cache.size())
+            return QByteArrayView(m_cache).sliced(span.start - m_start, span.size);
+        const bool onward = span.start >= m_start && span.start <= m_start + m_cache.size() + kChunkBytes;
+        if (!onward && span.size < kChunkBytes / 16) {
+            // A jump: only the piece asked for, so that the megabyte read stays.
+            return fill(m_piece, span.start, span.size) ? QByteArrayView(m_piece) : QByteArrayView();
+        }
+        if (!fill(m_cache, span.start, qMax(kChunkBytes, span.size))) {
+            m_cache.clear();
+            return {};
+        }
+        m_start = span.start;
+        return QByteArrayView(m_cache).first(qMin(span.size, m_cache.size()));
+    }
+
+private:
+    static QString changedText() { return QStringLiteral("the file was changed on disk by another program since Markcrate read it"); }
+    bool unchanged() const { return platform::fileStamp(m_owner.m_sourceFile) == m_owner.m_sourceStamp; }
+
+    bool fill(QByteArray& into, qsizetype at, qsizetype size)
+    {
+        size = qMin(size, m_owner.m_sourceSize - at);
+        into.resize(qMax<qsizetype>(size, 0));
+        if (size <= 0 || !m_file.seek(at) || m_file.read(into.data(), size) != size) {
+            m_failed = true;
+            into.clear();
+            return false;
+        }
+        return true;
+    }
+
+    const NetscapeBookmarks& m_owner;
+    QFile m_file;
+    bool m_fromFile = false;
+    bool m_failed = false;
+    QByteArray m_cache;
+    qsizetype m_start = 0;
+    QByteArray m_piece;
+};
+
 QByteArray NetscapeBookmarks::header() const
 {
-    QByteArray source;
+    Source source(*this);
     QString why;
-    return readSource(&source, &why) ? viewOf(source, m_opening).toByteArray() : QByteArray();
-}
-
-bool NetscapeBookmarks::readSource(QByteArray* bytes, QString* why) const
-{
-    if (m_sourceFile.isEmpty()) {
-        *bytes = m_source;
-        return true;
-    }
-    if (m_sourceSize == 0) {
-        bytes->clear();
-        return true;
-    }
-    // The file must still be the one read: its records' bytes are taken from it.
-    if (!(platform::fileStamp(m_sourceFile) == m_sourceStamp)) {
-        *why = QStringLiteral("the file was changed on disk by another program since Markcrate read it");
-        return false;
-    }
-    QFile file(m_sourceFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = file.errorString();
-        return false;
-    }
-    QByteArray read(m_sourceSize, Qt::Uninitialized);
-    const qint64 got = file.read(read.data(), m_sourceSize);
-    if (got != m_sourceSize || !(platform::fileStamp(m_sourceFile) == m_sourceStamp)) {
-        *why = QStringLiteral("the file was changed on disk by another program since Markcrate read it");
-        return false;
-    }
-    *bytes = std::move(read);
-    return true;
+    return source.open(&why) ? source.view(m_opening).toByteArray() : QByteArray();
 }
 
 void NetscapeBookmarks::clearForLoad()
@@ -648,16 +702,6 @@ private:
     bool m_ok = true;
 };
 
-QByteArray leadingBlanks(QByteArrayView bytes)
-{
-    while (!bytes.isEmpty() && (bytes.front() == '\n' || bytes.front() == '\r'))
-        bytes = bytes.sliced(1);
-    qsizetype n = 0;
-    while (n < bytes.size() && (bytes[n] == ' ' || bytes[n] == '\t'))
-        ++n;
-    return bytes.first(n).toByteArray();
-}
-
 // A link's title is read without its outer blanks: it is written so.
 QString trimmedSpaces(const QString& text)
 {
@@ -737,7 +781,7 @@ struct NetscapeBookmarks::Layout
 class NetscapeBookmarks::Writer
 {
 public:
-    Writer(const NetscapeBookmarks& owner, QIODevice& device, const QByteArray& source, Layout* layout)
+    Writer(const NetscapeBookmarks& owner, QIODevice& device, Source& source, Layout* layout)
         : m_owner(owner)
         , m_out(device)
         , m_source(source)
@@ -788,8 +832,9 @@ public:
             const cBookmark* folder;
             const std::vector<qsizetype>* children;
             size_t next;
-            QByteArray indent; // for a new entry in it
+            cBookmark::Span indent; // for a new entry in it: as the entry before it
             qsizetype position = 0;
+            QByteArray deeper; // else its folder's indent and one step more
         };
         static const std::vector<qsizetype> none;
         auto childrenOf = [&](const cBookmark& folder) -> const std::vector<qsizetype>& {
@@ -798,13 +843,13 @@ public:
         };
         std::vector<bool> written(children.size(), false);
         written[0] = true;
-        std::vector<Open> stack{{nullptr, &children[0], 0, QByteArray()}};
+        std::vector<Open> stack{{nullptr, &children[0], 0, {}, 0, QByteArray()}};
         while (!stack.empty()) {
             Open& open = stack.back();
             if (open.next >= open.children->size()) {
                 if (open.folder) {
                     const qsizetype start = m_out.offset();
-                    closeFolder(*open.folder, stack.size() >= 2 ? stack[stack.size() - 2].indent : QByteArray());
+                    closeFolder(*open.folder, stack.size() >= 2 ? indentOf(stack[stack.size() - 2]) : QByteArray());
                     if (m_out.offset() > start || open.folder->Close().isSet())
                         spansOf(open.position).close = spanOf(start, m_out.offset());
                 }
@@ -819,10 +864,10 @@ public:
             if (record.Lead().isSet())
                 spans.lead = spanOf(leadStart, m_out.offset());
             if (record.Own().isSet())
-                open.indent = leadingBlanks(source(record.Own()));
+                open.indent = blanksOf(record.Own());
             const qsizetype ownStart = m_out.offset();
             if (record.BookmarkType() == cBookmark::LinkType) {
-                writeLink(record, open.indent);
+                writeLink(record, open);
                 spans.own = spanOf(ownStart, m_out.offset());
             } else if (record.BookmarkType() == cBookmark::FolderType) {
                 const int number = folderNumber(record);
@@ -830,9 +875,9 @@ public:
                     continue;
                 if (size_t(number) < written.size())
                     written[size_t(number)] = true;
-                writeFolder(record, open.indent);
+                writeFolder(record, open);
                 spans.own = spanOf(ownStart, m_out.offset());
-                stack.push_back(Open{&record, &childrenOf(record), 0, open.indent + "    ", position});
+                stack.push_back(Open{&record, &childrenOf(record), 0, {}, position, indentOf(open) + "    "});
             }
         }
         const qsizetype endingStart = m_out.offset();
@@ -848,8 +893,27 @@ public:
     }
 
 private:
-    QByteArrayView source(cBookmark::Span span) const { return viewOf(m_source, span); }
+    QByteArrayView source(cBookmark::Span span) const { return m_source.view(span); }
     Layout::Spans& spansOf(qsizetype position) { return m_layout.records[size_t(position - 1)]; }
+
+    // The blanks that indent an entry's first line, as a place in the file.
+    cBookmark::Span blanksOf(cBookmark::Span own) const
+    {
+        const QByteArrayView bytes = source(own);
+        qsizetype from = 0;
+        while (from < bytes.size() && (bytes[from] == '\n' || bytes[from] == '\r'))
+            ++from;
+        qsizetype to = from;
+        while (to < bytes.size() && (bytes[to] == ' ' || bytes[to] == '\t'))
+            ++to;
+        return spanOf(own.start + from, own.start + to);
+    }
+
+    template <typename Open>
+    QByteArray indentOf(const Open& open) const
+    {
+        return open.indent.isSet() ? source(open.indent).toByteArray() : open.deeper;
+    }
 
     bool finish()
     {
@@ -898,7 +962,8 @@ private:
         m_out.append(own.sliced(qMax(tail, first < 0 ? 0 : first)));
     }
 
-    void writeLink(const cBookmark& link, const QByteArray& indent)
+    template <typename Open>
+    void writeLink(const cBookmark& link, const Open& open)
     {
         if (link.Own().isSet() && !link.TitleChanged() && !link.URLChanged()) {
             m_out.append(source(link.Own()));
@@ -915,10 +980,11 @@ private:
             return;
         }
         const qint64 added = addedAt(link);
-        newLine(indent, ownLinkLine(link, added, added));
+        newLine(indentOf(open), ownLinkLine(link, added, added));
     }
 
-    void writeFolder(const cBookmark& folder, const QByteArray& indent)
+    template <typename Open>
+    void writeFolder(const cBookmark& folder, const Open& open)
     {
         if (folder.Own().isSet() && !folder.TitleChanged()) {
             m_out.append(source(folder.Own()));
@@ -935,6 +1001,7 @@ private:
             return;
         }
         const qint64 added = addedAt(folder);
+        const QByteArray indent = indentOf(open);
         newLine(indent, ownFolderLine(folder, added, added));
         newLine(indent, "<DL><p>");
     }
@@ -1038,7 +1105,7 @@ private:
 
     const NetscapeBookmarks& m_owner;
     BlockWriter m_out;
-    const QByteArray& m_source;
+    Source& m_source;
     Layout m_ownLayout;
     Layout& m_layout;
     qint64 m_now;
@@ -1046,14 +1113,15 @@ private:
 
 bool NetscapeBookmarks::write(QIODevice& device) const
 {
-    QByteArray source;
     QString why;
-    return readSource(&source, &why) && writeWith(device, source, nullptr);
+    return writeWith(device, nullptr, &why);
 }
 
-bool NetscapeBookmarks::writeWith(QIODevice& device, const QByteArray& source, Layout* layout) const
+bool NetscapeBookmarks::writeWith(QIODevice& device, Layout* layout, QString* why) const
 {
-    return Writer(*this, device, source, layout).run();
+    Source source(*this);
+    // What was read from the file must have been the file as read, to the end.
+    return source.open(why) && Writer(*this, device, source, layout).run() && source.stillGood(why);
 }
 
 void NetscapeBookmarks::adopt(const Layout& layout, const QString& file, const platform::FileStamp& stamp, qsizetype size)
@@ -1169,18 +1237,20 @@ bool SaveNetscapeFile(NetscapeBookmarks& bookmarks, const QString& path, bool re
         }
         pruneTimedCopies(native);
     }
-    // The entries not changed are written from the file as it was read.
+    // The entries not changed are written from the file as it was read; a
+    // change to it while it is read leaves the file as it is.
     QString why;
-    QByteArray source;
-    if (!bookmarks.readSource(&source, &why)) {
-        if (changedOnDisk)
-            *changedOnDisk = true;
-        return fail(why);
-    }
+    QString sourceProblem;
     NetscapeBookmarks::Layout layout;
     if (!platform::writeFileAtomically(
-            native, [&](QIODevice& device) { return bookmarks.writeWith(device, source, &layout); }, &why))
+            native, [&](QIODevice& device) { return bookmarks.writeWith(device, &layout, &sourceProblem); }, &why)) {
+        if (!sourceProblem.isEmpty()) {
+            if (changedOnDisk)
+                *changedOnDisk = true;
+            return fail(sourceProblem);
+        }
         return fail(why);
+    }
     const platform::FileStamp written = platform::fileStamp(native);
     bookmarks.adopt(layout, native, written, layout.size);
     bookmarks.setDiskStamp(written, false); // this version is the program's own

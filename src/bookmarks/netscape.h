@@ -89,10 +89,10 @@ private:
     void read(QIODevice& device, const std::function<void()>& yield, bool keep);
     void findLineEnd(QByteArrayView data);
     void buildIndex() const;
-    // The bytes the records were read from: kept in memory when read from a
-    // device, read again from the file otherwise, if it is still as read.
-    bool readSource(QByteArray* bytes, QString* why) const;
-    bool writeWith(QIODevice& device, const QByteArray& source, Layout* layout) const;
+    // The bytes the records were read from are kept in memory when read from
+    // a device, read again from the file otherwise, if it is still as read.
+    class Source;
+    bool writeWith(QIODevice& device, Layout* layout, QString* why) const;
     // After a save: the records stand where the save put them in the file.
     void adopt(const Layout& layout, const QString& file, const platform::FileStamp& stamp, qsizetype size);
     friend bool SaveNetscapeFile(NetscapeBookmarks&, const QString&, bool, QString*, bool*);
