@@ -18,7 +18,7 @@ using namespace netscapeformat;
 
 namespace {
 
-constexpr qint64 kChunkBytes = 1 << 20;
+constexpr qint64 kChunkBytes = 1 << 18;
 constexpr int kEntriesPerYield = 500;
 
 const QByteArray kNewFileHeader = QByteArrayLiteral(
@@ -458,7 +458,10 @@ private:
         auto& children = m_owner.m_children;
         if (children.size() <= size_t(m_parent))
             children.resize(size_t(m_parent) + 1);
-        children[size_t(m_parent)].push_back(m_owner.m_records.Count() + 1);
+        std::vector<qsizetype>& folder = children[size_t(m_parent)];
+        if (folder.empty())
+            folder.reserve(16); // a folder holds a few at least: fewer steps of growth
+        folder.push_back(m_owner.m_records.Count() + 1);
         const QString key = record->Key();
         m_owner.m_records.AppendNew(std::move(record), key);
         ++m_record;
