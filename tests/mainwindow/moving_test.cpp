@@ -141,3 +141,35 @@ TEST_F(MovingTest, CutAndPasteMovesAndForeignTextPastesNothing)
     });
     dialog().PasteEntries();
 }
+
+// Cut from one folder of the bookmark file and pasted into another, a link
+// takes its lines along: dates, icon, keyword and description.
+TEST_F(MovingTest, ABookmarkCutAndPastedWithinTheFileKeepsItsLines)
+{
+    const QByteArray link = "    <DT><A HREF=\"https://a.example/?x=1&amp;y=2\" ADD_DATE=\"1600000001\" ICON=\"data:image/png;base64,QUJD\" "
+                            "SHORTCUTURL=\"a\">A &amp; B</A>\n    <DD>Kept with it\n";
+    const QByteArray file = "<DL><p>\n<DT><H3>From</H3>\n<DL><p>\n" + link + "    <HR>\n</DL><p>\n<DT><H3>To</H3>\n<DL><p>\n"
+                            "    <DT><A HREF=\"https://b.example/\">B</A>\n</DL><p>\n</DL>\n";
+    ASSERT_TRUE(regtest::writeFile(location(), file));
+    dialog().LoadBookmarkFile();
+    dialog().BuildFolderTree();
+    const QString from = KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("From"), Qt::MatchRecursive).value(0));
+    const QString to = KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("To"), Qt::MatchRecursive).value(0));
+    show(from);
+    ASSERT_EQ(form->lvMain->Count(), 1);
+    EXPECT_EQ(KeyedListView::Text(form->lvMain->ItemAt(1)), QStringLiteral("A & B"));
+    form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
+    dialog().CutEntries();
+    show(to);
+    Modal::setHook([](QDialog& dialog) {
+        auto& favorite = dynamic_cast<frmFavorite&>(dialog);
+        EXPECT_EQ(favorite.txtFavorite[0]->text(), QStringLiteral("A & B"));
+        EXPECT_EQ(favorite.txtFavorite[1]->text(), QStringLiteral("https://a.example/?x=1&y=2"));
+        favorite.txtFavorite[1]->setFocus();
+        QTest::keyClick(favorite.txtFavorite[1], Qt::Key_Return);
+        return 0;
+    });
+    dialog().PasteEntries();
+    EXPECT_EQ(regtest::readFile(location()), "<DL><p>\n<DT><H3>From</H3>\n<DL><p>\n    <HR>\n</DL><p>\n<DT><H3>To</H3>\n<DL><p>\n"
+                                             "    <DT><A HREF=\"https://b.example/\">B</A>\n" + link + "</DL><p>\n</DL>\n");
+}
