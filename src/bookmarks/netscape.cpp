@@ -870,7 +870,7 @@ public:
                 open.indent = blanksOf(record.Own());
             const qsizetype ownStart = m_out.offset();
             if (record.BookmarkType() == cBookmark::LinkType) {
-                writeLink(record, open);
+                writeEntry(record, open);
                 spans.own = spanOf(ownStart, m_out.offset());
             } else if (record.BookmarkType() == cBookmark::FolderType) {
                 const int number = folderNumber(record);
@@ -878,7 +878,7 @@ public:
                     continue;
                 if (size_t(number) < written.size())
                     written[size_t(number)] = true;
-                writeFolder(record, open);
+                writeEntry(record, open);
                 spans.own = spanOf(ownStart, m_out.offset());
                 stack.push_back(Open{&record, &childrenOf(record), 0, {}, position, indentOf(open) + "    "});
             }
@@ -965,48 +965,31 @@ private:
         m_out.append(own.sliced(qMax(tail, first < 0 ? 0 : first)));
     }
 
+    // An entry as read where unchanged; with only its changed parts put in
+    // where they can be; else in the program's own form, in its place.
     template <typename Open>
-    void writeLink(const cBookmark& link, const Open& open)
+    void writeEntry(const cBookmark& record, const Open& open)
     {
-        if (link.Own().isSet() && !link.TitleChanged() && !link.URLChanged()) {
-            m_out.append(source(link.Own()));
+        const bool folder = record.BookmarkType() == cBookmark::FolderType;
+        if (record.Own().isSet() && !record.TitleChanged() && !record.URLChanged()) {
+            m_out.append(source(record.Own()));
             return;
         }
-        if (link.Own().isSet()) {
-            const QByteArray changed = changedLink(link);
+        if (record.Own().isSet()) {
+            const QByteArray changed = folder ? changedFolder(record) : changedLink(record);
             if (!changed.isEmpty()) {
                 m_out.append(changed);
                 return;
             }
-            const qint64 when = link.ChangedAt() ? link.ChangedAt() : m_now;
-            inPlaceOf(source(link.Own()), ownLinkLine(link, when, when));
+            const qint64 when = record.ChangedAt() ? record.ChangedAt() : m_now;
+            inPlaceOf(source(record.Own()), folder ? ownFolderLine(record, when, when) + "<DL><p>" : ownLinkLine(record, when, when));
             return;
         }
-        const qint64 added = addedAt(link);
-        newLine(indentOf(open), ownLinkLine(link, added, added));
-    }
-
-    template <typename Open>
-    void writeFolder(const cBookmark& folder, const Open& open)
-    {
-        if (folder.Own().isSet() && !folder.TitleChanged()) {
-            m_out.append(source(folder.Own()));
-            return;
-        }
-        if (folder.Own().isSet()) {
-            const QByteArray changed = changedFolder(folder);
-            if (!changed.isEmpty()) {
-                m_out.append(changed);
-                return;
-            }
-            const qint64 when = folder.ChangedAt() ? folder.ChangedAt() : m_now;
-            inPlaceOf(source(folder.Own()), ownFolderLine(folder, when, when) + "<DL><p>");
-            return;
-        }
-        const qint64 added = addedAt(folder);
+        const qint64 added = addedAt(record);
         const QByteArray indent = indentOf(open);
-        newLine(indent, ownFolderLine(folder, added, added));
-        newLine(indent, "<DL><p>");
+        newLine(indent, folder ? ownFolderLine(record, added, added) : ownLinkLine(record, added, added));
+        if (folder)
+            newLine(indent, "<DL><p>");
     }
 
     void closeFolder(const cBookmark& folder, const QByteArray& indent)

@@ -4,23 +4,24 @@
 
 #include <QDateTime>
 
-void cBookmark::setTitle(QString&& title)
+void cBookmark::change(QString& field, QString&& value, bool& changed)
 {
     // A record read from a file is rewritten only where it changed.
-    if (m_own.isSet() && title != m_title) {
-        m_titleChanged = true;
+    if (m_own.isSet() && value != field) {
+        changed = true;
         m_changedAt = QDateTime::currentSecsSinceEpoch();
     }
-    m_title = std::move(title);
+    field = std::move(value);
+}
+
+void cBookmark::setTitle(QString&& title)
+{
+    change(m_title, std::move(title), m_titleChanged);
 }
 
 void cBookmark::setURL(QString&& url)
 {
-    if (m_own.isSet() && url != m_url) {
-        m_urlChanged = true;
-        m_changedAt = QDateTime::currentSecsSinceEpoch();
-    }
-    m_url = std::move(url);
+    change(m_url, std::move(url), m_urlChanged);
 }
 
 void copyBookmarkContents(cBookmark& to, const cBookmark& from)

@@ -71,6 +71,7 @@ public:
 
 private:
     friend void copyBookmarkContents(cBookmark& to, const cBookmark& from);
+    void change(QString& field, QString&& value, bool& changed);
 
     QString m_title;
     QString m_url;
