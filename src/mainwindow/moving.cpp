@@ -275,8 +275,10 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
                 AddToUserFolder(from, name, key, target);
             }
         }
-    } catch (...) {
+    } catch (const cError&) {
         // ends silently, keeping what was written
+    } catch (const std::exception& error) {
+        logUnexpected("DragDropTvMain", error);
     }
 }
 
@@ -332,8 +334,10 @@ void cMainDialog::CopyEntries()
 {
     try {
         copySelection(copyableSelection());
-    } catch (...) {
+    } catch (const cError&) {
         // ends silently
+    } catch (const std::exception& error) {
+        logUnexpected("CopyEntries", error);
     }
 }
 
@@ -381,8 +385,10 @@ void cMainDialog::CutEntries()
             m_cutList.Add(cut, QString::number(i) + QLatin1Char('X'));
             m_cutOrigins.push_back(origin);
         }
-    } catch (...) {
+    } catch (const cError&) {
         // ends silently
+    } catch (const std::exception& error) {
+        logUnexpected("CutEntries", error);
     }
 }
 
@@ -494,8 +500,10 @@ void cMainDialog::PasteEntries()
         if (!pasted.empty())
             RemoveCutEntries(pasted);
         ClickTVMain();
-    } catch (...) {
+    } catch (const cError&) {
         // ends silently
+    } catch (const std::exception& error) {
+        logUnexpected("PasteEntries", error);
     }
 }
 

@@ -413,8 +413,10 @@ void cMainDialog::MouseMoveLvMain(int button, int, int x, int y)
         KeyedListView* list = m_form->lvMain;
         if (QTreeWidgetItem* item = list->itemAt(Twips::toPixelsX(x), Twips::toPixelsY(y)))
             m_form->stbMain->showMessage(KeyedListView::Text(item) + QStringLiteral("   "));
-    } catch (...) {
+    } catch (const cError&) {
         // the pointer's preview never reports anything
+    } catch (const std::exception& error) {
+        logUnexpected("MouseMoveLvMain", error);
     }
 }
 

@@ -30,8 +30,10 @@ void cMainDialog::MouseDownTrayIcon(int button, int)
         if (QApplication::activeModalWidget())
             return;
         showMainWindow();
-    } catch (...) {
+    } catch (const cError&) {
         // ends silently
+    } catch (const std::exception& error) {
+        logUnexpected("MouseDownTrayIcon", error);
     }
 }
 
@@ -93,7 +95,9 @@ void cMainDialog::ClickMnuMARKCRATEChild(int index)
         default:
             break;
         }
-    } catch (...) {
+    } catch (const cError&) {
         // ends silently
+    } catch (const std::exception& error) {
+        logUnexpected("ClickMnuMARKCRATEChild", error);
     }
 }

@@ -41,3 +41,10 @@ QString cError::standardDescription(int number)
         return QStringLiteral("Application-defined or object-defined error");
     }
 }
+
+Q_LOGGING_CATEGORY(markcrateLog, "markcrate")
+
+void logUnexpected(const char* operation, const std::exception& error)
+{
+    qCWarning(markcrateLog, "%s ended on an unexpected error: %s", operation, error.what());
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 
 #include <exception>
@@ -39,3 +40,11 @@ private:
     QString m_description;
     QByteArray m_what;
 };
+
+// The program's log: failures that reach no message box go here.
+Q_DECLARE_LOGGING_CATEGORY(markcrateLog)
+
+// An operation whose rule is to end silently met a failure that is not the
+// program's own error (a logic error, memory exhausted): it still ends, and
+// the failure is logged, not swallowed unseen.
+void logUnexpected(const char* operation, const std::exception& error);
