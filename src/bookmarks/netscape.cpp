@@ -110,8 +110,8 @@ void NetscapeBookmarks::buildIndex() const
         ++position;
         const qint32 type = record->BookmarkType();
         const qint32 parent = record->ParentFolder();
-        if ((type != cBookmark::LinkType && type != cBookmark::FolderType) || parent < 0
-            || parent > m_records.Count() + m_lastFolder)
+        if ((type != cBookmark::LinkType && type != cBookmark::FolderType) || parent < 0 ||
+            parent > m_records.Count() + m_lastFolder)
             continue; // a parent no folder can have
         if (size_t(parent) >= m_children.size())
             m_children.resize(size_t(parent) + 1);
@@ -151,8 +151,8 @@ QString timedCopyPath(const QString& native)
 {
     // Two sessions may each keep a copy within one second: the later one
     // takes a number rather than fail the save for want of a name.
-    const QString stamped =
-        native + QStringLiteral(".markcrate-original-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stamped = native + QStringLiteral(".markcrate-original-") +
+                            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString copy = stamped;
     for (int number = 2; QFileInfo::exists(copy); ++number)
         copy = stamped + QLatin1Char('-') + QString::number(number);
@@ -165,14 +165,16 @@ void pruneTimedCopies(const QString& native)
     const QFileInfo file(native);
     QDir folder = file.dir();
     const QStringList copies = folder.entryList({file.fileName() + QStringLiteral(".markcrate-original-*")},
-                                                QDir::Files | QDir::Hidden, QDir::Name | QDir::Reversed);
+                                                QDir::Files | QDir::Hidden,
+                                                QDir::Name | QDir::Reversed);
     for (qsizetype i = kNetscapeCopiesKept; i < copies.size(); ++i)
         folder.remove(copies[i]);
 }
 
 } // namespace
 
-bool SaveNetscapeFile(NetscapeBookmarks& bookmarks, const QString& path, bool readOnly, QString* error, bool* changedOnDisk)
+bool SaveNetscapeFile(
+    NetscapeBookmarks& bookmarks, const QString& path, bool readOnly, QString* error, bool* changedOnDisk)
 {
     bookmarks.touch(); // the records changed before they are saved
     if (changedOnDisk)
@@ -191,8 +193,9 @@ bool SaveNetscapeFile(NetscapeBookmarks& bookmarks, const QString& path, bool re
         return fail(QStringLiteral("no location is set for the bookmark file"));
     }
     if (!bookmarks.loadedWhole())
-        return fail(QStringLiteral("the file could not be read completely (%1), and writing it would lose what was not read")
-                        .arg(bookmarks.loadProblem()));
+        return fail(
+            QStringLiteral("the file could not be read completely (%1), and writing it would lose what was not read")
+                .arg(bookmarks.loadProblem()));
     const QString native = platform::nativePath(path);
     const platform::FileStamp now = platform::fileStamp(native);
     if (now.exists && !now.regular)
@@ -235,4 +238,3 @@ bool SaveNetscapeFile(NetscapeBookmarks& bookmarks, const QString& path, bool re
     bookmarks.setDiskStamp(written, false); // this version is the program's own
     return true;
 }
-

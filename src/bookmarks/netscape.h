@@ -128,8 +128,8 @@ private:
 // is written over a file that changed on disk since it was read
 // (`changedOnDisk` then tells so). Returns false with `error` set when
 // nothing was written because of a failure (a read-only skip is not a failure).
-bool SaveNetscapeFile(NetscapeBookmarks& bookmarks, const QString& path, bool readOnly, QString* error,
-                      bool* changedOnDisk = nullptr);
+bool SaveNetscapeFile(
+    NetscapeBookmarks& bookmarks, const QString& path, bool readOnly, QString* error, bool* changedOnDisk = nullptr);
 
 // A link moved or copied within the file: the new record `to` takes the
 // lines (dates, icon, description) of the one it came from, with its own

@@ -1,6 +1,5 @@
 #include "bookmarks/netscapeformat.h"
 
-
 #include <cstring>
 
 namespace netscapeformat {
@@ -87,8 +86,8 @@ Tag tagAt(QByteArrayView d, qsizetype at)
 
 bool isBoundary(Tag tag)
 {
-    return tag == Tag::Dt || tag == Tag::Dd || tag == Tag::Dl || tag == Tag::DlEnd || tag == Tag::Hr || tag == Tag::H3
-           || tag == Tag::A;
+    return tag == Tag::Dt || tag == Tag::Dd || tag == Tag::Dl || tag == Tag::DlEnd || tag == Tag::Hr ||
+           tag == Tag::H3 || tag == Tag::A;
 }
 
 bool isNamed(QByteArrayView d, const Attribute& a, QByteArrayView lowerName)
@@ -160,8 +159,8 @@ qsizetype Finder::close(Tag closing, qsizetype from, int* swallowed)
     const QByteArrayView d = m_data;
     const int slot = closing == Tag::AEnd ? 0 : 1;
     // A search that found nothing from here finds nothing from further on the same line.
-    if (m_noCloseFrom[slot] >= 0 && from >= m_noCloseFrom[slot] && from <= m_noCloseLine[slot]
-        && lineEnd(from) == m_noCloseLine[slot])
+    if (m_noCloseFrom[slot] >= 0 && from >= m_noCloseFrom[slot] && from <= m_noCloseLine[slot] &&
+        lineEnd(from) == m_noCloseLine[slot])
         return -1;
     // Where the line ends is asked only when another tag comes first: a
     // title holding none costs no look for the line's end.
@@ -328,8 +327,16 @@ char32_t referenced(QStringView name)
     {
         const char16_t* name;
         char32_t code;
-    } named[] = {{u"amp", u'&'},  {u"AMP", u'&'},  {u"lt", u'<'},    {u"LT", u'<'},     {u"gt", u'>'},
-                 {u"GT", u'>'},   {u"quot", u'"'}, {u"QUOT", u'"'},  {u"apos", u'\''}, {u"nbsp", 0xA0}};
+    } named[] = {{u"amp", u'&'},
+                 {u"AMP", u'&'},
+                 {u"lt", u'<'},
+                 {u"LT", u'<'},
+                 {u"gt", u'>'},
+                 {u"GT", u'>'},
+                 {u"quot", u'"'},
+                 {u"QUOT", u'"'},
+                 {u"apos", u'\''},
+                 {u"nbsp", 0xA0}};
     for (const auto& entry : named) {
         if (name == QStringView(entry.name))
             return entry.code;
@@ -351,7 +358,8 @@ QString decodeReferences(QString text)
         const qsizetype semicolon = text.indexOf(u';', amp + 1);
         if (semicolon < 0)
             break;
-        const char32_t code = semicolon - amp <= 10 ? referenced(QStringView(text).sliced(amp + 1, semicolon - amp - 1)) : char32_t(-1);
+        const char32_t code =
+            semicolon - amp <= 10 ? referenced(QStringView(text).sliced(amp + 1, semicolon - amp - 1)) : char32_t(-1);
         if (code != char32_t(-1)) {
             out += QStringView(text).sliced(done, amp - done);
             out += QString::fromUcs4(&code, 1);

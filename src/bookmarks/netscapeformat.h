@@ -49,10 +49,7 @@ bool isNamed(QByteArrayView data, const Attribute& attribute, QByteArrayView low
 class Finder
 {
 public:
-    explicit Finder(QByteArrayView data)
-        : m_data(data)
-    {
-    }
+    explicit Finder(QByteArrayView data) : m_data(data) {}
     qsizetype quote(char quote, qsizetype from);
     // The first line break at or after `from` (the data's size: none).
     qsizetype lineEnd(qsizetype from);
@@ -84,18 +81,17 @@ private:
 // tag's ">". Returns the position after the ">", or -1 when a "<" or the end
 // of the data comes first. `visit` returning false stops the walk early
 // (the result is then -2).
-template <typename Visit>
-qsizetype scanAttributes(QByteArrayView data, qsizetype from, Finder& finder, Visit&& visit);
+template <typename Visit> qsizetype scanAttributes(QByteArrayView data, qsizetype from, Finder& finder, Visit&& visit);
 
 // A link's parts: the address attribute and the text before "</A>".
 struct Anchor
 {
     Attribute href;
-    qsizetype close = -1;      // the "</A>" that ends it; -1: none
-    qsizetype closeEnd = -1;   // just after it
-    qsizetype title = -1;      // the title: after the last ">" before the close,
-    qsizetype titleEnd = -1;   // without outer blanks
-    int swallowed = 0;         // entries of the same line inside its text
+    qsizetype close = -1;    // the "</A>" that ends it; -1: none
+    qsizetype closeEnd = -1; // just after it
+    qsizetype title = -1;    // the title: after the last ">" before the close,
+    qsizetype titleEnd = -1; // without outer blanks
+    int swallowed = 0;       // entries of the same line inside its text
 };
 // The anchor tag at `at`; `href.value` is -1 when it has no address.
 Anchor readAnchor(QByteArrayView data, qsizetype at, Finder& finder);
@@ -139,8 +135,7 @@ inline bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
 
-template <typename Visit>
-qsizetype scanAttributes(QByteArrayView d, qsizetype p, Finder& finder, Visit&& visit)
+template <typename Visit> qsizetype scanAttributes(QByteArrayView d, qsizetype p, Finder& finder, Visit&& visit)
 {
     const qsizetype n = d.size();
     while (p < n) {

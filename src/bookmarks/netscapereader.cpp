@@ -49,7 +49,8 @@ QString passedOverText(int links, int folders)
         parts << (links == 1 ? QStringLiteral("1 link") : QStringLiteral("%1 links").arg(links));
     if (folders > 0)
         parts << (folders == 1 ? QStringLiteral("1 folder") : QStringLiteral("%1 folders").arg(folders));
-    return parts.join(QStringLiteral(" and ")) + QStringLiteral(" in it could not be read, so changes to it will not be saved");
+    return parts.join(QStringLiteral(" and ")) +
+           QStringLiteral(" in it could not be read, so changes to it will not be saved");
 }
 
 } // namespace
@@ -111,9 +112,7 @@ class NetscapeBookmarks::Reader
 {
 public:
     Reader(NetscapeBookmarks& owner, const std::function<void()>& yield)
-        : m_owner(owner)
-        , m_finder(QByteArrayView())
-        , m_yield(yield)
+        : m_owner(owner), m_finder(QByteArrayView()), m_yield(yield)
     {
     }
 
@@ -187,7 +186,8 @@ private:
     {
         if (!m_opened || !m_owner.m_fixedForm)
             return;
-        for (qsizetype at = qMax(from, local(m_owner.m_opening.start + m_owner.m_opening.size)); at < to && m_owner.m_fixedForm;) {
+        for (qsizetype at = qMax(from, local(m_owner.m_opening.start + m_owner.m_opening.size));
+             at < to && m_owner.m_fixedForm;) {
             const qsizetype end = m_finder.lineEnd(at);
             m_owner.m_fixedForm = inOwnForm(m_data.sliced(at, end - at));
             at = end + 1;
@@ -223,7 +223,8 @@ private:
             if (!(after < m_data.size() && m_data[after] == '<' && tagAt(m_data, after) == Tag::A)) {
                 qsizetype at = text;
                 for (;;) {
-                    const void* hit = at < m_data.size() ? std::memchr(m_data.data() + at, '<', size_t(m_data.size() - at)) : nullptr;
+                    const void* hit =
+                        at < m_data.size() ? std::memchr(m_data.data() + at, '<', size_t(m_data.size() - at)) : nullptr;
                     if (!hit)
                         return m_data.size();
                     at = static_cast<const char*>(hit) - m_data.data();
@@ -291,7 +292,8 @@ private:
             urlText = decodeReferences(QString::fromLatin1(url));
             titleText = decodeReferences(QString::fromLatin1(title));
         }
-        record->setTitle(title.isEmpty() ? QStringLiteral("Bookmark #") + QString::number(m_record) : std::move(titleText));
+        record->setTitle(title.isEmpty() ? QStringLiteral("Bookmark #") + QString::number(m_record)
+                                         : std::move(titleText));
         record->setURL(std::move(urlText));
         record->setBookmarkType(cBookmark::LinkType);
         record->setReadAsLatin1(latin1);
@@ -428,4 +430,3 @@ void NetscapeBookmarks::read(QIODevice& device, const std::function<void()>& yie
         m_loadProblem = passedOverText(m_passedLinks, m_passedFolders);
     }
 }
-

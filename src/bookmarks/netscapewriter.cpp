@@ -15,10 +15,10 @@ using netscapeparts::viewOf;
 
 namespace {
 
-const QByteArray kNewFileHeader = QByteArrayLiteral(
-    "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
-    "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n"
-    "<TITLE>Bookmarks</TITLE>\r\n<H1>Bookmarks</H1>\r\n<DL><p>");
+const QByteArray kNewFileHeader =
+    QByteArrayLiteral("<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
+                      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n"
+                      "<TITLE>Bookmarks</TITLE>\r\n<H1>Bookmarks</H1>\r\n<DL><p>");
 
 } // namespace
 
@@ -28,10 +28,7 @@ const QByteArray kNewFileHeader = QByteArrayLiteral(
 class NetscapeBookmarks::Source
 {
 public:
-    explicit Source(const NetscapeBookmarks& owner)
-        : m_owner(owner)
-    {
-    }
+    explicit Source(const NetscapeBookmarks& owner) : m_owner(owner) {}
 
     // False, with `why`, when the file is no longer the one read.
     bool open(QString* why)
@@ -82,7 +79,10 @@ public:
     }
 
 private:
-    static QString changedText() { return QStringLiteral("the file was changed on disk by another program since Markcrate read it"); }
+    static QString changedText()
+    {
+        return QStringLiteral("the file was changed on disk by another program since Markcrate read it");
+    }
     bool unchanged() const { return platform::fileStamp(m_owner.m_sourceFile) == m_owner.m_sourceStamp; }
 
     bool fill(QByteArray& into, qsizetype at, qsizetype size)
@@ -121,11 +121,7 @@ namespace {
 class BlockWriter
 {
 public:
-    explicit BlockWriter(QIODevice& device)
-        : m_device(device)
-    {
-        m_block.reserve(kBlock + 4096);
-    }
+    explicit BlockWriter(QIODevice& device) : m_device(device) { m_block.reserve(kBlock + 4096); }
     void append(QByteArrayView bytes)
     {
         if (bytes.isEmpty())
@@ -180,14 +176,15 @@ QByteArray dateText(qint64 seconds)
 
 QByteArray ownLinkLine(const cBookmark& link, qint64 added, qint64 changed)
 {
-    return "<DT><A HREF=\"" + encodeText(link.URL(), link.ReadAsLatin1()) + "\" ADD_DATE=\"" + dateText(added)
-           + "\" LAST_MODIFIED=\"" + dateText(changed) + "\">" + encodeText(trimmedSpaces(link.Title()), link.ReadAsLatin1()) + "</A>";
+    return "<DT><A HREF=\"" + encodeText(link.URL(), link.ReadAsLatin1()) + "\" ADD_DATE=\"" + dateText(added) +
+           "\" LAST_MODIFIED=\"" + dateText(changed) + "\">" +
+           encodeText(trimmedSpaces(link.Title()), link.ReadAsLatin1()) + "</A>";
 }
 
 QByteArray ownFolderLine(const cBookmark& folder, qint64 added, qint64 changed)
 {
-    return "<DT><H3 FOLDED ADD_DATE=\"" + dateText(added) + "\" LAST_MODIFIED=\"" + dateText(changed) + "\">"
-           + encodeText(folder.Title(), folder.ReadAsLatin1()) + "</H3>";
+    return "<DT><H3 FOLDED ADD_DATE=\"" + dateText(added) + "\" LAST_MODIFIED=\"" + dateText(changed) + "\">" +
+           encodeText(folder.Title(), folder.ReadAsLatin1()) + "</H3>";
 }
 
 // The tag's LAST_MODIFIED set to `changed`, or added before its ">".
@@ -226,11 +223,8 @@ class NetscapeBookmarks::Writer
 {
 public:
     Writer(const NetscapeBookmarks& owner, QIODevice& device, Source& source, Layout* layout)
-        : m_owner(owner)
-        , m_out(device)
-        , m_source(source)
-        , m_layout(layout ? *layout : m_ownLayout)
-        , m_now(QDateTime::currentSecsSinceEpoch())
+        : m_owner(owner), m_out(device), m_source(source), m_layout(layout ? *layout : m_ownLayout),
+          m_now(QDateTime::currentSecsSinceEpoch())
     {
     }
 
@@ -247,7 +241,8 @@ public:
             const qint32 parent = record->ParentFolder();
             if (parent < 0 || parent > records.Count() + m_owner.m_lastFolder)
                 continue;
-            anyLive = anyLive || record->BookmarkType() == cBookmark::LinkType || record->BookmarkType() == cBookmark::FolderType;
+            anyLive = anyLive || record->BookmarkType() == cBookmark::LinkType ||
+                      record->BookmarkType() == cBookmark::FolderType;
             if (size_t(parent) >= children.size())
                 children.resize(size_t(parent) + 1);
             children[size_t(parent)].push_back(position);
@@ -353,8 +348,7 @@ private:
         return spanOf(own.start + from, own.start + to);
     }
 
-    template <typename Open>
-    QByteArray indentOf(const Open& open) const
+    template <typename Open> QByteArray indentOf(const Open& open) const
     {
         return open.indent.isSet() ? source(open.indent).toByteArray() : open.deeper;
     }
@@ -408,8 +402,7 @@ private:
 
     // An entry as read where unchanged; with only its changed parts put in
     // where they can be; else in the program's own form, in its place.
-    template <typename Open>
-    void writeEntry(const cBookmark& record, const Open& open)
+    template <typename Open> void writeEntry(const cBookmark& record, const Open& open)
     {
         const bool folder = record.BookmarkType() == cBookmark::FolderType;
         if (record.Own().isSet() && !record.TitleChanged() && !record.URLChanged()) {
@@ -423,7 +416,8 @@ private:
                 return;
             }
             const qint64 when = record.ChangedAt() ? record.ChangedAt() : m_now;
-            inPlaceOf(source(record.Own()), folder ? ownFolderLine(record, when, when) + "<DL><p>" : ownLinkLine(record, when, when));
+            inPlaceOf(source(record.Own()),
+                      folder ? ownFolderLine(record, when, when) + "<DL><p>" : ownLinkLine(record, when, when));
             return;
         }
         const qint64 added = addedAt(record);
@@ -462,8 +456,9 @@ private:
         if (at < 0)
             return {};
         const bool latin1 = link.ReadAsLatin1();
-        QByteArray url = link.URLChanged() ? encodeText(link.URL(), latin1)
-                                           : own.sliced(anchor.href.value, anchor.href.valueEnd - anchor.href.value).toByteArray();
+        QByteArray url = link.URLChanged()
+                             ? encodeText(link.URL(), latin1)
+                             : own.sliced(anchor.href.value, anchor.href.valueEnd - anchor.href.value).toByteArray();
         if (link.URLChanged() && anchor.href.quote == '\'')
             url.replace('\'', "&#39;");
         const char quote = anchor.href.quote ? anchor.href.quote : '"';
@@ -508,7 +503,10 @@ private:
     }
 
     // What a changed field reads back as once written.
-    static QString asWritten(const QString& text) { return decodeReferences(QString::fromUtf8(encodeText(text, false))); }
+    static QString asWritten(const QString& text)
+    {
+        return decodeReferences(QString::fromUtf8(encodeText(text, false)));
+    }
 
     // Whether `bytes` read alone give the one record `record` is.
     static bool readsBackAs(const QByteArray& bytes, const cBookmark& record)
@@ -527,7 +525,8 @@ private:
             return back.Title() == (record.TitleChanged() ? asWritten(record.Title()) : record.Title());
         const QString title = record.TitleChanged() ? trimmedSpaces(asWritten(record.Title())) : record.Title();
         const QString url = record.URLChanged() ? asWritten(record.URL()) : record.URL();
-        return back.URL() == url && (back.Title() == title || (title.isEmpty() && back.Title().startsWith(u"Bookmark #")));
+        return back.URL() == url &&
+               (back.Title() == title || (title.isEmpty() && back.Title().startsWith(u"Bookmark #")));
     }
 
     const NetscapeBookmarks& m_owner;
@@ -551,7 +550,10 @@ bool NetscapeBookmarks::writeWith(QIODevice& device, Layout* layout, QString* wh
     return source.open(why) && Writer(*this, device, source, layout).run() && source.stillGood(why);
 }
 
-void NetscapeBookmarks::adopt(const Layout& layout, const QString& file, const platform::FileStamp& stamp, qsizetype size)
+void NetscapeBookmarks::adopt(const Layout& layout,
+                              const QString& file,
+                              const platform::FileStamp& stamp,
+                              qsizetype size)
 {
     qsizetype position = 0;
     for (const auto& record : m_records) {
@@ -575,4 +577,3 @@ QByteArray NetscapeBookmarks::toBytes() const
     write(buffer);
     return buffer.data();
 }
-

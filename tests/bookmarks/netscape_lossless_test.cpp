@@ -38,7 +38,8 @@ LineDiff diff(const QByteArray& before, const QByteArray& after)
     std::vector<std::vector<int>> common(n + 1, std::vector<int>(m + 1, 0));
     for (size_t i = n; i-- > 0;) {
         for (size_t j = m; j-- > 0;)
-            common[i][j] = a[qsizetype(i)] == b[qsizetype(j)] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
+            common[i][j] = a[qsizetype(i)] == b[qsizetype(j)] ? common[i + 1][j + 1] + 1
+                                                              : std::max(common[i + 1][j], common[i][j + 1]);
     }
     LineDiff d;
     size_t i = 0;
@@ -87,8 +88,9 @@ void sortLinks(NetscapeBookmarks& b, int folder)
             contents.push_back(*record);
         }
     }
-    std::stable_sort(contents.begin(), contents.end(),
-                     [](const cBookmark& x, const cBookmark& y) { return x.Title().toLower() < y.Title().toLower(); });
+    std::stable_sort(contents.begin(), contents.end(), [](const cBookmark& x, const cBookmark& y) {
+        return x.Title().toLower() < y.Title().toLower();
+    });
     for (size_t k = 0; k < places.size(); ++k)
         copyBookmarkContents(*places[k], contents[k]);
     b.invalidateIndex();
@@ -141,7 +143,8 @@ TEST(NetscapeLossless, EachEditChangesOnlyTheLinesOfWhatItTouched)
         expected.replace("LAST_MODIFIED=\"1600000002\"", QByteArray("LAST_MODIFIED=\"" + now() + "\""));
         expected.replace(">Qt signals &amp; slots<", ">Signals &amp; slots &lt;Qt 6&gt;<");
         EXPECT_EQ(d.added[0], expected) << "dates, icon, keyword and tags kept";
-        EXPECT_EQ(outline(parse(b.toBytes())).first(), QStringLiteral("Signals & slots <Qt 6> -> https://qt.example/signals?a=1&b=2"));
+        EXPECT_EQ(outline(parse(b.toBytes())).first(),
+                  QStringLiteral("Signals & slots <Qt 6> -> https://qt.example/signals?a=1&b=2"));
     }
     {
         SCOPED_TRACE("an address, on a link without LAST_MODIFIED");
@@ -149,8 +152,10 @@ TEST(NetscapeLossless, EachEditChangesOnlyTheLinesOfWhatItTouched)
         linkTitled(b, QStringLiteral("Delta 'quoted'"))->setURL(QStringLiteral("https://delta.example/?q=\"x\"&r=1"));
         const LineDiff d = diff(original, b.toBytes());
         ASSERT_EQ(d.added.size(), 1);
-        EXPECT_EQ(d.added[0], "        <DT><A HREF=\"https://delta.example/?q=&quot;x&quot;&amp;r=1\" ADD_DATE=\"1600000011\" "
-                              "ICON=\"data:image/png;base64,AAAA\" LAST_MODIFIED=\"" + now() + "\">Delta &#39;quoted&#39;</A>");
+        EXPECT_EQ(d.added[0],
+                  "        <DT><A HREF=\"https://delta.example/?q=&quot;x&quot;&amp;r=1\" ADD_DATE=\"1600000011\" "
+                  "ICON=\"data:image/png;base64,AAAA\" LAST_MODIFIED=\"" +
+                      now() + "\">Delta &#39;quoted&#39;</A>");
     }
     {
         SCOPED_TRACE("a folder's name");
@@ -161,7 +166,8 @@ TEST(NetscapeLossless, EachEditChangesOnlyTheLinesOfWhatItTouched)
         }
         const LineDiff d = diff(original, b.toBytes());
         ASSERT_EQ(d.added.size(), 1);
-        EXPECT_EQ(d.added[0], "        <DT><H3 ADD_DATE=\"1600000012\" LAST_MODIFIED=\"" + now() + "\">Tools &amp; more</H3>");
+        EXPECT_EQ(d.added[0],
+                  "        <DT><H3 ADD_DATE=\"1600000012\" LAST_MODIFIED=\"" + now() + "\">Tools &amp; more</H3>");
     }
     {
         SCOPED_TRACE("an addition");
@@ -177,10 +183,12 @@ TEST(NetscapeLossless, EachEditChangesOnlyTheLinesOfWhatItTouched)
         const LineDiff d = diff(original, written);
         EXPECT_TRUE(d.removed.isEmpty());
         ASSERT_EQ(d.added.size(), 1);
-        EXPECT_EQ(d.added[0], "        <DT><A HREF=\"https://new.example/\" ADD_DATE=\"" + now() + "\" LAST_MODIFIED=\"" + now()
-                                  + "\">New</A>")
+        EXPECT_EQ(d.added[0],
+                  "        <DT><A HREF=\"https://new.example/\" ADD_DATE=\"" + now() + "\" LAST_MODIFIED=\"" + now() +
+                      "\">New</A>")
             << "dated now, indented as its neighbours, with the file's line ends";
-        EXPECT_TRUE(written.contains(QByteArray("Bravo</A>\n" + d.added[0] + "\n    </DL><p>"))) << "last in its folder";
+        EXPECT_TRUE(written.contains(QByteArray("Bravo</A>\n" + d.added[0] + "\n    </DL><p>")))
+            << "last in its folder";
     }
     {
         SCOPED_TRACE("a deletion");
@@ -188,9 +196,10 @@ TEST(NetscapeLossless, EachEditChangesOnlyTheLinesOfWhatItTouched)
         linkTitled(b, QStringLiteral("Alpha"))->setBookmarkType(cBookmark::RetiredLinkType);
         const LineDiff d = diff(original, b.toBytes());
         EXPECT_TRUE(d.added.isEmpty());
-        EXPECT_EQ(d.removed, (QList<QByteArray>{"        <DT><A HREF=\"https://alpha.example/\" ADD_DATE=\"1600000009\" "
-                                                "LAST_MODIFIED=\"1600000010\" SHORTCUTURL=\"al\">Alpha</A>",
-                                                "        <DD>First of all"}))
+        EXPECT_EQ(d.removed,
+                  (QList<QByteArray>{"        <DT><A HREF=\"https://alpha.example/\" ADD_DATE=\"1600000009\" "
+                                     "LAST_MODIFIED=\"1600000010\" SHORTCUTURL=\"al\">Alpha</A>",
+                                     "        <DD>First of all"}))
             << "its description goes with it, the separator after it stays";
     }
     {
@@ -210,7 +219,8 @@ TEST(NetscapeLossless, EachEditChangesOnlyTheLinesOfWhatItTouched)
         const LineDiff d = diff(original, written);
         EXPECT_EQ(d.removed, d.added) << "the same lines, elsewhere";
         EXPECT_EQ(d.removed.size(), 2);
-        EXPECT_TRUE(written.contains("Unfiled</A>\n        <DT><A HREF=\"https://alpha.example/\" ADD_DATE=\"1600000009\""));
+        EXPECT_TRUE(
+            written.contains("Unfiled</A>\n        <DT><A HREF=\"https://alpha.example/\" ADD_DATE=\"1600000009\""));
         EXPECT_TRUE(written.contains("Mike</A>\n        <HR>\n")) << "the separator stays where it stood";
     }
     {
@@ -225,9 +235,12 @@ TEST(NetscapeLossless, EachEditChangesOnlyTheLinesOfWhatItTouched)
         std::sort(after.begin(), after.end());
         EXPECT_EQ(after, before) << "whole entries reordered, no line changed";
         EXPECT_EQ(outline(parse(written)).mid(3, 6),
-                  (QStringList{QStringLiteral("  Alpha -> https://alpha.example/"), QStringLiteral("  Bravo -> https://bravo.example/"),
-                               QStringLiteral("  Delta 'quoted' -> https://delta.example/"), QStringLiteral("  [Tools]"),
-                               QStringLiteral("    Tool -> https://tool.example/"), QStringLiteral("  Mike -> https://mike.example/")}));
+                  (QStringList{QStringLiteral("  Alpha -> https://alpha.example/"),
+                               QStringLiteral("  Bravo -> https://bravo.example/"),
+                               QStringLiteral("  Delta 'quoted' -> https://delta.example/"),
+                               QStringLiteral("  [Tools]"),
+                               QStringLiteral("    Tool -> https://tool.example/"),
+                               QStringLiteral("  Mike -> https://mike.example/")}));
         EXPECT_TRUE(written.contains("Alpha</A>\n        <DD>First of all\n")) << "a description goes with its entry";
     }
 }
@@ -241,22 +254,32 @@ TEST(NetscapeLossless, EveryFormBrowsersAndToolsWriteIsReadWithItsNesting)
         QStringList outline;
     } cases[] = {
         {"lower-case tags",
-         "<dl><p>\n<dt><h3>F</h3>\n<dl><p>\n<dt><a href=\"http://a/\">A</a>\n</dl><p>\n<dt><a href=\"http://b/\">B</a>\n</dl>\n",
+         "<dl><p>\n<dt><h3>F</h3>\n<dl><p>\n<dt><a href=\"http://a/\">A</a>\n</dl><p>\n<dt><a "
+         "href=\"http://b/\">B</a>\n</dl>\n",
          {"[F]", "  A -> http://a/", "B -> http://b/"}},
-        {"HREF not the first attribute", "<DL><p>\n<DT><A SUBSCRIBE ADD_DATE=\"1\" HREF=\"http://a/\">A</A>\n</DL><p>\n", {"A -> http://a/"}},
+        {"HREF not the first attribute",
+         "<DL><p>\n<DT><A SUBSCRIBE ADD_DATE=\"1\" HREF=\"http://a/\">A</A>\n</DL><p>\n",
+         {"A -> http://a/"}},
         {"<DT> alone on its line",
          "<DL><p>\n<DT>\n<H3>F</H3>\n<DL><p>\n<DT>\n<A HREF=\"http://a/\">A</A>\n</DL><p>\n</DL><p>\n",
          {"[F]", "  A -> http://a/"}},
-        {"a link inside a <DD>", "<DL><p>\n<DT><A HREF=\"http://a/\">A</A>\n<DD><A HREF=\"http://b/\">B</A>\n</DL><p>\n",
+        {"a link inside a <DD>",
+         "<DL><p>\n<DT><A HREF=\"http://a/\">A</A>\n<DD><A HREF=\"http://b/\">B</A>\n</DL><p>\n",
          {"A -> http://a/", "B -> http://b/"}},
         {"several entries on a line",
-         "<DL><p><DT><H3>F</H3><DL><p><DT><A HREF=\"http://a/\">A</A><DT><A HREF=\"http://b/\">B</A></DL><p><DT><A HREF=\"http://c/\">C</A></DL>",
+         "<DL><p><DT><H3>F</H3><DL><p><DT><A HREF=\"http://a/\">A</A><DT><A HREF=\"http://b/\">B</A></DL><p><DT><A "
+         "HREF=\"http://c/\">C</A></DL>",
          {"[F]", "  A -> http://a/", "  B -> http://b/", "C -> http://c/"}},
-        {"single quotes and none", "<DL><p>\n<DT><A HREF='http://a/?x=\"1\"' ADD_DATE='2'>A</A>\n<DT><A HREF=http://b/ ADD_DATE=3>B</A>\n</DL>\n",
+        {"single quotes and none",
+         "<DL><p>\n<DT><A HREF='http://a/?x=\"1\"' ADD_DATE='2'>A</A>\n<DT><A HREF=http://b/ ADD_DATE=3>B</A>\n</DL>\n",
          {"A -> http://a/?x=\"1\"", "B -> http://b/"}},
-        {"<HR> with more on its line", "<DL><p>\n    <HR>    <DT><A HREF=\"http://a/\">A</A>\n    <HR><DT><H3>F</H3>\n    <DL><p>\n    </DL><p>\n</DL>\n",
+        {"<HR> with more on its line",
+         "<DL><p>\n    <HR>    <DT><A HREF=\"http://a/\">A</A>\n    <HR><DT><H3>F</H3>\n    <DL><p>\n    "
+         "</DL><p>\n</DL>\n",
          {"A -> http://a/", "[F]"}},
-        {"a title holding markup", "<DL><p>\n<DT><A HREF=\"http://a/\">x<b>bold</b> y</A>\n</DL>\n", {"y -> http://a/"}}, // the title is what follows the last ">"
+        {"a title holding markup",
+         "<DL><p>\n<DT><A HREF=\"http://a/\">x<b>bold</b> y</A>\n</DL>\n",
+         {"y -> http://a/"}}, // the title is what follows the last ">"
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -278,8 +301,9 @@ TEST(NetscapeLossless, EveryFormBrowsersAndToolsWriteIsReadWithItsNesting)
 
 TEST(NetscapeLossless, ReferencesAreShownDecodedAndWrittenAsTheFileHadThem)
 {
-    const QByteArray file = "<DL><p>\n<DT><A HREF=\"http://x/?a=1&amp;b=2&c=3\">Tom &amp; Jerry &#39;s &lt;3 &#x263A; &bogus; AT&T</A>\n"
-                            "<DT><H3>R&amp;D</H3>\n<DL><p>\n</DL><p>\n</DL>\n";
+    const QByteArray file =
+        "<DL><p>\n<DT><A HREF=\"http://x/?a=1&amp;b=2&c=3\">Tom &amp; Jerry &#39;s &lt;3 &#x263A; &bogus; AT&T</A>\n"
+        "<DT><H3>R&amp;D</H3>\n<DL><p>\n</DL><p>\n</DL>\n";
     NetscapeBookmarks b = parse(file);
     ASSERT_EQ(b.records().Count(), 2);
     EXPECT_EQ(b.records().at(1)->Title(), QString::fromUtf8("Tom & Jerry 's <3 \u263A &bogus; AT&T"));
@@ -301,8 +325,13 @@ TEST(NetscapeLossless, ReferencesAreShownDecodedAndWrittenAsTheFileHadThem)
 TEST(NetscapeLossless, RandomExportsAndChangesKeepEveryUntouchedEntry)
 {
     QRandomGenerator random(20261209);
-    const QStringList titles{QStringLiteral("News"), QStringLiteral("A & B"), QStringLiteral("<b>"), QString::fromUtf8("Café"),
-                             QStringLiteral("x"), QStringLiteral("Q&amp;A"), QStringLiteral("it's \"quoted\"")};
+    const QStringList titles{QStringLiteral("News"),
+                             QStringLiteral("A & B"),
+                             QStringLiteral("<b>"),
+                             QString::fromUtf8("Café"),
+                             QStringLiteral("x"),
+                             QStringLiteral("Q&amp;A"),
+                             QStringLiteral("it's \"quoted\"")};
     auto pick = [&](const QStringList& list) { return list[int(random.bounded(list.size()))]; };
     for (int round = 0; round < 150; ++round) {
         // The file.
@@ -312,7 +341,8 @@ TEST(NetscapeLossless, RandomExportsAndChangesKeepEveryUntouchedEntry)
             const QByteArray indent(4 * (depth + 1), ' ');
             switch (random.bounded(7)) {
             case 0:
-                text += indent + "<DT><H3 ADD_DATE=\"" + QByteArray::number(i) + "\">Folder " + QByteArray::number(i) + "</H3>\n";
+                text += indent + "<DT><H3 ADD_DATE=\"" + QByteArray::number(i) + "\">Folder " + QByteArray::number(i) +
+                        "</H3>\n";
                 if (random.bounded(2))
                     text += indent + "<DD>About folder " + QByteArray::number(i) + "\n";
                 text += indent + "<DL><p>\n";
@@ -328,9 +358,10 @@ TEST(NetscapeLossless, RandomExportsAndChangesKeepEveryUntouchedEntry)
                 text += indent + "<HR>\n";
                 break;
             default:
-                text += indent + "<DT><A HREF=\"http://e.example/" + QByteArray::number(i) + "?a=1&amp;b=" + QByteArray::number(round)
-                        + "\" ADD_DATE=\"17" + QByteArray::number(i) + "\" ICON=\"data:image/png;base64,QUJD\" TAGS=\"t\">"
-                        + pick(titles).toHtmlEscaped().toUtf8() + "</A>\n";
+                text += indent + "<DT><A HREF=\"http://e.example/" + QByteArray::number(i) +
+                        "?a=1&amp;b=" + QByteArray::number(round) + "\" ADD_DATE=\"17" + QByteArray::number(i) +
+                        "\" ICON=\"data:image/png;base64,QUJD\" TAGS=\"t\">" + pick(titles).toHtmlEscaped().toUtf8() +
+                        "</A>\n";
                 if (random.bounded(3) == 0)
                     text += indent + "<DD>Description &amp; more " + QByteArray::number(i) + "\n";
             }
@@ -398,11 +429,13 @@ TEST(NetscapeLossless, ALargeFileReadInPartsAndSavedTwiceKeepsEveryEntry)
     QByteArray text = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<DL><p>\n";
     const QByteArray icon(900, 'Q');
     for (int f = 0; f < 60; ++f) {
-        text += "    <DT><H3 ADD_DATE=\"" + QByteArray::number(f) + "\">Folder " + QByteArray::number(f) + "</H3>\n    <DD>About\n    <DL><p>\n";
+        text += "    <DT><H3 ADD_DATE=\"" + QByteArray::number(f) + "\">Folder " + QByteArray::number(f) +
+                "</H3>\n    <DD>About\n    <DL><p>\n";
         for (int i = 0; i < 60; ++i) {
             const QByteArray n = QByteArray::number(f * 100 + i);
-            text += "        <DT><A HREF=\"http://e.example/" + n + "?a=1&amp;b=2\" ADD_DATE=\"1\" ICON=\"data:image/png;base64," + icon
-                    + "\">Link " + n + " &amp; more</A>\n";
+            text += "        <DT><A HREF=\"http://e.example/" + n +
+                    "?a=1&amp;b=2\" ADD_DATE=\"1\" ICON=\"data:image/png;base64," + icon + "\">Link " + n +
+                    " &amp; more</A>\n";
             if (i % 7 == 0)
                 text += "        <DD>Said of " + n + "\n";
             if (i % 11 == 0)
@@ -413,7 +446,8 @@ TEST(NetscapeLossless, ALargeFileReadInPartsAndSavedTwiceKeepsEveryEntry)
     // Over a megabyte on one line: no place to stop inside it.
     text += "    <DT><H3>One line</H3><DL><p>";
     for (int i = 0; i < 1200; ++i)
-        text += "<DT><A HREF=\"http://line.example/" + QByteArray::number(i) + "\" ICON=\"" + icon + "\">On a line " + QByteArray::number(i) + "</A>";
+        text += "<DT><A HREF=\"http://line.example/" + QByteArray::number(i) + "\" ICON=\"" + icon + "\">On a line " +
+                QByteArray::number(i) + "</A>";
     text += "</DL><p>\n</DL>\n";
     ASSERT_GT(text.size(), 4 * 1024 * 1024);
     const QString path = FreshHome::path() + QStringLiteral("/large.html");
@@ -431,7 +465,8 @@ TEST(NetscapeLossless, ALargeFileReadInPartsAndSavedTwiceKeepsEveryEntry)
         for (const auto& record : b.records()) {
             switch (random.bounded(40)) {
             case 0:
-                record->setTitle(record->Title() + QStringLiteral(" <changed ") + QString::number(seed) + QStringLiteral(">"));
+                record->setTitle(record->Title() + QStringLiteral(" <changed ") + QString::number(seed) +
+                                 QStringLiteral(">"));
                 break;
             case 1:
                 if (record->BookmarkType() == cBookmark::LinkType)
@@ -466,14 +501,18 @@ TEST(NetscapeLossless, ALargeFileReadInPartsAndSavedTwiceKeepsEveryEntry)
     EXPECT_EQ(outline(back), outline(b));
     int untouched = 0;
     for (const auto& record : back.records()) {
-        if (record->Title().startsWith(QStringLiteral("Link ")) && record->Title().endsWith(QStringLiteral(" & more"))) {
+        if (record->Title().startsWith(QStringLiteral("Link ")) &&
+            record->Title().endsWith(QStringLiteral(" & more"))) {
             const QByteArray n = record->Title().mid(5).section(u' ', 0, 0).toUtf8();
-            EXPECT_TRUE(saved.contains(QByteArray("        <DT><A HREF=\"http://e.example/" + n + "?a=1&amp;b=2\" ADD_DATE=\"1\" "
-                                                  "ICON=\"data:image/png;base64," + icon + "\">Link " + n + " &amp; more</A>\n")))
+            EXPECT_TRUE(saved.contains(QByteArray("        <DT><A HREF=\"http://e.example/" + n +
+                                                  "?a=1&amp;b=2\" ADD_DATE=\"1\" "
+                                                  "ICON=\"data:image/png;base64," +
+                                                  icon + "\">Link " + n + " &amp; more</A>\n")))
                 << n.toStdString();
             ++untouched;
         }
     }
     EXPECT_GT(untouched, 3000);
-    EXPECT_TRUE(saved.contains(QByteArray("<DT><A HREF=\"http://line.example/7\" ICON=\"" + icon + "\">On a line 7</A><DT>")));
+    EXPECT_TRUE(
+        saved.contains(QByteArray("<DT><A HREF=\"http://line.example/7\" ICON=\"" + icon + "\">On a line 7</A><DT>")));
 }
