@@ -233,6 +233,16 @@ QList<QTreeWidgetItem*> KeyedListView::SelectedItems() const
     return selectedItems();
 }
 
+QList<QTreeWidgetItem*> KeyedListView::selectedInOrder() const
+{
+    QList<QTreeWidgetItem*> items;
+    for (int i = 1; i <= Count(); ++i) {
+        if (ItemAt(i)->isSelected())
+            items.append(ItemAt(i));
+    }
+    return items;
+}
+
 void KeyedListView::setColumnWidthTwips(int twips)
 {
     setColumnWidth(0, std::max(0, Twips::toPixelsX(twips)));

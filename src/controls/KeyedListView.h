@@ -38,6 +38,8 @@ public:
 
     QTreeWidgetItem* SelectedItem() const { return currentItem(); }
     QList<QTreeWidgetItem*> SelectedItems() const;
+    // The selected items in the list's order, not in the order they were selected.
+    QList<QTreeWidgetItem*> selectedInOrder() const;
     // The first column's width in twips.
     void setColumnWidthTwips(int twips);
     // Starts dragging the selected entries, showing list image `image` (0: none).
