@@ -39,7 +39,6 @@ void NetscapeBookmarks::clearForLoad()
     m_indexValid = false;
     m_source.clear();
     m_sourceFile.clear();
-    m_sourceStamp = {};
     m_sourceSize = 0;
     m_opening = {};
     m_ending = {};
@@ -91,7 +90,6 @@ void NetscapeBookmarks::load(const QString& path, const std::function<void()>& y
     // The records' bytes stay in the file: a save reads them from there once
     // it has made sure the file is still the one read.
     m_sourceFile = native;
-    m_sourceStamp = before;
     m_copyNeeded = !m_fixedForm;
 }
 
@@ -234,7 +232,7 @@ bool SaveNetscapeFile(
         return fail(why);
     }
     const platform::FileStamp written = platform::fileStamp(native);
-    bookmarks.adopt(layout, native, written, layout.size);
+    bookmarks.adopt(layout, native, layout.size);
     bookmarks.setDiskStamp(written, false); // this version is the program's own
     return true;
 }

@@ -94,15 +94,14 @@ private:
     class Source;
     bool writeWith(QIODevice& device, Layout* layout, QString* why) const;
     // After a save: the records stand where the save put them in the file.
-    void adopt(const Layout& layout, const QString& file, const platform::FileStamp& stamp, qsizetype size);
+    void adopt(const Layout& layout, const QString& file, qsizetype size);
     friend bool SaveNetscapeFile(NetscapeBookmarks&, const QString&, bool, QString*, bool*);
 
     Records m_records;
     // Where the records were read from, and the parts of it that are the
     // file's own: before its first entry, and after its last.
     QByteArray m_source;
-    QString m_sourceFile;
-    platform::FileStamp m_sourceStamp;
+    QString m_sourceFile; // as it is when its stamp is m_diskStamp
     qsizetype m_sourceSize = 0;
     cBookmark::Span m_opening;
     cBookmark::Span m_ending;

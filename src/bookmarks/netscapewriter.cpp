@@ -23,8 +23,8 @@ const QByteArray kNewFileHeader =
 } // namespace
 
 // The bytes the records were read from, as the writer asks for them: from
-// memory, or from the file, read in steps of a megabyte as the writer goes
-// through it in order, and a piece at a time where it jumps (a moved entry).
+// memory, or from the file, read in steps as the writer goes through it in
+// order, and a piece at a time where it jumps (a moved entry).
 class NetscapeBookmarks::Source
 {
 public:
@@ -35,9 +35,13 @@ public:
     {
         if (m_owner.m_sourceFile.isEmpty() || m_owner.m_sourceSize == 0)
             return true;
+        if (!unchanged()) {
+            *why = changedText();
+            return false;
+        }
         m_file.setFileName(m_owner.m_sourceFile);
-        if (!unchanged() || !m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            *why = unchanged() ? m_file.errorString() : changedText();
+        if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            *why = m_file.errorString();
             return false;
         }
         m_fromFile = true;
@@ -67,7 +71,7 @@ public:
             return QByteArrayView(m_cache).sliced(span.start - m_start, span.size);
         const bool onward = span.start >= m_start && span.start <= m_start + m_cache.size() + kChunkBytes;
         if (!onward && span.size < kChunkBytes / 16) {
-            // A jump: only the piece asked for, so that the megabyte read stays.
+            // A jump: only the piece asked for, so that the step read stays.
             return fill(m_piece, span.start, span.size) ? QByteArrayView(m_piece) : QByteArrayView();
         }
         if (!fill(m_cache, span.start, qMax(kChunkBytes, span.size))) {
@@ -83,7 +87,7 @@ private:
     {
         return QStringLiteral("the file was changed on disk by another program since Markcrate read it");
     }
-    bool unchanged() const { return platform::fileStamp(m_owner.m_sourceFile) == m_owner.m_sourceStamp; }
+    bool unchanged() const { return platform::fileStamp(m_owner.m_sourceFile) == m_owner.m_diskStamp; }
 
     bool fill(QByteArray& into, qsizetype at, qsizetype size)
     {
@@ -550,10 +554,7 @@ bool NetscapeBookmarks::writeWith(QIODevice& device, Layout* layout, QString* wh
     return source.open(why) && Writer(*this, device, source, layout).run() && source.stillGood(why);
 }
 
-void NetscapeBookmarks::adopt(const Layout& layout,
-                              const QString& file,
-                              const platform::FileStamp& stamp,
-                              qsizetype size)
+void NetscapeBookmarks::adopt(const Layout& layout, const QString& file, qsizetype size)
 {
     qsizetype position = 0;
     for (const auto& record : m_records) {
@@ -566,7 +567,6 @@ void NetscapeBookmarks::adopt(const Layout& layout,
     m_listOpened = layout.listOpened;
     m_source.clear();
     m_sourceFile = file;
-    m_sourceStamp = stamp;
     m_sourceSize = size;
 }
 

@@ -160,7 +160,6 @@ public:
     virtual void LoadForumList();
     // Writes the bookmark file; on failure tells the user and reads the file
     // again, so the window shows what is on disk.
-    void carryPastedBookmarkLines(const Transfer::Record& pasted);
     virtual bool SaveBookmarkFile();
     virtual void MoveBookmark(int direction);
     virtual void SortList(int direction);
@@ -238,6 +237,9 @@ protected:
     // The Netscape folder number a tree key stands for: 0 for the root "4A".
     int netscapeFolderOf(const QString& nodeKey);
     void addBookmarkFolders();
+    // A bookmark just pasted that was cut or copied from the file itself
+    // takes its lines along.
+    void carryPastedBookmarkLines(const Transfer::Record& pasted);
     // Tells the user the bookmark file is read-only; true when it is.
     bool bookmarksReadOnly();
     void tell(const QString& text);
