@@ -112,4 +112,17 @@ QStringList namesFromPage(const QString& pagePath, const std::function<void()>& 
     return names;
 }
 
+void List::load()
+{
+    const File file = read(listPath());
+    fill(m_names, file.names);
+    m_latin1 = file.latin1;
+    m_loaded = true;
+}
+
+bool List::save(QString* error)
+{
+    return write(listPath(), m_names, m_latin1, error);
+}
+
 } // namespace Forums

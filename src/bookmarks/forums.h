@@ -33,6 +33,30 @@ void fill(Collection& collection, QStringList names);
 // Writes the names, one line each, ended by CR LF, replacing the file in one step.
 bool write(const QString& path, const Collection& collection, bool latin1, QString* error = nullptr);
 
+// The list as the program keeps it: the collection read from the file, how
+// the file was encoded, and whether it has been read yet.
+class List
+{
+public:
+    Collection& names() { return m_names; }
+    const Collection& names() const { return m_names; }
+    bool loaded() const { return m_loaded; }
+    // Reads the file again, sorted and numbered afresh.
+    void load();
+    void loadIfNeeded()
+    {
+        if (!m_loaded)
+            load();
+    }
+    // Writes the collection back to the file; the reason on failure.
+    bool save(QString* error);
+
+private:
+    Collection m_names;
+    bool m_latin1 = false;
+    bool m_loaded = false;
+};
+
 // The forum names of a saved forum page: the text of the first link of each
 // line, after its tag's last ">", trimmed; blank names are passed over.
 // `yield` runs every few hundred lines.

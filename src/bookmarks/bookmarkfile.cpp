@@ -1,0 +1,185 @@
+// The Netscape bookmark file: kept in memory as records, and written back
+// after each change, changing only what was changed. Titles need not be
+// unique; the user may have the program treat the file as read-only.
+#include "bookmarks/keys.h"
+#include "bookmarks/netscape.h"
+#include "bookmarks/storeparts.h"
+#include "store/cSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace Stores {
+namespace {
+
+class BookmarkFile final : public Store
+{
+public:
+    BookmarkFile(NetscapeBookmarks& bookmarks, cSettings& settings)
+        : m_bookmarks(bookmarks)
+        , m_settings(settings)
+    {
+    }
+
+    int source() const override { return Keys::NetscapeSource; }
+    bool writable() const override { return !m_settings.TreatBookmarksAsReadOnly(); }
+    QString writeRefusal() const override
+    {
+        return QStringLiteral("ORX Markcrate is currently configured to treat your Netscape Bookmark File as Read-Only.  "
+                              "If you would like to modify your bookmark's file please modify your settings.");
+    }
+    bool uniqueNames() const override { return false; }
+    QString typedAddress(const QString& typed) const override { return withScheme(typed); }
+
+    QList<Place> entries(const Place& folder) const override
+    {
+        QList<Place> places;
+        const int number = folderNumber(folder);
+        if (number < 0)
+            return places;
+        for (qsizetype position : m_bookmarks.childrenOf(number)) {
+            const cBookmark& record = *m_bookmarks.records().at(position);
+            if (record.BookmarkType() == cBookmark::LinkType)
+                places.append(folder.entry(record.Title(), record.Key() + Keys::rootKey(Keys::NetscapeSource)));
+        }
+        return places;
+    }
+
+    std::optional<Entry> read(const Place& entry) const override
+    {
+        const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(entry.listKey));
+        return Entry{entry.name, record ? record->URL() : QString(), 0};
+    }
+
+    // A title can hold anything once it is one line.
+    Result checkName(const QString& name) const override
+    {
+        return Result::done(Names::check(Names::Target::NetscapeTitle, name).name);
+    }
+
+    bool contains(const Place& folder, const QString& name) const override
+    {
+        const int number = folderNumber(folder);
+        if (number < 0)
+            return false;
+        for (qsizetype position : m_bookmarks.childrenOf(number)) {
+            const cBookmark& record = *m_bookmarks.records().at(position);
+            if (record.BookmarkType() == cBookmark::LinkType && record.Title() == name)
+                return true;
+        }
+        return false;
+    }
+
+    Result add(const Place& folder, const Entry& entry, const Place* origin) override
+    {
+        const Result checked = checkName(entry.name);
+        const int number = folderNumber(folder);
+        if (number < 0)
+            return Result::refused(checked.what, {}); // the folder is gone
+        auto link = std::make_shared<cBookmark>();
+        link->setTitle(checked.what);
+        link->setURL(Names::address(entry.address));
+        link->setKey(m_bookmarks.newKey());
+        link->setParentFolder(number);
+        link->setBookmarkType(cBookmark::LinkType);
+        if (origin) {
+            // A link copied within the file takes its lines along: its dates, icon and the rest.
+            const auto from = m_bookmarks.records().find(NetscapeBookmarks::recordKey(origin->listKey));
+            if (from && from->BookmarkType() == cBookmark::LinkType)
+                carryBookmarkLines(*link, *from);
+        }
+        m_bookmarks.records().Add(link, link->Key());
+        m_bookmarks.invalidateIndex();
+        return checked;
+    }
+
+    // Changed where it stands: its place, dates and the rest of its lines stay.
+    Result change(const Place& old, const Entry& now) override
+    {
+        const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(old.listKey));
+        if (!record)
+            return add(old, now, nullptr);
+        const Result checked = checkName(now.name);
+        record->setTitle(checked.what);
+        record->setURL(Names::address(now.address));
+        m_bookmarks.touch();
+        return checked;
+    }
+
+    Result remove(const Place& entry, const Entry* expected) override
+    {
+        std::shared_ptr<cBookmark> record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(entry.listKey));
+        if (expected) {
+            const int parent = folderNumber(entry);
+            const auto live = [&](const std::shared_ptr<cBookmark>& link) {
+                return link && link->BookmarkType() == cBookmark::LinkType && link->Title() == entry.name
+                       && link->URL() == expected->address && link->ParentFolder() == parent;
+            };
+            if (!live(record)) {
+                // A move in the folder swaps what records hold: find the link where it went.
+                record = nullptr;
+                if (parent >= 0) {
+                    for (qsizetype position : m_bookmarks.childrenOf(parent)) {
+                        if (live(m_bookmarks.records().at(position))) {
+                            record = m_bookmarks.records().at(position);
+                            break;
+                        }
+                    }
+                }
+            }
+        }
+        if (record) {
+            // Retired, not removed: keys stay unique while the program runs.
+            record->setBookmarkType(cBookmark::RetiredLinkType);
+            m_bookmarks.invalidateIndex();
+        }
+        return Result::done(entry.name);
+    }
+
+    Result save() override
+    {
+        QString error;
+        bool changedOnDisk = false;
+        const QString path = m_settings.BookmarkLocation();
+        if (SaveNetscapeFile(m_bookmarks, path, m_settings.TreatBookmarksAsReadOnly(), &error, &changedOnDisk))
+            return Result::done({});
+        const QString file = QDir::toNativeSeparators(path);
+        Result failed = Result::failed(
+            {}, changedOnDisk ? QStringLiteral("The bookmark file \"%1\" was changed on disk by another program since "
+                                               "Markcrate read it, so your change was not made.\n\n"
+                                               "Markcrate has read the file again and shows it as it is now.")
+                                    .arg(file)
+                              // The change is in the window but not on disk: say so rather than let it vanish at the next start.
+                              : QStringLiteral("Markcrate could not write the bookmark file \"%1\": %2.\n\n"
+                                               "The bookmark file on disk is unchanged, and your change was not made.")
+                                    .arg(file, error));
+        if (m_bookmarks.loadedWhole() || changedOnDisk) {
+            // Back to what the file holds, so that the window never shows what is not saved.
+            m_bookmarks.load(path, [] { QCoreApplication::processEvents(); });
+            failed.reloaded = true;
+        }
+        return failed;
+    }
+
+private:
+    // The folder number of a place: 0 for the file's root, -1 for a folder that is gone.
+    int folderNumber(const Place& place) const
+    {
+        if (place.folderKey == Keys::rootKey(Keys::NetscapeSource))
+            return 0;
+        const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(place.folderKey));
+        return record ? NetscapeBookmarks::folderNumber(*record) : -1;
+    }
+
+    NetscapeBookmarks& m_bookmarks;
+    cSettings& m_settings;
+};
+
+} // namespace
+
+std::unique_ptr<Store> makeBookmarkFile(NetscapeBookmarks& bookmarks, cSettings& settings)
+{
+    return std::make_unique<BookmarkFile>(bookmarks, settings);
+}
+
+} // namespace Stores

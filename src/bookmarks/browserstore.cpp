@@ -1,0 +1,61 @@
+#include "bookmarks/browserstore.h"
+
+#include "bookmarks/keys.h"
+
+namespace Stores {
+
+QList<Place> BrowserBookmarks::entries(const Place& place) const
+{
+    QList<Place> places;
+    if (const Browsers::Folder* shown = folder(place.folderKey)) {
+        for (size_t i = 0; i < shown->links.size(); ++i)
+            places.append(place.entry(shown->links[i].title, Keys::itemKey(qsizetype(i))));
+    }
+    return places;
+}
+
+std::optional<Entry> BrowserBookmarks::read(const Place& entry) const
+{
+    const Browsers::Folder* shown = folder(entry.folderKey);
+    const int index = Keys::leadingNumber(entry.listKey);
+    if (!shown || index < 0 || size_t(index) >= shown->links.size())
+        return std::nullopt;
+    return Entry{entry.name, shown->links[size_t(index)].url, 0};
+}
+
+bool BrowserBookmarks::findProfiles(bool wanted)
+{
+    m_profiles = !wanted                          ? QList<Browsers::Profile>()
+                 : m_source == Keys::FirefoxSource ? Browsers::firefoxProfiles()
+                                                   : Browsers::chromiumProfiles();
+    return !m_profiles.isEmpty();
+}
+
+void BrowserBookmarks::readAgain(const QString& copyFolder)
+{
+    m_folders.clear();
+    m_contents = m_source == Keys::FirefoxSource ? Browsers::firefoxSource(m_profiles, copyFolder)
+                                                 : Browsers::chromiumSource(m_profiles);
+    ++m_generation;
+    Browsers::forEachFolder(m_contents.root, [&](int number, int parent, const Browsers::Folder& folder) {
+        m_folders.push_back({number, parent, &folder});
+    });
+}
+
+void BrowserBookmarks::clear()
+{
+    m_folders.clear();
+    m_contents = {};
+}
+
+const Browsers::Folder* BrowserBookmarks::folder(const QString& nodeKey) const
+{
+    if (Keys::sourceNumber(nodeKey) != m_source)
+        return nullptr;
+    if (nodeKey == Keys::rootKey(m_source))
+        return &m_contents.root;
+    const int number = Keys::recordNumber(nodeKey);
+    return number >= 0 && size_t(number) < m_folders.size() ? m_folders[size_t(number)].folder : nullptr;
+}
+
+} // namespace Stores

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "bookmarks/browsers.h"
+#include "bookmarks/stores.h"
+
+#include <QSet>
+
+namespace Stores {
+
+// A browser's own bookmarks (Firefox's, or the Chromium family's), read
+// only: the profiles found, what was last read of them, its folders by the
+// numbers the tree keys them by, and how often it was read.
+class BrowserBookmarks final : public Store
+{
+public:
+    explicit BrowserBookmarks(int source)
+        : m_source(source)
+    {
+    }
+
+    int source() const override { return m_source; }
+    bool writable() const override { return false; }
+    bool acceptsKind(int) const override { return false; }
+
+    QList<Place> entries(const Place& folder) const override;
+    std::optional<Entry> read(const Place& entry) const override;
+    Result checkName(const QString& name) const override { return Result::refused(name, {}); }
+    bool contains(const Place&, const QString&) const override { return false; }
+    Result add(const Place&, const Entry& entry, const Place*) override { return Result::refused(entry.name, {}); }
+    Result change(const Place& old, const Entry&) override { return Result::refused(old.name, {}); }
+    Result remove(const Place& entry, const Entry*) override { return Result::refused(entry.name, {}); }
+
+    // Looks for the browser's profiles (none unless `wanted`); true when there is one.
+    bool findProfiles(bool wanted);
+    // Reads every profile found again; `copyFolder` holds the private copies
+    // Firefox's database is read from.
+    void readAgain(const QString& copyFolder);
+    // Forgets what was read (the store is not shown).
+    void clear();
+
+    const Browsers::Source& contents() const { return m_contents; }
+    // The folder a tree key of this store stands for (its root key: the top), or null.
+    const Browsers::Folder* folder(const QString& nodeKey) const;
+    // Every folder below the top in tree order, each with its parent's number (-1: the top).
+    struct Numbered
+    {
+        int number;
+        int parent;
+        const Browsers::Folder* folder;
+    };
+    const std::vector<Numbered>& numberedFolders() const { return m_folders; }
+
+    // Counts the readings: what copies the contents (the find index) knows when to copy again.
+    quint64 generation() const { return m_generation; }
+    // The files whose damage the user was told of, so that it is told once while it lasts.
+    QSet<QString>& told() { return m_told; }
+
+private:
+    int m_source;
+    QList<Browsers::Profile> m_profiles;
+    Browsers::Source m_contents;
+    std::vector<Numbered> m_folders;
+    QSet<QString> m_told;
+    quint64 m_generation = 0;
+};
+
+} // namespace Stores

@@ -1,0 +1,97 @@
+// Web Favorites and CompuServe Web Favorites: one registry value per entry,
+// named by its title, holding its address (or go word). Flat and sorted by
+// title, so it has no order of its own.
+#include "bookmarks/keys.h"
+#include "bookmarks/registrystores.h"
+#include "bookmarks/storeparts.h"
+
+namespace Stores {
+namespace {
+
+class FavoritesList final : public Store
+{
+public:
+    explicit FavoritesList(bool compuServe)
+        : m_compuServe(compuServe)
+    {
+    }
+
+    int source() const override { return m_compuServe ? Keys::CompuServeFavoritesSource : Keys::WebFavoritesSource; }
+    bool acceptsKind(int kind) const override { return kind == this->kind(); }
+
+    QList<Place> entries(const Place& folder) const override
+    {
+        QList<Place> places;
+        for (const RegistryStores::ListEntry& listed : RegistryStores::listFavorites(m_compuServe))
+            places.append(folder.entry(listed.text, listed.key));
+        return places;
+    }
+
+    std::optional<Entry> read(const Place& entry) const override
+    {
+        return Entry{entry.name, RegistryStores::favoriteText(m_compuServe, entry.name), kind()};
+    }
+
+    Result checkName(const QString& name) const override
+    {
+        const Names::Checked checked = Names::check(Names::Target::RegistryValue, name);
+        return checked.ok() ? Result::done(checked.name) : Result::refused(name, checked.refusal);
+    }
+
+    bool contains(const Place&, const QString& name) const override
+    {
+        return RegistryStores::hasFavorite(m_compuServe, name);
+    }
+
+    QString existsMessage(const QString& name, const Place&) const override
+    {
+        return Names::existsInList(name, m_compuServe);
+    }
+
+    QString addQuestion(const QString& name, const Place&) const override
+    {
+        return QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your list of ")
+               + (m_compuServe ? QStringLiteral("CompuServe Web Favorites?") : QStringLiteral("Web Favorites?"));
+    }
+
+    Result add(const Place&, const Entry& entry, const Place*) override
+    {
+        Result result = checkName(entry.name);
+        if (result.ok() && !RegistryStores::writeFavorite(m_compuServe, result.what, Names::address(entry.address)))
+            result = Result::failed(result.what);
+        return result;
+    }
+
+    Result change(const Place& old, const Entry& now) override
+    {
+        Result result = checkName(now.name);
+        if (result.ok()
+            && !RegistryStores::renameFavorite(m_compuServe, old.name, result.what, Names::address(now.address)))
+            result = Result::failed(result.what);
+        return result;
+    }
+
+    Result remove(const Place& entry, const Entry* expected) override
+    {
+        if (expected
+            && (!RegistryStores::hasFavorite(m_compuServe, entry.name)
+                || RegistryStores::favoriteText(m_compuServe, entry.name) != expected->address))
+            return Result::done(entry.name); // changed or gone since: not ours to remove
+        RegistryStores::removeFavorite(m_compuServe, entry.name);
+        return Result::done(entry.name);
+    }
+
+private:
+    int kind() const { return m_compuServe ? 2 : 0; }
+
+    bool m_compuServe;
+};
+
+} // namespace
+
+std::unique_ptr<Store> makeFavoritesList(bool compuServe)
+{
+    return std::make_unique<FavoritesList>(compuServe);
+}
+
+} // namespace Stores

@@ -1,0 +1,118 @@
+// The CompuServe Web Forums list: a file of go words, one per line, kept in
+// memory sorted and numbered, and written back whole after each change.
+#include "bookmarks/forums.h"
+#include "bookmarks/keys.h"
+#include "bookmarks/storeparts.h"
+
+#include <QDir>
+
+namespace Stores {
+namespace {
+
+class ForumList final : public Store
+{
+public:
+    explicit ForumList(Forums::List& list)
+        : m_list(list)
+    {
+    }
+
+    int source() const override { return Keys::ForumsSource; }
+    bool acceptsKind(int kind) const override { return kind == 2; }
+    bool uniqueNames() const override { return false; }
+
+    QList<Place> entries(const Place& folder) const override
+    {
+        m_list.loadIfNeeded();
+        QList<Place> places;
+        qsizetype position = 0;
+        for (const auto& word : m_list.names())
+            places.append(folder.entry(*word, Keys::itemKey(position++)));
+        return places;
+    }
+
+    std::optional<Entry> read(const Place& entry) const override { return Entry{entry.name, entry.name, 2}; }
+
+    Result checkName(const QString& name) const override
+    {
+        return Result::done(Names::check(Names::Target::GoWord, name).name);
+    }
+
+    bool contains(const Place&, const QString& name) const override
+    {
+        m_list.loadIfNeeded();
+        for (const auto& word : m_list.names()) {
+            if (*word == name)
+                return true;
+        }
+        return false;
+    }
+
+    Result add(const Place&, const Entry& entry, const Place*) override
+    {
+        const Result checked = checkName(entry.name);
+        m_list.loadIfNeeded();
+        Forums::Collection& names = m_list.names();
+        // Any key no word holds: the list is numbered afresh when it is read back.
+        qsizetype number = names.Count();
+        while (names.Contains(Keys::itemKey(number)))
+            ++number;
+        names.Add(std::make_shared<QString>(checked.what), Keys::itemKey(number));
+        return checked;
+    }
+
+    Result change(const Place& old, const Entry& now) override
+    {
+        const Result checked = checkName(now.name);
+        Forums::Collection& names = m_list.names();
+        if (names.Contains(old.listKey))
+            names.Remove(old.listKey);
+        names.Add(std::make_shared<QString>(checked.what), old.listKey);
+        return checked;
+    }
+
+    Result remove(const Place& entry, const Entry*) override
+    {
+        Forums::Collection& names = m_list.names();
+        // By its key while the key still holds its word, else the first of that word.
+        if (names.Contains(entry.listKey) && *names.find(entry.listKey) == entry.name) {
+            names.Remove(entry.listKey);
+            return Result::done(entry.name);
+        }
+        for (qsizetype position = 1; position <= names.Count(); ++position) {
+            if (*names.at(position) == entry.name) {
+                names.Remove(position);
+                break;
+            }
+        }
+        return Result::done(entry.name);
+    }
+
+    // Written whole, then read back: the list stays sorted and numbered as the
+    // file holds it, and after a failure shows what is on disk.
+    Result save() override
+    {
+        QString error;
+        const bool written = m_list.save(&error);
+        m_list.load();
+        if (written)
+            return Result::done({});
+        Result failed = Result::failed({}, QStringLiteral("Markcrate could not write the forum list \"%1\": %2.\n\n"
+                                                          "The forum list on disk is unchanged, and so is the list shown.")
+                                               .arg(QDir::toNativeSeparators(Forums::listPath()), error));
+        failed.reloaded = true;
+        return failed;
+    }
+
+private:
+    Forums::List& m_list;
+};
+
+} // namespace
+
+std::unique_ptr<Store> makeForumList(Forums::List& list)
+{
+    return std::make_unique<ForumList>(list);
+}
+
+} // namespace Stores

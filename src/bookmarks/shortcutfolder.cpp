@@ -1,0 +1,138 @@
+// The Favorites folder: a tree of folders holding Internet Shortcut files,
+// one per entry, named by its title. Other programs change it at any time,
+// so every write checks the disk as it is, and nothing is written or removed
+// outside the folder.
+#include "bookmarks/favorites.h"
+#include "bookmarks/keys.h"
+#include "bookmarks/storeparts.h"
+#include "platform/files.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace Stores {
+namespace {
+
+class ShortcutFolder final : public Store
+{
+public:
+    int source() const override { return Keys::InternetExplorerSource; }
+
+    QString folderPath(const QString& fullPath, const QString&) const override
+    {
+        return Keys::favoritesRelativePath(fullPath);
+    }
+
+    QString typedAddress(const QString& typed) const override { return withScheme(typed); }
+
+    QList<Place> entries(const Place& folder) const override
+    {
+        const QString root = Favorites::folder();
+        QList<Place> places;
+        if (root.isEmpty())
+            return places;
+        const QStringList names = Favorites::listFolder(Favorites::pathIn(root, folder.folderPath, QString()));
+        for (qsizetype i = 0; i < names.size(); ++i)
+            places.append(folder.entry(names[i], Keys::itemKey(i)));
+        return places;
+    }
+
+    std::optional<Entry> read(const Place& entry) const override
+    {
+        const QString file = shortcut(entry, entry.name);
+        if (file.isEmpty())
+            return std::nullopt;
+        return Entry{entry.name, Favorites::ReadShortcutUrl(file), 0};
+    }
+
+    Result checkName(const QString& name) const override
+    {
+        const Names::Checked checked = Names::check(Names::Target::ShortcutFile, name);
+        return checked.ok() ? Result::done(checked.name) : Result::refused(name, checked.refusal);
+    }
+
+    bool contains(const Place& folder, const QString& name) const override
+    {
+        const QString file = shortcut(folder, name);
+        return !file.isEmpty() && occupied(platform::diskPath(file));
+    }
+
+    Result add(const Place& folder, const Entry& entry, const Place*) override
+    {
+        const Result checked = checkName(entry.name);
+        if (!checked.ok())
+            return checked;
+        const QString file = shortcut(folder, checked.what);
+        if (file.isEmpty())
+            return Result::failed(checked.what, QStringLiteral("no Favorites folder is set"));
+        if (!Favorites::isInside(file))
+            return Result::failed(checked.what, outside());
+        QString why;
+        if (!Favorites::WriteShortcut(file, Names::address(entry.address), &why))
+            return Result::failed(checked.what, why);
+        return checked;
+    }
+
+    Result change(const Place& old, const Entry& now) override
+    {
+        const Result checked = checkName(now.name);
+        if (!checked.ok())
+            return checked;
+        const QString file = shortcut(old, checked.what);
+        const QString previous = shortcut(old, old.name);
+        if (file.isEmpty())
+            return Result::failed(checked.what, QStringLiteral("no Favorites folder is set"));
+        const QFileInfo target(platform::diskPath(file));
+        // A new name that differs only where the file system does not tell names apart is the same file.
+        const bool sameFile = previous == file
+                              || (target.exists()
+                                  && target.canonicalFilePath() == QFileInfo(platform::diskPath(previous)).canonicalFilePath());
+        if (!sameFile && occupied(platform::diskPath(file)))
+            return Result::exists(checked.what, Names::existsInFolder(checked.what, old.folderText));
+        if (!Favorites::isInside(file) || !Favorites::isInside(previous))
+            return Result::failed(checked.what, outside());
+        // The new file first, then the old one goes: a failure never loses the shortcut.
+        QString why;
+        if (!Favorites::WriteShortcut(file, Names::address(now.address), &why))
+            return Result::failed(checked.what, why);
+        if (!sameFile)
+            QFile::remove(platform::diskPath(previous));
+        return checked;
+    }
+
+    Result remove(const Place& entry, const Entry* expected) override
+    {
+        const QString file = shortcut(entry, entry.name);
+        if (file.isEmpty() || !Favorites::isInside(file))
+            return Result::failed(entry.name, outside()); // never removed unless it lies inside the Favorites folder
+        const QString onDisk = platform::diskPath(file);
+        if (expected && (!QFileInfo(onDisk).isFile() || Favorites::ReadShortcutUrl(file) != expected->address))
+            return Result::done(entry.name); // changed or gone since: not ours to remove
+        if (!QFile::remove(onDisk) && QFileInfo::exists(onDisk))
+            return Result::failed(entry.name);
+        return Result::done(entry.name);
+    }
+
+private:
+    // The shortcut file of a name in the place's folder; empty while no Favorites folder is set.
+    static QString shortcut(const Place& place, const QString& name)
+    {
+        const QString root = Favorites::folder();
+        if (root.isEmpty())
+            return {};
+        return platform::nativePath(Favorites::pathIn(root, place.folderPath, QString())) + Favorites::fileNameOf(name)
+               + QStringLiteral(".url");
+    }
+
+    static bool occupied(const QString& onDisk) { return QFileInfo::exists(onDisk) || QFileInfo(onDisk).isSymLink(); }
+    static QString outside() { return QStringLiteral("the folder lies outside your Favorites folder"); }
+};
+
+} // namespace
+
+std::unique_ptr<Store> makeShortcutFolder()
+{
+    return std::make_unique<ShortcutFolder>();
+}
+
+} // namespace Stores

@@ -1,0 +1,19 @@
+#pragma once
+
+// The stores behind Stores::Table, each made in its own file; only the table
+// knows them by name.
+#include "bookmarks/stores.h"
+
+namespace Forums {
+class List;
+}
+
+namespace Stores {
+
+std::unique_ptr<Store> makeFavoritesList(bool compuServe);
+std::unique_ptr<Store> makeForumList(Forums::List& list);
+std::unique_ptr<Store> makeShortcutFolder();
+std::unique_ptr<Store> makeBookmarkFile(NetscapeBookmarks& bookmarks, cSettings& settings);
+std::unique_ptr<Store> makeUserFolders();
+
+} // namespace Stores

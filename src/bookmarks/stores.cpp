@@ -1,0 +1,100 @@
+#include "bookmarks/stores.h"
+
+#include "bookmarks/browserstore.h"
+#include "bookmarks/forums.h"
+#include "bookmarks/keys.h"
+#include "bookmarks/netscape.h"
+#include "bookmarks/storeparts.h"
+
+namespace Stores {
+
+QString Store::folderPath(const QString&, const QString&) const
+{
+    return {};
+}
+
+QString Store::existsMessage(const QString& name, const Place& folder) const
+{
+    return Names::existsInFolder(name, folder.folderText);
+}
+
+QString Store::addQuestion(const QString& name, const Place& folder) const
+{
+    return QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder.folderText
+           + QStringLiteral("' folder?");
+}
+
+QString Store::withScheme(const QString& address)
+{
+    return address.contains(QStringLiteral("//")) ? address : QStringLiteral("http://") + address;
+}
+
+Result Store::checkNew(const Place& folder, const QString& name, const Place* replacing) const
+{
+    Result checked = checkName(name);
+    if (!checked.ok() || !uniqueNames())
+        return checked;
+    // Names compare as the stores compare them: without regard to case.
+    if (replacing && checked.what.compare(replacing->name, Qt::CaseInsensitive) == 0)
+        return checked;
+    if (contains(folder, checked.what))
+        return Result::exists(checked.what, existsMessage(checked.what, folder));
+    return checked;
+}
+
+struct Table::Stores
+{
+    NetscapeBookmarks bookmarks;
+    Forums::List forums;
+    std::array<std::unique_ptr<Store>, Keys::ChromiumSource + 1> roots;
+    std::unique_ptr<Store> userFolders;
+};
+
+Table::Table(cSettings& settings)
+    : m_stores(std::make_unique<Stores>())
+{
+    auto& roots = m_stores->roots;
+    roots[Keys::CompuServeFavoritesSource] = makeFavoritesList(true);
+    roots[Keys::WebFavoritesSource] = makeFavoritesList(false);
+    roots[Keys::ForumsSource] = makeForumList(m_stores->forums);
+    roots[Keys::InternetExplorerSource] = makeShortcutFolder();
+    roots[Keys::NetscapeSource] = makeBookmarkFile(m_stores->bookmarks, settings);
+    for (int source : {Keys::FirefoxSource, Keys::ChromiumSource})
+        roots[size_t(source)] = std::make_unique<BrowserBookmarks>(source);
+    m_stores->userFolders = makeUserFolders();
+}
+
+Table::~Table() = default;
+
+Store* Table::at(int source) const
+{
+    if (source >= Keys::FirstUserFolder)
+        return m_stores->userFolders.get();
+    if (source < 0 || size_t(source) >= m_stores->roots.size())
+        return nullptr;
+    return m_stores->roots[size_t(source)].get();
+}
+
+Store* Table::forKey(const QString& key) const
+{
+    if (Keys::folderPart(key) == Keys::TopKey)
+        return nullptr; // the top node holds the stores; it is none itself
+    return at(Keys::sourceNumber(key));
+}
+
+NetscapeBookmarks& Table::bookmarks() const
+{
+    return m_stores->bookmarks;
+}
+
+Forums::List& Table::forums() const
+{
+    return m_stores->forums;
+}
+
+BrowserBookmarks& Table::browser(int source) const
+{
+    return static_cast<BrowserBookmarks&>(*m_stores->roots[size_t(Keys::isBrowserSource(source) ? source : Keys::FirefoxSource)]);
+}
+
+} // namespace Stores

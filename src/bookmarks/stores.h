@@ -1,0 +1,167 @@
+#pragma once
+
+#include "bookmarks/names.h"
+
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class cSettings;
+class NetscapeBookmarks;
+namespace Forums {
+class List;
+}
+
+// One store of bookmarks behind one interface, so that what the window does
+// to an entry (open, add, change, remove, carry elsewhere) is written once
+// for every store; each store keeps its own rules in its own file.
+namespace Stores {
+
+class BrowserBookmarks;
+
+// Where a folder or an entry stands, as the window names it: the tree key of
+// the folder, the folder as the store names it (a path below the Favorites
+// folder, a user folder's name; see Store::folderPath), the folder's shown
+// name, and for an entry its listed name and list key.
+struct Place
+{
+    QString folderKey;
+    QString folderPath;
+    QString folderText;
+    QString name;
+    QString listKey;
+
+    // The same folder's entry of that name and list key.
+    Place entry(const QString& entryName, const QString& entryKey) const
+    {
+        return {folderKey, folderPath, folderText, entryName, entryKey};
+    }
+};
+
+// What an entry holds: its name, its address (or search text, or go word)
+// and the kind of that text (0 web address, 1 search text, 2 forum go word).
+struct Entry
+{
+    QString name;
+    QString address;
+    int kind = 0;
+};
+
+// What came of a change. `what` is the name as the store keeps it (or as it
+// was given, when refused); `why` says why it was not done: the whole
+// message for a refusal or a name already there, the reason alone for a
+// failed write (the caller says what was attempted).
+struct Result
+{
+    enum class Outcome
+    {
+        Done,
+        Refused, // the store cannot keep the name, or does not take changes
+        Exists,  // the folder already holds the name
+        Failed,  // the write failed; the store is as it was
+    };
+    Outcome outcome = Outcome::Done;
+    QString what;
+    QString why;
+    // The store read itself again from disk after a failed save: what the
+    // window shows of it is to be built anew.
+    bool reloaded = false;
+
+    bool ok() const { return outcome == Outcome::Done; }
+    static Result done(const QString& what) { return {Outcome::Done, what, {}, false}; }
+    static Result refused(const QString& what, const QString& why) { return {Outcome::Refused, what, why, false}; }
+    static Result exists(const QString& what, const QString& why) { return {Outcome::Exists, what, why, false}; }
+    static Result failed(const QString& what, const QString& why = {}) { return {Outcome::Failed, what, why, false}; }
+};
+
+class Store
+{
+public:
+    virtual ~Store() = default;
+
+    // The tree's source number of the store (the first user folder for the user folders).
+    virtual int source() const = 0;
+
+    // What it can do. A store that is not writable takes no change at all;
+    // `writeRefusal` says why to a user who tries (empty: nothing is said).
+    virtual bool writable() const { return true; }
+    virtual QString writeRefusal() const { return {}; }
+    // Whether an entry of this kind can be pasted in (0 address, 1 search, 2 go word).
+    virtual bool acceptsKind(int kind) const { return kind == 0; }
+    // False where two entries of one folder may share a name (the bookmark file).
+    virtual bool uniqueNames() const { return true; }
+
+    // The folder as the store names it, from the tree's full path and shown name of its node.
+    virtual QString folderPath(const QString& fullPath, const QString& text) const;
+
+    // What an address typed for this store becomes ("www.a.com" gains "http://" where the store needs a scheme).
+    virtual QString typedAddress(const QString& typed) const { return typed; }
+
+    // The entries of a folder in the order the list shows them: each one's name and list key.
+    virtual QList<Place> entries(const Place& folder) const = 0;
+
+    // The address and kind of an entry; none when the store has no such entry.
+    virtual std::optional<Entry> read(const Place& entry) const = 0;
+
+    // The name as the store would keep it, or the refusal.
+    virtual Result checkName(const QString& name) const = 0;
+    // Whether the folder holds an entry of that (checked) name.
+    virtual bool contains(const Place& folder, const QString& name) const = 0;
+    // The refusal for a name the folder already holds.
+    virtual QString existsMessage(const QString& name, const Place& folder) const;
+    // The question asked before an entry dropped on the folder is added.
+    virtual QString addQuestion(const QString& name, const Place& folder) const;
+
+    // Adds the entry to the folder. `origin`, an entry of this same store,
+    // is the one the new entry is a copy of (its own bytes may go along).
+    // The name is checked here; whether the name is already there is the
+    // caller's question (see checkNew).
+    virtual Result add(const Place& folder, const Entry& entry, const Place* origin = nullptr) = 0;
+    // Changes the entry to `now`: the new one is written and read back
+    // before the old one goes; it keeps its place where the store has an order.
+    virtual Result change(const Place& entry, const Entry& now) = 0;
+    // Removes the entry; with `expected`, only while it still holds exactly
+    // that (an entry changed since it was cut stays).
+    virtual Result remove(const Place& entry, const Entry* expected = nullptr) = 0;
+
+    // Stores kept in memory and written as a whole (the bookmark file, the
+    // forum list) write their changes here; the others wrote at once.
+    virtual Result save() { return Result::done({}); }
+
+    // checkName, then for a store of unique names whether the folder holds
+    // the name already (the entry at `replacing` may keep its own name).
+    Result checkNew(const Place& folder, const QString& name, const Place* replacing = nullptr) const;
+
+protected:
+    static QString withScheme(const QString& address);
+};
+
+// Every store, by the tree's source numbers: the one place that knows which number is which store.
+class Table
+{
+public:
+    explicit Table(cSettings& settings);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // The store of a source number (user folders from 10), or null for a number no store has.
+    Store* at(int source) const;
+    // The store of a tree key or list key, or null.
+    Store* forKey(const QString& key) const;
+
+    // The stores whose state the window reaches by name.
+    NetscapeBookmarks& bookmarks() const;
+    Forums::List& forums() const;
+    // The browser store of source 5 or 6.
+    BrowserBookmarks& browser(int source) const;
+
+private:
+    struct Stores;
+    std::unique_ptr<Stores> m_stores;
+};
+
+} // namespace Stores

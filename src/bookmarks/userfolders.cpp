@@ -1,0 +1,80 @@
+// The user folders: one registry key per folder, one key per entry in it
+// with its address ("URL") and its kind ("Type"). Any kind may be kept.
+#include "bookmarks/keys.h"
+#include "bookmarks/registrystores.h"
+#include "bookmarks/storeparts.h"
+
+namespace Stores {
+namespace {
+
+class UserFolders final : public Store
+{
+public:
+    int source() const override { return Keys::FirstUserFolder; }
+    bool acceptsKind(int kind) const override { return kind >= 0 && kind <= 2; }
+
+    // A user folder is named by its shown name.
+    QString folderPath(const QString&, const QString& text) const override { return text; }
+
+    QList<Place> entries(const Place& folder) const override
+    {
+        QList<Place> places;
+        for (const RegistryStores::ListEntry& listed : RegistryStores::listUserFolder(folder.folderPath, true))
+            places.append(folder.entry(listed.text, listed.key));
+        return places;
+    }
+
+    std::optional<Entry> read(const Place& entry) const override
+    {
+        return Entry{entry.name, RegistryStores::userEntryUrl(entry.folderPath, entry.name),
+                     RegistryStores::userEntryType(entry.folderPath, entry.name)};
+    }
+
+    Result checkName(const QString& name) const override
+    {
+        const Names::Checked checked = Names::check(Names::Target::RegistryKey, name);
+        return checked.ok() ? Result::done(checked.name) : Result::refused(name, checked.refusal);
+    }
+
+    bool contains(const Place& folder, const QString& name) const override
+    {
+        return RegistryStores::hasUserEntry(folder.folderPath, name);
+    }
+
+    Result add(const Place& folder, const Entry& entry, const Place*) override
+    {
+        Result result = checkName(entry.name);
+        if (result.ok()
+            && !RegistryStores::writeUserEntry(folder.folderPath, result.what, Names::address(entry.address), entry.kind))
+            result = Result::failed(result.what);
+        return result;
+    }
+
+    Result change(const Place& old, const Entry& now) override
+    {
+        Result result = checkName(now.name);
+        if (result.ok()
+            && !RegistryStores::renameUserEntry(old.folderPath, old.name, result.what, Names::address(now.address), now.kind))
+            result = Result::failed(result.what);
+        return result;
+    }
+
+    Result remove(const Place& entry, const Entry* expected) override
+    {
+        if (expected
+            && (!RegistryStores::hasUserEntry(entry.folderPath, entry.name)
+                || RegistryStores::userEntryUrl(entry.folderPath, entry.name) != expected->address))
+            return Result::done(entry.name); // changed or gone since: not ours to remove
+        RegistryStores::removeUserEntry(entry.folderPath, entry.name);
+        return Result::done(entry.name);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Store> makeUserFolders()
+{
+    return std::make_unique<UserFolders>();
+}
+
+} // namespace Stores
