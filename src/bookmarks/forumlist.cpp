@@ -97,11 +97,10 @@ public:
         m_list.load();
         if (written)
             return Result::done({});
-        Result failed = Result::failed({}, QStringLiteral("Markcrate could not write the forum list \"%1\": %2.\n\n"
+        const Result failed = Result::failed({}, QStringLiteral("Markcrate could not write the forum list \"%1\": %2.\n\n"
                                                           "The forum list on disk is unchanged, and so is the list shown.")
                                                .arg(QDir::toNativeSeparators(Forums::listPath()), error));
-        failed.reloaded = true;
-        return failed;
+        return failed; // the list has no folders: the caller shows it again
     }
 
 private:

@@ -66,8 +66,8 @@ struct Result
     Outcome outcome = Outcome::Done;
     QString what;
     QString why;
-    // The store read itself again from disk after a failed save: what the
-    // window shows of it is to be built anew.
+    // The store read itself again from disk after a failed save: its
+    // folders as the tree shows them are to be built anew.
     bool reloaded = false;
 
     bool ok() const { return outcome == Outcome::Done; }

@@ -2,6 +2,7 @@
 // Chromium family, read again when the browser changes them.
 #include "mainwindow/cMainDialog.h"
 
+#include "bookmarks/browserstore.h"
 #include "bookmarks/keys.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
@@ -17,58 +18,44 @@
 bool cMainDialog::BrowserStoreExists(int source)
 {
     // Found once per building of the tree; a reading after a change uses them.
-    BrowserStore& store = browserStore(source);
-    const bool wanted = source == Keys::FirefoxSource ? m_settings.SupportFirefox() : m_settings.SupportChromium();
-    store.profiles = !wanted ? QList<Browsers::Profile>()
-                     : source == Keys::FirefoxSource ? Browsers::firefoxProfiles()
-                                                     : Browsers::chromiumProfiles();
-    return !store.profiles.isEmpty();
+    return browserStore(source).findProfiles(source == Keys::FirefoxSource ? m_settings.SupportFirefox()
+                                                                           : m_settings.SupportChromium());
 }
 
 void cMainDialog::LoadBrowserSource(int source)
 {
     KeyedTreeView* tree = m_form->tvMain;
     QTreeWidgetItem* root = tree->Node(Keys::rootKey(source));
-    BrowserStore& store = browserStore(source);
-    store.folders.clear();
+    Stores::BrowserBookmarks& store = browserStore(source);
     if (!root) {
-        store.source = {};
+        store.clear();
         return;
     }
-    store.source = source == Keys::FirefoxSource ? Browsers::firefoxSource(store.profiles, platform::runtimeDir())
-                                                 : Browsers::chromiumSource(store.profiles);
-    ++store.generation;
+    store.readAgain(platform::runtimeDir());
     while (root->childCount() > 0)
         tree->RemoveNode(root->child(0));
     const bool expand = m_settings.ExpandFoldersOnRefresh();
-    Browsers::forEachFolder(store.source.root, [&](int number, int parent, const Browsers::Folder& folder) {
-        store.folders.push_back(&folder);
-        tree->AddNode(parent < 0 ? Keys::rootKey(source) : Keys::browserFolderKey(parent, source), Keys::browserFolderKey(number, source), folder.title, 2)
+    for (const auto& [number, parent, folder] : store.numberedFolders()) {
+        tree->AddNode(parent < 0 ? Keys::rootKey(source) : Keys::browserFolderKey(parent, source), Keys::browserFolderKey(number, source), folder->title, 2)
             ->setExpanded(expand);
-    });
+    }
     watchBrowserFiles();
     // A damaged store is told of once while it stays damaged, not at every
     // reading; once it reads again, a new damage is told again.
     QSet<QString> damaged;
-    for (const QString& problem : store.source.problems) {
+    for (const QString& problem : store.contents().problems) {
         const QString file = problem.section(QLatin1Char('"'), 1, 1); // each text names its file first
         damaged.insert(file);
-        if (!store.told.contains(file))
+        if (!store.told().contains(file))
             tell(problem + QStringLiteral(" Its bookmarks are not shown."));
     }
-    store.told = damaged;
+    store.told() = damaged;
 }
 
 const Browsers::Folder* cMainDialog::browserFolder(const QString& nodeKey) const
 {
     const int source = Keys::sourceNumber(nodeKey);
-    if (!Keys::isBrowserSource(source))
-        return nullptr;
-    const BrowserStore& store = browserStore(source);
-    if (nodeKey == Keys::rootKey(source))
-        return &store.source.root;
-    const int number = Keys::recordNumber(nodeKey);
-    return number >= 0 && size_t(number) < store.folders.size() ? store.folders[size_t(number)] : nullptr;
+    return Keys::isBrowserSource(source) ? browserStore(source).folder(nodeKey) : nullptr;
 }
 
 QString cMainDialog::browserAddress(const QString& nodeKey, const QString& listKey) const
@@ -101,7 +88,7 @@ void cMainDialog::watchBrowserFiles()
         m_browserReload->setInterval(1000); // a browser writes in bursts: once a second at most
         QObject::connect(m_browserWatcher, &QFileSystemWatcher::fileChanged, m_browserReload, [this](const QString& path) {
             for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
-                if (browserStore(source).source.watched.contains(path))
+                if (browserStore(source).contents().watched.contains(path))
                     m_browsersChanged.insert(source);
             }
             if (!m_browserReload->isActive())
@@ -111,7 +98,7 @@ void cMainDialog::watchBrowserFiles()
         // shows by its folder changing: that folder is watched until it comes.
         QObject::connect(m_browserWatcher, &QFileSystemWatcher::directoryChanged, m_browserReload, [this](const QString& folder) {
             for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
-                for (const QString& file : browserStore(source).source.watched) {
+                for (const QString& file : browserStore(source).contents().watched) {
                     if (QFileInfo(file).path() == folder && QFileInfo::exists(file) && !m_browserWatcher->files().contains(file))
                         m_browsersChanged.insert(source);
                 }
@@ -127,8 +114,8 @@ void cMainDialog::watchBrowserFiles()
     if (!old.isEmpty())
         m_browserWatcher->removePaths(old);
     QStringList paths;
-    for (const BrowserStore& store : m_browsers) {
-        for (const QString& file : store.source.watched) {
+    for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
+        for (const QString& file : browserStore(source).contents().watched) {
             const QString path = QFileInfo::exists(file) ? file : QFileInfo(file).path();
             if (!paths.contains(path) && QFileInfo::exists(path))
                 paths << path;

@@ -9,6 +9,7 @@
 #include "bookmarks/records.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/names.h"
+#include "bookmarks/stores.h"
 #include "bookmarks/transfer.h"
 #include "controls/SuggestionList.h"
 
@@ -28,6 +29,9 @@ class QFileSystemWatcher;
 class QObject;
 class QTimer;
 class QTreeWidgetItem;
+namespace Stores {
+class BrowserBookmarks;
+}
 
 // The controller behind the main window: the form forwards each of its
 // control events to one operation here. Split by concern over several files:
@@ -139,7 +143,7 @@ public:
     // Writes the forum collection back to its file; on failure tells the
     // user and reads the file again, so the window shows what is on disk.
     virtual bool SaveForumList();
-    Forums::Collection& ForumCollection() { return m_forums; }
+    Forums::Collection& ForumCollection();
     virtual void ListNetscapeFolder();
     // The browsers' stores (sources 5 and 6), read only.
     virtual void ListBrowserFolder();
@@ -161,6 +165,8 @@ public:
     // Writes the bookmark file; on failure tells the user and reads the file
     // again, so the window shows what is on disk.
     virtual bool SaveBookmarkFile();
+    // Writes what a store kept in memory; on failure tells the user why.
+    bool saveStore(Stores::Store& store);
     virtual void MoveBookmark(int direction);
     virtual void SortList(int direction);
     virtual void RenameFolder();
@@ -187,7 +193,7 @@ public:
     // State owned by the controller.
     KeyedCollection<cFolder>& FolderList() { return m_folderList; }
     // The Netscape bookmark collection and its saved header.
-    NetscapeBookmarks& Bookmarks() { return m_bookmarks; }
+    NetscapeBookmarks& Bookmarks();
     int CurrentSource = -1;
     QString SelectedKey;
     QString SelectedText;
@@ -287,10 +293,7 @@ private:
     cAppServices& m_app;
     cMainForm* m_form = nullptr;
     KeyedCollection<cFolder> m_folderList;
-    NetscapeBookmarks m_bookmarks;
-    Forums::Collection m_forums;
-    bool m_forumsBuilt = false;
-    bool m_forumsLatin1 = false;
+    std::unique_ptr<Stores::Table> m_stores;
     KeyedCollection<cCutItem> m_cutList;
     bool m_cutPending = false;
     int m_cutSource = -1;
@@ -315,7 +318,7 @@ private:
     Favorites::FolderListings m_favoritesListings;
     RegistryStores::UserFolderListings m_userFolderListings;
     bool m_loadingBookmarks = false;
-    bool m_bookmarksReloaded = false; // a failed save read the file again: the tree is to be built anew
+    bool m_storeReloaded = false; // a failed save read the file again: the tree is to be built anew
     // Finding: the index of every store, what each part was copied from, the
     // list under the command box and the entries it shows.
     Find::Index m_findIndex;
@@ -328,21 +331,9 @@ private:
     std::unique_ptr<Find::FavoritesGathering> m_favoritesGathering; // a Favorites folder being read in steps
     std::unique_ptr<Find::NetscapeGathering> m_netscapeGathering; // the bookmark file being listed in steps
     QPointer<SuggestionList> m_suggestions; // the form owns it
-    // The browsers' stores: the profiles found when the tree was built, what
-    // was read, its folders by tree number, the problems told, and a count of
-    // readings, beside the reading the find index holds.
-    struct BrowserStore
-    {
-        QList<Browsers::Profile> profiles;
-        Browsers::Source source;
-        std::vector<const Browsers::Folder*> folders;
-        QSet<QString> told; // the files whose damage was told
-        quint64 generation = 0;
-        quint64 indexedGeneration = ~quint64(0);
-    };
-    std::array<BrowserStore, 2> m_browsers;
-    BrowserStore& browserStore(int source) { return m_browsers[source == Keys::FirefoxSource ? 0 : 1]; }
-    const BrowserStore& browserStore(int source) const { return m_browsers[source == Keys::FirefoxSource ? 0 : 1]; }
+    // The browsers' stores are watched for changes, which are read again after a pause.
+    Stores::BrowserBookmarks& browserStore(int source) const;
+    QHash<int, quint64> m_findBrowserGenerations; // by source, the reading the find index holds
     void watchBrowserFiles();
     QPointer<QFileSystemWatcher> m_browserWatcher; // the form owns it
     QPointer<QTimer> m_browserReload;

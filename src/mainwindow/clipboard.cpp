@@ -122,7 +122,7 @@ void cMainDialog::CutEntries()
                 origin.file = platform::nativePath(Favorites::pathIn(root, m_cutStorePath, QString()))
                               + Favorites::fileNameOf(KeyedListView::Text(item)) + QStringLiteral(".url");
             } else if (m_cutSource == Keys::NetscapeSource) {
-                origin.bookmark = m_bookmarks.records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(item)));
+                origin.bookmark = Bookmarks().records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(item)));
                 origin.parentFolder = CurrentNetscapeFolder;
             }
             m_form->lvMain->setGhosted(item, true);
@@ -201,12 +201,12 @@ void cMainDialog::PasteEntries()
                 QString word;
                 if (forum.Display(0, window, &word, record.name)) {
                     word = Names::check(Names::Target::GoWord, word).name;
-                    if (!m_forumsBuilt)
+                    if (!m_stores->forums().loaded())
                         LoadForumList();
                     QString key = QString::number(list->Count() + 100) + QLatin1Char('X');
-                    while (m_forums.Contains(key))
+                    while (ForumCollection().Contains(key))
                         key = QString::number(Keys::leadingNumber(key) + 1) + QLatin1Char('X');
-                    m_forums.Add(std::make_shared<QString>(word), key);
+                    ForumCollection().Add(std::make_shared<QString>(word), key);
                     written = SaveForumList();
                     if (written)
                         LoadForumList();
@@ -224,7 +224,7 @@ void cMainDialog::PasteEntries()
                 if (bookmarksReadOnly())
                     break;
                 written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
-                                           record.address, false, QString::number(netscapeFolderOf(nodeKey)), &m_bookmarks);
+                                           record.address, false, QString::number(netscapeFolderOf(nodeKey)), &Bookmarks());
                 if (written) {
                     carryPastedBookmarkLines(record);
                     written = SaveBookmarkFile();
@@ -272,9 +272,9 @@ void cMainDialog::RemoveCutEntries(const std::vector<size_t>& pasted)
             break;
         }
         case Keys::ForumsSource:
-            for (qsizetype position = 1; position <= m_forums.Count(); ++position) {
-                if (*m_forums.at(position) == name) {
-                    m_forums.Remove(position);
+            for (qsizetype position = 1; position <= ForumCollection().Count(); ++position) {
+                if (*ForumCollection().at(position) == name) {
+                    ForumCollection().Remove(position);
                     forumsChanged = true;
                     break;
                 }
@@ -293,9 +293,9 @@ void cMainDialog::RemoveCutEntries(const std::vector<size_t>& pasted)
             std::shared_ptr<cBookmark> record = live(origin.bookmark) ? origin.bookmark : nullptr;
             if (!record) {
                 // A move in the folder swaps what records hold: find the link where it went.
-                for (qsizetype position : m_bookmarks.childrenOf(origin.parentFolder)) {
-                    if (live(m_bookmarks.records().at(position))) {
-                        record = m_bookmarks.records().at(position);
+                for (qsizetype position : Bookmarks().childrenOf(origin.parentFolder)) {
+                    if (live(Bookmarks().records().at(position))) {
+                        record = Bookmarks().records().at(position);
                         break;
                     }
                 }
@@ -326,7 +326,7 @@ void cMainDialog::RemoveCutEntries(const std::vector<size_t>& pasted)
     m_cutOrigins = std::move(origins);
     m_cutPending = !m_cutOrigins.empty();
     if (bookmarksChanged) {
-        m_bookmarks.invalidateIndex();
+        Bookmarks().invalidateIndex();
         SaveBookmarkFile();
     }
     if (forumsChanged && SaveForumList())

@@ -90,9 +90,9 @@ void cMainDialog::AddEntry()
         if (!forum.Display(0, window, &word, {}))
             return;
         word = Names::check(Names::Target::GoWord, word).name;
-        if (!m_forumsBuilt)
+        if (!m_stores->forums().loaded())
             LoadForumList();
-        m_forums.Add(std::make_shared<QString>(word), QString::number(m_forums.Count()) + QLatin1Char('X'));
+        ForumCollection().Add(std::make_shared<QString>(word), QString::number(ForumCollection().Count()) + QLatin1Char('X'));
         QApplication::processEvents();
         SaveForumList();
         QApplication::processEvents();
@@ -111,7 +111,7 @@ void cMainDialog::AddEntry()
         if (bookmarksReadOnly())
             return;
         if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Add, window, {}, {}, false,
-                             QString::number(netscapeFolderOf(key)), &m_bookmarks)) {
+                             QString::number(netscapeFolderOf(key)), &Bookmarks())) {
             SaveBookmarkFile();
             ClickTVMain();
         }
@@ -153,9 +153,9 @@ void cMainDialog::EditEntry()
         word = Names::check(Names::Target::GoWord, word).name;
         QApplication::processEvents();
         const QString itemKey = KeyedListView::Key(item);
-        if (m_forums.Contains(itemKey))
-            m_forums.Remove(itemKey);
-        m_forums.Add(std::make_shared<QString>(word), itemKey);
+        if (ForumCollection().Contains(itemKey))
+            ForumCollection().Remove(itemKey);
+        ForumCollection().Add(std::make_shared<QString>(word), itemKey);
         SaveForumList();
         LoadForumList(); // keys stay unique and the list sorted
         ClickTVMain();
@@ -179,7 +179,7 @@ void cMainDialog::EditEntry()
             return;
         if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Edit, window, text,
                              netscapeAddress(KeyedListView::Key(item)), false, QString::number(netscapeFolderOf(key)),
-                             &m_bookmarks, KeyedListView::Key(item))) {
+                             &Bookmarks(), KeyedListView::Key(item))) {
             SaveBookmarkFile();
             ClickTVMain();
         }
@@ -224,8 +224,8 @@ void cMainDialog::DeleteEntries()
                 if (source == Keys::CompuServeFavoritesSource || source == Keys::WebFavoritesSource) {
                     RegistryStores::removeFavorite(source == 0, text);
                 } else if (source == Keys::ForumsSource) {
-                    if (m_forums.Contains(itemKey))
-                        m_forums.Remove(itemKey);
+                    if (ForumCollection().Contains(itemKey))
+                        ForumCollection().Remove(itemKey);
                 } else if (source == Keys::InternetExplorerSource) {
                     const QString shortcut = Favorites::fileNameOf(text) + QStringLiteral(".url");
                     const QString file = platform::diskPath(platform::nativePath(Favorites::pathIn(root, relative, shortcut)));
@@ -235,9 +235,9 @@ void cMainDialog::DeleteEntries()
                         continue; // still on disk: it stays in the list
                     }
                 } else if (source == Keys::NetscapeSource) {
-                    if (const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(itemKey)))
+                    if (const auto record = Bookmarks().records().find(NetscapeBookmarks::recordKey(itemKey)))
                         record->setBookmarkType(cBookmark::RetiredLinkType);
-                    m_bookmarks.invalidateIndex();
+                    Bookmarks().invalidateIndex();
                 } else if (source >= Keys::FirstUserFolder) {
                     RegistryStores::removeUserEntry(userFolder, text);
                 }
@@ -283,7 +283,7 @@ void cMainDialog::NewFolder()
         int parent = 0;
         int level = 0;
         if (key != kNetscapeRoot) {
-            const auto folder = m_bookmarks.records().find(key.chopped(2));
+            const auto folder = Bookmarks().records().find(key.chopped(2));
             if (!folder)
                 return;
             parent = NetscapeBookmarks::folderNumber(*folder);
@@ -291,8 +291,8 @@ void cMainDialog::NewFolder()
         }
         // The highest number among all folder records, deleted ones too: a
         // deleted folder's links still name its number, and must not come back.
-        int highest = m_bookmarks.lastFolderNumber();
-        for (const auto& record : m_bookmarks.records()) {
+        int highest = Bookmarks().lastFolderNumber();
+        for (const auto& record : Bookmarks().records()) {
             if (record->BookmarkType() == cBookmark::FolderType && record->FolderLevel() == level && record->Title() == name) {
                 exists(name);
                 return;
@@ -302,13 +302,13 @@ void cMainDialog::NewFolder()
         }
         auto folder = std::make_shared<cBookmark>();
         folder->setTitle(name);
-        folder->setKey(m_bookmarks.newKey());
+        folder->setKey(Bookmarks().newKey());
         folder->setParentFolder(parent);
         folder->setURL(QString::number(highest + 1));
         folder->setFolderLevel(qint16(level));
         folder->setBookmarkType(cBookmark::FolderType);
-        m_bookmarks.records().Add(folder, folder->Key());
-        m_bookmarks.invalidateIndex();
+        Bookmarks().records().Add(folder, folder->Key());
+        Bookmarks().invalidateIndex();
         SaveBookmarkFile();
         BuildFolderTree();
         return;
@@ -393,10 +393,10 @@ void cMainDialog::RenameFolder()
              + QStringLiteral("'.  The folder name will not been changed."));
     };
     if (netscape) {
-        const auto folder = m_bookmarks.records().find(key.chopped(2));
+        const auto folder = Bookmarks().records().find(key.chopped(2));
         if (!folder)
             return;
-        for (const auto& record : m_bookmarks.records()) {
+        for (const auto& record : Bookmarks().records()) {
             if (record != folder && record->BookmarkType() == cBookmark::FolderType
                 && record->FolderLevel() == folder->FolderLevel() && record->Title() == name) {
                 exists(name);
@@ -458,9 +458,9 @@ void cMainDialog::DeleteFolder()
     if (!ask(QStringLiteral("Are you sure you wish to delete this folder?")))
         return;
     if (subFolder && part == kNetscapeRoot) {
-        if (const auto folder = m_bookmarks.records().find(key.chopped(2)))
+        if (const auto folder = Bookmarks().records().find(key.chopped(2)))
             folder->setBookmarkType(cBookmark::RetiredLinkType);
-        m_bookmarks.invalidateIndex();
+        Bookmarks().invalidateIndex();
     } else if (subFolder && part == kFavoritesRoot) {
         const QString root = Favorites::folder();
         const QString path = root + favoritesPathOf(node);

@@ -65,9 +65,9 @@ QByteArray cMainDialog::ExportSelection()
                 out.webFavorites(false);
                 break;
             case Keys::ForumsSource:
-                if (!m_forumsBuilt)
+                if (!m_stores->forums().loaded())
                     LoadForumList();
-                out.forums(m_forums);
+                out.forums(ForumCollection());
                 break;
             case Keys::InternetExplorerSource: {
                 const QString root = Favorites::folder();
@@ -80,7 +80,7 @@ QByteArray cMainDialog::ExportSelection()
             }
             case Keys::NetscapeSource: {
                 const bool root = key == Keys::rootKey(Keys::NetscapeSource);
-                out.netscape(m_bookmarks, root ? 0 : netscapeFolderOf(key),
+                out.netscape(Bookmarks(), root ? 0 : netscapeFolderOf(key),
                              root ? QString() : KeyedTreeView::FullPath(node).mid(kNetscapePathPrefix));
                 break;
             }

@@ -3,6 +3,8 @@
 // was found.
 #include "mainwindow/cMainDialog.h"
 
+#include "bookmarks/browserstore.h"
+
 #include "bookmarks/favorites.h"
 #include "bookmarks/histories.h"
 #include "bookmarks/keys.h"
@@ -95,17 +97,17 @@ bool cMainDialog::RefreshFindIndex(bool lookAtDisk, int mostParts)
         case Keys::ForumsSource:
             // Small, and changed only by this program between two openings.
             refresh(source, lookAtDisk, [&] {
-                m_findIndex.setPart(source, order, Find::forums(m_forums));
+                m_findIndex.setPart(source, order, Find::forums(ForumCollection()));
                 return true;
             });
             break;
         case Keys::NetscapeSource:
-            refresh(source, m_bookmarks.generation() != m_findNetscapeGeneration, [&] {
+            refresh(source, Bookmarks().generation() != m_findNetscapeGeneration, [&] {
                 // A hundred thousand links are listed over several steps; a
                 // change between two steps starts the listing again.
                 if (!m_netscapeGathering)
                     m_netscapeGathering = std::make_unique<Find::NetscapeGathering>();
-                if (!m_netscapeGathering->step(m_bookmarks, mostParts < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                if (!m_netscapeGathering->step(Bookmarks(), mostParts < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
                                                                           : QDeadlineTimer(kFindStepMilliseconds)))
                     return false;
                 m_findNetscapeGeneration = m_netscapeGathering->generation();
@@ -134,10 +136,10 @@ bool cMainDialog::RefreshFindIndex(bool lookAtDisk, int mostParts)
         }
         case Keys::FirefoxSource:
         case Keys::ChromiumSource: {
-            BrowserStore& store = browserStore(source);
-            refresh(source, store.generation != store.indexedGeneration, [&] {
-                store.indexedGeneration = store.generation;
-                m_findIndex.setPart(source, order, Find::browser(source, store.source.root));
+            const Stores::BrowserBookmarks& store = browserStore(source);
+            refresh(source, store.generation() != m_findBrowserGenerations.value(source, ~quint64(0)), [&] {
+                m_findBrowserGenerations.insert(source, store.generation());
+                m_findIndex.setPart(source, order, Find::browser(source, store.contents().root));
                 return true;
             });
             break;

@@ -14,38 +14,27 @@
 
 void cMainDialog::LoadForumList()
 {
-    const Forums::File file = Forums::read(Forums::listPath());
-    Forums::fill(m_forums, file.names);
-    m_forumsLatin1 = file.latin1;
-    m_forumsBuilt = true;
+    m_stores->forums().load();
     ForumsLoaded = true;
 }
 
 void cMainDialog::ListForums()
 {
-    if (!m_forumsBuilt)
+    if (!m_stores->forums().loaded())
         LoadForumList();
     KeyedListView* list = m_form->lvMain;
     list->Clear();
     QList<KeyedListView::Entry> items;
-    items.reserve(m_forums.Count());
+    items.reserve(ForumCollection().Count());
     qsizetype position = 0;
-    for (const auto& name : m_forums)
+    for (const auto& name : ForumCollection())
         items.append({Keys::itemKey(position++), *name, 1});
     list->AddItems(items);
 }
 
 bool cMainDialog::SaveForumList()
 {
-    QString error;
-    if (Forums::write(Forums::listPath(), m_forums, m_forumsLatin1, &error))
-        return true;
-    MessageBoxes::inform(QStringLiteral("Markcrate could not write the forum list \"%1\": %2.\n\n"
-                                        "The forum list on disk is unchanged, and so is the list shown.")
-                             .arg(QDir::toNativeSeparators(Forums::listPath()), error),
-                         m_form ? m_form->window() : nullptr);
-    LoadForumList();
-    return false;
+    return saveStore(*m_stores->at(Keys::ForumsSource));
 }
 
 void cMainDialog::ImportForumList()

@@ -178,8 +178,8 @@ void cMainDialog::AddToNetscapeFolder(int source, const QString& name, const QSt
     QString title;
     acceptName(Names::Target::NetscapeTitle, name, &title); // a title can hold anything once it is one line
     bool exists = false;
-    for (qsizetype position : m_bookmarks.childrenOf(folderNumber)) {
-        const cBookmark& record = *m_bookmarks.records().at(position);
+    for (qsizetype position : Bookmarks().childrenOf(folderNumber)) {
+        const cBookmark& record = *Bookmarks().records().at(position);
         if (record.BookmarkType() == cBookmark::LinkType && record.Title() == title)
             exists = true;
     }
@@ -190,15 +190,15 @@ void cMainDialog::AddToNetscapeFolder(int source, const QString& name, const QSt
     auto link = std::make_shared<cBookmark>();
     link->setTitle(title);
     link->setURL(Names::address(fetchAddress(source, name, key, &kind)));
-    link->setKey(m_bookmarks.newKey());
+    link->setKey(Bookmarks().newKey());
     link->setParentFolder(folderNumber);
     link->setBookmarkType(cBookmark::LinkType);
     if (source == Keys::NetscapeSource) {
-        if (const auto from = m_bookmarks.records().find(NetscapeBookmarks::recordKey(key)); from && from->BookmarkType() == cBookmark::LinkType)
+        if (const auto from = Bookmarks().records().find(NetscapeBookmarks::recordKey(key)); from && from->BookmarkType() == cBookmark::LinkType)
             carryBookmarkLines(*link, *from);
     }
-    m_bookmarks.records().Add(link, link->Key());
-    m_bookmarks.invalidateIndex();
+    Bookmarks().records().Add(link, link->Key());
+    Bookmarks().invalidateIndex();
     SaveBookmarkFile();
 }
 

@@ -29,13 +29,13 @@ QString nodeKey(const cBookmark& record)
 void cMainDialog::LoadBookmarkFile()
 {
     m_loadingBookmarks = true;
-    m_bookmarks.load(m_settings.BookmarkLocation(), [] { QApplication::processEvents(); });
+    Bookmarks().load(m_settings.BookmarkLocation(), [] { QApplication::processEvents(); });
     m_loadingBookmarks = false;
-    if (!m_bookmarks.loadedWhole()) {
+    if (!Bookmarks().loadedWhole()) {
         MessageBoxes::inform(QStringLiteral("The bookmark file \"%1\" could not be read completely: %2.\n\n"
                                             "Markcrate shows what it could read and will not write to the file "
                                             "until it has read it whole.")
-                                 .arg(QDir::toNativeSeparators(m_settings.BookmarkLocation()), m_bookmarks.loadProblem()),
+                                 .arg(QDir::toNativeSeparators(m_settings.BookmarkLocation()), Bookmarks().loadProblem()),
                              m_form ? m_form->window() : nullptr);
     }
 }
@@ -54,7 +54,7 @@ void cMainDialog::addBookmarkFolders()
 {
     KeyedTreeView* tree = m_form->tvMain;
     const bool expand = m_settings.ExpandFoldersOnRefresh();
-    const NetscapeBookmarks::Records& records = m_bookmarks.records();
+    const NetscapeBookmarks::Records& records = Bookmarks().records();
     // Folders in collection order at every level, depth first without recursion.
     struct Open
     {
@@ -62,7 +62,7 @@ void cMainDialog::addBookmarkFolders()
         size_t next;
         QString parentNode;
     };
-    std::vector<Open> stack{{&m_bookmarks.childrenOf(0), 0, kNetscapeRoot}};
+    std::vector<Open> stack{{&Bookmarks().childrenOf(0), 0, kNetscapeRoot}};
     QSet<int> added{0};
     while (!stack.empty()) {
         Open& open = stack.back();
@@ -76,7 +76,7 @@ void cMainDialog::addBookmarkFolders()
             continue;
         added.insert(number);
         tree->AddNode(open.parentNode, nodeKey(record), record.Title(), 2)->setExpanded(expand);
-        stack.push_back(Open{&m_bookmarks.childrenOf(number), 0, nodeKey(record)});
+        stack.push_back(Open{&Bookmarks().childrenOf(number), 0, nodeKey(record)});
     }
 }
 
@@ -84,7 +84,7 @@ int cMainDialog::netscapeFolderOf(const QString& key)
 {
     if (key == kNetscapeRoot)
         return 0;
-    const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(key));
+    const auto record = Bookmarks().records().find(NetscapeBookmarks::recordKey(key));
     return record ? NetscapeBookmarks::folderNumber(*record) : -1;
 }
 
@@ -95,9 +95,9 @@ void cMainDialog::ListNetscapeFolder()
     if (m_loadingBookmarks)
         return;
     CurrentNetscapeFolder = netscapeFolderOf(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
-    const NetscapeBookmarks::Records& records = m_bookmarks.records();
+    const NetscapeBookmarks::Records& records = Bookmarks().records();
     QList<KeyedListView::Entry> items;
-    for (qsizetype position : m_bookmarks.childrenOf(CurrentNetscapeFolder)) {
+    for (qsizetype position : Bookmarks().childrenOf(CurrentNetscapeFolder)) {
         const cBookmark& record = *records.at(position);
         if (record.BookmarkType() == cBookmark::LinkType)
             items.append({nodeKey(record), record.Title(), 3});
@@ -107,14 +107,14 @@ void cMainDialog::ListNetscapeFolder()
 
 QString cMainDialog::netscapeAddress(const QString& itemKey)
 {
-    const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(itemKey));
+    const auto record = Bookmarks().records().find(NetscapeBookmarks::recordKey(itemKey));
     return record ? record->URL() : QString();
 }
 
 QString cMainDialog::findNetscapeFolderKey(int parentFolder, const QString& title)
 {
-    const NetscapeBookmarks::Records& records = m_bookmarks.records();
-    for (qsizetype position : m_bookmarks.childrenOf(parentFolder)) {
+    const NetscapeBookmarks::Records& records = Bookmarks().records();
+    for (qsizetype position : Bookmarks().childrenOf(parentFolder)) {
         const cBookmark& record = *records.at(position);
         if (record.BookmarkType() == cBookmark::FolderType && record.Title() == title)
             return nodeKey(record);
@@ -126,7 +126,7 @@ void cMainDialog::carryPastedBookmarkLines(const Transfer::Record& pasted)
 {
     // The entry just added is the collection's last; one cut or copied from
     // the file itself brings its lines along.
-    NetscapeBookmarks::Records& records = m_bookmarks.records();
+    NetscapeBookmarks::Records& records = Bookmarks().records();
     if (records.isEmpty())
         return;
     cBookmark& added = *records.at(records.Count());
@@ -143,40 +143,29 @@ bool cMainDialog::SaveBookmarkFile()
 {
     if (m_loadingBookmarks)
         return false;
-    QString error;
-    bool changedOnDisk = false;
-    if (SaveNetscapeFile(m_bookmarks, m_settings.BookmarkLocation(), m_settings.TreatBookmarksAsReadOnly(), &error, &changedOnDisk))
+    // A failed save reads the file again: nothing else may reach it meanwhile.
+    m_loadingBookmarks = true;
+    const bool saved = saveStore(*m_stores->at(Keys::NetscapeSource));
+    m_loadingBookmarks = false;
+    return saved;
+}
+
+bool cMainDialog::saveStore(Stores::Store& store)
+{
+    const Stores::Result result = store.save();
+    if (result.ok())
         return true;
-    QWidget* parent = m_form ? m_form->window() : nullptr;
-    const QString file = QDir::toNativeSeparators(m_settings.BookmarkLocation());
-    if (changedOnDisk) {
-        MessageBoxes::inform(QStringLiteral("The bookmark file \"%1\" was changed on disk by another program since "
-                                            "Markcrate read it, so your change was not made.\n\n"
-                                            "Markcrate has read the file again and shows it as it is now.")
-                                 .arg(file),
-                             parent);
-    } else {
-        // The change is in the window but not on disk: say so rather than let it vanish at the next start.
-        MessageBoxes::inform(QStringLiteral("Markcrate could not write the bookmark file \"%1\": %2.\n\n"
-                                            "The bookmark file on disk is unchanged, and your change was not made.")
-                                 .arg(file, error),
-                             parent);
-    }
-    if (m_bookmarks.loadedWhole() || changedOnDisk) {
-        // Back to what the file holds, so that the window never shows what is not saved.
-        m_loadingBookmarks = true;
-        m_bookmarks.load(m_settings.BookmarkLocation(), [] { QApplication::processEvents(); });
-        m_loadingBookmarks = false;
-        m_bookmarksReloaded = true;
-    }
+    if (result.reloaded)
+        m_storeReloaded = true;
+    MessageBoxes::inform(result.why, m_form ? m_form->window() : nullptr);
     return false;
 }
 
 void cMainDialog::refreshAfterBookmarkReload()
 {
-    if (!m_bookmarksReloaded)
+    if (!m_storeReloaded)
         return;
-    m_bookmarksReloaded = false;
+    m_storeReloaded = false;
     try {
         BuildFolderTree(); // the folders may have changed with the file
     } catch (const std::exception& error) {
@@ -195,15 +184,15 @@ void cMainDialog::MoveBookmark(int direction)
         if ((direction == 0 && i == 1) || (direction == 1 && i == list->Count()))
             return;
         const int j = direction == 0 ? i - 1 : i + 1;
-        const auto a = m_bookmarks.records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(list->ItemAt(i))));
-        const auto b = m_bookmarks.records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(list->ItemAt(j))));
+        const auto a = Bookmarks().records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(list->ItemAt(i))));
+        const auto b = Bookmarks().records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(list->ItemAt(j))));
         if (!a || !b)
             return;
         // The two records swap what they hold; each keeps its key and its place.
         cBookmark held = *a;
         copyBookmarkContents(*a, *b);
         copyBookmarkContents(*b, held);
-        m_bookmarks.invalidateIndex();
+        Bookmarks().invalidateIndex();
         ClickTVMain();
         list->setCurrentItem(list->ItemAt(j));
     } catch (const std::exception& error) {
@@ -249,10 +238,10 @@ void cMainDialog::SortList(int direction)
             // The folder's links take the sorted order in the collection; every
             // record keeps its key and place, other records are not touched.
             const int folder = netscapeFolderOf(key);
-            NetscapeBookmarks::Records& records = m_bookmarks.records();
+            NetscapeBookmarks::Records& records = Bookmarks().records();
             std::vector<std::shared_ptr<cBookmark>> places;
             QHash<QString, cBookmark> copies;
-            for (qsizetype position : m_bookmarks.childrenOf(folder)) {
+            for (qsizetype position : Bookmarks().childrenOf(folder)) {
                 const auto& record = records.at(position);
                 if (record->BookmarkType() != cBookmark::LinkType)
                     continue;
@@ -265,7 +254,7 @@ void cMainDialog::SortList(int direction)
                     continue;
                 copyBookmarkContents(*places[k], *copy);
             }
-            m_bookmarks.invalidateIndex();
+            Bookmarks().invalidateIndex();
             ClickTVMain();
         }
     } catch (const std::exception& error) {
