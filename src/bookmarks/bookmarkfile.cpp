@@ -22,6 +22,11 @@ public:
     }
 
     int source() const override { return Keys::NetscapeSource; }
+    bool hasSubFolders() const override { return true; }
+    Drop takesDropFrom(const Store& from) const override
+    {
+        return from.entryKind() == 2 ? Drop::HighlightOnly : Drop::Add; // a go word is no address
+    }
     bool writable() const override { return !m_settings.TreatBookmarksAsReadOnly(); }
     QString writeRefusal() const override
     {

@@ -21,6 +21,8 @@ public:
     int source() const override { return m_source; }
     bool writable() const override { return false; }
     bool acceptsKind(int) const override { return false; }
+    bool hasSubFolders() const override { return true; }
+    Drop takesDropFrom(const Store&) const override { return Drop::Refused; }
 
     QList<Place> entries(const Place& folder) const override;
     std::optional<Entry> read(const Place& entry) const override;

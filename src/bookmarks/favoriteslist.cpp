@@ -17,7 +17,15 @@ public:
     }
 
     int source() const override { return m_compuServe ? Keys::CompuServeFavoritesSource : Keys::WebFavoritesSource; }
-    bool acceptsKind(int kind) const override { return kind == this->kind(); }
+    int entryKind() const override { return kind(); }
+
+    // Go words come from the forum list; addresses from the stores with folders.
+    Drop takesDropFrom(const Store& from) const override
+    {
+        if (m_compuServe)
+            return from.source() == Keys::ForumsSource ? Drop::Add : Drop::Refused;
+        return from.hasSubFolders() ? Drop::AddUnlessFolderFocused : Drop::Refused;
+    }
 
     QList<Place> entries(const Place& folder) const override
     {

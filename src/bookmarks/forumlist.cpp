@@ -18,7 +18,8 @@ public:
     }
 
     int source() const override { return Keys::ForumsSource; }
-    bool acceptsKind(int kind) const override { return kind == 2; }
+    int entryKind() const override { return 2; }
+    Drop takesDropFrom(const Store&) const override { return Drop::HighlightOnly; } // a go word is typed, not dropped
     bool uniqueNames() const override { return false; }
 
     QList<Place> entries(const Place& folder) const override

@@ -11,6 +11,15 @@
 //   "<n>X3A", "<n>X4A" sub-folder (record n) inside source 3 or 4
 //   "<n>X5A", "<n>X6A" sub-folder n (in pre-order from 0) inside source 5 or 6
 //   "<n>X"           a list item
+// The list's images: what each row is.
+namespace ListImage {
+inline constexpr int GoWord = 1;
+inline constexpr int Folder = 2;
+inline constexpr int WebPage = 3;
+inline constexpr int UpOneLevel = 4;
+inline constexpr int Search = 5;
+} // namespace ListImage
+
 namespace Keys {
 
 inline constexpr int CompuServeFavoritesSource = 0;

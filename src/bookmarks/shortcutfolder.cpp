@@ -17,6 +17,11 @@ class ShortcutFolder final : public Store
 {
 public:
     int source() const override { return Keys::InternetExplorerSource; }
+    bool hasSubFolders() const override { return true; }
+    Drop takesDropFrom(const Store& from) const override
+    {
+        return from.entryKind() == 2 ? Drop::HighlightOnly : Drop::Add; // a go word is no address
+    }
 
     QString folderPath(const QString& fullPath, const QString&) const override
     {

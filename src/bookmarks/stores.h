@@ -77,6 +77,15 @@ struct Result
     static Result failed(const QString& what, const QString& why = {}) { return {Outcome::Failed, what, why, false}; }
 };
 
+// What a drop of another store's entries on a store's folder does.
+enum class Drop
+{
+    Refused,                // the folder is not even highlighted
+    HighlightOnly,          // highlighted, but nothing is added
+    Add,                    // each entry is added
+    AddUnlessFolderFocused, // the same, unless the focused row is a folder
+};
+
 class Store
 {
 public:
@@ -90,9 +99,15 @@ public:
     virtual bool writable() const { return true; }
     virtual QString writeRefusal() const { return {}; }
     // Whether an entry of this kind can be pasted in (0 address, 1 search, 2 go word).
-    virtual bool acceptsKind(int kind) const { return kind == 0; }
+    virtual bool acceptsKind(int kind) const { return kind == entryKind(); }
     // False where two entries of one folder may share a name (the bookmark file).
     virtual bool uniqueNames() const { return true; }
+    // The kind every entry has (see Entry), or -1 where each has its own.
+    virtual int entryKind() const { return 0; }
+    // Whether it has folders below its top (the tree shows them).
+    virtual bool hasSubFolders() const { return false; }
+    // What a drop of `from`'s entries on one of its folders does.
+    virtual Drop takesDropFrom(const Store& from) const = 0;
 
     // The folder as the store names it, from the tree's full path and shown name of its node.
     virtual QString folderPath(const QString& fullPath, const QString& text) const;

@@ -11,7 +11,12 @@ class UserFolders final : public Store
 {
 public:
     int source() const override { return Keys::FirstUserFolder; }
+    int entryKind() const override { return -1; }
     bool acceptsKind(int kind) const override { return kind >= 0 && kind <= 2; }
+    Drop takesDropFrom(const Store& from) const override
+    {
+        return Keys::isBrowserSource(from.source()) ? Drop::HighlightOnly : Drop::Add;
+    }
 
     // A user folder is named by its shown name.
     QString folderPath(const QString&, const QString& text) const override { return text; }

@@ -227,8 +227,12 @@ protected:
     int restingImage(QTreeWidgetItem* node, const QString& favoritesFolder);
     // The entry selected in the list: its source's address and kind for the go action.
     bool entryAddress(QString* address, int* kind);
-    // The address and kind of an entry of a store, as a double-click opens it.
-    bool storeAddress(const Find::Entry& entry, QString* address, int* kind);
+    // The address and kind of an entry of a store, as a double-click opens
+    // it; the kind selector shows its kind.
+    bool storeAddress(int source, const Stores::Place& place, QString* address, int* kind);
+    // Where a tree node (and a list item in it) stands in its store.
+    Stores::Place placeOf(QTreeWidgetItem* node, QTreeWidgetItem* item = nullptr) const;
+    static Stores::Place placeOf(const Find::Entry& entry);
     // The found entry of a row, with the suggestions closed; false for no row.
     bool takeFound(int row, Find::Entry* entry);
     void openFound(int row);
@@ -251,16 +255,15 @@ protected:
     void tell(const QString& text);
     bool ask(const QString& question);
     // Moving entries.
-    QString fetchAddress(int source, const QString& name, const QString& listKey, int* kind);
+    // What an entry of a store holds; an entry its store cannot read holds no address.
+    Stores::Entry entryAt(const Stores::Place& place) const;
     // The already-exists message when the target holds the entry, else the question; true to add.
     bool confirmAdd(bool exists, const QString& question, const QString& existsMessage);
-    // The name as the target store keeps it (Names::check); false, with the user told why, when it cannot.
-    bool acceptName(Names::Target target, const QString& name, QString* stored);
-    void addToCompuServeFavorites(const QString& name);
-    void AddToWebFavorites(int source, const QString& name, const QString& key);
-    void AddToUserFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);
-    void AddToInternetExplorerFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);
-    void AddToNetscapeFolder(int source, const QString& name, const QString& key, QTreeWidgetItem* target);
+    // True when the store takes changes; else the user is told why (where there is something to say).
+    bool writableOrTold(const Stores::Store& store);
+    // Adds an entry dropped from a store on a folder of another (or the
+    // same) store, with the target's check of the name and its question.
+    void addDropped(Stores::Store& from, const Stores::Place& entry, Stores::Store& to, const Stores::Place& folder);
     // Removes the cut entries at these places of the cut list from their source.
     void RemoveCutEntries(const std::vector<size_t>& pasted);
     // Builds the tree anew when a failed save read the bookmark file again; the

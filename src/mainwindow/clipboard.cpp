@@ -30,12 +30,11 @@ QList<QTreeWidgetItem*> cMainDialog::copyableSelection()
 {
     KeyedListView* list = m_form->lvMain;
     const int focusedImage = KeyedListView::Image(list->SelectedItem());
-    if ((CurrentSource == Keys::InternetExplorerSource || CurrentSource == Keys::NetscapeSource)
-        && (focusedImage == 2 || focusedImage == 4))
+    if (focusedImage == ListImage::Folder || focusedImage == ListImage::UpOneLevel)
         return {};
     QList<QTreeWidgetItem*> items;
     for (QTreeWidgetItem* item : list->selectedInOrder()) {
-        if (KeyedListView::Image(item) != 2 && KeyedListView::Image(item) != 4)
+        if (KeyedListView::Image(item) != ListImage::Folder && KeyedListView::Image(item) != ListImage::UpOneLevel)
             items.append(item); // folders and "up one level" are no entries
     }
     return items;
@@ -53,10 +52,13 @@ QList<Transfer::Record> cMainDialog::copySelection(const QList<QTreeWidgetItem*>
     QList<Transfer::Record> records;
     QString text;
     QList<QUrl> urls;
+    QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     for (QTreeWidgetItem* item : items) {
+        const Stores::Entry entry = entryAt(placeOf(node, item));
         Transfer::Record record;
-        record.name = KeyedListView::Text(item);
-        record.address = fetchAddress(CurrentSource, record.name, KeyedListView::Key(item), &record.kind);
+        record.name = entry.name;
+        record.address = entry.address;
+        record.kind = entry.kind;
         text += Transfer::makeRecord(record.kind, record.name, record.address);
         const QUrl url(record.address, QUrl::StrictMode);
         if (record.kind == 0 && url.isValid() && !url.scheme().isEmpty())

