@@ -88,9 +88,9 @@ public:
         link->setParentFolder(number);
         link->setBookmarkType(cBookmark::LinkType);
         if (origin) {
-            // A link copied within the file takes its lines along: its dates, icon and the rest.
-            const auto from = m_bookmarks.records().find(NetscapeBookmarks::recordKey(origin->listKey));
-            if (from && from->BookmarkType() == cBookmark::LinkType)
+            // A link copied within the file takes its lines along (its dates,
+            // icon and the rest), while it still is the link copied.
+            if (const auto from = findLink(*origin, link->URL()))
                 carryBookmarkLines(*link, *from);
         }
         m_bookmarks.records().Add(link, link->Key());
@@ -113,31 +113,13 @@ public:
 
     Result remove(const Place& entry, const Entry* expected) override
     {
-        std::shared_ptr<cBookmark> record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(entry.listKey));
-        if (expected) {
-            const int parent = folderNumber(entry);
-            const auto live = [&](const std::shared_ptr<cBookmark>& link) {
-                return link && link->BookmarkType() == cBookmark::LinkType && link->Title() == entry.name
-                       && link->URL() == expected->address && link->ParentFolder() == parent;
-            };
-            if (!live(record)) {
-                // A move in the folder swaps what records hold: find the link where it went.
-                record = nullptr;
-                if (parent >= 0) {
-                    for (qsizetype position : m_bookmarks.childrenOf(parent)) {
-                        if (live(m_bookmarks.records().at(position))) {
-                            record = m_bookmarks.records().at(position);
-                            break;
-                        }
-                    }
-                }
-            }
-        }
-        if (record) {
-            // Retired, not removed: keys stay unique while the program runs.
-            record->setBookmarkType(cBookmark::RetiredLinkType);
-            m_bookmarks.invalidateIndex();
-        }
+        const std::shared_ptr<cBookmark> record = expected ? findLink(entry, expected->address)
+                                                           : m_bookmarks.records().find(NetscapeBookmarks::recordKey(entry.listKey));
+        if (!record)
+            return Result::refused(entry.name, {}); // changed or gone since: not ours to remove
+        // Retired, not removed: keys stay unique while the program runs.
+        record->setBookmarkType(cBookmark::RetiredLinkType);
+        m_bookmarks.invalidateIndex();
         return Result::done(entry.name);
     }
 
@@ -167,6 +149,27 @@ public:
     }
 
 private:
+    // The link of that title and address in the place's folder: the record
+    // the list key names while it holds them, else the one that does (a
+    // move in the folder swaps what records hold); null when none does.
+    std::shared_ptr<cBookmark> findLink(const Place& place, const QString& address) const
+    {
+        const int parent = folderNumber(place);
+        const auto live = [&](const std::shared_ptr<cBookmark>& link) {
+            return link && link->BookmarkType() == cBookmark::LinkType && link->Title() == place.name
+                   && link->URL() == address && link->ParentFolder() == parent;
+        };
+        if (auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(place.listKey)); live(record))
+            return record;
+        if (parent < 0)
+            return nullptr;
+        for (qsizetype position : m_bookmarks.childrenOf(parent)) {
+            if (live(m_bookmarks.records().at(position)))
+                return m_bookmarks.records().at(position);
+        }
+        return nullptr;
+    }
+
     // The folder number of a place: 0 for the file's root, -1 for a folder that is gone.
     int folderNumber(const Place& place) const
     {

@@ -84,7 +84,7 @@ public:
         if (expected
             && (!RegistryStores::hasFavorite(m_compuServe, entry.name)
                 || RegistryStores::favoriteText(m_compuServe, entry.name) != expected->address))
-            return Result::done(entry.name); // changed or gone since: not ours to remove
+            return Result::refused(entry.name, {}); // changed or gone since: not ours to remove
         RegistryStores::removeFavorite(m_compuServe, entry.name);
         return Result::done(entry.name);
     }

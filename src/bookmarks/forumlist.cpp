@@ -21,6 +21,8 @@ public:
     int entryKind() const override { return 2; }
     Drop takesDropFrom(const Store&) const override { return Drop::HighlightOnly; } // a go word is typed, not dropped
     bool uniqueNames() const override { return false; }
+    bool nameIsAddress() const override { return true; }
+    bool keysChangeOnSave() const override { return true; }
 
     QList<Place> entries(const Place& folder) const override
     {
@@ -83,10 +85,10 @@ public:
         for (qsizetype position = 1; position <= names.Count(); ++position) {
             if (*names.at(position) == entry.name) {
                 names.Remove(position);
-                break;
+                return Result::done(entry.name);
             }
         }
-        return Result::done(entry.name);
+        return Result::refused(entry.name, {}); // gone since
     }
 
     // Written whole, then read back: the list stays sorted and numbered as the

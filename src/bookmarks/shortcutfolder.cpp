@@ -112,7 +112,7 @@ public:
             return Result::failed(entry.name, outside()); // never removed unless it lies inside the Favorites folder
         const QString onDisk = platform::diskPath(file);
         if (expected && (!QFileInfo(onDisk).isFile() || Favorites::ReadShortcutUrl(file) != expected->address))
-            return Result::done(entry.name); // changed or gone since: not ours to remove
+            return Result::refused(entry.name, {}); // changed or gone since: not ours to remove
         if (!QFile::remove(onDisk) && QFileInfo::exists(onDisk))
             return Result::failed(entry.name);
         return Result::done(entry.name);

@@ -104,6 +104,11 @@ public:
     virtual bool uniqueNames() const { return true; }
     // The kind every entry has (see Entry), or -1 where each has its own.
     virtual int entryKind() const { return 0; }
+    // True where an entry is its name alone (a forum's go word): it is entered as one word.
+    virtual bool nameIsAddress() const { return false; }
+    // True where the list keys are places in a list sorted afresh at each
+    // save: after a save the list is to be shown again.
+    virtual bool keysChangeOnSave() const { return false; }
     // Whether it has folders below its top (the tree shows them).
     virtual bool hasSubFolders() const { return false; }
     // What a drop of `from`'s entries on one of its folders does.
@@ -139,7 +144,7 @@ public:
     // before the old one goes; it keeps its place where the store has an order.
     virtual Result change(const Place& entry, const Entry& now) = 0;
     // Removes the entry; with `expected`, only while it still holds exactly
-    // that (an entry changed since it was cut stays).
+    // that (an entry changed since it was cut stays: refused, with nothing to tell).
     virtual Result remove(const Place& entry, const Entry* expected = nullptr) = 0;
 
     // Stores kept in memory and written as a whole (the bookmark file, the

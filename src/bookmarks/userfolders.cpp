@@ -69,7 +69,7 @@ public:
         if (expected
             && (!RegistryStores::hasUserEntry(entry.folderPath, entry.name)
                 || RegistryStores::userEntryUrl(entry.folderPath, entry.name) != expected->address))
-            return Result::done(entry.name); // changed or gone since: not ours to remove
+            return Result::refused(entry.name, {}); // changed or gone since: not ours to remove
         RegistryStores::removeUserEntry(entry.folderPath, entry.name);
         return Result::done(entry.name);
     }

@@ -1,21 +1,13 @@
 #include "dialogs/frmFavorite.h"
 
-#include "bookmarks/favorites.h"
 #include "bookmarks/names.h"
-#include "bookmarks/netscape.h"
-#include "bookmarks/registrystores.h"
 #include "controls/FlatButton.h"
 #include "controls/olecolor.h"
 #include "controls/twips.h"
 #include "dialogs/frmFolder.h"
 #include "dialogs/frmMessage.h"
 #include "dialogs/modal.h"
-#include "platform/files.h"
-#include "store/cRegistry.h"
-#include "store/keyvalue.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -24,11 +16,6 @@ namespace {
 
 constexpr int kWidth = 6000;
 constexpr int kHeight = 2700;
-
-QString withScheme(const QString& location)
-{
-    return location.contains(QStringLiteral("//")) ? location : QStringLiteral("http://") + location;
-}
 
 } // namespace
 
@@ -86,19 +73,13 @@ void frmFavorite::setBookmarkType(int kind)
         optFavorite[size_t(kind)]->setChecked(true);
 }
 
-bool frmFavorite::Display(int type, const QString& folderName, int state, QWidget* parent, const QString& name,
-                          const QString& site, bool displayForumOption, const QString& currentFolder,
-                          NetscapeBookmarks* bookmarks, const QString& key, int bookmarkType)
+bool frmFavorite::Display(Stores::Store& store, const Stores::Place& place, int state, QWidget* parent, const QString& name,
+                          const QString& site, bool displayForumOption, const Stores::Place* origin)
 {
-    if (bookmarkType >= 0)
-        setBookmarkType(bookmarkType);
-    m_type = type;
-    m_folderName = folderName;
+    m_store = &store;
+    m_place = place;
+    m_origin = origin ? std::optional<Stores::Place>(*origin) : std::nullopt;
     m_state = state;
-    m_previousName = name;
-    m_key = key;
-    m_currentFolder = (type == 3 || type == 4) ? currentFolder : QString();
-    m_bookmarks = bookmarks;
     m_answer = false;
     centreOn(this, parent);
     txtFavorite[0]->setText(name);
@@ -137,108 +118,23 @@ void frmFavorite::clicked(int index)
     done(0);
 }
 
-namespace {
-
-QString couldNotSave(const QString& name, const QString& why = {})
-{
-    return QLatin1Char('\'') + name + QStringLiteral("' could not be saved") + (why.isEmpty() ? QString() : QStringLiteral(": ") + why)
-           + QLatin1Char('.');
-}
-
-} // namespace
-
 QString frmFavorite::save()
 {
-    const QString typed = txtFavorite[0]->text();
-    const QString location = Names::address(txtFavorite[1]->text());
     const bool editing = m_state == Edit || m_state == EditWithKind;
-    const auto sameEntry = [&](const QString& name) {
-        return editing && name.compare(m_previousName, Qt::CaseInsensitive) == 0; // registry names ignore case
-    };
-    if (m_type == 0 || m_type == 1) {
-        const bool compuServe = m_type == 0;
-        const Names::Checked checked = Names::check(Names::Target::RegistryValue, typed);
-        if (!checked.ok())
-            return checked.refusal;
-        m_savedName = checked.name;
-        if (!sameEntry(m_savedName) && RegistryStores::hasFavorite(compuServe, m_savedName))
-            return Names::existsInList(m_savedName, compuServe);
-        const bool saved = editing ? RegistryStores::renameFavorite(compuServe, m_previousName, m_savedName, location)
-                                   : RegistryStores::writeFavorite(compuServe, m_savedName, location);
-        return saved ? QString() : couldNotSave(m_savedName);
-    }
-    if (m_type == 3)
-        return writeShortcut(location);
-    if (m_type == 4)
-        return addBookmark(location);
-    if (m_type >= 10) {
-        const Names::Checked checked = Names::check(Names::Target::RegistryKey, typed);
-        if (!checked.ok())
-            return checked.refusal;
-        m_savedName = checked.name;
-        if (!sameEntry(m_savedName) && RegistryStores::hasUserEntry(m_folderName, m_savedName))
-            return Names::existsInFolder(m_savedName, m_folderName);
-        const bool saved = editing ? RegistryStores::renameUserEntry(m_folderName, m_previousName, m_savedName, location, BookmarkType())
-                                   : RegistryStores::writeUserEntry(m_folderName, m_savedName, location, BookmarkType());
-        return saved ? QString() : couldNotSave(m_savedName);
-    }
-    return {};
-}
-
-QString frmFavorite::writeShortcut(const QString& location)
-{
-    const Names::Checked checked = Names::check(Names::Target::ShortcutFile, txtFavorite[0]->text());
+    const bool kindChoice = m_state == AddWithKind || m_state == EditWithKind;
+    const Stores::Entry entry{txtFavorite[0]->text(), m_store->typedAddress(Names::address(txtFavorite[1]->text())),
+                              kindChoice ? BookmarkType() : m_store->entryKind()};
+    const Stores::Result checked = m_store->checkNew(m_place, entry.name, editing ? &m_place : nullptr);
     if (!checked.ok())
-        return checked.refusal;
-    m_savedName = checked.name;
-    const QString root = Favorites::folder();
-    if (root.isEmpty())
-        return couldNotSave(m_savedName, QStringLiteral("no Favorites folder is set"));
-    const QString folder = m_currentFolder == QLatin1String("\\") ? QString() : m_currentFolder;
-    const QString file = platform::nativePath(root + folder) + Favorites::fileNameOf(m_savedName) + QStringLiteral(".url");
-    const bool editing = m_state == Edit || m_state == EditWithKind;
-    const QString old = editing ? platform::nativePath(root + folder) + Favorites::fileNameOf(m_previousName) + QStringLiteral(".url")
-                                : QString();
-    const QFileInfo target(platform::diskPath(file));
-    const bool sameFile = editing
-                          && (old == file
-                              || (target.exists() && target.canonicalFilePath() == QFileInfo(platform::diskPath(old)).canonicalFilePath()));
-    if (!sameFile && (target.exists() || target.isSymLink()))
-        return Names::existsInFolder(m_savedName, m_folderName);
-    if (!Favorites::isInside(file) || (editing && !Favorites::isInside(old)))
-        return couldNotSave(m_savedName, QStringLiteral("the folder lies outside your Favorites folder"));
-    // The new file first, then the old one goes: a failure never loses the shortcut.
-    QString why;
-    if (!Favorites::WriteShortcut(file, withScheme(location), &why))
-        return couldNotSave(m_savedName, why);
-    if (editing && !sameFile)
-        QFile::remove(platform::diskPath(old));
-    return {};
-}
-
-QString frmFavorite::addBookmark(const QString& location)
-{
-    if (!m_bookmarks)
-        return {};
-    m_savedName = Names::check(Names::Target::NetscapeTitle, txtFavorite[0]->text()).name;
-    NetscapeBookmarks::Records& records = m_bookmarks->records();
-    if (m_state == Edit) {
-        // Changed where it stands: its place, dates and the rest of its lines stay.
-        if (const auto old = records.find(NetscapeBookmarks::recordKey(m_key))) {
-            old->setTitle(m_savedName);
-            old->setURL(withScheme(location));
-            m_bookmarks->touch();
-            return {};
-        }
-    }
-    auto link = std::make_shared<cBookmark>();
-    link->setTitle(m_savedName);
-    link->setURL(withScheme(location));
-    link->setKey(m_bookmarks->newKey());
-    link->setParentFolder(keyvalue::leadingNumber(m_currentFolder));
-    link->setBookmarkType(cBookmark::LinkType);
-    records.Add(link, link->Key());
-    m_bookmarks->invalidateIndex();
+        return checked.why;
+    const Stores::Result result = editing ? m_store->change(m_place, entry)
+                                          : m_store->add(m_place, entry, m_origin ? &*m_origin : nullptr);
+    if (result.outcome == Stores::Result::Outcome::Failed)
+        return QLatin1Char('\'') + result.what + QStringLiteral("' could not be saved")
+               + (result.why.isEmpty() ? QString() : QStringLiteral(": ") + result.why) + QLatin1Char('.');
+    if (!result.ok())
+        return result.why;
+    m_savedName = result.what;
     return {};
 }
 

@@ -1,17 +1,19 @@
 #pragma once
 
+#include "bookmarks/stores.h"
+
 #include <QDialog>
 
 #include <array>
 
 class FlatButtonArray;
-class NetscapeBookmarks;
 class QLineEdit;
 class QRadioButton;
 
 // The dialog in which one favorite is entered or changed: a site name, a site
-// location and, for user-folder entries, the kind of content. On OK it writes
-// the entry into the store the caller names and answers true.
+// location and, for user-folder entries, the kind of content. On OK it has
+// the store the caller names add or change the entry, and answers true; what
+// the store refuses is told, and the user may correct it or cancel.
 class frmFavorite : public QDialog
 {
     Q_OBJECT
@@ -26,12 +28,10 @@ public:
 
     frmFavorite();
 
-    // `type` is the target's source number (0, 1, 3, 4, or 10 and up for a
-    // user folder); `currentFolder` the IE folder path with its trailing "\"
-    // or the Netscape folder number; `key` the list key of the entry edited.
-    bool Display(int type, const QString& folderName, int state, QWidget* parent, const QString& name,
-                 const QString& site, bool displayForumOption, const QString& currentFolder = {},
-                 NetscapeBookmarks* bookmarks = nullptr, const QString& key = {}, int bookmarkType = -1);
+    // `place` is the folder added to, or the entry edited. `origin`, an entry
+    // of the same store, is what the new entry is a copy of (pasted).
+    bool Display(Stores::Store& store, const Stores::Place& place, int state, QWidget* parent, const QString& name = {},
+                 const QString& site = {}, bool displayForumOption = false, const Stores::Place* origin = nullptr);
 
     // The name as it was stored, after the store's check; valid once Display answered true.
     QString SavedName() const { return m_savedName; }
@@ -51,18 +51,13 @@ protected:
 
 private:
     void clicked(int index);
-    // Each answers why nothing was stored, or empty when the entry was written.
+    // Why nothing was stored, or empty when the entry was written.
     QString save();
-    QString writeShortcut(const QString& location);
-    QString addBookmark(const QString& location);
 
-    int m_type = 0;
+    Stores::Store* m_store = nullptr;
+    Stores::Place m_place;
+    std::optional<Stores::Place> m_origin;
     int m_state = Add;
-    QString m_previousName;
     QString m_savedName;
-    QString m_folderName;
-    QString m_key;
-    QString m_currentFolder;
-    NetscapeBookmarks* m_bookmarks = nullptr;
     bool m_answer = false;
 };

@@ -58,13 +58,6 @@ const Browsers::Folder* cMainDialog::browserFolder(const QString& nodeKey) const
     return Keys::isBrowserSource(source) ? browserStore(source).folder(nodeKey) : nullptr;
 }
 
-QString cMainDialog::browserAddress(const QString& nodeKey, const QString& listKey) const
-{
-    const Browsers::Folder* folder = browserFolder(nodeKey);
-    const int index = Keys::leadingNumber(listKey);
-    return folder && index >= 0 && size_t(index) < folder->links.size() ? folder->links[size_t(index)].url : QString();
-}
-
 void cMainDialog::ListBrowserFolder()
 {
     KeyedListView* list = m_form->lvMain;

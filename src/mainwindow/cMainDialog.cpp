@@ -1,12 +1,14 @@
 #include "mainwindow/cMainDialog.h"
 
 #include "bookmarks/browserstore.h"
+#include "bookmarks/cutbuffer.h"
 #include "bookmarks/forums.h"
 
 cMainDialog::cMainDialog(cSettings& settings, cAppServices& app)
     : m_settings(settings)
     , m_app(app)
     , m_stores(std::make_unique<Stores::Table>(settings))
+    , m_cut(std::make_unique<CutBuffer>())
 {
 }
 

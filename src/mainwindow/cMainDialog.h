@@ -29,6 +29,7 @@ class QFileSystemWatcher;
 class QObject;
 class QTimer;
 class QTreeWidgetItem;
+class CutBuffer;
 namespace Stores {
 class BrowserBookmarks;
 }
@@ -155,7 +156,6 @@ public:
     void ReloadChangedBrowsers();
     // The folder a node of source 5 or 6 stands for, or null.
     const Browsers::Folder* browserFolder(const QString& nodeKey) const;
-    QString browserAddress(const QString& nodeKey, const QString& listKey) const;
 
     // Operations of the stores and of editing, moving and export.
     virtual void LoadBookmarkFile();
@@ -187,8 +187,6 @@ public:
     virtual void ImportForumList();
     // The tree key of the Netscape folder titled `title` inside folder `parentFolder`, or empty.
     virtual QString findNetscapeFolderKey(int parentFolder, const QString& title);
-    // The address of the Netscape link shown under a list key.
-    virtual QString netscapeAddress(const QString& itemKey);
 
     // State owned by the controller.
     KeyedCollection<cFolder>& FolderList() { return m_folderList; }
@@ -202,7 +200,6 @@ public:
     bool ForumsLoaded = false;
     int CurrentNetscapeFolder = 0;
     bool TreeBusy = false;
-    QString ListedFavoritesPath;
     int DragX = 0;
     int DragY = 0;
     int SplitX = 0;
@@ -247,9 +244,6 @@ protected:
     // The Netscape folder number a tree key stands for: 0 for the root "4A".
     int netscapeFolderOf(const QString& nodeKey);
     void addBookmarkFolders();
-    // A bookmark just pasted that was cut or copied from the file itself
-    // takes its lines along.
-    void carryPastedBookmarkLines(const Transfer::Record& pasted);
     // Tells the user the bookmark file is read-only; true when it is.
     bool bookmarksReadOnly();
     void tell(const QString& text);
@@ -264,8 +258,8 @@ protected:
     // Adds an entry dropped from a store on a folder of another (or the
     // same) store, with the target's check of the name and its question.
     void addDropped(Stores::Store& from, const Stores::Place& entry, Stores::Store& to, const Stores::Place& folder);
-    // Removes the cut entries at these places of the cut list from their source.
-    void RemoveCutEntries(const std::vector<size_t>& pasted);
+    // Removes the cut entries a paste took from the store they were cut from.
+    void RemoveCutEntries(const std::vector<bool>& pasted);
     // Builds the tree anew when a failed save read the bookmark file again; the
     // end of every operation that saves it calls this.
     void refreshAfterBookmarkReload();
@@ -297,22 +291,7 @@ private:
     cMainForm* m_form = nullptr;
     KeyedCollection<cFolder> m_folderList;
     std::unique_ptr<Stores::Table> m_stores;
-    KeyedCollection<cCutItem> m_cutList;
-    bool m_cutPending = false;
-    int m_cutSource = -1;
-    QString m_cutStorePath;
-    // What each cut entry was when it was cut, beside the cut list: a paste
-    // removes exactly that entry, or nothing when it has changed or gone.
-    struct CutOrigin
-    {
-        Transfer::Record record;
-        QString file;                        // a shortcut: its path
-        QString folder;                      // a user-folder entry: its folder
-        std::shared_ptr<cBookmark> bookmark; // a bookmark: its record
-        int parentFolder = 0;
-    };
-    std::vector<CutOrigin> m_cutOrigins;
-    QString m_cutNodeKey; // the folder the entries were cut from, for ghosting
+    std::unique_ptr<CutBuffer> m_cut;
     // The tree's images as last painted: for which nodes, which Favorites
     // folder, and the node shown open since.
     quint64 m_imagesPaintedAt = ~quint64(0);

@@ -2,7 +2,7 @@
 // of cut entries once they are pasted.
 #include "mainwindow/cMainDialog.h"
 
-#include "bookmarks/favorites.h"
+#include "bookmarks/cutbuffer.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/transfer.h"
@@ -45,8 +45,7 @@ QList<Transfer::Record> cMainDialog::copySelection(const QList<QTreeWidgetItem*>
     KeyedListView* list = m_form->lvMain;
     for (int i = 1; i <= list->Count(); ++i)
         list->setGhosted(list->ItemAt(i), false);
-    m_cutPending = false;
-    m_cutOrigins.clear();
+    m_cut->clear();
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();
     QList<Transfer::Record> records;
@@ -92,45 +91,18 @@ void cMainDialog::CutEntries()
     try {
         const QList<QTreeWidgetItem*> items = copyableSelection();
         const QList<Transfer::Record> records = copySelection(items);
-        m_cutList.Clear();
-        if (CurrentSource == Keys::NetscapeSource && bookmarksReadOnly())
-            return; // the file is not to change: the cut is a copy
+        QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+        const Stores::Store* store = m_stores->at(CurrentSource);
+        if (!store || !writableOrTold(*store))
+            return; // the store is not to change: the cut is a copy
         if (records.size() != items.size() || records.isEmpty())
             return;
-        m_cutPending = true;
-        m_cutSource = CurrentSource;
-        m_cutNodeKey = KeyedTreeView::Key(m_form->tvMain->SelectedItem());
-        m_cutStorePath.clear();
-        if (m_cutSource == Keys::CompuServeFavoritesSource)
-            m_cutStorePath = RegistryStores::compuServeFavoritesKey();
-        else if (m_cutSource == Keys::WebFavoritesSource)
-            m_cutStorePath = RegistryStores::webFavoritesKey();
-        else if (m_cutSource == Keys::InternetExplorerSource)
-            m_cutStorePath = favoritesPathOf(m_form->tvMain->SelectedItem());
-        const QString userFolder = KeyedTreeView::Text(m_form->tvMain->SelectedItem());
-        const QString root = Favorites::folder();
+        std::vector<CutBuffer::Item> cut;
         for (qsizetype i = 0; i < items.size(); ++i) {
-            QTreeWidgetItem* item = items[i];
-            auto cut = std::make_shared<cCutItem>();
-            cut->setKeyValue(KeyedListView::Key(item));
-            cut->setKeyName(KeyedListView::Key(item));
-            cut->setName(KeyedListView::Text(item));
-            CutOrigin origin;
-            origin.record = records[i];
-            if (m_cutSource >= Keys::FirstUserFolder) {
-                cut->setBranch(RegistryStores::userEntryKey(userFolder, KeyedListView::Text(item)) + QLatin1Char('\\'));
-                origin.folder = userFolder;
-            } else if (m_cutSource == Keys::InternetExplorerSource && !root.isEmpty()) {
-                origin.file = platform::nativePath(Favorites::pathIn(root, m_cutStorePath, QString()))
-                              + Favorites::fileNameOf(KeyedListView::Text(item)) + QStringLiteral(".url");
-            } else if (m_cutSource == Keys::NetscapeSource) {
-                origin.bookmark = Bookmarks().records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(item)));
-                origin.parentFolder = CurrentNetscapeFolder;
-            }
-            m_form->lvMain->setGhosted(item, true);
-            m_cutList.Add(cut, QString::number(i) + QLatin1Char('X'));
-            m_cutOrigins.push_back(origin);
+            cut.push_back({records[i], placeOf(node, items[i])});
+            m_form->lvMain->setGhosted(items[i], true);
         }
+        m_cut->start(CurrentSource, std::move(cut));
     } catch (const cError&) {
         // ends silently
     } catch (const std::exception& error) {
@@ -151,28 +123,13 @@ void cMainDialog::PasteEntries()
         if (records.isEmpty())
             return;
         QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
-        if (!node)
-            return;
-        const QString nodeKey = KeyedTreeView::Key(node);
-        const int target = Keys::sourceNumber(nodeKey);
-        if (Keys::folderPart(nodeKey) == Keys::TopKey)
+        Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
+        if (!store)
             return; // the top node is no store
+        Stores::Store* cutFrom = m_cut->pending() ? m_stores->at(m_cut->source()) : nullptr;
+        const Stores::Place folder = placeOf(node);
         QWidget* window = m_form->window();
-        std::vector<size_t> pasted; // places in the cut list of what was written into the target
-        std::vector<bool> taken(m_cutOrigins.size(), false);
-        const auto noteWritten = [&](const Transfer::Record& record) {
-            if (!m_cutPending)
-                return;
-            for (size_t i = 0; i < m_cutOrigins.size(); ++i) {
-                const Transfer::Record& cut = m_cutOrigins[i].record;
-                if (!taken[i] && cut.kind == record.kind && cut.address == record.address
-                    && cut.name.trimmed() == record.name.trimmed()) {
-                    taken[i] = true;
-                    pasted.push_back(i);
-                    return;
-                }
-            }
-        };
+        CutBuffer::Paste paste(*m_cut);
         for (const Transfer::Record& record : records) {
             KeyedListView* list = m_form->lvMain;
             bool shown = false;
@@ -182,69 +139,38 @@ void cMainDialog::PasteEntries()
                 QApplication::beep();
                 continue;
             }
-            frmFavorite favorite;
-            bool written = false;
-            if (target == Keys::CompuServeFavoritesSource) {
-                if (record.kind != 2) {
-                    QApplication::beep();
-                    continue;
-                }
-                written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
-                                           record.address, false);
-            } else if (target == Keys::WebFavoritesSource) {
-                if (record.kind != 0)
-                    continue;
-                written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
-                                           record.address, false);
-            } else if (target == Keys::ForumsSource) {
-                if (record.kind != 2)
-                    continue;
-                frmForum forum;
-                QString word;
-                if (forum.Display(0, window, &word, record.name)) {
-                    word = Names::check(Names::Target::GoWord, word).name;
-                    if (!m_stores->forums().loaded())
-                        LoadForumList();
-                    QString key = QString::number(list->Count() + 100) + QLatin1Char('X');
-                    while (ForumCollection().Contains(key))
-                        key = QString::number(Keys::leadingNumber(key) + 1) + QLatin1Char('X');
-                    ForumCollection().Add(std::make_shared<QString>(word), key);
-                    written = SaveForumList();
-                    if (written)
-                        LoadForumList();
-                }
-            } else if (target == Keys::InternetExplorerSource) {
-                if (record.kind != 0)
-                    continue;
-                const QString relative = favoritesPathOf(node);
-                written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
-                                           record.address, false,
-                                           relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\'));
-            } else if (target == Keys::NetscapeSource) {
-                if (record.kind != 0)
-                    continue;
-                if (bookmarksReadOnly())
-                    break;
-                written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::Add, window, record.name,
-                                           record.address, false, QString::number(netscapeFolderOf(nodeKey)), &Bookmarks());
-                if (written) {
-                    carryPastedBookmarkLines(record);
-                    written = SaveBookmarkFile();
-                }
-            } else if (target >= Keys::FirstUserFolder) {
-                favorite.setBookmarkType(record.kind);
-                written = favorite.Display(target, KeyedTreeView::Text(node), frmFavorite::AddWithKind, window, record.name,
-                                           record.address, m_settings.SupportCompuServe(), {}, nullptr, {}, record.kind);
-            } else {
+            if (!store->acceptsKind(record.kind)) {
+                QApplication::beep();
                 continue;
             }
+            if (!writableOrTold(*store))
+                break;
+            const std::optional<size_t> cut = cutFrom ? paste.find(record) : std::nullopt;
+            bool written = false;
+            if (store->nameIsAddress()) {
+                frmForum forum;
+                QString word;
+                if (forum.Display(0, window, &word, record.name))
+                    written = store->add(folder, {word, word, record.kind}).ok() && saveStore(*store);
+            } else {
+                const bool kindChoice = store->entryKind() < 0;
+                frmFavorite favorite;
+                if (kindChoice)
+                    favorite.setBookmarkType(record.kind);
+                // Pasted within the store it was cut from, an entry may take its bytes along.
+                const Stores::Place* origin = cut && cutFrom == store ? &m_cut->items()[*cut].place : nullptr;
+                written = favorite.Display(*store, folder, kindChoice ? frmFavorite::AddWithKind : frmFavorite::Add, window,
+                                           record.name, record.address, kindChoice && m_settings.SupportCompuServe(), origin)
+                          && saveStore(*store);
+            }
             if (written) {
-                noteWritten(record);
+                if (cut)
+                    paste.take(*cut);
                 ClickTVMain(); // the new entry is listed before the next one is asked for
             }
         }
-        if (!pasted.empty())
-            RemoveCutEntries(pasted);
+        if (paste.anyTaken())
+            RemoveCutEntries(paste.taken());
         ClickTVMain();
     } catch (const cError&) {
         // ends silently
@@ -253,86 +179,28 @@ void cMainDialog::PasteEntries()
     }
 }
 
-void cMainDialog::RemoveCutEntries(const std::vector<size_t>& pasted)
+void cMainDialog::RemoveCutEntries(const std::vector<bool>& pasted)
 {
-    bool bookmarksChanged = false;
-    bool forumsChanged = false;
+    Stores::Store* store = m_stores->at(m_cut->source());
+    if (!store)
+        return;
     QStringList kept;
-    std::vector<bool> removed(m_cutOrigins.size(), false);
-    for (size_t index : pasted) {
-        const CutOrigin& origin = m_cutOrigins.at(index);
-        const QString& name = origin.record.name;
-        const QString& address = origin.record.address;
-        removed[index] = true;
-        switch (m_cutSource) {
-        case Keys::CompuServeFavoritesSource:
-        case Keys::WebFavoritesSource: {
-            const bool compuServe = m_cutSource == Keys::CompuServeFavoritesSource;
-            // Only the entry as it was cut: one changed since stays.
-            if (RegistryStores::hasFavorite(compuServe, name) && RegistryStores::favoriteText(compuServe, name) == address)
-                RegistryStores::removeFavorite(compuServe, name);
-            break;
-        }
-        case Keys::ForumsSource:
-            for (qsizetype position = 1; position <= ForumCollection().Count(); ++position) {
-                if (*ForumCollection().at(position) == name) {
-                    ForumCollection().Remove(position);
-                    forumsChanged = true;
-                    break;
-                }
-            }
-            break;
-        case Keys::InternetExplorerSource:
-            if (!origin.file.isEmpty() && Favorites::isInside(origin.file) && QFileInfo(platform::diskPath(origin.file)).isFile()
-                && Favorites::ReadShortcutUrl(origin.file) == address && !QFile::remove(platform::diskPath(origin.file)))
-                kept << name;
-            break;
-        case Keys::NetscapeSource: {
-            const auto live = [&](const std::shared_ptr<cBookmark>& record) {
-                return record && record->BookmarkType() == cBookmark::LinkType && record->Title() == name
-                       && record->URL() == address && record->ParentFolder() == origin.parentFolder;
-            };
-            std::shared_ptr<cBookmark> record = live(origin.bookmark) ? origin.bookmark : nullptr;
-            if (!record) {
-                // A move in the folder swaps what records hold: find the link where it went.
-                for (qsizetype position : Bookmarks().childrenOf(origin.parentFolder)) {
-                    if (live(Bookmarks().records().at(position))) {
-                        record = Bookmarks().records().at(position);
-                        break;
-                    }
-                }
-            }
-            if (record) {
-                record->setBookmarkType(cBookmark::RetiredLinkType);
-                bookmarksChanged = true;
-            }
-            break;
-        }
-        default:
-            if (m_cutSource >= Keys::FirstUserFolder && RegistryStores::hasUserEntry(origin.folder, name)
-                && RegistryStores::userEntryUrl(origin.folder, name) == address)
-                RegistryStores::removeUserEntry(origin.folder, name);
-            break;
-        }
+    bool removed = false;
+    for (size_t i = 0; i < pasted.size() && i < m_cut->items().size(); ++i) {
+        if (!pasted[i])
+            continue;
+        const CutBuffer::Item& item = m_cut->items()[i];
+        // Only the entry as it was cut: one changed since stays.
+        const Stores::Entry asCut{item.record.name, item.record.address, item.record.kind};
+        const Stores::Result result = store->remove(item.place, &asCut);
+        removed = removed || result.ok();
+        if (result.outcome == Stores::Result::Outcome::Failed)
+            kept << item.record.name;
     }
     // What was not pasted stays cut, to be pasted elsewhere.
-    KeyedCollection<cCutItem> remaining;
-    std::vector<CutOrigin> origins;
-    for (size_t i = 0; i < m_cutOrigins.size(); ++i) {
-        if (removed[i])
-            continue;
-        remaining.Add(m_cutList.at(qsizetype(i) + 1), QString::number(origins.size()) + QLatin1Char('X'));
-        origins.push_back(m_cutOrigins[i]);
-    }
-    m_cutList = std::move(remaining);
-    m_cutOrigins = std::move(origins);
-    m_cutPending = !m_cutOrigins.empty();
-    if (bookmarksChanged) {
-        Bookmarks().invalidateIndex();
-        SaveBookmarkFile();
-    }
-    if (forumsChanged && SaveForumList())
-        LoadForumList();
+    m_cut->drop(pasted);
+    if (removed)
+        saveStore(*store);
     if (!kept.isEmpty())
         tell(QStringLiteral("These entries were pasted but could not be removed from where they were cut: '")
              + kept.join(QStringLiteral("', '")) + QLatin1Char('\''));
@@ -340,12 +208,10 @@ void cMainDialog::RemoveCutEntries(const std::vector<size_t>& pasted)
 
 void cMainDialog::ghostCutEntries()
 {
-    if (!m_cutPending || m_cutSource != CurrentSource || SelectedKey != m_cutNodeKey)
+    if (!m_cut->pending() || m_cut->source() != CurrentSource || SelectedKey != m_cut->folderKey())
         return; // ghosts belong to the folder they were cut from
     KeyedListView* list = m_form->lvMain;
-    QSet<QString> names;
-    for (const CutOrigin& origin : m_cutOrigins)
-        names.insert(origin.record.name);
+    const QSet<QString> names = m_cut->names();
     for (int i = 1; i <= list->Count(); ++i) {
         QTreeWidgetItem* item = list->ItemAt(i);
         if (names.contains(KeyedListView::Text(item)))

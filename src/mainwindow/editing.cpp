@@ -72,56 +72,27 @@ void cMainDialog::AddEntry()
 {
     BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
-    if (!node)
+    Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
+    if (!store || !writableOrTold(*store))
         return;
-    const QString key = KeyedTreeView::Key(node);
-    const int source = Keys::sourceNumber(key);
+    const Stores::Place folder = placeOf(node);
     QWidget* window = m_form->window();
-    frmFavorite favorite;
-    switch (source) {
-    case Keys::CompuServeFavoritesSource:
-    case Keys::WebFavoritesSource:
-        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Add, window, {}, {}, false))
-            ClickTVMain();
-        return;
-    case Keys::ForumsSource: {
+    if (store->nameIsAddress()) {
         frmForum forum;
         QString word;
         if (!forum.Display(0, window, &word, {}))
             return;
-        word = Names::check(Names::Target::GoWord, word).name;
-        if (!m_stores->forums().loaded())
-            LoadForumList();
-        ForumCollection().Add(std::make_shared<QString>(word), QString::number(ForumCollection().Count()) + QLatin1Char('X'));
-        QApplication::processEvents();
-        SaveForumList();
-        QApplication::processEvents();
-        LoadForumList(); // sorted and numbered afresh
+        if (store->add(folder, {word, word, store->entryKind()}).ok())
+            saveStore(*store); // sorted and numbered afresh
         ClickTVMain();
         return;
     }
-    case Keys::InternetExplorerSource: {
-        const QString relative = favoritesPathOf(node);
-        ListedFavoritesPath = relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\');
-        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Add, window, {}, {}, false, ListedFavoritesPath))
-            ClickTVMain();
-        return;
-    }
-    case Keys::NetscapeSource:
-        if (bookmarksReadOnly())
-            return;
-        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Add, window, {}, {}, false,
-                             QString::number(netscapeFolderOf(key)), &Bookmarks())) {
-            SaveBookmarkFile();
-            ClickTVMain();
-        }
-        return;
-    default:
-        if (source >= Keys::FirstUserFolder
-            && favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::AddWithKind, window, {}, {},
-                                m_settings.SupportCompuServe()))
-            ClickTVMain();
-        return;
+    const bool kindChoice = store->entryKind() < 0;
+    frmFavorite favorite;
+    if (favorite.Display(*store, folder, kindChoice ? frmFavorite::AddWithKind : frmFavorite::Add, window, {}, {},
+                         kindChoice && m_settings.SupportCompuServe())) {
+        saveStore(*store);
+        ClickTVMain();
     }
 }
 
@@ -130,69 +101,33 @@ void cMainDialog::EditEntry()
     BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     QTreeWidgetItem* item = m_form->lvMain->SelectedItem();
-    if (!node || !item)
+    Stores::Store* store = node && item ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
+    if (!store || !writableOrTold(*store))
         return;
-    const QString key = KeyedTreeView::Key(node);
-    const int source = Keys::sourceNumber(key);
-    const QString text = KeyedListView::Text(item);
     const int icon = KeyedListView::Image(item);
+    if (icon == ListImage::Folder || icon == ListImage::UpOneLevel)
+        return; // a folder or the way up, not an entry
+    const Stores::Place entry = placeOf(node, item);
     QWidget* window = m_form->window();
-    frmFavorite favorite;
-    switch (source) {
-    case Keys::CompuServeFavoritesSource:
-    case Keys::WebFavoritesSource:
-        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Edit, window, text,
-                             RegistryStores::favoriteText(source == 0, text), false))
-            ClickTVMain();
-        return;
-    case Keys::ForumsSource: {
+    if (store->nameIsAddress()) {
         frmForum forum;
         QString word;
-        if (!forum.Display(0, window, &word, text))
+        if (!forum.Display(0, window, &word, entry.name))
             return;
-        word = Names::check(Names::Target::GoWord, word).name;
-        QApplication::processEvents();
-        const QString itemKey = KeyedListView::Key(item);
-        if (ForumCollection().Contains(itemKey))
-            ForumCollection().Remove(itemKey);
-        ForumCollection().Add(std::make_shared<QString>(word), itemKey);
-        SaveForumList();
-        LoadForumList(); // keys stay unique and the list sorted
+        if (store->change(entry, {word, word, store->entryKind()}).ok())
+            saveStore(*store); // keys stay unique and the list sorted
         ClickTVMain();
         return;
     }
-    case Keys::InternetExplorerSource: {
-        if (icon == 2 || icon == 4)
-            return;
-        const QString relative = favoritesPathOf(node);
-        ListedFavoritesPath = relative.isEmpty() ? QStringLiteral("\\") : relative + QLatin1Char('\\');
-        const QString root = Favorites::folder();
-        const QString address = root.isEmpty() ? QString()
-                                                : Favorites::ReadShortcutUrl(Favorites::pathIn(root, relative, Favorites::fileNameOf(text) + QStringLiteral(".url")));
-        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Edit, window, text, address, false,
-                             ListedFavoritesPath))
-            ClickTVMain();
-        return;
-    }
-    case Keys::NetscapeSource:
-        if (bookmarksReadOnly() || icon == 2 || icon == 4)
-            return;
-        if (favorite.Display(source, KeyedTreeView::Text(node), frmFavorite::Edit, window, text,
-                             netscapeAddress(KeyedListView::Key(item)), false, QString::number(netscapeFolderOf(key)),
-                             &Bookmarks(), KeyedListView::Key(item))) {
-            SaveBookmarkFile();
-            ClickTVMain();
-        }
-        return;
-    default:
-        if (source < Keys::FirstUserFolder)
-            return;
-        const QString folder = KeyedTreeView::Text(node);
-        favorite.setBookmarkType(RegistryStores::userEntryType(folder, text));
-        if (favorite.Display(source, folder, frmFavorite::EditWithKind, window, text,
-                             RegistryStores::userEntryUrl(folder, text), m_settings.SupportCompuServe()))
-            ClickTVMain();
-        return;
+    const bool kindChoice = store->entryKind() < 0;
+    const Stores::Entry held = entryAt(entry);
+    frmFavorite favorite;
+    if (kindChoice)
+        favorite.setBookmarkType(held.kind);
+    if (favorite.Display(*store, entry, kindChoice ? frmFavorite::EditWithKind : frmFavorite::Edit, window, entry.name,
+                         held.address, kindChoice && m_settings.SupportCompuServe())) {
+        saveStore(*store);
+        ClickTVMain();
     }
 }
 
@@ -201,17 +136,13 @@ void cMainDialog::DeleteEntries()
     BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     KeyedListView* list = m_form->lvMain;
-    if (!node)
-        return;
-    const int source = Keys::sourceNumber(KeyedTreeView::Key(node));
-    if (source == Keys::NetscapeSource && bookmarksReadOnly())
+    Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
+    if (!store || !writableOrTold(*store))
         return;
     QTreeWidgetItem* selected = list->SelectedItem();
-    if (list->Count() > 0 && selected && KeyedListView::Image(selected) != 2 && KeyedListView::Image(selected) != 4
+    if (list->Count() > 0 && selected && KeyedListView::Image(selected) != ListImage::Folder
+        && KeyedListView::Image(selected) != ListImage::UpOneLevel
         && ask(QStringLiteral("Are you sure you wish to delete the selected entries?"))) {
-        const QString root = Favorites::folder();
-        const QString relative = favoritesPathOf(node);
-        const QString userFolder = KeyedTreeView::Text(m_form->tvMain->Node(Keys::rootKey(source)));
         QStringList notDeleted;
         {
             platform::RegistryBatch batch; // one rewrite of the registry file for the whole selection
@@ -219,41 +150,17 @@ void cMainDialog::DeleteEntries()
                 QTreeWidgetItem* item = list->ItemAt(i);
                 if (!item->isSelected())
                     continue;
-                const QString text = KeyedListView::Text(item);
-                const QString itemKey = KeyedListView::Key(item);
-                if (source == Keys::CompuServeFavoritesSource || source == Keys::WebFavoritesSource) {
-                    RegistryStores::removeFavorite(source == 0, text);
-                } else if (source == Keys::ForumsSource) {
-                    if (ForumCollection().Contains(itemKey))
-                        ForumCollection().Remove(itemKey);
-                } else if (source == Keys::InternetExplorerSource) {
-                    const QString shortcut = Favorites::fileNameOf(text) + QStringLiteral(".url");
-                    const QString file = platform::diskPath(platform::nativePath(Favorites::pathIn(root, relative, shortcut)));
-                    // Never removed unless it lies inside the Favorites folder.
-                    if (root.isEmpty() || !Favorites::isInside(file) || (!QFile::remove(file) && QFileInfo::exists(file))) {
-                        notDeleted << text;
-                        continue; // still on disk: it stays in the list
-                    }
-                } else if (source == Keys::NetscapeSource) {
-                    if (const auto record = Bookmarks().records().find(NetscapeBookmarks::recordKey(itemKey)))
-                        record->setBookmarkType(cBookmark::RetiredLinkType);
-                    Bookmarks().invalidateIndex();
-                } else if (source >= Keys::FirstUserFolder) {
-                    RegistryStores::removeUserEntry(userFolder, text);
+                if (store->remove(placeOf(node, item)).outcome == Stores::Result::Outcome::Failed) {
+                    notDeleted << KeyedListView::Text(item);
+                    continue; // still there: it stays in the list
                 }
                 list->RemoveItem(item);
             }
         }
         if (!notDeleted.isEmpty())
             tell(QStringLiteral("These entries could not be deleted: '") + notDeleted.join(QStringLiteral("', '")) + QLatin1Char('\''));
-        if (source == Keys::ForumsSource) {
-            SaveForumList();
-            LoadForumList(); // the remaining keys numbered afresh
-            ListForums();
-        } else if (source == Keys::NetscapeSource) {
-            if (!SaveBookmarkFile())
-                ClickTVMain(); // the file keeps them: so does the list
-        }
+        if (!saveStore(*store) || store->keysChangeOnSave())
+            ClickTVMain(); // what the store holds now
         m_form->cboMain[1]->setEditText(QString());
     }
     m_form->lblMain.at(1)->setText(QString::number(list->Count()) + QStringLiteral(" items"));

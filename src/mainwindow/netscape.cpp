@@ -105,12 +105,6 @@ void cMainDialog::ListNetscapeFolder()
     list->AddItems(items);
 }
 
-QString cMainDialog::netscapeAddress(const QString& itemKey)
-{
-    const auto record = Bookmarks().records().find(NetscapeBookmarks::recordKey(itemKey));
-    return record ? record->URL() : QString();
-}
-
 QString cMainDialog::findNetscapeFolderKey(int parentFolder, const QString& title)
 {
     const NetscapeBookmarks::Records& records = Bookmarks().records();
@@ -120,23 +114,6 @@ QString cMainDialog::findNetscapeFolderKey(int parentFolder, const QString& titl
             return nodeKey(record);
     }
     return {};
-}
-
-void cMainDialog::carryPastedBookmarkLines(const Transfer::Record& pasted)
-{
-    // The entry just added is the collection's last; one cut or copied from
-    // the file itself brings its lines along.
-    NetscapeBookmarks::Records& records = Bookmarks().records();
-    if (records.isEmpty())
-        return;
-    cBookmark& added = *records.at(records.Count());
-    for (const CutOrigin& origin : m_cutOrigins) {
-        if (origin.bookmark && origin.bookmark.get() != &added && origin.record.name == pasted.name
-            && origin.record.address == pasted.address && origin.bookmark->URL() == added.URL()) {
-            carryBookmarkLines(added, *origin.bookmark);
-            return;
-        }
-    }
 }
 
 bool cMainDialog::SaveBookmarkFile()

@@ -1,6 +1,7 @@
 #include "bookmarks/netscape.h"
 #include "bookmarks/registrystores.h"
 #include "dialogs/frmFavorite.h"
+#include "store/cSettings.h"
 #include "dialogs/frmFolder.h"
 #include "dialogs/modal.h"
 #include "support/freshhome.h"
@@ -73,10 +74,13 @@ TEST_F(EntryDialogsTest, ShortcutsAndBookmarksGetHttpRegistryEntriesStayAsTyped)
         QTest::keyClick(f.txtFavorite[1], Qt::Key_Return);
         return 0;
     });
-    ASSERT_TRUE(favorite.Display(3, QStringLiteral("Microsoft IE Favorites"), frmFavorite::Add, nullptr, {}, {}, false,
-                                 QStringLiteral("\\")));
+    cSettings settings;
+    Stores::Table stores(settings);
+    const Stores::Place shortcuts{QStringLiteral("3A"), {}, QStringLiteral("Microsoft IE Favorites"), {}, {}};
+    ASSERT_TRUE(favorite.Display(*stores.at(3), shortcuts, frmFavorite::Add, nullptr));
     EXPECT_EQ(regtest::readFile(folder + QStringLiteral("Site.url")), "[InternetShortcut]\r\nURL=http://example.com/a\r\n");
-    ASSERT_TRUE(favorite.Display(1, QStringLiteral("Web Favorites"), frmFavorite::Add, nullptr, {}, {}, false));
+    ASSERT_TRUE(favorite.Display(*stores.at(1), {QStringLiteral("1A"), {}, QStringLiteral("Web Favorites"), {}, {}},
+                                 frmFavorite::Add, nullptr));
     EXPECT_EQ(RegistryStores::favoriteText(false, QStringLiteral("Site")), QStringLiteral("example.com/a"));
 
     // Renaming a shortcut: the new file, and the old one gone.
@@ -88,8 +92,8 @@ TEST_F(EntryDialogsTest, ShortcutsAndBookmarksGetHttpRegistryEntriesStayAsTyped)
         QTest::keyClick(f.txtFavorite[0], Qt::Key_Return);
         return 0;
     });
-    ASSERT_TRUE(favorite.Display(3, QStringLiteral("Microsoft IE Favorites"), frmFavorite::Edit, nullptr,
-                                 QStringLiteral("Site"), QStringLiteral("http://example.com/a"), false, QStringLiteral("\\")));
+    ASSERT_TRUE(favorite.Display(*stores.at(3), shortcuts.entry(QStringLiteral("Site"), QStringLiteral("0X")), frmFavorite::Edit,
+                                 nullptr, QStringLiteral("Site"), QStringLiteral("http://example.com/a")));
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("Site.url")));
     EXPECT_EQ(QDir(folder).entryList({QStringLiteral("*.url")}).size(), 1);
     EXPECT_EQ(regtest::readFile(folder + QStringLiteral("Renamed\u2215with slash.url")), "[InternetShortcut]\r\nURL=ftp://files//x\r\n");
@@ -97,7 +101,9 @@ TEST_F(EntryDialogsTest, ShortcutsAndBookmarksGetHttpRegistryEntriesStayAsTyped)
 
 TEST_F(EntryDialogsTest, EditingABookmarkChangesItWhereItStandsAndOnlyWhatChanged)
 {
-    NetscapeBookmarks bookmarks;
+    cSettings settings;
+    Stores::Table stores(settings);
+    NetscapeBookmarks& bookmarks = stores.bookmarks();
     QBuffer file;
     file.setData("<DL><p>\n    <DT><A HREF=\"http://a/\" ADD_DATE=\"1600000000\" ICON=\"data:x\">A &amp; Co</A>\n"
                  "<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n");
@@ -112,8 +118,8 @@ TEST_F(EntryDialogsTest, EditingABookmarkChangesItWhereItStandsAndOnlyWhatChange
         QTest::keyClick(f.txtFavorite[1], Qt::Key_Return);
         return 0;
     });
-    ASSERT_TRUE(favorite.Display(4, QString(), frmFavorite::Edit, nullptr, QStringLiteral("A & Co"), QStringLiteral("http://a/"),
-                                 false, QStringLiteral("0"), &bookmarks, QStringLiteral("0X4A")));
+    ASSERT_TRUE(favorite.Display(*stores.at(4), {QStringLiteral("4A"), {}, {}, QStringLiteral("A & Co"), QStringLiteral("0X4A")},
+                                 frmFavorite::Edit, nullptr, QStringLiteral("A & Co"), QStringLiteral("http://a/")));
     ASSERT_EQ(bookmarks.records().Count(), 2);
     EXPECT_EQ(bookmarks.records().at(1)->URL(), QStringLiteral("http://a.example/?x=1&y=2"));
     const QList<QByteArray> lines = bookmarks.toBytes().split('\n');
@@ -138,7 +144,10 @@ TEST_F(EntryDialogsTest, UserFolderEntriesOfferTheKindsAllowed)
         QTest::keyClick(f.txtFavorite[0], Qt::Key_Return);
         return 0;
     });
-    ASSERT_TRUE(favorite.Display(10, QStringLiteral("Mine"), frmFavorite::AddWithKind, nullptr, {}, {}, false));
+    cSettings settings;
+    Stores::Table stores(settings);
+    ASSERT_TRUE(favorite.Display(*stores.at(10), {QStringLiteral("10A"), QStringLiteral("Mine"), QStringLiteral("Mine"), {}, {}},
+                                 frmFavorite::AddWithKind, nullptr));
     EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("cats")), QStringLiteral("cats and dogs"));
     EXPECT_EQ(RegistryStores::userEntryType(QStringLiteral("Mine"), QStringLiteral("cats")), 1);
 }
