@@ -123,6 +123,66 @@ public:
         return Result::done(entry.name);
     }
 
+    bool holdsFolders() const override { return true; }
+    bool folderCanChange(const Place& folder) const override { return folder.folderKey.contains(QLatin1Char('X')); }
+    Result checkFolderName(const QString& name) const override { return checkName(name); }
+
+    // Folder names are unique among the folders of one depth, wherever they stand.
+    Result addFolder(const Place& parent, const QString& name) override
+    {
+        int number = 0;
+        int level = 0;
+        if (parent.folderKey != Keys::rootKey(Keys::NetscapeSource)) {
+            const auto folder = m_bookmarks.records().find(NetscapeBookmarks::recordKey(parent.folderKey));
+            if (!folder)
+                return Result::refused(name, {});
+            number = NetscapeBookmarks::folderNumber(*folder);
+            level = folder->FolderLevel() + 1;
+        }
+        // The highest number among all folder records, deleted ones too: a
+        // deleted folder's links still name its number, and must not come back.
+        int highest = m_bookmarks.lastFolderNumber();
+        for (const auto& record : m_bookmarks.records()) {
+            if (record->BookmarkType() == cBookmark::FolderType && record->FolderLevel() == level && record->Title() == name)
+                return Result::exists(name, {});
+            if (record->BookmarkType() != cBookmark::LinkType)
+                highest = qMax(highest, NetscapeBookmarks::folderNumber(*record));
+        }
+        auto folder = std::make_shared<cBookmark>();
+        folder->setTitle(name);
+        folder->setKey(m_bookmarks.newKey());
+        folder->setParentFolder(number);
+        folder->setURL(QString::number(highest + 1));
+        folder->setFolderLevel(qint16(level));
+        folder->setBookmarkType(cBookmark::FolderType);
+        m_bookmarks.records().Add(folder, folder->Key());
+        m_bookmarks.invalidateIndex();
+        return Result::done(name);
+    }
+
+    Result renameFolder(const Place& place, const QString& name) override
+    {
+        const auto folder = m_bookmarks.records().find(NetscapeBookmarks::recordKey(place.folderKey));
+        if (!folder)
+            return Result::refused(name, {});
+        for (const auto& record : m_bookmarks.records()) {
+            if (record != folder && record->BookmarkType() == cBookmark::FolderType && record->FolderLevel() == folder->FolderLevel()
+                && record->Title() == name)
+                return Result::exists(name, {});
+        }
+        folder->setTitle(name);
+        return Result::done(name);
+    }
+
+    // Retired with what it holds, which no folder then shows.
+    Result removeFolder(const Place& place, const std::function<void()>&) override
+    {
+        if (const auto folder = m_bookmarks.records().find(NetscapeBookmarks::recordKey(place.folderKey)))
+            folder->setBookmarkType(cBookmark::RetiredLinkType);
+        m_bookmarks.invalidateIndex();
+        return Result::done(place.folderText);
+    }
+
     Result save() override
     {
         QString error;

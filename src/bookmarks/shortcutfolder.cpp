@@ -7,6 +7,9 @@
 #include "bookmarks/storeparts.h"
 #include "platform/files.h"
 
+#include "platform/error.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -118,7 +121,67 @@ public:
         return Result::done(entry.name);
     }
 
+    bool holdsFolders() const override { return true; }
+    bool folderCanChange(const Place& folder) const override { return folder.folderKey.contains(QLatin1Char('X')); }
+
+    Result checkFolderName(const QString& name) const override
+    {
+        const Names::Checked checked = Names::check(Names::Target::Directory, name);
+        return checked.ok() ? Result::done(checked.name) : Result::refused(name, checked.refusal);
+    }
+
+    Result addFolder(const Place& parent, const QString& name) override
+    {
+        const QString root = Favorites::folder();
+        if (root.isEmpty())
+            return Result::refused(name, {});
+        const QString path = platform::diskPath(platform::nativePath(Favorites::pathIn(root, parent.folderPath, QString()))
+                                                + Favorites::fileNameOf(name));
+        if (occupied(path))
+            return Result::exists(name, {});
+        if (!Favorites::isInside(path))
+            return Result::refused(name, outsideOf(parent));
+        if (!QDir().mkdir(path))
+            return Result::failed(name, QStringLiteral("The folder '") + name + QStringLiteral("' could not be created in \"")
+                                            + QDir::toNativeSeparators(QFileInfo(path).path()) + QStringLiteral("\"."));
+        return Result::done(name);
+    }
+
+    Result renameFolder(const Place& folder, const QString& name) override
+    {
+        const QString root = Favorites::folder();
+        if (root.isEmpty())
+            return Result::refused(name, {});
+        const QString oldPath = platform::diskPath(platform::nativePath(root + folder.folderPath));
+        const QString newPath = QFileInfo(oldPath).path() + QLatin1Char('/') + Favorites::fileNameOf(name);
+        if (occupied(newPath) && QFileInfo(newPath).canonicalFilePath() != QFileInfo(oldPath).canonicalFilePath())
+            return Result::exists(name, {});
+        if (!Favorites::isInside(oldPath) || !Favorites::isInside(newPath))
+            return Result::refused(name, outsideOf(folder));
+        if (!QDir().rename(oldPath, newPath))
+            throw cError(ErrorNumber::PathFileAccessError);
+        return Result::done(name);
+    }
+
+    Result removeFolder(const Place& folder, const std::function<void()>& yield) override
+    {
+        const QString root = Favorites::folder();
+        const QString path = root + folder.folderPath;
+        if (!root.isEmpty() && !Favorites::isInside(platform::nativePath(path)))
+            return Result::refused(folder.folderText, outsideOf(folder));
+        if (root.isEmpty() || platform::fileAttributes(path) & (platform::FileAttribute::Hidden | platform::FileAttribute::System))
+            return Result::refused(folder.folderText, QLatin1Char('\'') + folder.folderText
+                                                          + QStringLiteral("' is a Hidden or System folder and cannot be deleted"));
+        Favorites::DeleteFolderTree(path, yield);
+        return Result::done(folder.folderText);
+    }
+
 private:
+    static QString outsideOf(const Place& folder)
+    {
+        return QLatin1Char('\'') + folder.folderText + QStringLiteral("' lies outside your Favorites folder; nothing was changed.");
+    }
+
     // The shortcut file of a name in the place's folder; empty while no Favorites folder is set.
     static QString shortcut(const Place& place, const QString& name)
     {

@@ -92,6 +92,11 @@ Forums::List& Table::forums() const
     return m_stores->forums;
 }
 
+Store& Table::userFolders() const
+{
+    return *m_stores->userFolders;
+}
+
 BrowserBookmarks& Table::browser(int source) const
 {
     return static_cast<BrowserBookmarks&>(*m_stores->roots[size_t(Keys::isBrowserSource(source) ? source : Keys::FirefoxSource)]);

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -147,6 +148,24 @@ public:
     // that (an entry changed since it was cut stays: refused, with nothing to tell).
     virtual Result remove(const Place& entry, const Entry* expected = nullptr) = 0;
 
+    // Folders. Whether new folders can be made inside this store's folders
+    // (elsewhere a new folder is a user folder).
+    virtual bool holdsFolders() const { return false; }
+    // Whether this folder may be renamed or deleted (a store's top may not).
+    virtual bool folderCanChange(const Place&) const { return false; }
+    // The folder name as the store would keep it, or the refusal.
+    virtual Result checkFolderName(const QString& name) const { return Result::refused(name, {}); }
+    // Each answers Exists for a name the store holds already (the caller
+    // says what was not done), and otherwise says why in a whole message.
+    virtual Result addFolder(const Place& parent, const QString& name) { return Result::refused(name, {}); }
+    virtual Result renameFolder(const Place& folder, const QString& name) { return Result::refused(name, {}); }
+    // `yield` runs now and then while a large folder is removed.
+    virtual Result removeFolder(const Place& folder, const std::function<void()>& yield)
+    {
+        (void)yield;
+        return Result::refused(folder.folderText, {});
+    }
+
     // Stores kept in memory and written as a whole (the bookmark file, the
     // forum list) write their changes here; the others wrote at once.
     virtual Result save() { return Result::done({}); }
@@ -176,6 +195,8 @@ public:
     // The stores whose state the window reaches by name.
     NetscapeBookmarks& bookmarks() const;
     Forums::List& forums() const;
+    // The store of every user folder, where a new top-level folder goes.
+    Store& userFolders() const;
     // The browser store of source 5 or 6.
     BrowserBookmarks& browser(int source) const;
 

@@ -64,6 +64,38 @@ public:
         return result;
     }
 
+    // A user folder is a top-level folder of its own.
+    bool folderCanChange(const Place&) const override { return true; }
+
+    Result checkFolderName(const QString& name) const override { return checkName(name); }
+
+    Result addFolder(const Place&, const QString& name) override
+    {
+        if (RegistryStores::hasUserFolder(name))
+            return Result::exists(name, {});
+        if (!RegistryStores::createUserFolder(name))
+            return Result::failed(name, QStringLiteral("The folder '") + name + QStringLiteral("' could not be created."));
+        return Result::done(name);
+    }
+
+    Result renameFolder(const Place& folder, const QString& name) override
+    {
+        const QString& old = folder.folderPath;
+        if (RegistryStores::hasUserFolder(name) && name.compare(old, Qt::CaseInsensitive) != 0)
+            return Result::exists(name, {});
+        // The new folder with copies of the entries is written and checked before the old one goes.
+        if (!RegistryStores::renameUserFolder(old, name))
+            return Result::failed(name, QStringLiteral("The folder '") + old + QStringLiteral("' could not be renamed to '") + name
+                                            + QStringLiteral("'; it is unchanged."));
+        return Result::done(name);
+    }
+
+    Result removeFolder(const Place& folder, const std::function<void()>&) override
+    {
+        RegistryStores::deleteUserFolder(folder.folderPath);
+        return Result::done(folder.folderPath);
+    }
+
     Result remove(const Place& entry, const Entry* expected) override
     {
         if (expected

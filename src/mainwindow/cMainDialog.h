@@ -244,8 +244,6 @@ protected:
     // The Netscape folder number a tree key stands for: 0 for the root "4A".
     int netscapeFolderOf(const QString& nodeKey);
     void addBookmarkFolders();
-    // Tells the user the bookmark file is read-only; true when it is.
-    bool bookmarksReadOnly();
     void tell(const QString& text);
     bool ask(const QString& question);
     // Moving entries.

@@ -24,26 +24,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScopeGuard>
 
 #include <functional>
 #include <optional>
-
-namespace {
-
-const QString kFavoritesRoot = QStringLiteral("3A");
-const QString kNetscapeRoot = QStringLiteral("4A");
-
-// A name for the target store, or empty with the user told why it cannot be kept.
-std::optional<QString> checkedName(Names::Target target, const QString& typed, const std::function<void(const QString&)>& tell)
-{
-    const Names::Checked checked = Names::check(target, typed);
-    if (checked.ok())
-        return checked.name;
-    tell(checked.refusal);
-    return std::nullopt;
-}
-
-} // namespace
 
 void cMainDialog::tell(const QString& text)
 {
@@ -57,15 +41,6 @@ bool cMainDialog::ask(const QString& question)
     frmQuestion box;
     box.setMessage(question);
     return box.Display(m_form->window());
-}
-
-bool cMainDialog::bookmarksReadOnly()
-{
-    if (!m_settings.TreatBookmarksAsReadOnly())
-        return false;
-    tell(QStringLiteral("ORX Markcrate is currently configured to treat your Netscape Bookmark File as Read-Only.  "
-                        "If you would like to modify your bookmark's file please modify your settings."));
-    return true;
 }
 
 void cMainDialog::AddEntry()
@@ -171,96 +146,32 @@ void cMainDialog::NewFolder()
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     if (!node)
         return;
-    const QString key = KeyedTreeView::Key(node);
-    const QString part = Keys::folderPart(key);
-    QWidget* window = m_form->window();
-    const auto tellFn = [this](const QString& text) { tell(text); };
-    auto exists = [this](const QString& name) {
-        tell(QStringLiteral("A folder already exists with the name '") + name
-             + QStringLiteral("'.  The folder name will not be created."));
-    };
-    if (part == kNetscapeRoot) {
-        if (bookmarksReadOnly())
-            return;
-        frmFolder dialog;
-        QString typed;
-        if (!dialog.Display(0, window, &typed, {}))
-            return;
-        const QString name = Names::check(Names::Target::NetscapeTitle, typed).name;
-        int parent = 0;
-        int level = 0;
-        if (key != kNetscapeRoot) {
-            const auto folder = Bookmarks().records().find(key.chopped(2));
-            if (!folder)
-                return;
-            parent = NetscapeBookmarks::folderNumber(*folder);
-            level = folder->FolderLevel() + 1;
-        }
-        // The highest number among all folder records, deleted ones too: a
-        // deleted folder's links still name its number, and must not come back.
-        int highest = Bookmarks().lastFolderNumber();
-        for (const auto& record : Bookmarks().records()) {
-            if (record->BookmarkType() == cBookmark::FolderType && record->FolderLevel() == level && record->Title() == name) {
-                exists(name);
-                return;
-            }
-            if (record->BookmarkType() != cBookmark::LinkType)
-                highest = qMax(highest, NetscapeBookmarks::folderNumber(*record));
-        }
-        auto folder = std::make_shared<cBookmark>();
-        folder->setTitle(name);
-        folder->setKey(Bookmarks().newKey());
-        folder->setParentFolder(parent);
-        folder->setURL(QString::number(highest + 1));
-        folder->setFolderLevel(qint16(level));
-        folder->setBookmarkType(cBookmark::FolderType);
-        Bookmarks().records().Add(folder, folder->Key());
-        Bookmarks().invalidateIndex();
-        SaveBookmarkFile();
-        BuildFolderTree();
+    // A store that holds folders takes the new one; elsewhere it is a new user folder.
+    Stores::Store* shown = m_stores->forKey(KeyedTreeView::Key(node));
+    Stores::Store& store = shown && shown->holdsFolders() ? *shown : m_stores->userFolders();
+    if (!writableOrTold(store))
         return;
-    }
     frmFolder dialog;
     QString typed;
-    if (!dialog.Display(0, window, &typed, {}))
+    if (!dialog.Display(0, m_form->window(), &typed, {}))
         return;
-    if (part == kFavoritesRoot) {
-        const auto name = checkedName(Names::Target::Directory, typed, tellFn);
-        if (!name)
-            return;
-        const QString root = Favorites::folder();
-        if (root.isEmpty())
-            return;
-        const QString relative = favoritesPathOf(node);
-        const QString path =
-            platform::diskPath(platform::nativePath(Favorites::pathIn(root, relative, QString())) + Favorites::fileNameOf(*name));
-        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-            exists(*name);
-            return;
-        }
-        if (!Favorites::isInside(path)) {
-            tell(QLatin1Char('\'') + KeyedTreeView::Text(node) + QStringLiteral("' lies outside your Favorites folder; nothing was changed."));
-            return;
-        }
-        if (!QDir().mkdir(path)) {
-            tell(QStringLiteral("The folder '") + *name + QStringLiteral("' could not be created in \"")
-                 + QDir::toNativeSeparators(QFileInfo(path).path()) + QStringLiteral("\"."));
-            return;
-        }
-        BuildFolderTree();
+    const Stores::Result checked = store.checkFolderName(typed);
+    if (!checked.ok()) {
+        tell(checked.why);
         return;
     }
-    const auto name = checkedName(Names::Target::RegistryKey, typed, tellFn);
-    if (!name)
-        return;
-    if (RegistryStores::hasUserFolder(*name)) {
-        exists(*name);
-        return;
-    }
-    if (!RegistryStores::createUserFolder(*name)) {
-        tell(QStringLiteral("The folder '") + *name + QStringLiteral("' could not be created."));
+    const Stores::Result made = store.addFolder(placeOf(node), checked.what);
+    if (made.outcome == Stores::Result::Outcome::Exists) {
+        tell(QStringLiteral("A folder already exists with the name '") + made.what
+             + QStringLiteral("'.  The folder name will not be created."));
         return;
     }
+    if (!made.ok()) {
+        if (!made.why.isEmpty())
+            tell(made.why);
+        return;
+    }
+    saveStore(store);
     BuildFolderTree();
 }
 
@@ -268,83 +179,39 @@ void cMainDialog::RenameFolder()
 {
     BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
-    if (!node)
-        return;
-    const QString key = KeyedTreeView::Key(node);
-    const QString part = Keys::folderPart(key);
-    const int source = Keys::sourceNumber(key);
-    const bool netscape = key.contains(QLatin1Char('X')) && part == kNetscapeRoot;
-    const bool favorites = key.contains(QLatin1Char('X')) && part == kFavoritesRoot;
-    if (!netscape && !favorites && source < Keys::FirstUserFolder)
+    Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
+    const Stores::Place folder = placeOf(node);
+    if (!store || !store->folderCanChange(folder))
         return; // only sub-folders and user folders can be renamed
-    if (netscape && bookmarksReadOnly())
+    if (!writableOrTold(*store))
         return;
     frmFolder dialog;
     QString typed;
-    if (!dialog.Display(0, m_form->window(), &typed, KeyedTreeView::Text(node)))
+    if (!dialog.Display(0, m_form->window(), &typed, folder.folderText))
         return;
-    const Names::Checked checked = Names::check(netscape    ? Names::Target::NetscapeTitle
-                                                : favorites ? Names::Target::Directory
-                                                            : Names::Target::RegistryKey,
-                                                typed);
+    const Stores::Result checked = store->checkFolderName(typed);
     if (!checked.ok()) {
-        tell(checked.refusal);
+        tell(checked.why);
         return;
     }
-    const QString name = checked.name;
-    const QString old = KeyedTreeView::Text(node);
-    if (name == old)
+    if (checked.what == folder.folderText)
         return; // only what the store cannot keep was changed
-    auto exists = [this](const QString& newName) {
-        tell(QStringLiteral("A folder already exists with the name '") + newName
+    const Stores::Result renamed = store->renameFolder(folder, checked.what);
+    if (renamed.outcome == Stores::Result::Outcome::Exists) {
+        tell(QStringLiteral("A folder already exists with the name '") + renamed.what
              + QStringLiteral("'.  The folder name will not been changed."));
-    };
-    if (netscape) {
-        const auto folder = Bookmarks().records().find(key.chopped(2));
-        if (!folder)
-            return;
-        for (const auto& record : Bookmarks().records()) {
-            if (record != folder && record->BookmarkType() == cBookmark::FolderType
-                && record->FolderLevel() == folder->FolderLevel() && record->Title() == name) {
-                exists(name);
-                return;
-            }
-        }
-        folder->setTitle(name);
-        if (!SaveBookmarkFile()) {
-            BuildFolderTree();
-            return;
-        }
-    } else if (favorites) {
-        const QString root = Favorites::folder();
-        if (root.isEmpty())
-            return;
-        const QString oldPath = platform::diskPath(platform::nativePath(root + favoritesPathOf(node)));
-        const QString newPath = QFileInfo(oldPath).path() + QLatin1Char('/') + Favorites::fileNameOf(name);
-        if ((QFileInfo::exists(newPath) || QFileInfo(newPath).isSymLink())
-            && QFileInfo(newPath).canonicalFilePath() != QFileInfo(oldPath).canonicalFilePath()) {
-            exists(name);
-            return;
-        }
-        if (!Favorites::isInside(oldPath) || !Favorites::isInside(newPath)) {
-            tell(QLatin1Char('\'') + old + QStringLiteral("' lies outside your Favorites folder; nothing was changed."));
-            return;
-        }
-        if (!QDir().rename(oldPath, newPath))
-            throw cError(ErrorNumber::PathFileAccessError);
-    } else {
-        if (RegistryStores::hasUserFolder(name) && name.compare(old, Qt::CaseInsensitive) != 0) {
-            exists(name);
-            return;
-        }
-        // The new folder with copies of the entries is written and checked before the old one goes.
-        if (!RegistryStores::renameUserFolder(old, name)) {
-            tell(QStringLiteral("The folder '") + old + QStringLiteral("' could not be renamed to '") + name
-                 + QStringLiteral("'; it is unchanged."));
-            return;
-        }
+        return;
     }
-    m_form->tvMain->setNodeText(node, name);
+    if (!renamed.ok()) {
+        if (!renamed.why.isEmpty())
+            tell(renamed.why);
+        return;
+    }
+    if (!saveStore(*store)) {
+        BuildFolderTree();
+        return;
+    }
+    m_form->tvMain->setNodeText(node, checked.what);
 }
 
 void cMainDialog::DeleteFolder()
@@ -352,44 +219,24 @@ void cMainDialog::DeleteFolder()
     BookmarkReloadScope reloadScope(*this);
     KeyedTreeView* tree = m_form->tvMain;
     QTreeWidgetItem* node = tree->SelectedItem();
-    if (!node)
-        return;
-    const QString key = KeyedTreeView::Key(node);
-    const QString part = Keys::folderPart(key);
-    const int source = Keys::sourceNumber(key);
-    const bool subFolder = key.contains(QLatin1Char('X'));
-    if (!subFolder && source < Keys::FirstUserFolder)
+    Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
+    const Stores::Place folder = placeOf(node);
+    if (!store || !store->folderCanChange(folder))
         return; // the sources themselves are not deleted
-    if (part == kNetscapeRoot && bookmarksReadOnly())
+    if (!writableOrTold(*store))
         return;
     if (!ask(QStringLiteral("Are you sure you wish to delete this folder?")))
         return;
-    if (subFolder && part == kNetscapeRoot) {
-        if (const auto folder = Bookmarks().records().find(key.chopped(2)))
-            folder->setBookmarkType(cBookmark::RetiredLinkType);
-        Bookmarks().invalidateIndex();
-    } else if (subFolder && part == kFavoritesRoot) {
-        const QString root = Favorites::folder();
-        const QString path = root + favoritesPathOf(node);
-        if (!root.isEmpty() && !Favorites::isInside(platform::nativePath(path))) {
-            tell(QLatin1Char('\'') + KeyedTreeView::Text(node) + QStringLiteral("' lies outside your Favorites folder; nothing was changed."));
-            return;
-        }
-        if (root.isEmpty()
-            || platform::fileAttributes(path) & (platform::FileAttribute::Hidden | platform::FileAttribute::System)) {
-            tell(QLatin1Char('\'') + KeyedTreeView::Text(node) + QStringLiteral("' is a Hidden or System folder and cannot be deleted"));
-            return;
-        }
+    Stores::Result removed;
+    {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        try {
-            Favorites::DeleteFolderTree(path, [] { QApplication::processEvents(); });
-        } catch (...) {
-            QApplication::restoreOverrideCursor();
-            throw;
-        }
-        QApplication::restoreOverrideCursor();
-    } else {
-        RegistryStores::deleteUserFolder(KeyedTreeView::Text(node));
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        removed = store->removeFolder(folder, [] { QApplication::processEvents(); });
+    }
+    if (!removed.ok()) {
+        if (!removed.why.isEmpty())
+            tell(removed.why);
+        return;
     }
     QTreeWidgetItem* parent = node->parent();
     const int index = parent ? parent->indexOfChild(node) : -1;
@@ -398,7 +245,7 @@ void cMainDialog::DeleteFolder()
                                                                        : tree->Node(Keys::rootKey(Keys::WebFavoritesSource));
     tree->setSelectedItem(next);
     tree->RemoveNode(node);
-    if (source == Keys::NetscapeSource && !SaveBookmarkFile())
+    if (!saveStore(*store))
         BuildFolderTree(); // the file keeps the folder: so does the tree
     ClickTVMain();
 }
