@@ -36,18 +36,18 @@ public:
     bool uniqueNames() const override { return false; }
     QString typedAddress(const QString& typed) const override { return withScheme(typed); }
 
-    QList<Place> entries(const Place& folder) const override
+    QList<Row> list(const Place& folder) override
     {
-        QList<Place> places;
+        QList<Row> rows;
         const int number = folderNumber(folder);
         if (number < 0)
-            return places;
+            return rows;
         for (qsizetype position : m_bookmarks.childrenOf(number)) {
             const cBookmark& record = *m_bookmarks.records().at(position);
             if (record.BookmarkType() == cBookmark::LinkType)
-                places.append(folder.entry(record.Title(), record.Key() + Keys::rootKey(Keys::NetscapeSource)));
+                rows.append({record.Key() + Keys::rootKey(Keys::NetscapeSource), record.Title(), ListImage::WebPage});
         }
-        return places;
+        return rows;
     }
 
     std::optional<Entry> read(const Place& entry) const override

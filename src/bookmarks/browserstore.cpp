@@ -4,14 +4,15 @@
 
 namespace Stores {
 
-QList<Place> BrowserBookmarks::entries(const Place& place) const
+QList<Row> BrowserBookmarks::list(const Place& place)
 {
-    QList<Place> places;
+    QList<Row> rows;
     if (const Browsers::Folder* shown = folder(place.folderKey)) {
+        rows.reserve(qsizetype(shown->links.size()));
         for (size_t i = 0; i < shown->links.size(); ++i)
-            places.append(place.entry(shown->links[i].title, Keys::itemKey(qsizetype(i))));
+            rows.append({Keys::itemKey(qsizetype(i)), shown->links[i].title, ListImage::WebPage});
     }
-    return places;
+    return rows;
 }
 
 std::optional<Entry> BrowserBookmarks::read(const Place& entry) const

@@ -24,7 +24,7 @@ public:
     bool hasSubFolders() const override { return true; }
     Drop takesDropFrom(const Store&) const override { return Drop::Refused; }
 
-    QList<Place> entries(const Place& folder) const override;
+    QList<Row> list(const Place& folder) override;
     std::optional<Entry> read(const Place& entry) const override;
     Result checkName(const QString& name) const override { return Result::refused(name, {}); }
     bool contains(const Place&, const QString&) const override { return false; }

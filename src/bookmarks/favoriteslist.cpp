@@ -27,12 +27,12 @@ public:
         return from.hasSubFolders() ? Drop::AddUnlessFolderFocused : Drop::Refused;
     }
 
-    QList<Place> entries(const Place& folder) const override
+    QList<Row> list(const Place&) override
     {
-        QList<Place> places;
-        for (const RegistryStores::ListEntry& listed : RegistryStores::listFavorites(m_compuServe))
-            places.append(folder.entry(listed.text, listed.key));
-        return places;
+        QList<Row> rows;
+        for (RegistryStores::ListEntry& listed : RegistryStores::listFavorites(m_compuServe))
+            rows.append({std::move(listed.key), std::move(listed.text), listed.image});
+        return rows;
     }
 
     std::optional<Entry> read(const Place& entry) const override

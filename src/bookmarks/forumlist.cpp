@@ -24,14 +24,15 @@ public:
     bool nameIsAddress() const override { return true; }
     bool keysChangeOnSave() const override { return true; }
 
-    QList<Place> entries(const Place& folder) const override
+    QList<Row> list(const Place&) override
     {
         m_list.loadIfNeeded();
-        QList<Place> places;
+        QList<Row> rows;
+        rows.reserve(m_list.names().Count());
         qsizetype position = 0;
         for (const auto& word : m_list.names())
-            places.append(folder.entry(*word, Keys::itemKey(position++)));
-        return places;
+            rows.append({Keys::itemKey(position++), *word, ListImage::GoWord});
+        return rows;
     }
 
     std::optional<Entry> read(const Place& entry) const override { return Entry{entry.name, entry.name, 2}; }

@@ -19,6 +19,11 @@ namespace {
 class ShortcutFolder final : public Store
 {
 public:
+    explicit ShortcutFolder(Favorites::FolderListings& listings)
+        : m_listings(listings)
+    {
+    }
+
     int source() const override { return Keys::InternetExplorerSource; }
     bool hasSubFolders() const override { return true; }
     Drop takesDropFrom(const Store& from) const override
@@ -33,16 +38,28 @@ public:
 
     QString typedAddress(const QString& typed) const override { return withScheme(typed); }
 
-    QList<Place> entries(const Place& folder) const override
+    QList<Row> list(const Place& folder) override
     {
+        QList<Row> rows;
         const QString root = Favorites::folder();
-        QList<Place> places;
         if (root.isEmpty())
-            return places;
-        const QStringList names = Favorites::listFolder(Favorites::pathIn(root, folder.folderPath, QString()));
+            return rows;
+        QString path = root + folder.folderPath;
+        if (!path.trimmed().endsWith(QLatin1Char('\\')))
+            path += QLatin1Char('\\');
+        QStringList names;
+        try {
+            names = m_listings.list(path);
+        } catch (const cError& error) {
+            // A Favorites folder that is not there is an empty store, not a fault.
+            if (folder.folderPath.isEmpty() && error.Number() == ErrorNumber::PathNotFound)
+                return rows;
+            throw;
+        }
+        rows.reserve(names.size());
         for (qsizetype i = 0; i < names.size(); ++i)
-            places.append(folder.entry(names[i], Keys::itemKey(i)));
-        return places;
+            rows.append({Keys::itemKey(i), names[i], ListImage::WebPage});
+        return rows;
     }
 
     std::optional<Entry> read(const Place& entry) const override
@@ -194,13 +211,15 @@ private:
 
     static bool occupied(const QString& onDisk) { return QFileInfo::exists(onDisk) || QFileInfo(onDisk).isSymLink(); }
     static QString outside() { return QStringLiteral("the folder lies outside your Favorites folder"); }
+
+    Favorites::FolderListings& m_listings;
 };
 
 } // namespace
 
-std::unique_ptr<Store> makeShortcutFolder()
+std::unique_ptr<Store> makeShortcutFolder(Favorites::FolderListings& listings)
 {
-    return std::make_unique<ShortcutFolder>();
+    return std::make_unique<ShortcutFolder>(listings);
 }
 
 } // namespace Stores

@@ -1,6 +1,7 @@
 #include "bookmarks/stores.h"
 
 #include "bookmarks/browserstore.h"
+#include "bookmarks/favorites.h"
 #include "bookmarks/forums.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/netscape.h"
@@ -29,6 +30,14 @@ QString Store::withScheme(const QString& address)
     return address.contains(QStringLiteral("//")) ? address : QStringLiteral("http://") + address;
 }
 
+QList<Place> Store::entries(const Place& folder)
+{
+    QList<Place> places;
+    for (const Row& row : list(folder))
+        places.append(folder.entry(row.text, row.key));
+    return places;
+}
+
 Result Store::checkNew(const Place& folder, const QString& name, const Place* replacing) const
 {
     Result checked = checkName(name);
@@ -46,6 +55,7 @@ struct Table::Stores
 {
     NetscapeBookmarks bookmarks;
     Forums::List forums;
+    Favorites::FolderListings favoritesListings;
     std::array<std::unique_ptr<Store>, Keys::ChromiumSource + 1> roots;
     std::unique_ptr<Store> userFolders;
 };
@@ -57,11 +67,11 @@ Table::Table(cSettings& settings)
     roots[Keys::CompuServeFavoritesSource] = makeFavoritesList(true);
     roots[Keys::WebFavoritesSource] = makeFavoritesList(false);
     roots[Keys::ForumsSource] = makeForumList(m_stores->forums);
-    roots[Keys::InternetExplorerSource] = makeShortcutFolder();
+    roots[Keys::InternetExplorerSource] = makeShortcutFolder(m_stores->favoritesListings);
     roots[Keys::NetscapeSource] = makeBookmarkFile(m_stores->bookmarks, settings);
     for (int source : {Keys::FirefoxSource, Keys::ChromiumSource})
         roots[size_t(source)] = std::make_unique<BrowserBookmarks>(source);
-    m_stores->userFolders = makeUserFolders();
+    m_stores->userFolders = makeUserFolders(settings);
 }
 
 Table::~Table() = default;
@@ -90,6 +100,11 @@ NetscapeBookmarks& Table::bookmarks() const
 Forums::List& Table::forums() const
 {
     return m_stores->forums;
+}
+
+Favorites::FolderListings& Table::favoritesListings() const
+{
+    return m_stores->favoritesListings;
 }
 
 Store& Table::userFolders() const

@@ -12,6 +12,9 @@
 
 class cSettings;
 class NetscapeBookmarks;
+namespace Favorites {
+class FolderListings;
+}
 namespace Forums {
 class List;
 }
@@ -49,6 +52,14 @@ struct Entry
     QString name;
     QString address;
     int kind = 0;
+};
+
+// A row of a folder's list: its list key, its shown name and its image (see ListImage).
+struct Row
+{
+    QString key;
+    QString text;
+    int image = 0;
 };
 
 // What came of a change. `what` is the name as the store keeps it (or as it
@@ -121,8 +132,9 @@ public:
     // What an address typed for this store becomes ("www.a.com" gains "http://" where the store needs a scheme).
     virtual QString typedAddress(const QString& typed) const { return typed; }
 
-    // The entries of a folder in the order the list shows them: each one's name and list key.
-    virtual QList<Place> entries(const Place& folder) const = 0;
+    // The rows the list shows for a folder (folders below it are the tree's).
+    // A store may keep what it listed last, to show it again at once.
+    virtual QList<Row> list(const Place& folder) = 0;
 
     // The address and kind of an entry; none when the store has no such entry.
     virtual std::optional<Entry> read(const Place& entry) const = 0;
@@ -170,6 +182,9 @@ public:
     // forum list) write their changes here; the others wrote at once.
     virtual Result save() { return Result::done({}); }
 
+    // The entries of a folder as the list shows them: each one's place.
+    QList<Place> entries(const Place& folder);
+
     // checkName, then for a store of unique names whether the folder holds
     // the name already (the entry at `replacing` may keep its own name).
     Result checkNew(const Place& folder, const QString& name, const Place* replacing = nullptr) const;
@@ -195,6 +210,8 @@ public:
     // The stores whose state the window reaches by name.
     NetscapeBookmarks& bookmarks() const;
     Forums::List& forums() const;
+    // The Favorites folder's listings, which the find index reads through too.
+    Favorites::FolderListings& favoritesListings() const;
     // The store of every user folder, where a new top-level folder goes.
     Store& userFolders() const;
     // The browser store of source 5 or 6.

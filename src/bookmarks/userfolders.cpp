@@ -3,6 +3,7 @@
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/storeparts.h"
+#include "store/cSettings.h"
 
 namespace Stores {
 namespace {
@@ -10,6 +11,11 @@ namespace {
 class UserFolders final : public Store
 {
 public:
+    explicit UserFolders(cSettings& settings)
+        : m_settings(settings)
+    {
+    }
+
     int source() const override { return Keys::FirstUserFolder; }
     int entryKind() const override { return -1; }
     bool acceptsKind(int kind) const override { return kind >= 0 && kind <= 2; }
@@ -21,12 +27,13 @@ public:
     // A user folder is named by its shown name.
     QString folderPath(const QString&, const QString& text) const override { return text; }
 
-    QList<Place> entries(const Place& folder) const override
+    // Forum go words are left out while CompuServe is off.
+    QList<Row> list(const Place& folder) override
     {
-        QList<Place> places;
-        for (const RegistryStores::ListEntry& listed : RegistryStores::listUserFolder(folder.folderPath, true))
-            places.append(folder.entry(listed.text, listed.key));
-        return places;
+        QList<Row> rows;
+        for (RegistryStores::ListEntry& listed : m_listings.list(folder.folderPath, m_settings.SupportCompuServe()))
+            rows.append({std::move(listed.key), std::move(listed.text), listed.image});
+        return rows;
     }
 
     std::optional<Entry> read(const Place& entry) const override
@@ -105,13 +112,17 @@ public:
         RegistryStores::removeUserEntry(entry.folderPath, entry.name);
         return Result::done(entry.name);
     }
+
+private:
+    cSettings& m_settings;
+    RegistryStores::UserFolderListings m_listings;
 };
 
 } // namespace
 
-std::unique_ptr<Store> makeUserFolders()
+std::unique_ptr<Store> makeUserFolders(cSettings& settings)
 {
-    return std::make_unique<UserFolders>();
+    return std::make_unique<UserFolders>(settings);
 }
 
 } // namespace Stores

@@ -58,20 +58,6 @@ const Browsers::Folder* cMainDialog::browserFolder(const QString& nodeKey) const
     return Keys::isBrowserSource(source) ? browserStore(source).folder(nodeKey) : nullptr;
 }
 
-void cMainDialog::ListBrowserFolder()
-{
-    KeyedListView* list = m_form->lvMain;
-    list->Clear();
-    const Browsers::Folder* folder = browserFolder(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
-    if (!folder)
-        return;
-    QList<KeyedListView::Entry> items;
-    items.reserve(qsizetype(folder->links.size()));
-    for (size_t i = 0; i < folder->links.size(); ++i)
-        items.append({Keys::itemKey(qsizetype(i)), folder->links[i].title, 3});
-    list->AddItems(items);
-}
-
 void cMainDialog::watchBrowserFiles()
 {
     if (!m_browserWatcher) {

@@ -135,19 +135,15 @@ public:
     // Another start of the program asked for the window.
     virtual void ShowFromElsewhere();
 
-    // Lists of the stores.
-    virtual void ListWebFavorites();
-    virtual void ListCompuServeFavorites();
-    virtual void ListUserFolder();
-    virtual void ListFavoritesFolder(const QString& relativePath);
-    virtual void ListForums();
+    // Lists of the stores: the entries of a folder of the tree.
+    virtual void ListFolder(Stores::Store& store, QTreeWidgetItem* node);
     // Writes the forum collection back to its file; on failure tells the
     // user and reads the file again, so the window shows what is on disk.
     virtual bool SaveForumList();
     Forums::Collection& ForumCollection();
-    virtual void ListNetscapeFolder();
+    // Which folder of the bookmark file is shown, when one is (CurrentNetscapeFolder).
+    void noteShownBookmarkFolder(const QString& key);
     // The browsers' stores (sources 5 and 6), read only.
-    virtual void ListBrowserFolder();
     // True when the source's setting is on and the machine has such a store.
     bool BrowserStoreExists(int source);
     // Reads the store again and builds its folders under its root node.
@@ -295,8 +291,6 @@ private:
     quint64 m_imagesPaintedAt = ~quint64(0);
     QString m_imagesFavoritesFolder;
     QString m_openedNodeKey;
-    Favorites::FolderListings m_favoritesListings;
-    RegistryStores::UserFolderListings m_userFolderListings;
     bool m_loadingBookmarks = false;
     bool m_storeReloaded = false; // a failed save read the file again: the tree is to be built anew
     // Finding: the index of every store, what each part was copied from, the

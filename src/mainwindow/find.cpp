@@ -122,7 +122,7 @@ bool cMainDialog::RefreshFindIndex(bool lookAtDisk, int mostParts)
                 // Thousands of shortcuts are read over several steps; the
                 // part found so far stays until the new one is whole.
                 if (!m_favoritesGathering || m_favoritesGathering->root() != root)
-                    m_favoritesGathering = std::make_unique<Find::FavoritesGathering>(root, &m_favoritesListings);
+                    m_favoritesGathering = std::make_unique<Find::FavoritesGathering>(root, &m_stores->favoritesListings());
                 if (!m_favoritesGathering->step(mostParts < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
                                                               : QDeadlineTimer(kFindStepMilliseconds)))
                     return false;

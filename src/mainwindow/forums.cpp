@@ -18,20 +18,6 @@ void cMainDialog::LoadForumList()
     ForumsLoaded = true;
 }
 
-void cMainDialog::ListForums()
-{
-    if (!m_stores->forums().loaded())
-        LoadForumList();
-    KeyedListView* list = m_form->lvMain;
-    list->Clear();
-    QList<KeyedListView::Entry> items;
-    items.reserve(ForumCollection().Count());
-    qsizetype position = 0;
-    for (const auto& name : ForumCollection())
-        items.append({Keys::itemKey(position++), *name, 1});
-    list->AddItems(items);
-}
-
 bool cMainDialog::SaveForumList()
 {
     return saveStore(*m_stores->at(Keys::ForumsSource));

@@ -37,15 +37,6 @@ bool isFavoritesFolder(const QString& key)
     return key.contains(QLatin1Char('X')) && Keys::folderPart(key) == kFavoritesKey;
 }
 
-void addEntries(KeyedListView* list, const QList<RegistryStores::ListEntry>& entries)
-{
-    QList<KeyedListView::Entry> items;
-    items.reserve(entries.size());
-    for (const RegistryStores::ListEntry& entry : entries)
-        items.append({entry.key, entry.text, entry.image});
-    list->AddItems(items);
-}
-
 } // namespace
 
 QString cMainDialog::favoritesPathOf(QTreeWidgetItem* node)
@@ -167,32 +158,8 @@ void cMainDialog::ClickTVMain()
             repaintTreeImages(favoritesFolder);
             list->Clear();
             applyButtonTable(node, favoritesFolder);
-            if (Keys::folderPart(key) != kTopKey) {
-                switch (CurrentSource) {
-                case Keys::CompuServeFavoritesSource:
-                    ListCompuServeFavorites();
-                    break;
-                case Keys::WebFavoritesSource:
-                    ListWebFavorites();
-                    break;
-                case Keys::ForumsSource:
-                    ListForums();
-                    break;
-                case Keys::InternetExplorerSource:
-                    ListFavoritesFolder(favoritesPathOf(node));
-                    break;
-                case Keys::NetscapeSource:
-                    ListNetscapeFolder();
-                    break;
-                case Keys::FirefoxSource:
-                case Keys::ChromiumSource:
-                    ListBrowserFolder();
-                    break;
-                default:
-                    if (CurrentSource >= Keys::FirstUserFolder)
-                        ListUserFolder();
-                    break;
-                }
+            if (Stores::Store* store = m_stores->forKey(key)) {
+                ListFolder(*store, node);
                 ghostCutEntries();
             }
         }
@@ -209,56 +176,18 @@ void cMainDialog::ClickTVMain()
     QApplication::restoreOverrideCursor();
 }
 
-void cMainDialog::ListWebFavorites()
-{
-    const auto entries = RegistryStores::listFavorites(false);
-    if (entries.isEmpty())
-        return;
-    m_form->lvMain->Clear();
-    addEntries(m_form->lvMain, entries);
-}
-
-void cMainDialog::ListCompuServeFavorites()
-{
-    const auto entries = RegistryStores::listFavorites(true);
-    if (entries.isEmpty())
-        return;
-    m_form->lvMain->Clear();
-    addEntries(m_form->lvMain, entries);
-}
-
-void cMainDialog::ListUserFolder()
-{
-    m_form->lvMain->Clear();
-    addEntries(m_form->lvMain,
-               m_userFolderListings.list(KeyedTreeView::Text(m_form->tvMain->SelectedItem()),
-                                         m_settings.SupportCompuServe()));
-}
-
-void cMainDialog::ListFavoritesFolder(const QString& relativePath)
+void cMainDialog::ListFolder(Stores::Store& store, QTreeWidgetItem* node)
 {
     KeyedListView* list = m_form->lvMain;
     list->Clear();
-    const QString root = Favorites::folder();
-    if (root.isEmpty())
-        return;
-    QString folder = root + relativePath;
-    if (!folder.trimmed().endsWith(QLatin1Char('\\')))
-        folder += QLatin1Char('\\');
-    QStringList names;
-    try {
-        names = m_favoritesListings.list(folder);
-    } catch (const cError& error) {
-        // A Favorites folder that is not there is an empty source, not a fault.
-        if (relativePath.isEmpty() && error.Number() == ErrorNumber::PathNotFound)
-            return;
-        throw;
-    }
-    list->Clear();
+    noteShownBookmarkFolder(KeyedTreeView::Key(node));
+    if (m_loadingBookmarks)
+        return; // a store is being read: what it holds is shown once it is whole
+    const QList<Stores::Row> rows = store.list(placeOf(node));
     QList<KeyedListView::Entry> items;
-    items.reserve(names.size());
-    for (qsizetype j = 0; j < names.size(); ++j)
-        items.append({Keys::itemKey(j), names[j], 3});
+    items.reserve(rows.size());
+    for (const Stores::Row& row : rows)
+        items.append({row.key, row.text, row.image});
     list->AddItems(items);
 }
 

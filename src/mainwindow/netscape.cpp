@@ -88,21 +88,10 @@ int cMainDialog::netscapeFolderOf(const QString& key)
     return record ? NetscapeBookmarks::folderNumber(*record) : -1;
 }
 
-void cMainDialog::ListNetscapeFolder()
+void cMainDialog::noteShownBookmarkFolder(const QString& key)
 {
-    KeyedListView* list = m_form->lvMain;
-    list->Clear();
-    if (m_loadingBookmarks)
-        return;
-    CurrentNetscapeFolder = netscapeFolderOf(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
-    const NetscapeBookmarks::Records& records = Bookmarks().records();
-    QList<KeyedListView::Entry> items;
-    for (qsizetype position : Bookmarks().childrenOf(CurrentNetscapeFolder)) {
-        const cBookmark& record = *records.at(position);
-        if (record.BookmarkType() == cBookmark::LinkType)
-            items.append({nodeKey(record), record.Title(), 3});
-    }
-    list->AddItems(items);
+    if (Keys::folderPart(key) == kNetscapeRoot)
+        CurrentNetscapeFolder = netscapeFolderOf(key);
 }
 
 QString cMainDialog::findNetscapeFolderKey(int parentFolder, const QString& title)
