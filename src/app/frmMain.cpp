@@ -434,7 +434,7 @@ void frmMain::addToolbarShortcuts()
         connect(find, &QShortcut::activated, this, [this] { controller()->FindEverywhere(); });
     }
     // The list's own Delete key deletes entries (on its release, as before).
-    if (QAction* button = tlbMain->button(14))
+    if (QAction* button = tlbMain->button(cMainDialog::DeleteItemTool))
         button->setToolTip(button->toolTip() + QStringLiteral(" (Del)"));
 }
 

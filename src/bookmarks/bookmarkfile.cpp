@@ -1,6 +1,7 @@
 // The Netscape bookmark file: kept in memory as records, and written back
 // after each change, changing only what was changed. Titles need not be
 // unique; the user may have the program treat the file as read-only.
+#include "bookmarks/exporter.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/storeparts.h"
@@ -48,6 +49,15 @@ public:
                 rows.append({record.Key() + Keys::rootKey(Keys::NetscapeSource), record.Title(), ListImage::WebPage});
         }
         return rows;
+    }
+
+    // A folder is named by its path below the file's top.
+    QString folderPath(const QString& fullPath, const QString&) const override { return fullPath.section(QLatin1Char('\\'), 2); }
+
+    void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>&) override
+    {
+        const bool top = folder.folderKey == Keys::rootKey(Keys::NetscapeSource);
+        out.netscape(m_bookmarks, top ? 0 : folderNumber(folder), top ? QString() : QLatin1Char('\\') + folder.folderPath);
     }
 
     std::optional<Entry> read(const Place& entry) const override
@@ -124,6 +134,7 @@ public:
     }
 
     bool holdsFolders() const override { return true; }
+    bool ordered() const override { return true; }
     bool folderCanChange(const Place& folder) const override { return folder.folderKey.contains(QLatin1Char('X')); }
     Result checkFolderName(const QString& name) const override { return checkName(name); }
 

@@ -1,5 +1,6 @@
 #include "bookmarks/browserstore.h"
 
+#include "bookmarks/exporter.h"
 #include "bookmarks/keys.h"
 
 namespace Stores {
@@ -13,6 +14,12 @@ QList<Row> BrowserBookmarks::list(const Place& place)
             rows.append({Keys::itemKey(qsizetype(i)), shown->links[i].title, ListImage::WebPage});
     }
     return rows;
+}
+
+void BrowserBookmarks::exportTo(BookmarkExport& out, const Place& place, const std::function<void()>&)
+{
+    if (const Browsers::Folder* shown = folder(place.folderKey))
+        out.browser(Keys::sourceText(m_source), *shown, place.folderPath.isEmpty() ? QString() : QLatin1Char('\\') + place.folderPath);
 }
 
 std::optional<Entry> BrowserBookmarks::read(const Place& entry) const

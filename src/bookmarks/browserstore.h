@@ -19,12 +19,15 @@ public:
     }
 
     int source() const override { return m_source; }
-    bool writable() const override { return false; }
+    bool readOnly() const override { return true; }
     bool acceptsKind(int) const override { return false; }
     bool hasSubFolders() const override { return true; }
     Drop takesDropFrom(const Store&) const override { return Drop::Refused; }
 
     QList<Row> list(const Place& folder) override;
+    // A folder is named by its path below the store's top.
+    QString folderPath(const QString& fullPath, const QString&) const override { return fullPath.section(QLatin1Char('\\'), 2); }
+    void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>&) override;
     std::optional<Entry> read(const Place& entry) const override;
     Result checkName(const QString& name) const override { return Result::refused(name, {}); }
     bool contains(const Place&, const QString&) const override { return false; }

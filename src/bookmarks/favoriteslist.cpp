@@ -1,6 +1,7 @@
 // Web Favorites and CompuServe Web Favorites: one registry value per entry,
 // named by its title, holding its address (or go word). Flat and sorted by
 // title, so it has no order of its own.
+#include "bookmarks/exporter.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/storeparts.h"
@@ -34,6 +35,8 @@ public:
             rows.append({std::move(listed.key), std::move(listed.text), listed.image});
         return rows;
     }
+
+    void exportTo(BookmarkExport& out, const Place&, const std::function<void()>&) override { out.webFavorites(m_compuServe); }
 
     std::optional<Entry> read(const Place& entry) const override
     {

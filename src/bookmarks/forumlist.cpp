@@ -1,5 +1,6 @@
 // The CompuServe Web Forums list: a file of go words, one per line, kept in
 // memory sorted and numbered, and written back whole after each change.
+#include "bookmarks/exporter.h"
 #include "bookmarks/forums.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/storeparts.h"
@@ -33,6 +34,12 @@ public:
         for (const auto& word : m_list.names())
             rows.append({Keys::itemKey(position++), *word, ListImage::GoWord});
         return rows;
+    }
+
+    void exportTo(BookmarkExport& out, const Place&, const std::function<void()>&) override
+    {
+        m_list.loadIfNeeded();
+        out.forums(m_list.names());
     }
 
     std::optional<Entry> read(const Place& entry) const override { return Entry{entry.name, entry.name, 2}; }

@@ -2,6 +2,7 @@
 // one per entry, named by its title. Other programs change it at any time,
 // so every write checks the disk as it is, and nothing is written or removed
 // outside the folder.
+#include "bookmarks/exporter.h"
 #include "bookmarks/favorites.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/storeparts.h"
@@ -60,6 +61,15 @@ public:
         for (qsizetype i = 0; i < names.size(); ++i)
             rows.append({Keys::itemKey(i), names[i], ListImage::WebPage});
         return rows;
+    }
+
+    void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>& yield) override
+    {
+        const QString root = Favorites::folder();
+        if (root.isEmpty())
+            out.rootHeader(QStringLiteral("Microsoft Internet Explorer Favorites"));
+        else
+            out.favoritesFolder(root, folder.folderPath, yield);
     }
 
     std::optional<Entry> read(const Place& entry) const override

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class BookmarkExport;
 class cSettings;
 class NetscapeBookmarks;
 namespace Favorites {
@@ -106,9 +107,12 @@ public:
     // The tree's source number of the store (the first user folder for the user folders).
     virtual int source() const = 0;
 
-    // What it can do. A store that is not writable takes no change at all;
-    // `writeRefusal` says why to a user who tries (empty: nothing is said).
-    virtual bool writable() const { return true; }
+    // What it can do. A read-only store is one the program only reads (a
+    // browser's own): the window offers no change to it at all.
+    virtual bool readOnly() const { return false; }
+    // A store that is not writable now takes no change (the user may have
+    // it so); `writeRefusal` says why to a user who tries (empty: nothing is said).
+    virtual bool writable() const { return !readOnly(); }
     virtual QString writeRefusal() const { return {}; }
     // Whether an entry of this kind can be pasted in (0 address, 1 search, 2 go word).
     virtual bool acceptsKind(int kind) const { return kind == entryKind(); }
@@ -116,6 +120,8 @@ public:
     virtual bool uniqueNames() const { return true; }
     // The kind every entry has (see Entry), or -1 where each has its own.
     virtual int entryKind() const { return 0; }
+    // Whether its entries keep an order of their own (moved up and down, sorted in the store).
+    virtual bool ordered() const { return false; }
     // True where an entry is its name alone (a forum's go word): it is entered as one word.
     virtual bool nameIsAddress() const { return false; }
     // True where the list keys are places in a list sorted afresh at each
@@ -135,6 +141,9 @@ public:
     // The rows the list shows for a folder (folders below it are the tree's).
     // A store may keep what it listed last, to show it again at once.
     virtual QList<Row> list(const Place& folder) = 0;
+
+    // Writes the folder, with what it holds, to an export listing.
+    virtual void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>& yield) = 0;
 
     // The address and kind of an entry; none when the store has no such entry.
     virtual std::optional<Entry> read(const Place& entry) const = 0;

@@ -1,5 +1,6 @@
 // The user folders: one registry key per folder, one key per entry in it
 // with its address ("URL") and its kind ("Type"). Any kind may be kept.
+#include "bookmarks/exporter.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/storeparts.h"
@@ -34,6 +35,11 @@ public:
         for (RegistryStores::ListEntry& listed : m_listings.list(folder.folderPath, m_settings.SupportCompuServe()))
             rows.append({std::move(listed.key), std::move(listed.text), listed.image});
         return rows;
+    }
+
+    void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>&) override
+    {
+        out.userFolder(folder.folderPath, m_settings.SupportCompuServe());
     }
 
     std::optional<Entry> read(const Place& entry) const override

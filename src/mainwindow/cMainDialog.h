@@ -60,6 +60,25 @@ public:
         FoldersHeading = 16,
         ContentHeading = 17,
     };
+    // Toolbar button indexes.
+    enum Tool
+    {
+        NewFolderTool = 2,
+        EditFolderTool = 3,
+        DeleteFolderTool = 4,
+        ExportTool = 6,
+        CutTool = 8,
+        CopyTool = 9,
+        PasteTool = 10,
+        NewItemTool = 12,
+        EditItemTool = 13,
+        DeleteItemTool = 14,
+        MoveUpTool = 16,
+        MoveDownTool = 17,
+        SortAscendingTool = 19,
+        SortDescendingTool = 20,
+        HelpTool = 22,
+    };
     static constexpr int kSplitter = 5;
     static constexpr int kCollapsedHeight = 1590;
     static constexpr int kExpandedHeight = 5000;

@@ -18,13 +18,6 @@
 #include <QFileInfo>
 #include <QIODevice>
 
-namespace {
-
-// "Bookmarks" + "\" + "Netscape Favorites": a Netscape node's path below the file's root follows.
-constexpr qsizetype kNetscapePathPrefix = 28;
-
-} // namespace
-
 void cMainDialog::ExportBookmarks()
 {
     platform::ensurePrivateDir(platform::dataDir());
@@ -54,48 +47,12 @@ QByteArray cMainDialog::ExportSelection()
     auto section = [&](QTreeWidgetItem* node) {
         const QString key = KeyedTreeView::Key(node);
         CurrentSource = Keys::sourceNumber(key);
-        m_form->tlbMain->button(16)->setEnabled(CurrentSource == Keys::NetscapeSource);
-        m_form->tlbMain->button(17)->setEnabled(CurrentSource == Keys::NetscapeSource);
+        const Stores::Store* store = m_stores->forKey(key);
+        m_form->tlbMain->button(MoveUpTool)->setEnabled(store && store->ordered());
+        m_form->tlbMain->button(MoveDownTool)->setEnabled(store && store->ordered());
         try {
-            switch (CurrentSource) {
-            case Keys::CompuServeFavoritesSource:
-                out.webFavorites(true);
-                break;
-            case Keys::WebFavoritesSource:
-                out.webFavorites(false);
-                break;
-            case Keys::ForumsSource:
-                if (!m_stores->forums().loaded())
-                    LoadForumList();
-                out.forums(ForumCollection());
-                break;
-            case Keys::InternetExplorerSource: {
-                const QString root = Favorites::folder();
-                const QString path = favoritesPathOf(node);
-                if (root.isEmpty())
-                    out.rootHeader(QStringLiteral("Microsoft Internet Explorer Favorites"));
-                else
-                    out.favoritesFolder(root, path, [] { QApplication::processEvents(); });
-                break;
-            }
-            case Keys::NetscapeSource: {
-                const bool root = key == Keys::rootKey(Keys::NetscapeSource);
-                out.netscape(Bookmarks(), root ? 0 : netscapeFolderOf(key),
-                             root ? QString() : KeyedTreeView::FullPath(node).mid(kNetscapePathPrefix));
-                break;
-            }
-            case Keys::FirefoxSource:
-            case Keys::ChromiumSource:
-                if (const Browsers::Folder* folder = browserFolder(key)) {
-                    const QString below = KeyedTreeView::FullPath(node).section(QLatin1Char('\\'), 2);
-                    out.browser(Keys::sourceText(CurrentSource), *folder, below.isEmpty() ? QString() : QLatin1Char('\\') + below);
-                }
-                break;
-            default:
-                if (CurrentSource >= Keys::FirstUserFolder)
-                    out.userFolder(KeyedTreeView::Text(node), m_settings.SupportCompuServe());
-                break;
-            }
+            if (store)
+                m_stores->forKey(key)->exportTo(out, placeOf(node), [] { QApplication::processEvents(); });
         } catch (const std::exception& error) {
             report(error); // that section ends; the rest goes on
         }

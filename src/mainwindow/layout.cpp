@@ -513,58 +513,59 @@ void cMainDialog::ClickTlbMain(int index)
 {
     BookmarkReloadScope reloadScope(*this);
     try {
-        const QString folder = Keys::folderPart(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
+        Stores::Store* store = m_stores->forKey(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
         const bool itemSelected = m_form->lvMain->SelectedItem() != nullptr;
         switch (index) {
-        case 2:
+        case NewFolderTool:
             NewFolder();
             break;
-        case 3:
+        case EditFolderTool:
             RenameFolder();
             break;
-        case 4:
+        case DeleteFolderTool:
             DeleteFolder();
             break;
-        case 6:
+        case ExportTool:
             ExportBookmarks();
             break;
-        case 8:
+        case CutTool:
             if (itemSelected)
                 CutEntries();
             break;
-        case 9:
+        case CopyTool:
             if (itemSelected)
                 CopyEntries();
             break;
-        case 10:
+        case PasteTool:
             PasteEntries();
             break;
-        case 12:
+        case NewItemTool:
             AddEntry();
             break;
-        case 13:
+        case EditItemTool:
             EditEntry();
             break;
-        case 14:
+        case DeleteItemTool:
             DeleteEntries();
             break;
-        case 16:
-        case 17:
-            MoveBookmark(index - 16);
+        case MoveUpTool:
+        case MoveDownTool:
+            MoveBookmark(index - MoveUpTool);
             break;
-        case 19:
-        case 20:
-            SortList(index - 19);
+        case SortAscendingTool:
+        case SortDescendingTool:
+            SortList(index - SortAscendingTool);
             break;
-        case 22:
+        case HelpTool:
             m_app.ShowHelpContext(kMainHelpContext);
             break;
         default:
             return;
         }
-        if ((index == 16 || index == 17 || index == 19 || index == 20)
-            && Keys::leadingNumber(folder) == Keys::NetscapeSource)
-            SaveBookmarkFile();
+        // A store that keeps its own order keeps what was moved or sorted.
+        const bool reordered = index == MoveUpTool || index == MoveDownTool || index == SortAscendingTool || index == SortDescendingTool;
+        if (reordered && store && store->ordered())
+            saveStore(*store);
     } catch (const std::exception& error) {
         report(error);
     }

@@ -81,22 +81,15 @@ void cMainDialog::repaintTreeImages(const QString& favoritesFolder)
 void cMainDialog::applyButtonTable(QTreeWidgetItem* node, const QString& favoritesFolder)
 {
     const QString key = KeyedTreeView::Key(node);
-    const int source = Keys::sourceNumber(key);
+    const Stores::Store* store = m_stores->forKey(key);
+    // Sub-folders and user folders can be renamed and deleted; the stores themselves cannot.
+    const bool folderButtons = store && store->folderCanChange(placeOf(node));
+    const bool entryButtons = key != kTopKey;
     int image = 1;
-    bool folderButtons = false;
-    bool entryButtons = true;
-    if (key == kTopKey) {
+    if (key == kTopKey || isSourceRoot(key))
         image = 3;
-        entryButtons = false;
-    } else if (isSourceRoot(key)) {
-        image = 3;
-    } else if (isFavoritesFolder(key)) {
-        image = !favoritesFolder.isEmpty() && Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)) ? 5 : 1;
-        folderButtons = true;
-    } else if ((key.contains(QLatin1Char('X')) && Keys::folderPart(key) == kNetscapeKey)
-               || source >= Keys::FirstUserFolder) {
-        folderButtons = true;
-    }
+    else if (isFavoritesFolder(key) && !favoritesFolder.isEmpty() && Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)))
+        image = 5;
     m_form->tvMain->setImage(node, image);
     m_openedNodeKey = key;
 
@@ -113,25 +106,25 @@ void cMainDialog::applyButtonTable(QTreeWidgetItem* node, const QString& favorit
     };
     for (int index : {RenameFolderButton, DeleteFolderButton})
         offer(buttons[index], folderButtons);
-    for (int index : {3, 4})
+    for (int index : {EditFolderTool, DeleteFolderTool})
         offerAction(index, folderButtons);
     for (int index : {EditEntryButton, DeleteEntriesButton, AddEntryButton})
         offer(buttons[index], entryButtons);
-    for (int index : {8, 9, 10, 12, 13, 14, 19})
+    for (int index : {CutTool, CopyTool, PasteTool, NewItemTool, EditItemTool, DeleteItemTool, SortAscendingTool})
         offerAction(index, entryButtons);
-    toolbar->button(20)->setEnabled(key != kTopKey);
-    if (Keys::folderPart(key) != kTopKey) {
-        toolbar->button(16)->setEnabled(source == Keys::NetscapeSource);
-        toolbar->button(17)->setEnabled(source == Keys::NetscapeSource);
+    toolbar->button(SortDescendingTool)->setEnabled(key != kTopKey);
+    if (store) {
+        toolbar->button(MoveUpTool)->setEnabled(store->ordered());
+        toolbar->button(MoveDownTool)->setEnabled(store->ordered());
     }
-    // The browsers own their stores: entries are copied out and sorted in
-    // the list only, never added, changed, cut or pasted here.
-    const bool readOnly = Keys::isBrowserSource(source);
-    toolbar->button(2)->setEnabled(!readOnly);
+    // A store the program only reads (a browser's own): entries are copied
+    // out and sorted in the list only, never added, changed, cut or pasted here.
+    const bool readOnly = store && store->readOnly();
+    toolbar->button(NewFolderTool)->setEnabled(!readOnly);
     if (readOnly) {
         for (int index : {EditEntryButton, DeleteEntriesButton, AddEntryButton})
             offer(buttons[index], false);
-        for (int index : {8, 10, 12, 13, 14})
+        for (int index : {CutTool, PasteTool, NewItemTool, EditItemTool, DeleteItemTool})
             toolbar->button(index)->setEnabled(false);
     }
     toolbar->tidySeparators();
