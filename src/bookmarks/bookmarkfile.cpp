@@ -2,6 +2,7 @@
 // after each change, changing only what was changed. Titles need not be
 // unique; the user may have the program treat the file as read-only.
 #include "bookmarks/exporter.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/storeparts.h"
@@ -58,6 +59,38 @@ public:
     {
         const bool top = folder.folderKey == Keys::rootKey(Keys::NetscapeSource);
         out.netscape(m_bookmarks, top ? 0 : folderNumber(folder), top ? QString() : QLatin1Char('\\') + folder.folderPath);
+    }
+
+    // A hundred thousand links are listed over several steps; a change
+    // between two steps starts the listing again.
+    std::unique_ptr<FindPart> findPart(const Place&) override
+    {
+        class Part final : public FindPart
+        {
+        public:
+            explicit Part(const NetscapeBookmarks& bookmarks)
+                : m_bookmarks(bookmarks)
+            {
+            }
+            bool outOfDate(bool) const override { return m_bookmarks.generation() != m_generation; }
+            bool gather(const QDeadlineTimer& deadline, std::vector<Find::Entry>* entries) override
+            {
+                if (!m_gathering)
+                    m_gathering = std::make_unique<Find::NetscapeGathering>();
+                if (!m_gathering->step(m_bookmarks, deadline))
+                    return false;
+                m_generation = m_gathering->generation();
+                *entries = m_gathering->takeEntries();
+                m_gathering.reset();
+                return true;
+            }
+
+        private:
+            const NetscapeBookmarks& m_bookmarks;
+            std::unique_ptr<Find::NetscapeGathering> m_gathering;
+            quint64 m_generation = ~quint64(0);
+        };
+        return std::make_unique<Part>(m_bookmarks);
     }
 
     std::optional<Entry> read(const Place& entry) const override

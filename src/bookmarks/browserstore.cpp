@@ -1,6 +1,7 @@
 #include "bookmarks/browserstore.h"
 
 #include "bookmarks/exporter.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
 
 namespace Stores {
@@ -20,6 +21,31 @@ void BrowserBookmarks::exportTo(BookmarkExport& out, const Place& place, const s
 {
     if (const Browsers::Folder* shown = folder(place.folderKey))
         out.browser(Keys::sourceText(m_source), *shown, place.folderPath.isEmpty() ? QString() : QLatin1Char('\\') + place.folderPath);
+}
+
+// Gathered again after each reading of the store.
+std::unique_ptr<FindPart> BrowserBookmarks::findPart(const Place&)
+{
+    class Part final : public FindPart
+    {
+    public:
+        explicit Part(const BrowserBookmarks& store)
+            : m_store(store)
+        {
+        }
+        bool outOfDate(bool) const override { return m_store.generation() != m_generation; }
+        bool gather(const QDeadlineTimer&, std::vector<Find::Entry>* entries) override
+        {
+            m_generation = m_store.generation();
+            *entries = Find::browser(m_store.source(), m_store.contents().root);
+            return true;
+        }
+
+    private:
+        const BrowserBookmarks& m_store;
+        quint64 m_generation = ~quint64(0);
+    };
+    return std::make_unique<Part>(*this);
 }
 
 std::optional<Entry> BrowserBookmarks::read(const Place& entry) const

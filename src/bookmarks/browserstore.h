@@ -25,6 +25,7 @@ public:
     Drop takesDropFrom(const Store&) const override { return Drop::Refused; }
 
     QList<Row> list(const Place& folder) override;
+    std::unique_ptr<FindPart> findPart(const Place& top) override;
     // A folder is named by its path below the store's top.
     QString folderPath(const QString& fullPath, const QString&) const override { return fullPath.section(QLatin1Char('\\'), 2); }
     void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>&) override;

@@ -2,6 +2,7 @@
 // named by its title, holding its address (or go word). Flat and sorted by
 // title, so it has no order of its own.
 #include "bookmarks/exporter.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/storeparts.h"
@@ -37,6 +38,14 @@ public:
     }
 
     void exportTo(BookmarkExport& out, const Place&, const std::function<void()>&) override { out.webFavorites(m_compuServe); }
+
+    // Gathered again when its registry key changed.
+    std::unique_ptr<FindPart> findPart(const Place&) override
+    {
+        const bool compuServe = m_compuServe;
+        return std::make_unique<RegistryFindPart>(compuServe ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey(),
+                                                  [compuServe] { return Find::webFavorites(compuServe); });
+    }
 
     std::optional<Entry> read(const Place& entry) const override
     {

@@ -1,6 +1,7 @@
 // The CompuServe Web Forums list: a file of go words, one per line, kept in
 // memory sorted and numbered, and written back whole after each change.
 #include "bookmarks/exporter.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/forums.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/storeparts.h"
@@ -40,6 +41,29 @@ public:
     {
         m_list.loadIfNeeded();
         out.forums(m_list.names());
+    }
+
+    // Small, and changed only by this program between two openings of the list.
+    std::unique_ptr<FindPart> findPart(const Place&) override
+    {
+        class Part final : public FindPart
+        {
+        public:
+            explicit Part(const Forums::List& list)
+                : m_list(list)
+            {
+            }
+            bool outOfDate(bool lookAtDisk) const override { return lookAtDisk; }
+            bool gather(const QDeadlineTimer&, std::vector<Find::Entry>* entries) override
+            {
+                *entries = Find::forums(m_list.names());
+                return true;
+            }
+
+        private:
+            const Forums::List& m_list;
+        };
+        return std::make_unique<Part>(m_list);
     }
 
     std::optional<Entry> read(const Place& entry) const override { return Entry{entry.name, entry.name, 2}; }

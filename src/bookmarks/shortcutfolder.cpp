@@ -4,6 +4,7 @@
 // outside the folder.
 #include "bookmarks/exporter.h"
 #include "bookmarks/favorites.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/storeparts.h"
 #include "platform/files.h"
@@ -70,6 +71,45 @@ public:
             out.rootHeader(QStringLiteral("Microsoft Internet Explorer Favorites"));
         else
             out.favoritesFolder(root, folder.folderPath, yield);
+    }
+
+    // Thousands of shortcuts are read over several steps; the part found so
+    // far stays until the new one is whole. Other programs change the
+    // folder: it is looked at again when the caller allows.
+    std::unique_ptr<FindPart> findPart(const Place&) override
+    {
+        class Part final : public FindPart
+        {
+        public:
+            explicit Part(Favorites::FolderListings& listings)
+                : m_listings(listings)
+            {
+            }
+            bool outOfDate(bool lookAtDisk) const override
+            {
+                return Favorites::folder() != m_root || (lookAtDisk && Find::changedSince(m_stamps));
+            }
+            bool gather(const QDeadlineTimer& deadline, std::vector<Find::Entry>* entries) override
+            {
+                const QString root = Favorites::folder();
+                if (!m_gathering || m_gathering->root() != root)
+                    m_gathering = std::make_unique<Find::FavoritesGathering>(root, &m_listings);
+                if (!m_gathering->step(deadline))
+                    return false;
+                m_root = root;
+                m_stamps = m_gathering->takeStamps();
+                *entries = m_gathering->takeEntries();
+                m_gathering.reset();
+                return true;
+            }
+
+        private:
+            Favorites::FolderListings& m_listings;
+            std::unique_ptr<Find::FavoritesGathering> m_gathering;
+            QString m_root;
+            std::vector<Find::FolderStamp> m_stamps;
+        };
+        return std::make_unique<Part>(m_listings);
     }
 
     std::optional<Entry> read(const Place& entry) const override

@@ -13,6 +13,20 @@ class FolderListings;
 
 namespace Stores {
 
+// A part of the find index kept in one registry key, gathered again when the key changed.
+class RegistryFindPart final : public FindPart
+{
+public:
+    RegistryFindPart(QString key, std::function<std::vector<Find::Entry>()> gather);
+    bool outOfDate(bool) const override;
+    bool gather(const QDeadlineTimer&, std::vector<Find::Entry>* entries) override;
+
+private:
+    QString m_key;
+    std::function<std::vector<Find::Entry>()> m_gather;
+    quint64 m_changes = ~quint64(0);
+};
+
 std::unique_ptr<Store> makeFavoritesList(bool compuServe);
 std::unique_ptr<Store> makeForumList(Forums::List& list);
 std::unique_ptr<Store> makeShortcutFolder(Favorites::FolderListings& listings);

@@ -2,6 +2,8 @@
 
 #include "bookmarks/browserstore.h"
 #include "bookmarks/favorites.h"
+#include "bookmarks/finder.h"
+#include "platform/registry.h"
 #include "bookmarks/forums.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/netscape.h"
@@ -49,6 +51,24 @@ Result Store::checkNew(const Place& folder, const QString& name, const Place* re
     if (contains(folder, checked.what))
         return Result::exists(checked.what, existsMessage(checked.what, folder));
     return checked;
+}
+
+RegistryFindPart::RegistryFindPart(QString key, std::function<std::vector<Find::Entry>()> gather)
+    : m_key(std::move(key))
+    , m_gather(std::move(gather))
+{
+}
+
+bool RegistryFindPart::outOfDate(bool) const
+{
+    return platform::Registry::changeCount(m_key) != m_changes;
+}
+
+bool RegistryFindPart::gather(const QDeadlineTimer&, std::vector<Find::Entry>* entries)
+{
+    m_changes = platform::Registry::changeCount(m_key);
+    *entries = m_gather();
+    return true;
 }
 
 struct Table::Stores

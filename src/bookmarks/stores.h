@@ -9,8 +9,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class BookmarkExport;
+class QDeadlineTimer;
+namespace Find {
+struct Entry;
+}
 class cSettings;
 class NetscapeBookmarks;
 namespace Favorites {
@@ -99,6 +104,19 @@ enum class Drop
     AddUnlessFolderFocused, // the same, unless the focused row is a folder
 };
 
+// What the find index holds of one store (or of one user folder): whether
+// the store changed since, and its gathering, in steps where it is large.
+class FindPart
+{
+public:
+    virtual ~FindPart() = default;
+    // True when the store changed since the part was last gathered;
+    // `lookAtDisk` allows a look at files that other programs change.
+    virtual bool outOfDate(bool lookAtDisk) const = 0;
+    // Gathers until the deadline; true, with `entries` filled, once the part is whole.
+    virtual bool gather(const QDeadlineTimer& deadline, std::vector<Find::Entry>* entries) = 0;
+};
+
 class Store
 {
 public:
@@ -142,6 +160,9 @@ public:
     // A store may keep what it listed last, to show it again at once.
     virtual QList<Row> list(const Place& folder) = 0;
 
+    // The find index's part of the store, from its top (a user folder's: that folder).
+    virtual std::unique_ptr<FindPart> findPart(const Place& top) = 0;
+
     // Writes the folder, with what it holds, to an export listing.
     virtual void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>& yield) = 0;
 
@@ -178,12 +199,11 @@ public:
     virtual Result checkFolderName(const QString& name) const { return Result::refused(name, {}); }
     // Each answers Exists for a name the store holds already (the caller
     // says what was not done), and otherwise says why in a whole message.
-    virtual Result addFolder(const Place& parent, const QString& name) { return Result::refused(name, {}); }
-    virtual Result renameFolder(const Place& folder, const QString& name) { return Result::refused(name, {}); }
+    virtual Result addFolder(const Place& /*parent*/, const QString& name) { return Result::refused(name, {}); }
+    virtual Result renameFolder(const Place& /*folder*/, const QString& name) { return Result::refused(name, {}); }
     // `yield` runs now and then while a large folder is removed.
-    virtual Result removeFolder(const Place& folder, const std::function<void()>& yield)
+    virtual Result removeFolder(const Place& folder, const std::function<void()>& /*yield*/)
     {
-        (void)yield;
         return Result::refused(folder.folderText, {});
     }
 

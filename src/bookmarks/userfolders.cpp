@@ -1,6 +1,7 @@
 // The user folders: one registry key per folder, one key per entry in it
 // with its address ("URL") and its kind ("Type"). Any kind may be kept.
 #include "bookmarks/exporter.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/storeparts.h"
@@ -40,6 +41,16 @@ public:
     void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>&) override
     {
         out.userFolder(folder.folderPath, m_settings.SupportCompuServe());
+    }
+
+    std::unique_ptr<FindPart> findPart(const Place& top) override
+    {
+        const QString name = top.folderPath;
+        const int source = Keys::sourceNumber(top.folderKey);
+        const bool compuServe = m_settings.SupportCompuServe();
+        return std::make_unique<RegistryFindPart>(RegistryStores::userFolderKey(name), [name, source, compuServe] {
+            return Find::userFolder(name, source, compuServe);
+        });
     }
 
     std::optional<Entry> read(const Place& entry) const override

@@ -2,6 +2,7 @@
 
 #include "bookmarks/browserstore.h"
 #include "bookmarks/cutbuffer.h"
+#include "bookmarks/findindexer.h"
 #include "bookmarks/forums.h"
 
 cMainDialog::cMainDialog(cSettings& settings, cAppServices& app)
@@ -9,6 +10,7 @@ cMainDialog::cMainDialog(cSettings& settings, cAppServices& app)
     , m_app(app)
     , m_stores(std::make_unique<Stores::Table>(settings))
     , m_cut(std::make_unique<CutBuffer>())
+    , m_findIndexer(std::make_unique<Find::Indexer>(*m_stores))
 {
 }
 

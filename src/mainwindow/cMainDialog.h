@@ -30,6 +30,9 @@ class QObject;
 class QTimer;
 class QTreeWidgetItem;
 class CutBuffer;
+namespace Find {
+class Indexer;
+}
 namespace Stores {
 class BrowserBookmarks;
 }
@@ -133,7 +136,7 @@ public:
     bool RefreshFindIndex(bool lookAtDisk, int mostParts = -1);
     // The same in steps of one store, from the event loop.
     void buildFindIndexInSteps(bool lookAtDisk = true);
-    const Find::Index& FindIndex() const { return m_findIndex; }
+    const Find::Index& FindIndex() const;
     SuggestionList* Suggestions() const { return m_suggestions; }
 
     // Tree and list.
@@ -314,19 +317,10 @@ private:
     bool m_storeReloaded = false; // a failed save read the file again: the tree is to be built anew
     // Finding: the index of every store, what each part was copied from, the
     // list under the command box and the entries it shows.
-    Find::Index m_findIndex;
-    QString m_findStores;
-    QSet<int> m_findStale; // sources to gather again since the tree's stores changed
-    QHash<int, quint64> m_findRegistryChanges; // by source, the registry key's change count
-    quint64 m_findNetscapeGeneration = ~quint64(0);
-    QString m_findFavoritesRoot;
-    std::vector<Find::FolderStamp> m_findFavoritesStamps;
-    std::unique_ptr<Find::FavoritesGathering> m_favoritesGathering; // a Favorites folder being read in steps
-    std::unique_ptr<Find::NetscapeGathering> m_netscapeGathering; // the bookmark file being listed in steps
+    std::unique_ptr<Find::Indexer> m_findIndexer;
     QPointer<SuggestionList> m_suggestions; // the form owns it
     // The browsers' stores are watched for changes, which are read again after a pause.
     Stores::BrowserBookmarks& browserStore(int source) const;
-    QHash<int, quint64> m_findBrowserGenerations; // by source, the reading the find index holds
     void watchBrowserFiles();
     QPointer<QFileSystemWatcher> m_browserWatcher; // the form owns it
     QPointer<QTimer> m_browserReload;

@@ -3,8 +3,7 @@
 // was found.
 #include "mainwindow/cMainDialog.h"
 
-#include "bookmarks/browserstore.h"
-
+#include "bookmarks/findindexer.h"
 #include "bookmarks/favorites.h"
 #include "bookmarks/histories.h"
 #include "bookmarks/keys.h"
@@ -27,8 +26,6 @@ namespace {
 
 // More than any screen shows; the list scrolls through them.
 constexpr qsizetype kMostSuggestions = 50;
-// How long one step of the index build may keep the window from answering.
-constexpr qint64 kFindStepMilliseconds = 50;
 
 } // namespace
 
@@ -36,127 +33,15 @@ bool cMainDialog::RefreshFindIndex(bool lookAtDisk, int mostParts)
 {
     if (m_loadingBookmarks)
         return false;
-    // The stores the tree shows, in its order: a change of options or of the
-    // user folders gathers the registry's stores again. The list is taken as
-    // known only once a whole pass has gathered what it changed.
-    QString stores;
+    std::vector<Find::Indexer::Shown> shown;
     for (const auto& folder : m_folderList)
-        stores += folder->Key() + QLatin1Char('\t') + folder->Name() + QLatin1Char('\n');
-    stores += m_settings.SupportCompuServe() ? QLatin1Char('C') : QLatin1Char('-');
-    if (stores != m_findStores) {
-        m_findStores = stores;
-        m_findStale.clear();
-        for (const auto& folder : m_folderList)
-            m_findStale.insert(Keys::leadingNumber(folder->Key()));
-    }
+        shown.push_back({Keys::leadingNumber(folder->Key()), folder->Name()});
+    return m_findIndexer->refresh(shown, m_settings.SupportCompuServe(), lookAtDisk, mostParts);
+}
 
-    QList<int> present;
-    int order = 0;
-    int gathered = 0;
-    bool complete = true;
-    // Gathers one part when it is out of date and the budget allows.
-    auto refresh = [&](int source, bool outOfDate, const std::function<bool()>& gather) {
-        if (!outOfDate && !m_findStale.contains(source) && m_findIndex.hasPart(source))
-            return;
-        if (mostParts >= 0 && gathered >= mostParts) {
-            m_findStale.insert(source); // known out of date: a later pass gathers it
-            complete = false;
-            return;
-        }
-        const bool done = gather();
-        ++gathered;
-        if (done) {
-            m_findStale.remove(source);
-        } else {
-            m_findStale.insert(source);
-            complete = false;
-        }
-    };
-    // A store kept in the registry is gathered again when its key changed.
-    auto registryPart = [&](int source, const QString& key, const std::function<std::vector<Find::Entry>()>& gather) {
-        const quint64 changes = platform::Registry::changeCount(key);
-        const auto known = m_findRegistryChanges.constFind(source);
-        refresh(source, known == m_findRegistryChanges.cend() || *known != changes, [&] {
-            m_findRegistryChanges.insert(source, changes);
-            m_findIndex.setPart(source, order, gather());
-            return true;
-        });
-    };
-    for (const auto& folder : m_folderList) {
-        const int source = Keys::leadingNumber(folder->Key());
-        present.append(source);
-        ++order;
-        switch (source) {
-        case Keys::CompuServeFavoritesSource:
-        case Keys::WebFavoritesSource: {
-            const bool compuServe = source == Keys::CompuServeFavoritesSource;
-            registryPart(source, compuServe ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey(),
-                         [compuServe] { return Find::webFavorites(compuServe); });
-            break;
-        }
-        case Keys::ForumsSource:
-            // Small, and changed only by this program between two openings.
-            refresh(source, lookAtDisk, [&] {
-                m_findIndex.setPart(source, order, Find::forums(ForumCollection()));
-                return true;
-            });
-            break;
-        case Keys::NetscapeSource:
-            refresh(source, Bookmarks().generation() != m_findNetscapeGeneration, [&] {
-                // A hundred thousand links are listed over several steps; a
-                // change between two steps starts the listing again.
-                if (!m_netscapeGathering)
-                    m_netscapeGathering = std::make_unique<Find::NetscapeGathering>();
-                if (!m_netscapeGathering->step(Bookmarks(), mostParts < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
-                                                                          : QDeadlineTimer(kFindStepMilliseconds)))
-                    return false;
-                m_findNetscapeGeneration = m_netscapeGathering->generation();
-                m_findIndex.setPart(source, order, m_netscapeGathering->takeEntries());
-                m_netscapeGathering.reset();
-                return true;
-            });
-            break;
-        case Keys::InternetExplorerSource: {
-            const QString root = Favorites::folder();
-            refresh(source, root != m_findFavoritesRoot || (lookAtDisk && Find::changedSince(m_findFavoritesStamps)), [&] {
-                // Thousands of shortcuts are read over several steps; the
-                // part found so far stays until the new one is whole.
-                if (!m_favoritesGathering || m_favoritesGathering->root() != root)
-                    m_favoritesGathering = std::make_unique<Find::FavoritesGathering>(root, &m_stores->favoritesListings());
-                if (!m_favoritesGathering->step(mostParts < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
-                                                              : QDeadlineTimer(kFindStepMilliseconds)))
-                    return false;
-                m_findFavoritesRoot = root;
-                m_findFavoritesStamps = m_favoritesGathering->takeStamps();
-                m_findIndex.setPart(source, order, m_favoritesGathering->takeEntries());
-                m_favoritesGathering.reset();
-                return true;
-            });
-            break;
-        }
-        case Keys::FirefoxSource:
-        case Keys::ChromiumSource: {
-            const Stores::BrowserBookmarks& store = browserStore(source);
-            refresh(source, store.generation() != m_findBrowserGenerations.value(source, ~quint64(0)), [&] {
-                m_findBrowserGenerations.insert(source, store.generation());
-                m_findIndex.setPart(source, order, Find::browser(source, store.contents().root));
-                return true;
-            });
-            break;
-        }
-        default:
-            if (source >= Keys::FirstUserFolder) {
-                const QString name = folder->Name();
-                const bool compuServe = m_settings.SupportCompuServe();
-                registryPart(source, RegistryStores::userFolderKey(name),
-                             [name, source, compuServe] { return Find::userFolder(name, source, compuServe); });
-            }
-            break;
-        }
-    }
-    // Stores no longer shown are not found either.
-    m_findIndex.keepOnly(present);
-    return complete;
+const Find::Index& cMainDialog::FindIndex() const
+{
+    return m_findIndexer->index();
 }
 
 void cMainDialog::buildFindIndexInSteps(bool lookAtDisk)
@@ -207,7 +92,7 @@ void cMainDialog::updateSuggestions(const QString& text)
     // Opening the list looks at the Favorites folder, which other programs
     // change; each later key uses what is known.
     RefreshFindIndex(!m_suggestions->isVisible());
-    m_found = m_findIndex.find(text, kMostSuggestions);
+    m_found = FindIndex().find(text, kMostSuggestions);
     QList<SuggestionList::Row> rows;
     rows.reserve(qsizetype(m_found.size()));
     for (const Find::Entry* entry : m_found)
