@@ -22,16 +22,16 @@ QSet<QString> CutBuffer::names() const
     return names;
 }
 
-std::optional<size_t> CutBuffer::Paste::find(const Transfer::Record& record) const
+qsizetype CutBuffer::Paste::find(const Transfer::Record& record) const
 {
     const std::vector<Item>& items = m_buffer.items();
     for (size_t i = 0; i < items.size(); ++i) {
         const Transfer::Record& cut = items[i].record;
         // A name as the clipboard carries it may have lost its outer blanks.
         if (!m_taken[i] && cut.kind == record.kind && cut.address == record.address && cut.name.trimmed() == record.name.trimmed())
-            return i;
+            return qsizetype(i);
     }
-    return std::nullopt;
+    return -1;
 }
 
 bool CutBuffer::Paste::anyTaken() const

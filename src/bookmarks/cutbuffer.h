@@ -5,7 +5,6 @@
 
 #include <QSet>
 
-#include <optional>
 #include <vector>
 
 // What was cut, and from where, until it is pasted. A paste removes from
@@ -39,9 +38,10 @@ public:
             , m_taken(buffer.items().size(), false)
         {
         }
-        // The cut entry a record (as it stands on the clipboard) is, while not taken yet.
-        std::optional<size_t> find(const Transfer::Record& record) const;
-        void take(size_t index) { m_taken[index] = true; }
+        // The place of the cut entry a record (as it stands on the clipboard)
+        // is, while not taken yet; -1 for none.
+        qsizetype find(const Transfer::Record& record) const;
+        void take(qsizetype index) { m_taken[size_t(index)] = true; }
         const std::vector<bool>& taken() const { return m_taken; }
         bool anyTaken() const;
 

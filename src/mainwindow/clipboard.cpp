@@ -145,7 +145,7 @@ void cMainDialog::PasteEntries()
             }
             if (!writableOrTold(*store))
                 break;
-            const std::optional<size_t> cut = cutFrom ? paste.find(record) : std::nullopt;
+            const qsizetype cut = cutFrom ? paste.find(record) : -1;
             bool written = false;
             if (store->nameIsAddress()) {
                 frmForum forum;
@@ -158,14 +158,14 @@ void cMainDialog::PasteEntries()
                 if (kindChoice)
                     favorite.setBookmarkType(record.kind);
                 // Pasted within the store it was cut from, an entry may take its bytes along.
-                const Stores::Place* origin = cut && cutFrom == store ? &m_cut->items()[*cut].place : nullptr;
+                const Stores::Place* origin = cut >= 0 && cutFrom == store ? &m_cut->items()[size_t(cut)].place : nullptr;
                 written = favorite.Display(*store, folder, kindChoice ? frmFavorite::AddWithKind : frmFavorite::Add, window,
                                            record.name, record.address, kindChoice && m_settings.SupportCompuServe(), origin)
                           && saveStore(*store);
             }
             if (written) {
-                if (cut)
-                    paste.take(*cut);
+                if (cut >= 0)
+                    paste.take(cut);
                 ClickTVMain(); // the new entry is listed before the next one is asked for
             }
         }
