@@ -6,7 +6,6 @@
 #include "bookmarks/browsers.h"
 #include "controls/KeyedTreeView.h"
 
-
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -42,7 +41,9 @@ struct Fixture
             const char* roots[] = {"root________", "menu________", "toolbar_____", "unfiled_____", "mobile______"};
             for (int i = 0; i < 5; ++i)
                 query.exec(QStringLiteral("INSERT INTO moz_bookmarks VALUES (%1, 2, NULL, %2, %1, 'root', '%3')")
-                               .arg(i + 1).arg(i == 0 ? 0 : 1).arg(QLatin1String(roots[i])));
+                               .arg(i + 1)
+                               .arg(i == 0 ? 0 : 1)
+                               .arg(QLatin1String(roots[i])));
             QSqlQuery folder(db);
             folder.prepare(QStringLiteral("INSERT INTO moz_bookmarks VALUES (?, 2, NULL, ?, ?, ?, ?)"));
             QSqlQuery place(db);
@@ -63,7 +64,8 @@ struct Fixture
                 for (int l = 0; l < kLinks / kFolders; ++l) {
                     const qint64 linkId = id++;
                     place.addBindValue(linkId);
-                    place.addBindValue(QStringLiteral("https://www.example%1.com/page/%2").arg(linkId % 97).arg(linkId));
+                    place.addBindValue(
+                        QStringLiteral("https://www.example%1.com/page/%2").arg(linkId % 97).arg(linkId));
                     place.exec();
                     link.addBindValue(linkId);
                     link.addBindValue(linkId);
@@ -85,16 +87,18 @@ struct Fixture
             QJsonArray children;
             for (int l = 0; l < kLinks / kFolders; ++l) {
                 const int n = f * (kLinks / kFolders) + l;
-                children.append(QJsonObject{{QStringLiteral("type"), QStringLiteral("url")},
-                                            {QStringLiteral("name"), QStringLiteral("Bookmark title number %1").arg(n)},
-                                            {QStringLiteral("url"), QStringLiteral("https://www.example%1.com/page/%2").arg(n % 97).arg(n)}});
+                children.append(QJsonObject{
+                    {QStringLiteral("type"), QStringLiteral("url")},
+                    {QStringLiteral("name"), QStringLiteral("Bookmark title number %1").arg(n)},
+                    {QStringLiteral("url"), QStringLiteral("https://www.example%1.com/page/%2").arg(n % 97).arg(n)}});
             }
             top.append(QJsonObject{{QStringLiteral("type"), QStringLiteral("folder")},
                                    {QStringLiteral("name"), QStringLiteral("Folder %1").arg(f)},
                                    {QStringLiteral("children"), children}});
         }
-        const QJsonObject root{{QStringLiteral("roots"),
-                                QJsonObject{{QStringLiteral("bookmark_bar"), QJsonObject{{QStringLiteral("children"), top}}}}}};
+        const QJsonObject root{
+            {QStringLiteral("roots"),
+             QJsonObject{{QStringLiteral("bookmark_bar"), QJsonObject{{QStringLiteral("children"), top}}}}}};
         QFile out(bookmarks);
         out.open(QIODevice::WriteOnly);
         out.write(QJsonDocument(root).toJson());
@@ -163,7 +167,9 @@ void BM_ShowFirefoxTree(benchmark::State& state)
         tree.AddNode({}, QStringLiteral("5A"), QStringLiteral("Firefox Bookmarks"), 2);
         Browsers::forEachFolder(root, [&tree](int number, int parent, const Browsers::Folder& folder) {
             tree.AddNode(parent < 0 ? QStringLiteral("5A") : QString::number(parent) + QStringLiteral("X5A"),
-                         QString::number(number) + QStringLiteral("X5A"), folder.title, 2);
+                         QString::number(number) + QStringLiteral("X5A"),
+                         folder.title,
+                         2);
         });
         if (tree.topLevelItemCount() != 1)
             state.SkipWithError("no tree");

@@ -40,7 +40,8 @@ struct Tree
     {
         QDir().mkpath(folder);
         for (int i = 0; i < kShortcutsPerFolder; ++i) {
-            std::ofstream out(QStringLiteral("%1/Shortcut number %2.url").arg(folder).arg(i).toStdString(), std::ios::binary);
+            std::ofstream out(QStringLiteral("%1/Shortcut number %2.url").arg(folder).arg(i).toStdString(),
+                              std::ios::binary);
             out << "[InternetShortcut]\r\nURL=https://example.com/page/" << i << "\r\n";
         }
     }

@@ -56,11 +56,16 @@ Fixture& fixture()
 
 // What a user types, one key at a time: each prefix is one query, so one
 // iteration is ten keystrokes.
-const QStringList kKeystrokes = {QStringLiteral("c"),           QStringLiteral("ca"),
-                                 QStringLiteral("caf"),         QStringLiteral("cafe"),
-                                 QStringLiteral("cafe n"),      QStringLiteral("cafe nu"),
-                                 QStringLiteral("cafe num"),    QStringLiteral("cafe number 4"),
-                                 QStringLiteral("cafe number 47"), QStringLiteral("cafe number 4711")};
+const QStringList kKeystrokes = {QStringLiteral("c"),
+                                 QStringLiteral("ca"),
+                                 QStringLiteral("caf"),
+                                 QStringLiteral("cafe"),
+                                 QStringLiteral("cafe n"),
+                                 QStringLiteral("cafe nu"),
+                                 QStringLiteral("cafe num"),
+                                 QStringLiteral("cafe number 4"),
+                                 QStringLiteral("cafe number 47"),
+                                 QStringLiteral("cafe number 4711")};
 
 void BM_PlainSubstringScanBaseline(benchmark::State& state)
 {

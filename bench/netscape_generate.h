@@ -18,8 +18,8 @@ enum class Icons
 // A Firefox-like export: header, nested folders with descriptions, links
 // with dates, tags and icon data, indented as Firefox writes it.
 // Each number of `flat` adds a top-level folder "Flat <n> links" of n links after them.
-inline void writeFirefoxLikeExport(const QString& path, int links, int folders, const std::vector<int>& flat = {},
-                                   Icons icons = Icons::Few)
+inline void writeFirefoxLikeExport(
+    const QString& path, int links, int folders, const std::vector<int>& flat = {}, Icons icons = Icons::Few)
 {
     std::ofstream out(path.toStdString(), std::ios::binary);
     out << "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<!-- This is an automatically generated file.\n"
@@ -65,8 +65,8 @@ inline void writeFirefoxLikeExport(const QString& path, int links, int folders, 
     for (int size : flat) {
         out << "    <DT><H3 ADD_DATE=\"1700000000\">Flat " << size << " links</H3>\n    <DL><p>\n";
         for (int i = 0; i < size; ++i)
-            out << "        <DT><A HREF=\"https://flat.example/" << size << "/" << i << "\" ADD_DATE=\"1700000001\">Flat link "
-                << i << "</A>\n";
+            out << "        <DT><A HREF=\"https://flat.example/" << size << "/" << i
+                << "\" ADD_DATE=\"1700000001\">Flat link " << i << "</A>\n";
         out << "    </DL><p>\n";
     }
     out << "</DL>\n";

@@ -39,9 +39,13 @@ int main()
     for (const auto& record : bookmarks.records())
         folders += record->BookmarkType() == cBookmark::FolderType;
     const long peak = statusKilobytes("VmHWM:");
-    std::printf("file: %lld bytes, records: %lld (folders %lld)\n", (long long)QFile(path).size(),
-                (long long)bookmarks.records().Count(), (long long)folders);
-    std::printf("resident before load: %ld KiB, peak during load: %ld KiB, load's share: %ld KiB\n", before, peak,
+    std::printf("file: %lld bytes, records: %lld (folders %lld)\n",
+                (long long)QFile(path).size(),
+                (long long)bookmarks.records().Count(),
+                (long long)folders);
+    std::printf("resident before load: %ld KiB, peak during load: %ld KiB, load's share: %ld KiB\n",
+                before,
+                peak,
                 peak - before);
     return 0;
 }

@@ -78,7 +78,8 @@ QByteArray manySubKeys(int count)
     RegKey root;
     RegKey* folder = root.addChild(QStringLiteral("Software"))->addChild(QStringLiteral("Folder"));
     for (int i = 0; i < count; ++i)
-        folder->addChild(QStringLiteral("Entry %1").arg(i))->setValue(QStringLiteral("URL"), RegType::Sz, QByteArray("u", 2));
+        folder->addChild(QStringLiteral("Entry %1").arg(i))
+            ->setValue(QStringLiteral("URL"), RegType::Sz, QByteArray("u", 2));
     return writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER"));
 }
 

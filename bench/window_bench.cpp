@@ -61,7 +61,8 @@ void useHome(const QString& home)
     qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/.runtime")).toLocal8Bit());
     qputenv("XDG_CONFIG_DIRS", (home + QStringLiteral("/etc-xdg")).toLocal8Bit());
     QDir().mkpath(home + QStringLiteral("/.runtime"));
-    QFile::setPermissions(home + QStringLiteral("/.runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(home + QStringLiteral("/.runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     platform::Registry::reset();
 }
 
@@ -92,16 +93,23 @@ void writeLargeStores(const QString& home, bool flat)
     settings.setAppName(QStringLiteral("ORXMarkcrate"));
     settings.setBookmarkLocation(bookmarks);
     settings.Update();
-    write(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"), QStringLiteral("Favorites"),
-          QString(home + QStringLiteral("/Favorites")), cRegistry::REG_SZ);
+    write(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"),
+          QStringLiteral("Favorites"),
+          QString(home + QStringLiteral("/Favorites")),
+          cRegistry::REG_SZ);
     for (int i = 0; i < kEntries; ++i)
-        write(RegistryStores::webFavoritesKey(), QStringLiteral("Favorite site %1").arg(i),
-              QStringLiteral("http://site%1.example/").arg(i), cRegistry::REG_SZ);
+        write(RegistryStores::webFavoritesKey(),
+              QStringLiteral("Favorite site %1").arg(i),
+              QStringLiteral("http://site%1.example/").arg(i),
+              cRegistry::REG_SZ);
     auto userFolder = [](const QString& name, int count, int f) {
         write(RegistryStores::userFolderKey(name), QStringLiteral("FolderName"), name, cRegistry::REG_SZ);
         for (int i = 0; i < count; ++i) {
             const QString key = RegistryStores::userEntryKey(name, QStringLiteral("Entry %1").arg(i));
-            write(key, QStringLiteral("URL"), QStringLiteral("http://entry%1.example/%2").arg(f).arg(i), cRegistry::REG_SZ);
+            write(key,
+                  QStringLiteral("URL"),
+                  QStringLiteral("http://entry%1.example/%2").arg(f).arg(i),
+                  cRegistry::REG_SZ);
             write(key, QStringLiteral("Type"), 0, cRegistry::REG_DWORD);
         }
     };
@@ -264,7 +272,8 @@ void BM_FillListWithPlainItemsBaseline(benchmark::State& state)
 void BM_ReadFolderAndFillPlainBaseline(benchmark::State& state)
 {
     KeyedListView* list = large().form->lvMain;
-    const QByteArray folder = QFile::encodeName(homes().large.path() + QStringLiteral("/Favorites/Flat %1 shortcuts").arg(size(state)));
+    const QByteArray folder =
+        QFile::encodeName(homes().large.path() + QStringLiteral("/Favorites/Flat %1 shortcuts").arg(size(state)));
     for (auto _ : state) {
         list->clear();
         QList<QTreeWidgetItem*> items;
@@ -339,7 +348,9 @@ void BM_ShowUserFolderChanged(benchmark::State& state)
 {
     const QString folder = QStringLiteral("Flat %1").arg(size(state));
     showChangedFolder(state, folder, [&folder] {
-        storetest::write(RegistryStores::userEntryKey(folder, QStringLiteral("Entry 0")), QStringLiteral("Type"), 0,
+        storetest::write(RegistryStores::userEntryKey(folder, QStringLiteral("Entry 0")),
+                         QStringLiteral("Type"),
+                         0,
                          cRegistry::REG_DWORD);
     });
 }
@@ -347,7 +358,8 @@ void BM_ShowUserFolderChanged(benchmark::State& state)
 // A file made and removed in a Favorites folder of the large home.
 void changeFavoritesFolder(const QString& folder)
 {
-    const QString scratch = homes().large.path() + QStringLiteral("/Favorites/") + folder + QStringLiteral("/scratch.txt");
+    const QString scratch =
+        homes().large.path() + QStringLiteral("/Favorites/") + folder + QStringLiteral("/scratch.txt");
     QFile file(scratch);
     if (file.open(QIODevice::WriteOnly))
         file.close();
@@ -370,8 +382,8 @@ void showFavoritesFolderFirstTime(benchmark::State& state, bool afterIndex)
     const QString folder = QStringLiteral("Flat %1 shortcuts").arg(size(state));
     QList<QTreeWidgetItem*> others; // Favorites folders: their keys end in that store's
     for (QTreeWidgetItem* node : program.form->tvMain->NodesInOrder()) {
-        if (others.size() < 8 && KeyedTreeView::Key(node).endsWith(QLatin1String("X3A"))
-            && KeyedTreeView::Text(node).startsWith(QLatin1String("Folder ")))
+        if (others.size() < 8 && KeyedTreeView::Key(node).endsWith(QLatin1String("X3A")) &&
+            KeyedTreeView::Text(node).startsWith(QLatin1String("Folder ")))
             others.append(node);
     }
     for (auto _ : state) {
@@ -675,7 +687,11 @@ BENCHMARK(BM_ShowFavoritesFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMilli
 BENCHMARK(BM_ShowUserFolderChanged)->Arg(1000)->Arg(10000)->Iterations(30)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowFavoritesFolderChanged)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowFavoritesFolderFirstTime)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ShowFavoritesFolderFirstTimeAfterIndex)->Arg(1000)->Arg(10000)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowFavoritesFolderFirstTimeAfterIndex)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowNetscapeFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortNetscapeFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteBookmarkFileBaseline)->Unit(benchmark::kMillisecond);

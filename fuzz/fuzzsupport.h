@@ -8,12 +8,12 @@
 
 // A broken property is a crash for the fuzzer: say which, then abort so that
 // the input is kept.
-#define FUZZ_REQUIRE(condition)                                                                    \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "property broken: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                                          \
-        }                                                                                          \
+#define FUZZ_REQUIRE(condition)                                                                                        \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "property broken: %s (%s:%d)\n", #condition, __FILE__, __LINE__);                     \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)
 
 namespace fuzzsupport {

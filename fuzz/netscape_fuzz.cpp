@@ -44,8 +44,8 @@ QStringList outline(const NetscapeBookmarks& bookmarks)
         stack.pop_back();
         const cBookmark& record = *records.at(position);
         const bool link = record.BookmarkType() == cBookmark::LinkType;
-        lines << QString::number(depth) + (link ? u" L " : u" F ") + asWritten(record.Title(), link) + u'\x1'
-                     + (link ? asWritten(record.URL(), false) : QString());
+        lines << QString::number(depth) + (link ? u" L " : u" F ") + asWritten(record.Title(), link) + u'\x1' +
+                     (link ? asWritten(record.URL(), false) : QString());
         const int number = link ? -1 : NetscapeBookmarks::folderNumber(record);
         if (number < 0)
             continue;

@@ -30,7 +30,8 @@ void InitHelp(QWidget* owner)
     // Beside the program in a build, under share/ once installed.
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QStringList folders = {programFolder + QStringLiteral("/help"),
-                                 programFolder + QStringLiteral("/../share/markcrate/help"), programFolder};
+                                 programFolder + QStringLiteral("/../share/markcrate/help"),
+                                 programFolder};
     for (const QString& folder : folders) {
         const QString candidate = helpFilePath(folder, kHelpName);
         if (QFileInfo::exists(candidate)) {

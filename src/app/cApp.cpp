@@ -8,11 +8,7 @@
 #include "platform/error.h"
 #include "store/WindowPlacement.h"
 
-
-cApp::cApp(cSettings& settings)
-    : m_settings(settings)
-{
-}
+cApp::cApp(cSettings& settings) : m_settings(settings) {}
 
 cApp::~cApp() = default;
 
@@ -36,8 +32,7 @@ int cApp::HandleError(int number, const QString& description)
     default:
         break;
     }
-    MessageBoxes::show({QMessageBox::Critical, description, criticalText(number), QMessageBox::Ok},
-                       m_mainWindow);
+    MessageBoxes::show({QMessageBox::Critical, description, criticalText(number), QMessageBox::Ok}, m_mainWindow);
     return number == 339 ? Abandon : GoOn;
 }
 
@@ -72,7 +67,8 @@ int cApp::RestoreMainPos()
 {
     try {
         const QRect screen = m_mainWindow->screenTwips();
-        const QRect placement = WindowPlacement::restore(screen.size(), QSize(m_mainWindow->Width(), m_mainWindow->Height()));
+        const QRect placement =
+            WindowPlacement::restore(screen.size(), QSize(m_mainWindow->Width(), m_mainWindow->Height()));
         m_mainWindow->window()->setWindowState(Qt::WindowNoState);
         m_mainWindow->Move(placement.left(), placement.top(), placement.width(), placement.height());
     } catch (const cError& error) {
@@ -85,8 +81,8 @@ int cApp::SaveMainPos()
 {
     try {
         const int state = m_mainWindow->WindowState();
-        WindowPlacement::save(state, QRect(m_mainWindow->Left(), m_mainWindow->Top(), m_mainWindow->Width(),
-                                           m_mainWindow->Height()));
+        WindowPlacement::save(
+            state, QRect(m_mainWindow->Left(), m_mainWindow->Top(), m_mainWindow->Width(), m_mainWindow->Height()));
     } catch (const cError& error) {
         return HandleError(error.Number(), error.Description()) == Abandon ? 1 : 0;
     }

@@ -47,12 +47,9 @@ public:
     // The critical-stop box: title the description, text "standard text - Code N".
     static QString criticalText(int number);
 
-
-
 private:
     cSettings& m_settings;
     QString m_registryAppName;
     frmMain* m_mainWindow = nullptr;
     std::unique_ptr<cMainDialog> m_controller;
-
 };

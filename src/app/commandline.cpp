@@ -10,18 +10,30 @@ namespace {
 // in the second list take the next argument with them.
 const QSet<QString>& qtFlags()
 {
-    static const QSet<QString> flags{QStringLiteral("-reverse"), QStringLiteral("-nograb"), QStringLiteral("-dograb"),
-                                     QStringLiteral("-sync"), QStringLiteral("-widgetcount")};
+    static const QSet<QString> flags{QStringLiteral("-reverse"),
+                                     QStringLiteral("-nograb"),
+                                     QStringLiteral("-dograb"),
+                                     QStringLiteral("-sync"),
+                                     QStringLiteral("-widgetcount")};
     return flags;
 }
 
 const QSet<QString>& qtOptionsWithValue()
 {
-    static const QSet<QString> options{
-        QStringLiteral("-platform"), QStringLiteral("-platformpluginpath"), QStringLiteral("-platformtheme"),
-        QStringLiteral("-plugin"), QStringLiteral("-display"), QStringLiteral("-style"), QStringLiteral("-stylesheet"),
-        QStringLiteral("-session"), QStringLiteral("-geometry"), QStringLiteral("-name"), QStringLiteral("-title"),
-        QStringLiteral("-qwindowgeometry"), QStringLiteral("-qwindowtitle"), QStringLiteral("-qwindowicon")};
+    static const QSet<QString> options{QStringLiteral("-platform"),
+                                       QStringLiteral("-platformpluginpath"),
+                                       QStringLiteral("-platformtheme"),
+                                       QStringLiteral("-plugin"),
+                                       QStringLiteral("-display"),
+                                       QStringLiteral("-style"),
+                                       QStringLiteral("-stylesheet"),
+                                       QStringLiteral("-session"),
+                                       QStringLiteral("-geometry"),
+                                       QStringLiteral("-name"),
+                                       QStringLiteral("-title"),
+                                       QStringLiteral("-qwindowgeometry"),
+                                       QStringLiteral("-qwindowtitle"),
+                                       QStringLiteral("-qwindowicon")};
     return options;
 }
 
@@ -68,8 +80,10 @@ Verdict check(const QStringList& arguments, const QString& version)
         }
         if (qtOptionsWithValue().contains(option.section(QLatin1Char('='), 0, 0)))
             continue;
-        return Verdict{false, 2,
-                       QStringLiteral("markcrate: unknown option '%1'\nTry 'markcrate --help' for more information.\n").arg(argument),
+        return Verdict{false,
+                       2,
+                       QStringLiteral("markcrate: unknown option '%1'\nTry 'markcrate --help' for more information.\n")
+                           .arg(argument),
                        true};
     }
     return verdict;

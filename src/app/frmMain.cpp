@@ -10,18 +10,18 @@
 #include "mainwindow/cMainDialog.h"
 #include "platform/autostart.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QStatusBar>
 #include <QSet>
-#include <QAction>
-#include <QFontMetrics>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
 
@@ -125,9 +125,7 @@ QWidget* picture(QWidget* parent, int index, int left, int top, int width, int h
 } // namespace
 
 frmMain::frmMain(cSettings& settings, cAppServices& app, QWidget* parent)
-    : QWidget(parent)
-    , m_settings(settings)
-    , m_app(app)
+    : QWidget(parent), m_settings(settings), m_app(app)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kTitle);
@@ -262,33 +260,41 @@ void frmMain::connectEvents()
             controller()->ClickCboMain(0);
     });
     connect(cboMain[1], &QComboBox::activated, this, [this] { controller()->ClickCboMain(1); });
-    connect(cboMain[1]->lineEdit(), &QLineEdit::textEdited, this,
-            [this](const QString& text) { controller()->ChangeCboMainText(text); });
+    connect(cboMain[1]->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        controller()->ChangeCboMainText(text);
+    });
     connect(lbbMain, &FlatButtonArray::MouseClick, this, [this](int index) { controller()->ClickLbbMain(index); });
     connect(lbbMain, &FlatButtonArray::MouseMove, this, [this](int index) { controller()->MouseMoveLbbMain(index); });
     connect(lvMain, &KeyedListView::Click, this, [this] { controller()->ClickLvMain(); });
     connect(lvMain, &KeyedListView::DblClick, this, [this] { controller()->DblClickLvMain(); });
     addToolbarShortcuts();
     setTabOrderInReadingOrder();
-    connect(lvMain, &KeyedListView::KeyUp, this,
-            [this](int keyCode, int shift) { controller()->KeyUpLvMain(keyCode, shift); });
-    connect(lvMain, &KeyedListView::MouseMove, this,
-            [this](int button, int shift, int x, int y) { controller()->MouseMoveLvMain(button, shift, x, y); });
+    connect(lvMain, &KeyedListView::KeyUp, this, [this](int keyCode, int shift) {
+        controller()->KeyUpLvMain(keyCode, shift);
+    });
+    connect(lvMain, &KeyedListView::MouseMove, this, [this](int button, int shift, int x, int y) {
+        controller()->MouseMoveLvMain(button, shift, x, y);
+    });
     connect(tvMain, &KeyedTreeView::NodeClick, this, [this] {
         tvMain->setDropHighlight(tvMain->SelectedItem());
         controller()->ClickTVMain();
     });
-    connect(tvMain, &KeyedTreeView::MouseDown, this,
-            [this](int button, int shift, int x, int y) { controller()->MouseDownTvMain(button, shift, x, y); });
+    connect(tvMain, &KeyedTreeView::MouseDown, this, [this](int button, int shift, int x, int y) {
+        controller()->MouseDownTvMain(button, shift, x, y);
+    });
     connect(tvMain, &KeyedTreeView::MouseMove, this, [this] { controller()->MouseMoveTvMain(); });
-    connect(tvMain, &KeyedTreeView::DragOver, this,
-            [this](QObject* source, int x, int y, int state) { controller()->DragOverTvMain(source, x, y, state); });
-    connect(tvMain, &KeyedTreeView::DragDrop, this,
-            [this](QObject* source, int x, int y) { controller()->DragDropTvMain(source, x, y); });
+    connect(tvMain, &KeyedTreeView::DragOver, this, [this](QObject* source, int x, int y, int state) {
+        controller()->DragOverTvMain(source, x, y, state);
+    });
+    connect(tvMain, &KeyedTreeView::DragDrop, this, [this](QObject* source, int x, int y) {
+        controller()->DragDropTvMain(source, x, y);
+    });
     connect(tlbMain, &IndexedToolBar::ButtonClick, this, [this](int index) { controller()->ClickTlbMain(index); });
     for (int index : {0, 1})
         connect(tmrMain[size_t(index)], &QTimer::timeout, this, [this, index] { controller()->TimerTmrMain(index); });
-    connect(cTrayIcon1, &TrayIcon::MouseDown, this, [this](int button, int id) { controller()->MouseDownTrayIcon(button, id); });
+    connect(cTrayIcon1, &TrayIcon::MouseDown, this, [this](int button, int id) {
+        controller()->MouseDownTrayIcon(button, id);
+    });
     connect(cTrayIcon1, &TrayIcon::MenuClick, this, [this](int index) { controller()->ClickMnuMARKCRATEChild(index); });
 }
 
@@ -358,23 +364,27 @@ void frmMain::keyboardReachesWhatShows()
 void frmMain::mousePressEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
-    controller()->MouseDownMainForm(MouseState::button(event->buttons()), MouseState::shift(event->modifiers()),
-                                    Twips::fromPixelsX(p.x()), Twips::fromPixelsY(p.y()));
+    controller()->MouseDownMainForm(MouseState::button(event->buttons()),
+                                    MouseState::shift(event->modifiers()),
+                                    Twips::fromPixelsX(p.x()),
+                                    Twips::fromPixelsY(p.y()));
 }
 
 void frmMain::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
-    controller()->MouseMoveMainForm(MouseState::button(event->buttons()), MouseState::shift(event->modifiers()),
-                                    Twips::fromPixelsX(p.x()), Twips::fromPixelsY(p.y()));
+    controller()->MouseMoveMainForm(MouseState::button(event->buttons()),
+                                    MouseState::shift(event->modifiers()),
+                                    Twips::fromPixelsX(p.x()),
+                                    Twips::fromPixelsY(p.y()));
 }
 
 bool frmMain::event(QEvent* event)
 {
     // A size set before the window manager framed the window was meant to
     // include the frame: take the frame off once it is known.
-    if (!m_pendingOuterPixels.isEmpty() && windowHandle()
-        && (event->type() == QEvent::Move || event->type() == QEvent::Show || event->type() == QEvent::Resize)) {
+    if (!m_pendingOuterPixels.isEmpty() && windowHandle() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Show || event->type() == QEvent::Resize)) {
         const QMargins frame = windowHandle()->frameMargins();
         if (!frame.isNull()) {
             const QSize outer = m_pendingOuterPixels;
@@ -423,8 +433,8 @@ void frmMain::addToolbarShortcuts()
         });
         if (QAction* button = tlbMain->button(shortcut.index); button && !named.contains(index)) {
             named.insert(index);
-            button->setToolTip(button->toolTip() + QStringLiteral(" (") + shortcut.keys.toString(QKeySequence::NativeText)
-                               + QLatin1Char(')'));
+            button->setToolTip(button->toolTip() + QStringLiteral(" (") +
+                               shortcut.keys.toString(QKeySequence::NativeText) + QLatin1Char(')'));
         }
     }
     // Finding in every store, from anywhere in the window.
@@ -455,8 +465,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             controller()->HideSuggestions();
     }
     // Key presses in the two drop-downs (the input box's keys reach its line edit).
-    if (event->type() == QEvent::KeyPress
-        && (watched == cboMain[0] || watched == cboMain[1] || watched == cboMain[1]->lineEdit())) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == cboMain[0] || watched == cboMain[1] || watched == cboMain[1]->lineEdit())) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const int index = watched == cboMain[0] ? 0 : 1;
         int ascii = 0;

@@ -2,12 +2,12 @@
 // hide switch, then the main window.
 #include "app/cApp.h"
 #include "app/commandline.h"
+#include "app/frmMain.h"
 #include "controls/ImageList.h"
 #include "controls/TrayIcon.h"
-#include "platform/autostart.h"
-#include "app/frmMain.h"
 #include "dialogs/messagebox.h"
 #include "mainwindow/cMainDialog.h"
+#include "platform/autostart.h"
 #include "platform/error.h"
 #include "platform/registry.h"
 #include "platform/singleinstance.h"
@@ -23,8 +23,7 @@
 namespace {
 
 // A failing step is reported and start-up goes on with the next.
-template <typename Step>
-void startupStep(Step&& step)
+template <typename Step> void startupStep(Step&& step)
 {
     try {
         step();
@@ -47,7 +46,8 @@ int main(int argc, char* argv[])
     if (!verdict.start && verdict.startAtLogin >= 0) {
         QString error;
         const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
-        if (!Autostart::setEnabled(verdict.startAtLogin == 1, program.isEmpty() ? arguments.value(0) : program, &error)) {
+        if (!Autostart::setEnabled(
+                verdict.startAtLogin == 1, program.isEmpty() ? arguments.value(0) : program, &error)) {
             std::fputs(QStringLiteral("markcrate: %1\n").arg(error).toLocal8Bit().constData(), stderr);
             return 1;
         }
@@ -111,9 +111,10 @@ int main(int argc, char* argv[])
     platform::Registry::setSaveFailureHandler({});
     platform::Registry& registry = platform::Registry::instance();
     if (!registry.flush() && registry.hasUnsavedChanges() && !registry.lastSaveError().isEmpty()) {
-        MessageBoxes::inform(QStringLiteral("Markcrate still could not save its settings, window placement and favorites "
-                                            "to \"%1\": %2.\n\nThe changes of this session are lost when it ends.")
-                                 .arg(QDir::toNativeSeparators(registry.userFilePath()), registry.lastSaveError()));
+        MessageBoxes::inform(
+            QStringLiteral("Markcrate still could not save its settings, window placement and favorites "
+                           "to \"%1\": %2.\n\nThe changes of this session are lost when it ends.")
+                .arg(QDir::toNativeSeparators(registry.userFilePath()), registry.lastSaveError()));
     }
     return status;
 }

@@ -17,11 +17,7 @@ namespace {
 class BookmarkFile final : public Store
 {
 public:
-    BookmarkFile(NetscapeBookmarks& bookmarks, cSettings& settings)
-        : m_bookmarks(bookmarks)
-        , m_settings(settings)
-    {
-    }
+    BookmarkFile(NetscapeBookmarks& bookmarks, cSettings& settings) : m_bookmarks(bookmarks), m_settings(settings) {}
 
     int source() const override { return Keys::NetscapeSource; }
     bool hasSubFolders() const override { return true; }
@@ -32,8 +28,9 @@ public:
     bool writable() const override { return !m_settings.TreatBookmarksAsReadOnly(); }
     QString writeRefusal() const override
     {
-        return QStringLiteral("ORX Markcrate is currently configured to treat your Netscape Bookmark File as Read-Only.  "
-                              "If you would like to modify your bookmark's file please modify your settings.");
+        return QStringLiteral(
+            "ORX Markcrate is currently configured to treat your Netscape Bookmark File as Read-Only.  "
+            "If you would like to modify your bookmark's file please modify your settings.");
     }
     bool uniqueNames() const override { return false; }
     QString typedAddress(const QString& typed) const override { return withScheme(typed); }
@@ -53,12 +50,16 @@ public:
     }
 
     // A folder is named by its path below the file's top.
-    QString folderPath(const QString& fullPath, const QString&) const override { return fullPath.section(QLatin1Char('\\'), 2); }
+    QString folderPath(const QString& fullPath, const QString&) const override
+    {
+        return fullPath.section(QLatin1Char('\\'), 2);
+    }
 
     void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>&) override
     {
         const bool top = folder.folderKey == Keys::rootKey(Keys::NetscapeSource);
-        out.netscape(m_bookmarks, top ? 0 : folderNumber(folder), top ? QString() : QLatin1Char('\\') + folder.folderPath);
+        out.netscape(
+            m_bookmarks, top ? 0 : folderNumber(folder), top ? QString() : QLatin1Char('\\') + folder.folderPath);
     }
 
     // A hundred thousand links are listed over several steps; a change
@@ -68,10 +69,7 @@ public:
         class Part final : public FindPart
         {
         public:
-            explicit Part(const NetscapeBookmarks& bookmarks)
-                : m_bookmarks(bookmarks)
-            {
-            }
+            explicit Part(const NetscapeBookmarks& bookmarks) : m_bookmarks(bookmarks) {}
             bool outOfDate(bool) const override { return m_bookmarks.generation() != m_generation; }
             bool gather(const QDeadlineTimer& deadline, std::vector<Find::Entry>* entries) override
             {
@@ -156,8 +154,9 @@ public:
 
     Result remove(const Place& entry, const Entry* expected) override
     {
-        const std::shared_ptr<cBookmark> record = expected ? findLink(entry, expected->address)
-                                                           : m_bookmarks.records().find(NetscapeBookmarks::recordKey(entry.listKey));
+        const std::shared_ptr<cBookmark> record =
+            expected ? findLink(entry, expected->address)
+                     : m_bookmarks.records().find(NetscapeBookmarks::recordKey(entry.listKey));
         if (!record)
             return Result::refused(entry.name, {}); // changed or gone since: not ours to remove
         // Retired, not removed: keys stay unique while the program runs.
@@ -187,7 +186,8 @@ public:
         // deleted folder's links still name its number, and must not come back.
         int highest = m_bookmarks.lastFolderNumber();
         for (const auto& record : m_bookmarks.records()) {
-            if (record->BookmarkType() == cBookmark::FolderType && record->FolderLevel() == level && record->Title() == name)
+            if (record->BookmarkType() == cBookmark::FolderType && record->FolderLevel() == level &&
+                record->Title() == name)
                 return Result::exists(name, {});
             if (record->BookmarkType() != cBookmark::LinkType)
                 highest = qMax(highest, NetscapeBookmarks::folderNumber(*record));
@@ -210,8 +210,8 @@ public:
         if (!folder)
             return Result::refused(name, {});
         for (const auto& record : m_bookmarks.records()) {
-            if (record != folder && record->BookmarkType() == cBookmark::FolderType && record->FolderLevel() == folder->FolderLevel()
-                && record->Title() == name)
+            if (record != folder && record->BookmarkType() == cBookmark::FolderType &&
+                record->FolderLevel() == folder->FolderLevel() && record->Title() == name)
                 return Result::exists(name, {});
         }
         folder->setTitle(name);
@@ -236,14 +236,16 @@ public:
             return Result::done({});
         const QString file = QDir::toNativeSeparators(path);
         Result failed = Result::failed(
-            {}, changedOnDisk ? QStringLiteral("The bookmark file \"%1\" was changed on disk by another program since "
-                                               "Markcrate read it, so your change was not made.\n\n"
-                                               "Markcrate has read the file again and shows it as it is now.")
-                                    .arg(file)
-                              // The change is in the window but not on disk: say so rather than let it vanish at the next start.
-                              : QStringLiteral("Markcrate could not write the bookmark file \"%1\": %2.\n\n"
-                                               "The bookmark file on disk is unchanged, and your change was not made.")
-                                    .arg(file, error));
+            {},
+            changedOnDisk
+                ? QStringLiteral("The bookmark file \"%1\" was changed on disk by another program since "
+                                 "Markcrate read it, so your change was not made.\n\n"
+                                 "Markcrate has read the file again and shows it as it is now.")
+                      .arg(file)
+                // The change is in the window but not on disk: say so rather than let it vanish at the next start.
+                : QStringLiteral("Markcrate could not write the bookmark file \"%1\": %2.\n\n"
+                                 "The bookmark file on disk is unchanged, and your change was not made.")
+                      .arg(file, error));
         if (m_bookmarks.loadedWhole() || changedOnDisk) {
             // Back to what the file holds, so that the window never shows what is not saved.
             m_bookmarks.load(path, [] { QCoreApplication::processEvents(); });
@@ -260,8 +262,8 @@ private:
     {
         const int parent = folderNumber(place);
         const auto live = [&](const std::shared_ptr<cBookmark>& link) {
-            return link && link->BookmarkType() == cBookmark::LinkType && link->Title() == place.name
-                   && link->URL() == address && link->ParentFolder() == parent;
+            return link && link->BookmarkType() == cBookmark::LinkType && link->Title() == place.name &&
+                   link->URL() == address && link->ParentFolder() == parent;
         };
         if (auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(place.listKey)); live(record))
             return record;

@@ -52,7 +52,8 @@ QList<Profile> firefoxProfiles()
 {
     QList<Profile> profiles;
     QSet<QString> seen;
-    for (const QString& base : {home(QStringLiteral(".mozilla/firefox")), home(QStringLiteral("snap/firefox/common/.mozilla/firefox")),
+    for (const QString& base : {home(QStringLiteral(".mozilla/firefox")),
+                                home(QStringLiteral("snap/firefox/common/.mozilla/firefox")),
                                 home(QStringLiteral(".var/app/org.mozilla.firefox/.mozilla/firefox"))}) {
         const auto sections = readIni(base + QStringLiteral("/profiles.ini"));
         // The profile an installation starts with is its default; older
@@ -75,7 +76,9 @@ QList<Profile> firefoxProfiles()
                 continue;
             seen.insert(file);
             Profile profile{values.value(QStringLiteral("Name"), path), file};
-            const bool isDefault = defaults.contains(path) || (defaults.isEmpty() && values.value(QStringLiteral("Default")) == QLatin1String("1"));
+            const bool isDefault =
+                defaults.contains(path) ||
+                (defaults.isEmpty() && values.value(QStringLiteral("Default")) == QLatin1String("1"));
             if (isDefault)
                 found.prepend(profile);
             else
@@ -95,17 +98,21 @@ QList<Profile> chromiumProfiles()
     };
     const QList<Browser> browsers = {
         {QStringLiteral("Chromium"),
-         {home(QStringLiteral(".config/chromium")), home(QStringLiteral("snap/chromium/common/chromium")),
+         {home(QStringLiteral(".config/chromium")),
+          home(QStringLiteral("snap/chromium/common/chromium")),
           home(QStringLiteral(".var/app/org.chromium.Chromium/config/chromium"))}},
         {QStringLiteral("Google Chrome"),
-         {home(QStringLiteral(".config/google-chrome")), home(QStringLiteral(".var/app/com.google.Chrome/config/google-chrome"))}},
+         {home(QStringLiteral(".config/google-chrome")),
+          home(QStringLiteral(".var/app/com.google.Chrome/config/google-chrome"))}},
         {QStringLiteral("Brave"),
          {home(QStringLiteral(".config/BraveSoftware/Brave-Browser")),
           home(QStringLiteral(".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser"))}},
         {QStringLiteral("Vivaldi"),
-         {home(QStringLiteral(".config/vivaldi")), home(QStringLiteral(".var/app/com.vivaldi.Vivaldi/config/vivaldi"))}},
+         {home(QStringLiteral(".config/vivaldi")),
+          home(QStringLiteral(".var/app/com.vivaldi.Vivaldi/config/vivaldi"))}},
         {QStringLiteral("Microsoft Edge"),
-         {home(QStringLiteral(".config/microsoft-edge")), home(QStringLiteral(".var/app/com.microsoft.Edge/config/microsoft-edge"))}},
+         {home(QStringLiteral(".config/microsoft-edge")),
+          home(QStringLiteral(".var/app/com.microsoft.Edge/config/microsoft-edge"))}},
     };
     QList<Profile> profiles;
     for (const Browser& browser : browsers) {
@@ -119,7 +126,8 @@ QList<Profile> chromiumProfiles()
             QFile state(folder + QStringLiteral("/Local State"));
             QJsonObject shown;
             if (state.open(QIODevice::ReadOnly))
-                shown = QJsonDocument::fromJson(state.readAll())[QLatin1String("profile")][QLatin1String("info_cache")].toObject();
+                shown = QJsonDocument::fromJson(state.readAll())[QLatin1String("profile")][QLatin1String("info_cache")]
+                            .toObject();
             for (const QString& name : names) {
                 const QString file = folder + QLatin1Char('/') + name + QStringLiteral("/Bookmarks");
                 if (!QFileInfo(file).isFile())
@@ -143,7 +151,8 @@ struct PlacesRow
     std::vector<qint64> children;
 };
 
-void fillFirefoxFolder(const QHash<qint64, PlacesRow>& rows, qint64 id, Folder& folder, int depth, QSet<qint64>& visited)
+void fillFirefoxFolder(
+    const QHash<qint64, PlacesRow>& rows, qint64 id, Folder& folder, int depth, QSet<qint64>& visited)
 {
     const auto parent = rows.constFind(id);
     if (depth > kMaxDepth || parent == rows.cend())
@@ -170,7 +179,8 @@ void fillFirefoxFolder(const QHash<qint64, PlacesRow>& rows, qint64 id, Folder& 
 // Only the roots' fixed ids are of use: the others are not fetched.
 const QString kFirefoxQuery = QStringLiteral(
     "SELECT b.id, b.type, b.parent, b.title, "
-    "CASE WHEN b.guid IN ('root________', 'menu________', 'toolbar_____', 'unfiled_____', 'mobile______') THEN b.guid END, "
+    "CASE WHEN b.guid IN ('root________', 'menu________', 'toolbar_____', 'unfiled_____', 'mobile______') THEN b.guid "
+    "END, "
     "p.url FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position, b.id");
 
 Folder readFirefox(const QString& placesFile, const QString& copyFolder, QString* problem)
@@ -190,12 +200,14 @@ Folder readFirefox(const QString& placesFile, const QString& copyFolder, QString
     const QString database = copy.path() + QStringLiteral("/places.sqlite");
     if (!QFile::copy(placesFile, database))
         return fail(QStringLiteral("the copy failed"));
-    if (QFileInfo::exists(placesFile + QStringLiteral("-wal")) && !QFile::copy(placesFile + QStringLiteral("-wal"), database + QStringLiteral("-wal")))
+    if (QFileInfo::exists(placesFile + QStringLiteral("-wal")) &&
+        !QFile::copy(placesFile + QStringLiteral("-wal"), database + QStringLiteral("-wal")))
         return fail(QStringLiteral("the copy of its -wal file failed"));
 
     QHash<qint64, PlacesRow> rows;
     QString error;
-    const QString connection = QStringLiteral("markcrate-firefox-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString connection =
+        QStringLiteral("markcrate-firefox-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(database);
@@ -287,7 +299,8 @@ Folder readChromium(const QString& bookmarksFile, QString* problem)
 {
     auto fail = [&](const QString& why) {
         if (problem)
-            *problem = QStringLiteral("\"%1\" could not be read (%2).").arg(QDir::toNativeSeparators(bookmarksFile), why);
+            *problem =
+                QStringLiteral("\"%1\" could not be read (%2).").arg(QDir::toNativeSeparators(bookmarksFile), why);
         return Folder{};
     };
     QFile file(bookmarksFile);
@@ -306,7 +319,8 @@ Folder readChromium(const QString& bookmarksFile, QString* problem)
     for (const auto& [key, shown] : tops) {
         Folder top;
         top.title = QString::fromLatin1(shown);
-        fillChromiumFolder(roots.value(QLatin1String(key)).toObject().value(QLatin1String("children")).toArray(), top, 0);
+        fillChromiumFolder(
+            roots.value(QLatin1String(key)).toObject().value(QLatin1String("children")).toArray(), top, 0);
         if (!top.empty())
             root.folders.push_back(std::move(top));
     }
@@ -366,7 +380,8 @@ Source chromiumSource(const QList<Profile>& profiles)
         if (!problem.isEmpty())
             source.problems << problem;
         const QString browser = profile.name.section(QLatin1Char('\t'), 0, 0);
-        auto place = std::find_if(source.root.folders.begin(), source.root.folders.end(),
+        auto place = std::find_if(source.root.folders.begin(),
+                                  source.root.folders.end(),
                                   [&browser](const Folder& folder) { return folder.title == browser; });
         if (place == source.root.folders.end()) {
             source.root.folders.push_back(Folder{browser, {}, {}});

@@ -20,7 +20,9 @@ QList<Row> BrowserBookmarks::list(const Place& place)
 void BrowserBookmarks::exportTo(BookmarkExport& out, const Place& place, const std::function<void()>&)
 {
     if (const Browsers::Folder* shown = folder(place.folderKey))
-        out.browser(Keys::sourceText(m_source), *shown, place.folderPath.isEmpty() ? QString() : QLatin1Char('\\') + place.folderPath);
+        out.browser(Keys::sourceText(m_source),
+                    *shown,
+                    place.folderPath.isEmpty() ? QString() : QLatin1Char('\\') + place.folderPath);
 }
 
 // Gathered again after each reading of the store.
@@ -29,10 +31,7 @@ std::unique_ptr<FindPart> BrowserBookmarks::findPart(const Place&)
     class Part final : public FindPart
     {
     public:
-        explicit Part(const BrowserBookmarks& store)
-            : m_store(store)
-        {
-        }
+        explicit Part(const BrowserBookmarks& store) : m_store(store) {}
         bool outOfDate(bool) const override { return m_store.generation() != m_generation; }
         bool gather(const QDeadlineTimer&, std::vector<Find::Entry>* entries) override
         {
@@ -59,7 +58,7 @@ std::optional<Entry> BrowserBookmarks::read(const Place& entry) const
 
 bool BrowserBookmarks::findProfiles(bool wanted)
 {
-    m_profiles = !wanted                          ? QList<Browsers::Profile>()
+    m_profiles = !wanted                           ? QList<Browsers::Profile>()
                  : m_source == Keys::FirefoxSource ? Browsers::firefoxProfiles()
                                                    : Browsers::chromiumProfiles();
     return !m_profiles.isEmpty();

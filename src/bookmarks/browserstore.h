@@ -13,10 +13,7 @@ namespace Stores {
 class BrowserBookmarks final : public Store
 {
 public:
-    explicit BrowserBookmarks(int source)
-        : m_source(source)
-    {
-    }
+    explicit BrowserBookmarks(int source) : m_source(source) {}
 
     int source() const override { return m_source; }
     bool readOnly() const override { return true; }
@@ -27,7 +24,10 @@ public:
     QList<Row> list(const Place& folder) override;
     std::unique_ptr<FindPart> findPart(const Place& top) override;
     // A folder is named by its path below the store's top.
-    QString folderPath(const QString& fullPath, const QString&) const override { return fullPath.section(QLatin1Char('\\'), 2); }
+    QString folderPath(const QString& fullPath, const QString&) const override
+    {
+        return fullPath.section(QLatin1Char('\\'), 2);
+    }
     void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>&) override;
     std::optional<Entry> read(const Place& entry) const override;
     Result checkName(const QString& name) const override { return Result::refused(name, {}); }

@@ -28,7 +28,8 @@ qsizetype CutBuffer::Paste::find(const Transfer::Record& record) const
     for (size_t i = 0; i < items.size(); ++i) {
         const Transfer::Record& cut = items[i].record;
         // A name as the clipboard carries it may have lost its outer blanks.
-        if (!m_taken[i] && cut.kind == record.kind && cut.address == record.address && cut.name.trimmed() == record.name.trimmed())
+        if (!m_taken[i] && cut.kind == record.kind && cut.address == record.address &&
+            cut.name.trimmed() == record.name.trimmed())
             return qsizetype(i);
     }
     return -1;

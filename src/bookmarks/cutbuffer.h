@@ -33,11 +33,7 @@ public:
     class Paste
     {
     public:
-        explicit Paste(const CutBuffer& buffer)
-            : m_buffer(buffer)
-            , m_taken(buffer.items().size(), false)
-        {
-        }
+        explicit Paste(const CutBuffer& buffer) : m_buffer(buffer), m_taken(buffer.items().size(), false) {}
         // The place of the cut entry a record (as it stands on the clipboard)
         // is, while not taken yet; -1 for none.
         qsizetype find(const Transfer::Record& record) const;

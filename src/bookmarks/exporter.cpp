@@ -40,7 +40,8 @@ QString leftCharacters(const QString& text, qsizetype count, qsizetype* taken)
     qsizetype units = 0;
     qsizetype characters = 0;
     while (units < text.size() && characters < count) {
-        units += text.at(units).isHighSurrogate() && units + 1 < text.size() && text.at(units + 1).isLowSurrogate() ? 2 : 1;
+        units +=
+            text.at(units).isHighSurrogate() && units + 1 < text.size() && text.at(units + 1).isLowSurrogate() ? 2 : 1;
         ++characters;
     }
     *taken = characters;
@@ -54,7 +55,8 @@ void BookmarkExport::line(const QString& title, const QString& text)
     qsizetype characters = 0;
     const QString shown = leftCharacters(title, kTitleWidth, &characters);
     const qsizetype padding = qMax<qsizetype>(0, kTextColumn - 1 - kIndent - characters);
-    m_out += QString(kIndent, QLatin1Char(' ')) + shown + QString(padding, QLatin1Char(' ')) + text.trimmed() + kLineEnd;
+    m_out +=
+        QString(kIndent, QLatin1Char(' ')) + shown + QString(padding, QLatin1Char(' ')) + text.trimmed() + kLineEnd;
 }
 
 void BookmarkExport::webFavorites(bool compuServe)
@@ -79,7 +81,9 @@ void BookmarkExport::userFolder(const QString& folderName, bool supportCompuServ
         line(entry.text, urls.value(entry.text));
 }
 
-void BookmarkExport::favoritesFolder(const QString& favoritesRoot, const QString& path, const std::function<void()>& yield)
+void BookmarkExport::favoritesFolder(const QString& favoritesRoot,
+                                     const QString& path,
+                                     const std::function<void()>& yield)
 {
     // Depth first in sorted order, with a stack instead of recursion.
     std::vector<QString> pending{path};
@@ -97,8 +101,9 @@ void BookmarkExport::favoritesFolder(const QString& favoritesRoot, const QString
         QStringList folders;
         try {
             for (const platform::FileEntry& entry :
-                 platform::findEntries(folder, platform::FileAttribute::Directory | platform::FileAttribute::Hidden
-                                                   | platform::FileAttribute::System | platform::FileAttribute::ReadOnly,
+                 platform::findEntries(folder,
+                                       platform::FileAttribute::Directory | platform::FileAttribute::Hidden |
+                                           platform::FileAttribute::System | platform::FileAttribute::ReadOnly,
                                        false)) {
                 if (yield)
                     yield();

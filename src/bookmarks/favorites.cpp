@@ -41,10 +41,7 @@ bool isSkippable(const cError& error)
 class Walk
 {
 public:
-    Walk(const std::function<void(const FolderNode&)>& add)
-        : m_add(add)
-    {
-    }
+    Walk(const std::function<void(const FolderNode&)>& add) : m_add(add) {}
 
     // False when this folder was seen already (a link leading back).
     bool firstVisit(const QString& path)
@@ -177,7 +174,9 @@ QString folder()
     return withSeparator(value);
 }
 
-void loadTree(const QString& root, const std::function<void(const FolderNode&)>& add, const std::function<void()>& yield)
+void loadTree(const QString& root,
+              const std::function<void(const FolderNode&)>& add,
+              const std::function<void()>& yield)
 {
     if (root.isEmpty())
         return;
@@ -222,8 +221,8 @@ std::optional<QString> shownName(const FileEntry& entry)
 
 QString onDiskUnlessPlain(const QString& shown, const FileEntry& entry)
 {
-    const bool plain = entry.rawName.size() == shown.size() + 4 && entry.rawName.startsWith(shown)
-                       && entry.rawName.endsWith(QLatin1String(".url"));
+    const bool plain = entry.rawName.size() == shown.size() + 4 && entry.rawName.startsWith(shown) &&
+                       entry.rawName.endsWith(QLatin1String(".url"));
     return plain ? QString() : entry.rawName;
 }
 
@@ -324,8 +323,8 @@ QStringList FolderListings::list(const QString& folderPath, qsizetype keepFrom)
         m_recent.drop(folderPath);
     }
     // Watched first and stamped first: a change while reading shows next time.
-    platform::WatchedFolder watch = stamp.exists && m_watching ? platform::WatchedFolder(m_watch, native)
-                                                               : platform::WatchedFolder();
+    platform::WatchedFolder watch =
+        stamp.exists && m_watching ? platform::WatchedFolder(m_watch, native) : platform::WatchedFolder();
     bool linked = false;
     Listing listing = readFolder(folderPath, &linked);
     ++m_wholeReads;
@@ -349,8 +348,8 @@ bool isHiddenFolder(const QString& path)
 
 QString ReadShortcutUrl(const QString& file)
 {
-    return GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(),
-                                   kShortcutBuffer, file);
+    return GetPrivateProfileString(
+        QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), kShortcutBuffer, file);
 }
 
 bool isInside(const QString& native)
@@ -371,9 +370,8 @@ bool WriteShortcut(const QString& file, const QString& address, QString* error)
 {
     // The new file replaces the old one in one step, so a failure keeps the old shortcut.
     const QByteArray bytes = (QStringLiteral("[InternetShortcut]\r\nURL=") + address + QStringLiteral("\r\n")).toUtf8();
-    return writeFileAtomically(nativePath(file), [&bytes](QIODevice& device) {
-        return device.write(bytes) == bytes.size();
-    }, error);
+    return writeFileAtomically(
+        nativePath(file), [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, error);
 }
 
 void EmptyFolderTree(const QString& path, const std::function<void()>& yield)

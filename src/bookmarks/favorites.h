@@ -33,7 +33,8 @@ struct FolderNode
 // through a link is not walked twice. `yield` runs once per top-level entry.
 // A root that cannot be read gives nothing; a deeper failure other than an
 // unreadable entry throws, after the folders found so far were added.
-void loadTree(const QString& root, const std::function<void(const FolderNode&)>& add,
+void loadTree(const QString& root,
+              const std::function<void(const FolderNode&)>& add,
               const std::function<void()>& yield = {});
 
 // The path of `name` (a shortcut's file name or a folder) in the folder
@@ -50,10 +51,7 @@ class FolderListings
 {
 public:
     // `watch` false reads a changed folder again wherever it lies.
-    explicit FolderListings(bool watch = true)
-        : m_watching(watch)
-    {
-    }
+    explicit FolderListings(bool watch = true) : m_watching(watch) {}
     QStringList list(const QString& folderPath) { return list(folderPath, 0); }
     // The same for the find index's walk over every folder: only a folder
     // slow to read is kept, ready for its first showing, so that a walk over

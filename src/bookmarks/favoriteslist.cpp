@@ -13,10 +13,7 @@ namespace {
 class FavoritesList final : public Store
 {
 public:
-    explicit FavoritesList(bool compuServe)
-        : m_compuServe(compuServe)
-    {
-    }
+    explicit FavoritesList(bool compuServe) : m_compuServe(compuServe) {}
 
     int source() const override { return m_compuServe ? Keys::CompuServeFavoritesSource : Keys::WebFavoritesSource; }
     int entryKind() const override { return kind(); }
@@ -37,13 +34,17 @@ public:
         return rows;
     }
 
-    void exportTo(BookmarkExport& out, const Place&, const std::function<void()>&) override { out.webFavorites(m_compuServe); }
+    void exportTo(BookmarkExport& out, const Place&, const std::function<void()>&) override
+    {
+        out.webFavorites(m_compuServe);
+    }
 
     // Gathered again when its registry key changed.
     std::unique_ptr<FindPart> findPart(const Place&) override
     {
         const bool compuServe = m_compuServe;
-        return std::make_unique<RegistryFindPart>(compuServe ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey(),
+        return std::make_unique<RegistryFindPart>(compuServe ? RegistryStores::compuServeFavoritesKey()
+                                                             : RegistryStores::webFavoritesKey(),
                                                   [compuServe] { return Find::webFavorites(compuServe); });
     }
 
@@ -70,8 +71,8 @@ public:
 
     QString addQuestion(const QString& name, const Place&) const override
     {
-        return QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your list of ")
-               + (m_compuServe ? QStringLiteral("CompuServe Web Favorites?") : QStringLiteral("Web Favorites?"));
+        return QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your list of ") +
+               (m_compuServe ? QStringLiteral("CompuServe Web Favorites?") : QStringLiteral("Web Favorites?"));
     }
 
     Result add(const Place&, const Entry& entry, const Place*) override
@@ -85,17 +86,16 @@ public:
     Result change(const Place& old, const Entry& now) override
     {
         Result result = checkName(now.name);
-        if (result.ok()
-            && !RegistryStores::renameFavorite(m_compuServe, old.name, result.what, Names::address(now.address)))
+        if (result.ok() &&
+            !RegistryStores::renameFavorite(m_compuServe, old.name, result.what, Names::address(now.address)))
             result = Result::failed(result.what);
         return result;
     }
 
     Result remove(const Place& entry, const Entry* expected) override
     {
-        if (expected
-            && (!RegistryStores::hasFavorite(m_compuServe, entry.name)
-                || RegistryStores::favoriteText(m_compuServe, entry.name) != expected->address))
+        if (expected && (!RegistryStores::hasFavorite(m_compuServe, entry.name) ||
+                         RegistryStores::favoriteText(m_compuServe, entry.name) != expected->address))
             return Result::refused(entry.name, {}); // changed or gone since: not ours to remove
         RegistryStores::removeFavorite(m_compuServe, entry.name);
         return Result::done(entry.name);

@@ -32,7 +32,8 @@ QString fold(const QString& text)
     folded.reserve(decomposed.size());
     for (const QChar c : decomposed) {
         const QChar::Category category = c.category();
-        if (category != QChar::Mark_NonSpacing && category != QChar::Mark_Enclosing && category != QChar::Mark_SpacingCombining)
+        if (category != QChar::Mark_NonSpacing && category != QChar::Mark_Enclosing &&
+            category != QChar::Mark_SpacingCombining)
             folded.append(c);
     }
     return folded.toCaseFolded();
@@ -65,7 +66,8 @@ namespace {
 
 using FolderPointer = std::shared_ptr<const Folder>;
 
-FolderPointer makeFolder(const QString& place, const QString& key, const QString& path = {}, const QString& listKeyEnd = {})
+FolderPointer
+makeFolder(const QString& place, const QString& key, const QString& path = {}, const QString& listKeyEnd = {})
 {
     return std::make_shared<const Folder>(Folder{place, key, path, listKeyEnd});
 }
@@ -92,7 +94,8 @@ std::vector<Entry> webFavorites(bool compuServe)
     std::vector<Entry> entries;
     entries.reserve(size_t(items.size()));
     for (const RegistryStores::ListEntry& item : items)
-        entries.push_back(make(source, item.text, RegistryStores::favoriteText(compuServe, item.text), folder, item.image));
+        entries.push_back(
+            make(source, item.text, RegistryStores::favoriteText(compuServe, item.text), folder, item.image));
     return entries;
 }
 
@@ -119,8 +122,7 @@ std::vector<Entry> userFolder(const QString& folderName, int source, bool suppor
 }
 
 FavoritesGathering::FavoritesGathering(const QString& root, Favorites::FolderListings* listings)
-    : m_root(root)
-    , m_listings(listings)
+    : m_root(root), m_listings(listings)
 {
     if (root.isEmpty())
         return;
@@ -158,15 +160,19 @@ bool FavoritesGathering::step(const QDeadlineTimer& deadline)
                 // an unreadable folder has nothing to find
             }
             const QString rootPlace = Keys::sourceText(Keys::InternetExplorerSource);
-            m_folder = makeFolder(relative.isEmpty() ? rootPlace : rootPlace + QLatin1Char('\\') + relative, QString(), relative);
+            m_folder = makeFolder(
+                relative.isEmpty() ? rootPlace : rootPlace + QLatin1Char('\\') + relative, QString(), relative);
         }
         // The clock is asked every few files: one read costs microseconds.
         if (++read % 32 == 0 && deadline.hasExpired())
             return false;
         const QString& name = m_names[m_nextName++];
-        m_entries.push_back(make(Keys::InternetExplorerSource, name,
-                                 Favorites::ReadShortcutUrl(Favorites::pathIn(m_root, m_folder->path, name + QStringLiteral(".url"))),
-                                 m_folder, 3));
+        m_entries.push_back(
+            make(Keys::InternetExplorerSource,
+                 name,
+                 Favorites::ReadShortcutUrl(Favorites::pathIn(m_root, m_folder->path, name + QStringLiteral(".url"))),
+                 m_folder,
+                 3));
     }
 }
 
@@ -181,10 +187,9 @@ std::vector<Entry> favoritesFolder(const QString& root, std::vector<FolderStamp>
 
 bool changedSince(const std::vector<FolderStamp>& stamps)
 {
-    return std::any_of(stamps.begin(), stamps.end(),
-                       [](const FolderStamp& folder) {
-                           return !folder.settled || platform::fileStamp(folder.path) != folder.stamp;
-                       });
+    return std::any_of(stamps.begin(), stamps.end(), [](const FolderStamp& folder) {
+        return !folder.settled || platform::fileStamp(folder.path) != folder.stamp;
+    });
 }
 
 bool NetscapeGathering::step(const NetscapeBookmarks& bookmarks, const QDeadlineTimer& deadline)
@@ -219,8 +224,11 @@ bool NetscapeGathering::step(const NetscapeBookmarks& bookmarks, const QDeadline
                 const int number = NetscapeBookmarks::folderNumber(record);
                 if (!m_seen.contains(number)) {
                     m_seen.insert(number);
-                    subFolders.push_back(Pending{number, makeFolder(folder.folder->place + QLatin1Char('\\') + record.Title(),
-                                                                    record.Key() + rootKey, QString(), rootKey)});
+                    subFolders.push_back(Pending{number,
+                                                 makeFolder(folder.folder->place + QLatin1Char('\\') + record.Title(),
+                                                            record.Key() + rootKey,
+                                                            QString(),
+                                                            rootKey)});
                 }
             }
         }
@@ -251,7 +259,8 @@ std::vector<Entry> browser(int source, const Browsers::Folder& root)
     addLinks(root, rootKey, Keys::sourceText(source));
     std::vector<QString> places;
     Browsers::forEachFolder(root, [&](int number, int parent, const Browsers::Folder& folder) {
-        places.push_back((parent < 0 ? Keys::sourceText(source) : places[size_t(parent)]) + QLatin1Char('\\') + folder.title);
+        places.push_back((parent < 0 ? Keys::sourceText(source) : places[size_t(parent)]) + QLatin1Char('\\') +
+                         folder.title);
         addLinks(folder, Keys::browserFolderKey(number, source), places.back());
     });
     return entries;
@@ -265,20 +274,22 @@ void Index::setPart(int source, int order, std::vector<Entry> entries)
     // more than it saves.
     if (entries.capacity() > entries.size() + entries.size() / 2)
         entries.shrink_to_fit();
-    const auto place = std::upper_bound(m_parts.begin(), m_parts.end(), order,
-                                        [](int value, const Part& part) { return value < part.order; });
+    const auto place = std::upper_bound(
+        m_parts.begin(), m_parts.end(), order, [](int value, const Part& part) { return value < part.order; });
     m_parts.insert(place, Part{source, order, std::move(entries)});
 }
 
 void Index::removePart(int source)
 {
-    m_parts.erase(std::remove_if(m_parts.begin(), m_parts.end(), [source](const Part& part) { return part.source == source; }),
-                  m_parts.end());
+    m_parts.erase(
+        std::remove_if(m_parts.begin(), m_parts.end(), [source](const Part& part) { return part.source == source; }),
+        m_parts.end());
 }
 
 void Index::keepOnly(const QList<int>& sources)
 {
-    m_parts.erase(std::remove_if(m_parts.begin(), m_parts.end(),
+    m_parts.erase(std::remove_if(m_parts.begin(),
+                                 m_parts.end(),
                                  [&sources](const Part& part) { return !sources.contains(part.source); }),
                   m_parts.end());
 }

@@ -41,8 +41,8 @@ struct Folder
 
 struct Entry
 {
-    int source = 0; // the tree's source number (user folders from 10)
-    int image = 0;  // the list image
+    int source = 0;  // the tree's source number (user folders from 10)
+    int image = 0;   // the list image
     QString title;   // as the list shows it
     QString address; // as the entry opens (a forum's name, a go word)
     // Its key in the list where the list keys it by record, without the

@@ -51,8 +51,8 @@ bool Indexer::refresh(const std::vector<Shown>& shown, bool supportCompuServe, b
             continue;
         }
         std::vector<Entry> entries;
-        const bool done = kept.part->gather(mostParts < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(kStepMilliseconds),
-                                            &entries);
+        const bool done = kept.part->gather(
+            mostParts < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(kStepMilliseconds), &entries);
         ++gathered;
         if (done) {
             m_index.setPart(source, order, std::move(entries));

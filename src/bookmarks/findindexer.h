@@ -18,10 +18,7 @@ namespace Find {
 class Indexer
 {
 public:
-    explicit Indexer(Stores::Table& stores)
-        : m_stores(stores)
-    {
-    }
+    explicit Indexer(Stores::Table& stores) : m_stores(stores) {}
 
     // A store the tree shows: its source number and shown name (a user folder's name).
     struct Shown
@@ -46,8 +43,8 @@ private:
 
     Stores::Table& m_stores;
     Index m_index;
-    QString m_shown;         // the stores shown when last gathered
-    QSet<int> m_stale;       // sources to gather again since the tree's stores changed
+    QString m_shown;             // the stores shown when last gathered
+    QSet<int> m_stale;           // sources to gather again since the tree's stores changed
     std::map<int, Kept> m_parts; // by source
 };
 

@@ -14,10 +14,7 @@ namespace {
 class ForumList final : public Store
 {
 public:
-    explicit ForumList(Forums::List& list)
-        : m_list(list)
-    {
-    }
+    explicit ForumList(Forums::List& list) : m_list(list) {}
 
     int source() const override { return Keys::ForumsSource; }
     int entryKind() const override { return 2; }
@@ -49,10 +46,7 @@ public:
         class Part final : public FindPart
         {
         public:
-            explicit Part(const Forums::List& list)
-                : m_list(list)
-            {
-            }
+            explicit Part(const Forums::List& list) : m_list(list) {}
             bool outOfDate(bool lookAtDisk) const override { return lookAtDisk; }
             bool gather(const QDeadlineTimer&, std::vector<Find::Entry>* entries) override
             {
@@ -132,9 +126,11 @@ public:
         m_list.load();
         if (written)
             return Result::done({});
-        const Result failed = Result::failed({}, QStringLiteral("Markcrate could not write the forum list \"%1\": %2.\n\n"
-                                                          "The forum list on disk is unchanged, and so is the list shown.")
-                                               .arg(QDir::toNativeSeparators(Forums::listPath()), error));
+        const Result failed =
+            Result::failed({},
+                           QStringLiteral("Markcrate could not write the forum list \"%1\": %2.\n\n"
+                                          "The forum list on disk is unchanged, and so is the list shown.")
+                               .arg(QDir::toNativeSeparators(Forums::listPath()), error));
         return failed; // the list has no folders: the caller shows it again
     }
 

@@ -43,7 +43,8 @@ File read(const QString& path)
 {
     File file;
     const QByteArray bytes = readAll(path);
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QString ignored = utf8.decode(bytes);
     file.latin1 = utf8.hasError();
     for (const QByteArray& line : lines(bytes))
@@ -105,7 +106,8 @@ QStringList namesFromPage(const QString& pagePath, const std::function<void()>& 
         const QByteArray name = trimmedName.toByteArray();
         if (name.isEmpty())
             continue;
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        QStringDecoder utf8(QStringConverter::Utf8,
+                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString decoded = utf8.decode(name);
         names.append(utf8.hasError() ? QString::fromLatin1(name) : decoded);
     }

@@ -41,13 +41,14 @@ Checked refused(const QString& name, const QString& why)
 
 QString existsInList(const QString& name, bool compuServe)
 {
-    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of ")
-           + (compuServe ? QStringLiteral("CompuServe Web Favorites") : QStringLiteral("Web Favorites"));
+    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your list of ") +
+           (compuServe ? QStringLiteral("CompuServe Web Favorites") : QStringLiteral("Web Favorites"));
 }
 
 QString existsInFolder(const QString& name, const QString& folder)
 {
-    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder + QStringLiteral("' folder");
+    return QLatin1Char('\'') + name + QStringLiteral("' already exists in your '") + folder +
+           QStringLiteral("' folder");
 }
 
 QString withoutSeparators(const QString& name)
@@ -78,7 +79,8 @@ Checked check(Target target, const QString& name)
         if (blank)
             return refused(mapped, QStringLiteral("Please enter a name: an entry cannot be saved without one."));
         if (mapped.size() > limit)
-            return refused(mapped, QStringLiteral("The name is too long to be saved (at most %1 characters).").arg(limit));
+            return refused(mapped,
+                           QStringLiteral("The name is too long to be saved (at most %1 characters).").arg(limit));
         return Checked{mapped, {}};
     }
     case Target::ShortcutFile:
@@ -89,9 +91,10 @@ Checked check(Target target, const QString& name)
             return refused(mapped, QLatin1Char('\'') + mapped + QStringLiteral("' cannot be used as a folder name."));
         const qsizetype bytes = mapped.toUtf8().size() + (target == Target::ShortcutFile ? 4 : 0);
         if (bytes > kMaxFileNameBytes)
-            return refused(mapped, QStringLiteral("'%1' is too long for a file name (at most %2 bytes).")
-                                       .arg(mapped.left(40) + QStringLiteral("..."))
-                                       .arg(kMaxFileNameBytes - (target == Target::ShortcutFile ? 4 : 0)));
+            return refused(mapped,
+                           QStringLiteral("'%1' is too long for a file name (at most %2 bytes).")
+                               .arg(mapped.left(40) + QStringLiteral("..."))
+                               .arg(kMaxFileNameBytes - (target == Target::ShortcutFile ? 4 : 0)));
         return Checked{mapped, {}};
     }
     }

@@ -7,8 +7,7 @@
 
 // The last few folders listed, each with the stamp of what its listing was
 // made from: a folder shown again unchanged is not read and sorted again.
-template <typename Stamp, typename Listing>
-class RecentListings
+template <typename Stamp, typename Listing> class RecentListings
 {
 public:
     struct Kept
@@ -34,7 +33,8 @@ public:
     // What is kept for that folder, whatever its stamp, made the latest; null when nothing is.
     Kept* latest(const QString& folder)
     {
-        const auto found = std::find_if(m_kept.begin(), m_kept.end(), [&](const Kept& kept) { return kept.folder == folder; });
+        const auto found =
+            std::find_if(m_kept.begin(), m_kept.end(), [&](const Kept& kept) { return kept.folder == folder; });
         if (found == m_kept.end())
             return nullptr;
         std::rotate(found, found + 1, m_kept.end());

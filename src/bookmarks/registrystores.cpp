@@ -2,10 +2,10 @@
 
 #include "bookmarks/keys.h"
 #include "bookmarks/sortnames.h"
+#include "platform/registry.h"
 #include "store/cRegistry.h"
 #include "store/cSettings.h"
 #include "store/keyvalue.h"
-#include "platform/registry.h"
 
 #include <QHash>
 
@@ -227,8 +227,8 @@ bool writeUserEntry(const QString& folder, const QString& title, const QString& 
         entry.setValueName(QStringLiteral("Type"));
         entry.setKeyValue(type);
     }
-    return hasUserEntry(folder, title) && userEntryUrl(folder, title) == url
-           && (type < 0 || userEntryType(folder, title) == type);
+    return hasUserEntry(folder, title) && userEntryUrl(folder, title) == url &&
+           (type < 0 || userEntryType(folder, title) == type);
 }
 
 void removeUserEntry(const QString& folder, const QString& title)

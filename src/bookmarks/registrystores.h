@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QList>
 #include <QHash>
+#include <QList>
 #include <QString>
 
 #include "bookmarks/recentlistings.h"
@@ -71,7 +71,8 @@ bool hasUserEntry(const QString& folder, const QString& title);
 // `type` below 0 writes no "Type".
 bool writeUserEntry(const QString& folder, const QString& title, const QString& url, int type);
 void removeUserEntry(const QString& folder, const QString& title);
-bool renameUserEntry(const QString& folder, const QString& oldTitle, const QString& title, const QString& url, int type);
+bool renameUserEntry(
+    const QString& folder, const QString& oldTitle, const QString& title, const QString& url, int type);
 
 // A user folder exists when its "FolderName" reads non-blank.
 bool hasUserFolder(const QString& folder);

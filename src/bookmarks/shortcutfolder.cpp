@@ -21,10 +21,7 @@ namespace {
 class ShortcutFolder final : public Store
 {
 public:
-    explicit ShortcutFolder(Favorites::FolderListings& listings)
-        : m_listings(listings)
-    {
-    }
+    explicit ShortcutFolder(Favorites::FolderListings& listings) : m_listings(listings) {}
 
     int source() const override { return Keys::InternetExplorerSource; }
     bool hasSubFolders() const override { return true; }
@@ -81,10 +78,7 @@ public:
         class Part final : public FindPart
         {
         public:
-            explicit Part(Favorites::FolderListings& listings)
-                : m_listings(listings)
-            {
-            }
+            explicit Part(Favorites::FolderListings& listings) : m_listings(listings) {}
             bool outOfDate(bool lookAtDisk) const override
             {
                 return Favorites::folder() != m_root || (lookAtDisk && Find::changedSince(m_stamps));
@@ -159,9 +153,9 @@ public:
             return Result::failed(checked.what, QStringLiteral("no Favorites folder is set"));
         const QFileInfo target(platform::diskPath(file));
         // A new name that differs only where the file system does not tell names apart is the same file.
-        const bool sameFile = previous == file
-                              || (target.exists()
-                                  && target.canonicalFilePath() == QFileInfo(platform::diskPath(previous)).canonicalFilePath());
+        const bool sameFile =
+            previous == file || (target.exists() && target.canonicalFilePath() ==
+                                                        QFileInfo(platform::diskPath(previous)).canonicalFilePath());
         if (!sameFile && occupied(platform::diskPath(file)))
             return Result::exists(checked.what, Names::existsInFolder(checked.what, old.folderText));
         if (!Favorites::isInside(file) || !Favorites::isInside(previous))
@@ -202,15 +196,17 @@ public:
         const QString root = Favorites::folder();
         if (root.isEmpty())
             return Result::refused(name, {});
-        const QString path = platform::diskPath(platform::nativePath(Favorites::pathIn(root, parent.folderPath, QString()))
-                                                + Favorites::fileNameOf(name));
+        const QString path = platform::diskPath(
+            platform::nativePath(Favorites::pathIn(root, parent.folderPath, QString())) + Favorites::fileNameOf(name));
         if (occupied(path))
             return Result::exists(name, {});
         if (!Favorites::isInside(path))
             return Result::refused(name, outsideOf(parent));
         if (!QDir().mkdir(path))
-            return Result::failed(name, QStringLiteral("The folder '") + name + QStringLiteral("' could not be created in \"")
-                                            + QDir::toNativeSeparators(QFileInfo(path).path()) + QStringLiteral("\"."));
+            return Result::failed(name,
+                                  QStringLiteral("The folder '") + name +
+                                      QStringLiteral("' could not be created in \"") +
+                                      QDir::toNativeSeparators(QFileInfo(path).path()) + QStringLiteral("\"."));
         return Result::done(name);
     }
 
@@ -236,9 +232,11 @@ public:
         const QString path = root + folder.folderPath;
         if (!root.isEmpty() && !Favorites::isInside(platform::nativePath(path)))
             return Result::refused(folder.folderText, outsideOf(folder));
-        if (root.isEmpty() || platform::fileAttributes(path) & (platform::FileAttribute::Hidden | platform::FileAttribute::System))
-            return Result::refused(folder.folderText, QLatin1Char('\'') + folder.folderText
-                                                          + QStringLiteral("' is a Hidden or System folder and cannot be deleted"));
+        if (root.isEmpty() ||
+            platform::fileAttributes(path) & (platform::FileAttribute::Hidden | platform::FileAttribute::System))
+            return Result::refused(folder.folderText,
+                                   QLatin1Char('\'') + folder.folderText +
+                                       QStringLiteral("' is a Hidden or System folder and cannot be deleted"));
         Favorites::DeleteFolderTree(path, yield);
         return Result::done(folder.folderText);
     }
@@ -246,7 +244,8 @@ public:
 private:
     static QString outsideOf(const Place& folder)
     {
-        return QLatin1Char('\'') + folder.folderText + QStringLiteral("' lies outside your Favorites folder; nothing was changed.");
+        return QLatin1Char('\'') + folder.folderText +
+               QStringLiteral("' lies outside your Favorites folder; nothing was changed.");
     }
 
     // The shortcut file of a name in the place's folder; empty while no Favorites folder is set.
@@ -255,8 +254,8 @@ private:
         const QString root = Favorites::folder();
         if (root.isEmpty())
             return {};
-        return platform::nativePath(Favorites::pathIn(root, place.folderPath, QString())) + Favorites::fileNameOf(name)
-               + QStringLiteral(".url");
+        return platform::nativePath(Favorites::pathIn(root, place.folderPath, QString())) +
+               Favorites::fileNameOf(name) + QStringLiteral(".url");
     }
 
     static bool occupied(const QString& onDisk) { return QFileInfo::exists(onDisk) || QFileInfo(onDisk).isSymLink(); }

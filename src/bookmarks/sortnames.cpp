@@ -124,8 +124,9 @@ int compareFolded(const QString& a, const QString& b)
 
 qsizetype SortedPlace(const QStringList& sorted, const QString& name, bool* tie)
 {
-    const auto place = std::lower_bound(sorted.cbegin(), sorted.cend(), name,
-                                        [](const QString& a, const QString& b) { return compareFolded(a, b) < 0; });
+    const auto place = std::lower_bound(sorted.cbegin(), sorted.cend(), name, [](const QString& a, const QString& b) {
+        return compareFolded(a, b) < 0;
+    });
     *tie = place != sorted.cend() && compareFolded(*place, name) == 0;
     return place - sorted.cbegin();
 }

@@ -3,11 +3,11 @@
 #include "bookmarks/browserstore.h"
 #include "bookmarks/favorites.h"
 #include "bookmarks/finder.h"
-#include "platform/registry.h"
 #include "bookmarks/forums.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/storeparts.h"
+#include "platform/registry.h"
 
 namespace Stores {
 
@@ -23,8 +23,8 @@ QString Store::existsMessage(const QString& name, const Place& folder) const
 
 QString Store::addQuestion(const QString& name, const Place& folder) const
 {
-    return QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder.folderText
-           + QStringLiteral("' folder?");
+    return QStringLiteral("Are you sure you wish to add '") + name + QStringLiteral("' to your '") + folder.folderText +
+           QStringLiteral("' folder?");
 }
 
 QString Store::withScheme(const QString& address)
@@ -54,8 +54,7 @@ Result Store::checkNew(const Place& folder, const QString& name, const Place* re
 }
 
 RegistryFindPart::RegistryFindPart(QString key, std::function<std::vector<Find::Entry>()> gather)
-    : m_key(std::move(key))
-    , m_gather(std::move(gather))
+    : m_key(std::move(key)), m_gather(std::move(gather))
 {
 }
 
@@ -80,8 +79,7 @@ struct Table::Stores
     std::unique_ptr<Store> userFolders;
 };
 
-Table::Table(cSettings& settings)
-    : m_stores(std::make_unique<Stores>())
+Table::Table(cSettings& settings) : m_stores(std::make_unique<Stores>())
 {
     auto& roots = m_stores->roots;
     roots[Keys::CompuServeFavoritesSource] = makeFavoritesList(true);
@@ -134,7 +132,8 @@ Store& Table::userFolders() const
 
 BrowserBookmarks& Table::browser(int source) const
 {
-    return static_cast<BrowserBookmarks&>(*m_stores->roots[size_t(Keys::isBrowserSource(source) ? source : Keys::FirefoxSource)]);
+    return static_cast<BrowserBookmarks&>(
+        *m_stores->roots[size_t(Keys::isBrowserSource(source) ? source : Keys::FirefoxSource)]);
 }
 
 } // namespace Stores

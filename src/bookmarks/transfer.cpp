@@ -62,7 +62,8 @@ QList<Record> decode(const QByteArray& bytes)
         const QJsonObject entry = value.toObject();
         if (!entry.value(QStringLiteral("name")).isString() || !entry.value(QStringLiteral("address")).isString())
             return {};
-        records.append(Record{entry.value(QStringLiteral("kind")).toInt(), entry.value(QStringLiteral("name")).toString(),
+        records.append(Record{entry.value(QStringLiteral("kind")).toInt(),
+                              entry.value(QStringLiteral("name")).toString(),
                               entry.value(QStringLiteral("address")).toString()});
     }
     return records;

@@ -13,10 +13,7 @@ namespace {
 class UserFolders final : public Store
 {
 public:
-    explicit UserFolders(cSettings& settings)
-        : m_settings(settings)
-    {
-    }
+    explicit UserFolders(cSettings& settings) : m_settings(settings) {}
 
     int source() const override { return Keys::FirstUserFolder; }
     int entryKind() const override { return -1; }
@@ -55,7 +52,8 @@ public:
 
     std::optional<Entry> read(const Place& entry) const override
     {
-        return Entry{entry.name, RegistryStores::userEntryUrl(entry.folderPath, entry.name),
+        return Entry{entry.name,
+                     RegistryStores::userEntryUrl(entry.folderPath, entry.name),
                      RegistryStores::userEntryType(entry.folderPath, entry.name)};
     }
 
@@ -73,8 +71,8 @@ public:
     Result add(const Place& folder, const Entry& entry, const Place*) override
     {
         Result result = checkName(entry.name);
-        if (result.ok()
-            && !RegistryStores::writeUserEntry(folder.folderPath, result.what, Names::address(entry.address), entry.kind))
+        if (result.ok() &&
+            !RegistryStores::writeUserEntry(folder.folderPath, result.what, Names::address(entry.address), entry.kind))
             result = Result::failed(result.what);
         return result;
     }
@@ -82,8 +80,8 @@ public:
     Result change(const Place& old, const Entry& now) override
     {
         Result result = checkName(now.name);
-        if (result.ok()
-            && !RegistryStores::renameUserEntry(old.folderPath, old.name, result.what, Names::address(now.address), now.kind))
+        if (result.ok() && !RegistryStores::renameUserEntry(
+                               old.folderPath, old.name, result.what, Names::address(now.address), now.kind))
             result = Result::failed(result.what);
         return result;
     }
@@ -98,7 +96,8 @@ public:
         if (RegistryStores::hasUserFolder(name))
             return Result::exists(name, {});
         if (!RegistryStores::createUserFolder(name))
-            return Result::failed(name, QStringLiteral("The folder '") + name + QStringLiteral("' could not be created."));
+            return Result::failed(name,
+                                  QStringLiteral("The folder '") + name + QStringLiteral("' could not be created."));
         return Result::done(name);
     }
 
@@ -109,8 +108,9 @@ public:
             return Result::exists(name, {});
         // The new folder with copies of the entries is written and checked before the old one goes.
         if (!RegistryStores::renameUserFolder(old, name))
-            return Result::failed(name, QStringLiteral("The folder '") + old + QStringLiteral("' could not be renamed to '") + name
-                                            + QStringLiteral("'; it is unchanged."));
+            return Result::failed(name,
+                                  QStringLiteral("The folder '") + old + QStringLiteral("' could not be renamed to '") +
+                                      name + QStringLiteral("'; it is unchanged."));
         return Result::done(name);
     }
 
@@ -122,9 +122,8 @@ public:
 
     Result remove(const Place& entry, const Entry* expected) override
     {
-        if (expected
-            && (!RegistryStores::hasUserEntry(entry.folderPath, entry.name)
-                || RegistryStores::userEntryUrl(entry.folderPath, entry.name) != expected->address))
+        if (expected && (!RegistryStores::hasUserEntry(entry.folderPath, entry.name) ||
+                         RegistryStores::userEntryUrl(entry.folderPath, entry.name) != expected->address))
             return Result::refused(entry.name, {}); // changed or gone since: not ours to remove
         RegistryStores::removeUserEntry(entry.folderPath, entry.name);
         return Result::done(entry.name);

@@ -8,8 +8,7 @@
 #include <QStyleOptionFocusRect>
 
 FlatButton::FlatButton(const QString& caption, QWidget* parent)
-    : QAbstractButton(parent)
-    , m_foreColor(OleColor::Highlight)
+    : QAbstractButton(parent), m_foreColor(OleColor::Highlight)
 {
     setText(caption);
     setMouseTracking(true);
@@ -67,7 +66,8 @@ QSize FlatButton::sizeHint() const
 void FlatButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const QColor color = isEnabled() ? OleColor::toColor(m_foreColor) : palette().color(QPalette::Disabled, QPalette::Text);
+    const QColor color =
+        isEnabled() ? OleColor::toColor(m_foreColor) : palette().color(QPalette::Disabled, QPalette::Text);
     // A caption in the window colour (the hover colour of the lower rows) would
     // vanish on the window: it stands on the highlight colour then.
     if (isEnabled() && m_foreColor == OleColor::Window)
@@ -93,11 +93,7 @@ void FlatButton::mouseMoveEvent(QMouseEvent* event)
     event->accept();
 }
 
-FlatButtonArray::FlatButtonArray(const QString& name, QObject* parent)
-    : QObject(parent)
-    , m_name(name)
-{
-}
+FlatButtonArray::FlatButtonArray(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
 
 void FlatButtonArray::add(int index, FlatButton* button)
 {

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QHash>
-#include <QStandardPaths>
 #include <QPainter>
 #include <QPixmap>
+#include <QStandardPaths>
 #include <QStyle>
 
 namespace ImageList {

@@ -32,8 +32,7 @@ QIcon drawnIcon(const QString& toolTip)
 
 } // namespace
 
-IndexedToolBar::IndexedToolBar(QWidget* parent)
-    : QToolBar(parent)
+IndexedToolBar::IndexedToolBar(QWidget* parent) : QToolBar(parent)
 {
     setMovable(false);
     setFloatable(false);

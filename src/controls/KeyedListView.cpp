@@ -1,15 +1,15 @@
 #include "controls/KeyedListView.h"
 
 #include "controls/ImageList.h"
-#include "controls/elidedtip.h"
 #include "controls/KeyedTreeView.h"
+#include "controls/elidedtip.h"
 #include "controls/twips.h"
 #include "platform/error.h"
 
 #include <QDrag>
 #include <QHeaderView>
-#include <QMimeData>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 
 namespace {
@@ -66,10 +66,7 @@ class ListItem : public QTreeWidgetItem
 {
 public:
     ListItem(const QString& text, const QString& key, int image)
-        : QTreeWidgetItem(UserType)
-        , m_text(text)
-        , m_key(key)
-        , m_image(image)
+        : QTreeWidgetItem(UserType), m_text(text), m_key(key), m_image(image)
     {
     }
 
@@ -116,8 +113,7 @@ private:
 
 } // namespace
 
-KeyedListView::KeyedListView(QWidget* parent)
-    : QTreeWidget(parent)
+KeyedListView::KeyedListView(QWidget* parent) : QTreeWidget(parent)
 {
     setColumnCount(1);
     setHeaderLabels({QStringLiteral("Site Name")});
@@ -291,7 +287,9 @@ void KeyedListView::mouseMoveEvent(QMouseEvent* event)
 {
     QTreeWidget::mouseMoveEvent(event);
     const QPoint p = event->position().toPoint();
-    emit MouseMove(MouseState::button(event->buttons()), MouseState::shift(event->modifiers()), Twips::fromPixelsX(p.x()),
+    emit MouseMove(MouseState::button(event->buttons()),
+                   MouseState::shift(event->modifiers()),
+                   Twips::fromPixelsX(p.x()),
                    Twips::fromPixelsY(p.y()));
 }
 

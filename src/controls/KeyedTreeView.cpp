@@ -50,8 +50,7 @@ int shift(Qt::KeyboardModifiers modifiers)
 
 } // namespace MouseState
 
-KeyedTreeView::KeyedTreeView(QWidget* parent)
-    : QTreeWidget(parent)
+KeyedTreeView::KeyedTreeView(QWidget* parent) : QTreeWidget(parent)
 {
     setHeaderHidden(true);
     setColumnCount(1);
@@ -182,7 +181,9 @@ void KeyedTreeView::mousePressEvent(QMouseEvent* event)
 {
     QTreeWidget::mousePressEvent(event);
     const QPoint p = event->position().toPoint();
-    emit MouseDown(MouseState::button(event->buttons()), MouseState::shift(event->modifiers()), Twips::fromPixelsX(p.x()),
+    emit MouseDown(MouseState::button(event->buttons()),
+                   MouseState::shift(event->modifiers()),
+                   Twips::fromPixelsX(p.x()),
                    Twips::fromPixelsY(p.y()));
 }
 
@@ -190,7 +191,9 @@ void KeyedTreeView::mouseMoveEvent(QMouseEvent* event)
 {
     QTreeWidget::mouseMoveEvent(event);
     const QPoint p = event->position().toPoint();
-    emit MouseMove(MouseState::button(event->buttons()), MouseState::shift(event->modifiers()), Twips::fromPixelsX(p.x()),
+    emit MouseMove(MouseState::button(event->buttons()),
+                   MouseState::shift(event->modifiers()),
+                   Twips::fromPixelsX(p.x()),
                    Twips::fromPixelsY(p.y()));
 }
 

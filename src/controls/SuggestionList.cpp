@@ -7,7 +7,8 @@
 
 SuggestionList::SuggestionList(QWidget* anchor)
     : QTreeWidget(anchor->window()) // a window of its own, owned by the form
-    , m_anchor(anchor)
+      ,
+      m_anchor(anchor)
 {
     // A tool-tip window: no window manager or platform ever activates it,
     // so the keys stay in the input box.
@@ -57,7 +58,8 @@ void SuggestionList::place()
     const QPoint below = m_anchor->mapToGlobal(QPoint(0, m_anchor->height()));
     const QRect screen = m_anchor->screen() ? m_anchor->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
     const int width = qMin(qMax(window->width(), 480), screen.width());
-    const int left = qBound(screen.left(), qMin(below.x(), window->mapToGlobal(QPoint(0, 0)).x()), screen.right() - width);
+    const int left =
+        qBound(screen.left(), qMin(below.x(), window->mapToGlobal(QPoint(0, 0)).x()), screen.right() - width);
     const int rowHeight = qMax(sizeHintForRow(0), fontMetrics().height() + 4);
     const int room = qMax(rowHeight, screen.bottom() - below.y() - 2 * frameWidth());
     const int rows = qMin(topLevelItemCount(), qMax(1, room / rowHeight));

@@ -45,9 +45,7 @@ QIcon programIcon()
 }
 
 TrayIcon::TrayIcon(const QString& toolTip, const QList<Item>& items, QObject* parent)
-    : QObject(parent)
-    , m_menu(std::make_unique<QMenu>())
-    , m_icon(std::make_unique<QSystemTrayIcon>(programIcon()))
+    : QObject(parent), m_menu(std::make_unique<QMenu>()), m_icon(std::make_unique<QSystemTrayIcon>(programIcon()))
 {
     m_menu->setObjectName(QStringLiteral("mnuMARKCRATE"));
     for (const Item& entry : items) {

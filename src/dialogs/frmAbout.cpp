@@ -14,8 +14,7 @@
 #include <QVersionNumber>
 #include <QWindow>
 
-frmAbout::frmAbout(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + QCoreApplication::applicationName());
@@ -88,20 +87,24 @@ bool frmAbout::GetKeyValue(quint32 root, const QString& keyName, const QString& 
 void frmAbout::StartSysInfo()
 {
     QString path;
-    if (GetKeyValue(platform::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                    QStringLiteral("PATH"), &path)) {
+    if (GetKeyValue(platform::HKEY_LOCAL_MACHINE,
+                    QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
+                    QStringLiteral("PATH"),
+                    &path)) {
         QProcess::startDetached(platform::nativePath(path), {});
         return;
     }
-    if (GetKeyValue(platform::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                    QStringLiteral("MSINFO"), &path)) {
+    if (GetKeyValue(platform::HKEY_LOCAL_MACHINE,
+                    QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
+                    QStringLiteral("MSINFO"),
+                    &path)) {
         const QString tool = platform::nativePath(path + QStringLiteral("\\MSINFO32.EXE"));
         if (QFileInfo(tool).isFile()) {
             QProcess::startDetached(tool, {});
             return;
         }
     }
-    MessageBoxes::show({QMessageBox::NoIcon, {}, QStringLiteral("System Information Is Unavailable At This Time"),
-                        QMessageBox::Ok},
-                       this);
+    MessageBoxes::show(
+        {QMessageBox::NoIcon, {}, QStringLiteral("System Information Is Unavailable At This Time"), QMessageBox::Ok},
+        this);
 }

@@ -19,8 +19,7 @@ constexpr int kHeight = 2700;
 
 } // namespace
 
-frmFavorite::frmFavorite()
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint)
+frmFavorite::frmFavorite() : QDialog(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("frmFavorite"));
     setWindowTitle(QStringLiteral("Favorite"));
@@ -30,7 +29,8 @@ frmFavorite::frmFavorite()
     setFixedSize(size());
     lbbFavorite = new FlatButtonArray(QStringLiteral("lbbFavorite"), this);
     const char* captions[] = {"OK", "Cancel", "Site Name", "Site Location"};
-    const int geometry[][3] = {{kWidth - 2100, 2220, 900}, {kWidth - 1050, 2220, 900}, {150, 120, 1500}, {150, 720, 1500}};
+    const int geometry[][3] = {
+        {kWidth - 2100, 2220, 900}, {kWidth - 1050, 2220, 900}, {150, 120, 1500}, {150, 720, 1500}};
     for (int index = 0; index < 4; ++index) {
         auto* button = new FlatButton(QLatin1String(captions[index]), this);
         Twips::setGeometry(button, geometry[index][0], geometry[index][1], geometry[index][2], 300);
@@ -54,8 +54,9 @@ frmFavorite::frmFavorite()
         optFavorite[size_t(index)] = option;
     }
     connect(lbbFavorite, &FlatButtonArray::MouseClick, this, &frmFavorite::clicked);
-    connect(lbbFavorite, &FlatButtonArray::MouseMove, this,
-            [this](int index) { lbbFavorite->highlight(index, OleColor::Highlight, OleColor::Window); });
+    connect(lbbFavorite, &FlatButtonArray::MouseMove, this, [this](int index) {
+        lbbFavorite->highlight(index, OleColor::Highlight, OleColor::Window);
+    });
 }
 
 int frmFavorite::BookmarkType() const
@@ -73,8 +74,14 @@ void frmFavorite::setBookmarkType(int kind)
         optFavorite[size_t(kind)]->setChecked(true);
 }
 
-bool frmFavorite::Display(Stores::Store& store, const Stores::Place& place, int state, QWidget* parent, const QString& name,
-                          const QString& site, bool displayForumOption, const Stores::Place* origin)
+bool frmFavorite::Display(Stores::Store& store,
+                          const Stores::Place& place,
+                          int state,
+                          QWidget* parent,
+                          const QString& name,
+                          const QString& site,
+                          bool displayForumOption,
+                          const Stores::Place* origin)
 {
     m_store = &store;
     m_place = place;
@@ -122,16 +129,17 @@ QString frmFavorite::save()
 {
     const bool editing = m_state == Edit || m_state == EditWithKind;
     const bool kindChoice = m_state == AddWithKind || m_state == EditWithKind;
-    const Stores::Entry entry{txtFavorite[0]->text(), m_store->typedAddress(Names::address(txtFavorite[1]->text())),
+    const Stores::Entry entry{txtFavorite[0]->text(),
+                              m_store->typedAddress(Names::address(txtFavorite[1]->text())),
                               kindChoice ? BookmarkType() : m_store->entryKind()};
     const Stores::Result checked = m_store->checkNew(m_place, entry.name, editing ? &m_place : nullptr);
     if (!checked.ok())
         return checked.why;
-    const Stores::Result result = editing ? m_store->change(m_place, entry)
-                                          : m_store->add(m_place, entry, m_origin ? &*m_origin : nullptr);
+    const Stores::Result result =
+        editing ? m_store->change(m_place, entry) : m_store->add(m_place, entry, m_origin ? &*m_origin : nullptr);
     if (result.outcome == Stores::Result::Outcome::Failed)
-        return QLatin1Char('\'') + result.what + QStringLiteral("' could not be saved")
-               + (result.why.isEmpty() ? QString() : QStringLiteral(": ") + result.why) + QLatin1Char('.');
+        return QLatin1Char('\'') + result.what + QStringLiteral("' could not be saved") +
+               (result.why.isEmpty() ? QString() : QStringLiteral(": ") + result.why) + QLatin1Char('.');
     if (!result.ok())
         return result.why;
     m_savedName = result.what;

@@ -30,8 +30,14 @@ public:
 
     // `place` is the folder added to, or the entry edited. `origin`, an entry
     // of the same store, is what the new entry is a copy of (pasted).
-    bool Display(Stores::Store& store, const Stores::Place& place, int state, QWidget* parent, const QString& name = {},
-                 const QString& site = {}, bool displayForumOption = false, const Stores::Place* origin = nullptr);
+    bool Display(Stores::Store& store,
+                 const Stores::Place& place,
+                 int state,
+                 QWidget* parent,
+                 const QString& name = {},
+                 const QString& site = {},
+                 bool displayForumOption = false,
+                 const Stores::Place* origin = nullptr);
 
     // The name as it was stored, after the store's check; valid once Display answered true.
     QString SavedName() const { return m_savedName; }

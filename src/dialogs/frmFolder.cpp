@@ -35,7 +35,8 @@ cTextDialog::cTextDialog(const QString& name, const QString& buttonsName, const 
     Twips::setGeometry(this, 0, 0, kWidth, kHeight);
     setFixedSize(size());
     m_text = new QLineEdit(this);
-    m_text->setObjectName(name == QLatin1String("frmFolder") ? QStringLiteral("txtFolder_0") : QStringLiteral("txtForum_0"));
+    m_text->setObjectName(name == QLatin1String("frmFolder") ? QStringLiteral("txtFolder_0")
+                                                             : QStringLiteral("txtForum_0"));
     Twips::setGeometry(m_text, 150, 450, kWidth - 300, 330);
     m_buttons = new FlatButtonArray(buttonsName, this);
     const QStringList captions{QStringLiteral("OK"), QStringLiteral("Cancel"), caption};
@@ -47,8 +48,9 @@ cTextDialog::cTextDialog(const QString& name, const QString& buttonsName, const 
     }
     (*m_buttons)[2]->setEnabled(false); // the text box's caption
     connect(m_buttons, &FlatButtonArray::MouseClick, this, &cTextDialog::clicked);
-    connect(m_buttons, &FlatButtonArray::MouseMove, this,
-            [this](int index) { m_buttons->highlight(index, OleColor::Highlight, OleColor::Window); });
+    connect(m_buttons, &FlatButtonArray::MouseMove, this, [this](int index) {
+        m_buttons->highlight(index, OleColor::Highlight, OleColor::Window);
+    });
 }
 
 bool cTextDialog::Display(int state, QWidget* parent, QString* text, const QString& previous)

@@ -36,9 +36,8 @@ cBoxForm::cBoxForm(const QString& name, const QStringList& captions)
     m_label->setTextFormat(Qt::PlainText);
     Twips::setGeometry(m_label, 180, 150, kWidth - 360, kHeight - 150 - kButtonHeight - 300);
 
-    m_buttons = new FlatButtonArray(name == QLatin1String("frmMessage") ? QStringLiteral("lbbMessage")
-                                                                        : QStringLiteral("lbbQuestion"),
-                                    this);
+    m_buttons = new FlatButtonArray(
+        name == QLatin1String("frmMessage") ? QStringLiteral("lbbMessage") : QStringLiteral("lbbQuestion"), this);
     const int count = int(captions.size());
     int left = kWidth - 180 - count * kButtonWidth - (count - 1) * 120;
     for (int index = 0; index < count; ++index) {
@@ -48,8 +47,9 @@ cBoxForm::cBoxForm(const QString& name, const QStringList& captions)
         left += kButtonWidth + 120;
     }
     connect(m_buttons, &FlatButtonArray::MouseClick, this, &cBoxForm::buttonClicked);
-    connect(m_buttons, &FlatButtonArray::MouseMove, this,
-            [this](int index) { m_buttons->highlight(index, OleColor::Highlight, OleColor::Window); });
+    connect(m_buttons, &FlatButtonArray::MouseMove, this, [this](int index) {
+        m_buttons->highlight(index, OleColor::Highlight, OleColor::Window);
+    });
 }
 
 QString cBoxForm::Message() const
@@ -104,10 +104,7 @@ void cBoxForm::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-frmMessage::frmMessage()
-    : cBoxForm(QStringLiteral("frmMessage"), {QStringLiteral("OK")})
-{
-}
+frmMessage::frmMessage() : cBoxForm(QStringLiteral("frmMessage"), {QStringLiteral("OK")}) {}
 
 bool frmMessage::answersFromHook(const QString& text)
 {
@@ -124,15 +121,12 @@ void frmMessage::keyReleaseEvent(QKeyEvent* event)
     cBoxForm::keyReleaseEvent(event);
 }
 
-frmQuestion::frmQuestion()
-    : cBoxForm(QStringLiteral("frmQuestion"), {QStringLiteral("Yes"), QStringLiteral("No")})
-{
-}
+frmQuestion::frmQuestion() : cBoxForm(QStringLiteral("frmQuestion"), {QStringLiteral("Yes"), QStringLiteral("No")}) {}
 
 bool frmQuestion::answersFromHook(const QString& text)
 {
-    return MessageBoxes::show({QMessageBox::Question, {}, text, QMessageBox::Yes | QMessageBox::No})
-           == QMessageBox::Yes;
+    return MessageBoxes::show({QMessageBox::Question, {}, text, QMessageBox::Yes | QMessageBox::No}) ==
+           QMessageBox::Yes;
 }
 
 void frmQuestion::keyPressEvent(QKeyEvent* event)

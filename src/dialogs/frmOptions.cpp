@@ -41,8 +41,7 @@ const char* const kCheckCaptions[] = {
 } // namespace
 
 frmOptions::frmOptions(cSettings& settings, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
-    , m_settings(settings)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), m_settings(settings)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
@@ -81,7 +80,8 @@ frmOptions::frmOptions(cSettings& settings, QWidget* parent)
     place(chkOptions[7], picOptions[2], 1);
     place(chkOptions[6], picOptions[3], 0);
 
-    const char* const textLabels[] = {"CompuServe Web Forums URL", "Yahoo Search URL", "Location of Netscape's Bookmark.htm"};
+    const char* const textLabels[] = {
+        "CompuServe Web Forums URL", "Yahoo Search URL", "Location of Netscape's Bookmark.htm"};
     for (int index = 0; index < 3; ++index) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("txtOptions_%1").arg(index));
@@ -105,7 +105,7 @@ frmOptions::frmOptions(cSettings& settings, QWidget* parent)
 
     int left = kWidth - 3 * 1200 - 2 * 120 - 150;
     for (QPushButton** button : {&cmdOK, &cmdCancel, &cmdApply}) {
-        const QString caption = button == &cmdOK ? QStringLiteral("OK")
+        const QString caption = button == &cmdOK       ? QStringLiteral("OK")
                                 : button == &cmdCancel ? QStringLiteral("Cancel")
                                                        : QStringLiteral("Apply");
         *button = new QPushButton(caption, this);
@@ -136,10 +136,17 @@ void frmOptions::Form_Load()
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
     move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     const bool values[] = {
-        m_settings.AlwaysOnTop(),        m_settings.HideOnLaunch(),         m_settings.ShowMore(),
-        m_settings.ReloadBookmarks(),    m_settings.SupportCompuServe(),    m_settings.SupportNetscape(),
-        m_settings.SupportInternetExplorer(), m_settings.TreatBookmarksAsReadOnly(), m_settings.ExpandFoldersOnRefresh(),
-        m_settings.SupportFirefox(),     m_settings.SupportChromium(),
+        m_settings.AlwaysOnTop(),
+        m_settings.HideOnLaunch(),
+        m_settings.ShowMore(),
+        m_settings.ReloadBookmarks(),
+        m_settings.SupportCompuServe(),
+        m_settings.SupportNetscape(),
+        m_settings.SupportInternetExplorer(),
+        m_settings.TreatBookmarksAsReadOnly(),
+        m_settings.ExpandFoldersOnRefresh(),
+        m_settings.SupportFirefox(),
+        m_settings.SupportChromium(),
     };
     for (int index = 0; index < int(chkOptions.size()); ++index)
         chkOptions[size_t(index)]->setChecked(values[index]);
@@ -170,7 +177,8 @@ void frmOptions::showPanel(int tab)
 
 void frmOptions::browse()
 {
-    const QString chosen = MessageBoxes::getOpenFileName(this, QStringLiteral("Select HTML Favorites"),
+    const QString chosen = MessageBoxes::getOpenFileName(this,
+                                                         QStringLiteral("Select HTML Favorites"),
                                                          QStringLiteral("HTML Files (*.HTM *.htm *.html)"),
                                                          QStringLiteral("*.htm"));
     if (chosen.isEmpty())

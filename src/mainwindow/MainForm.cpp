@@ -85,6 +85,8 @@ QRect cMainForm::screenTwips()
 {
     QScreen* screen = window()->screen() ? window()->screen() : QGuiApplication::primaryScreen();
     const QRect pixels = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    return QRect(Twips::fromPixelsX(pixels.x()), Twips::fromPixelsY(pixels.y()), Twips::fromPixelsX(pixels.width()),
+    return QRect(Twips::fromPixelsX(pixels.x()),
+                 Twips::fromPixelsY(pixels.y()),
+                 Twips::fromPixelsX(pixels.width()),
                  Twips::fromPixelsY(pixels.height()));
 }

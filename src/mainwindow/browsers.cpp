@@ -36,7 +36,10 @@ void cMainDialog::LoadBrowserSource(int source)
         tree->RemoveNode(root->child(0));
     const bool expand = m_settings.ExpandFoldersOnRefresh();
     for (const auto& [number, parent, folder] : store.numberedFolders()) {
-        tree->AddNode(parent < 0 ? Keys::rootKey(source) : Keys::browserFolderKey(parent, source), Keys::browserFolderKey(number, source), folder->title, 2)
+        tree->AddNode(parent < 0 ? Keys::rootKey(source) : Keys::browserFolderKey(parent, source),
+                      Keys::browserFolderKey(number, source),
+                      folder->title,
+                      2)
             ->setExpanded(expand);
     }
     watchBrowserFiles();
@@ -65,26 +68,29 @@ void cMainDialog::watchBrowserFiles()
         m_browserReload = new QTimer(m_form->window());
         m_browserReload->setSingleShot(true);
         m_browserReload->setInterval(1000); // a browser writes in bursts: once a second at most
-        QObject::connect(m_browserWatcher, &QFileSystemWatcher::fileChanged, m_browserReload, [this](const QString& path) {
-            for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
-                if (browserStore(source).contents().watched.contains(path))
-                    m_browsersChanged.insert(source);
-            }
-            if (!m_browserReload->isActive())
-                m_browserReload->start();
-        });
-        // A file that was missing (Firefox's -wal file before it starts)
-        // shows by its folder changing: that folder is watched until it comes.
-        QObject::connect(m_browserWatcher, &QFileSystemWatcher::directoryChanged, m_browserReload, [this](const QString& folder) {
-            for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
-                for (const QString& file : browserStore(source).contents().watched) {
-                    if (QFileInfo(file).path() == folder && QFileInfo::exists(file) && !m_browserWatcher->files().contains(file))
+        QObject::connect(
+            m_browserWatcher, &QFileSystemWatcher::fileChanged, m_browserReload, [this](const QString& path) {
+                for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
+                    if (browserStore(source).contents().watched.contains(path))
                         m_browsersChanged.insert(source);
                 }
-            }
-            if (!m_browsersChanged.isEmpty() && !m_browserReload->isActive())
-                m_browserReload->start();
-        });
+                if (!m_browserReload->isActive())
+                    m_browserReload->start();
+            });
+        // A file that was missing (Firefox's -wal file before it starts)
+        // shows by its folder changing: that folder is watched until it comes.
+        QObject::connect(
+            m_browserWatcher, &QFileSystemWatcher::directoryChanged, m_browserReload, [this](const QString& folder) {
+                for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
+                    for (const QString& file : browserStore(source).contents().watched) {
+                        if (QFileInfo(file).path() == folder && QFileInfo::exists(file) &&
+                            !m_browserWatcher->files().contains(file))
+                            m_browsersChanged.insert(source);
+                    }
+                }
+                if (!m_browsersChanged.isEmpty() && !m_browserReload->isActive())
+                    m_browserReload->start();
+            });
         QObject::connect(m_browserReload, &QTimer::timeout, m_browserReload, [this] { ReloadChangedBrowsers(); });
     }
     // Browsers replace their files (a new inode) and a -wal file comes and

@@ -6,11 +6,8 @@
 #include "bookmarks/forums.h"
 
 cMainDialog::cMainDialog(cSettings& settings, cAppServices& app)
-    : m_settings(settings)
-    , m_app(app)
-    , m_stores(std::make_unique<Stores::Table>(settings))
-    , m_cut(std::make_unique<CutBuffer>())
-    , m_findIndexer(std::make_unique<Find::Indexer>(*m_stores))
+    : m_settings(settings), m_app(app), m_stores(std::make_unique<Stores::Table>(settings)),
+      m_cut(std::make_unique<CutBuffer>()), m_findIndexer(std::make_unique<Find::Indexer>(*m_stores))
 {
 }
 

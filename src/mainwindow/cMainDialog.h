@@ -5,10 +5,10 @@
 #include "bookmarks/finder.h"
 #include "bookmarks/forums.h"
 #include "bookmarks/keys.h"
+#include "bookmarks/names.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/records.h"
 #include "bookmarks/registrystores.h"
-#include "bookmarks/names.h"
 #include "bookmarks/stores.h"
 #include "bookmarks/transfer.h"
 #include "controls/SuggestionList.h"
@@ -283,10 +283,7 @@ protected:
     class BookmarkReloadScope
     {
     public:
-        explicit BookmarkReloadScope(cMainDialog& dialog)
-            : m_dialog(dialog)
-        {
-        }
+        explicit BookmarkReloadScope(cMainDialog& dialog) : m_dialog(dialog) {}
         ~BookmarkReloadScope() { m_dialog.refreshAfterBookmarkReload(); }
         BookmarkReloadScope(const BookmarkReloadScope&) = delete;
         BookmarkReloadScope& operator=(const BookmarkReloadScope&) = delete;

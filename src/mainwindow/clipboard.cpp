@@ -158,10 +158,17 @@ void cMainDialog::PasteEntries()
                 if (kindChoice)
                     favorite.setBookmarkType(record.kind);
                 // Pasted within the store it was cut from, an entry may take its bytes along.
-                const Stores::Place* origin = cut >= 0 && cutFrom == store ? &m_cut->items()[size_t(cut)].place : nullptr;
-                written = favorite.Display(*store, folder, kindChoice ? frmFavorite::AddWithKind : frmFavorite::Add, window,
-                                           record.name, record.address, kindChoice && m_settings.SupportCompuServe(), origin)
-                          && saveStore(*store);
+                const Stores::Place* origin =
+                    cut >= 0 && cutFrom == store ? &m_cut->items()[size_t(cut)].place : nullptr;
+                written = favorite.Display(*store,
+                                           folder,
+                                           kindChoice ? frmFavorite::AddWithKind : frmFavorite::Add,
+                                           window,
+                                           record.name,
+                                           record.address,
+                                           kindChoice && m_settings.SupportCompuServe(),
+                                           origin) &&
+                          saveStore(*store);
             }
             if (written) {
                 if (cut >= 0)
@@ -202,8 +209,8 @@ void cMainDialog::RemoveCutEntries(const std::vector<bool>& pasted)
     if (removed)
         saveStore(*store);
     if (!kept.isEmpty())
-        tell(QStringLiteral("These entries were pasted but could not be removed from where they were cut: '")
-             + kept.join(QStringLiteral("', '")) + QLatin1Char('\''));
+        tell(QStringLiteral("These entries were pasted but could not be removed from where they were cut: '") +
+             kept.join(QStringLiteral("', '")) + QLatin1Char('\''));
 }
 
 void cMainDialog::ghostCutEntries()

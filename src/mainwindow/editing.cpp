@@ -64,7 +64,12 @@ void cMainDialog::AddEntry()
     }
     const bool kindChoice = store->entryKind() < 0;
     frmFavorite favorite;
-    if (favorite.Display(*store, folder, kindChoice ? frmFavorite::AddWithKind : frmFavorite::Add, window, {}, {},
+    if (favorite.Display(*store,
+                         folder,
+                         kindChoice ? frmFavorite::AddWithKind : frmFavorite::Add,
+                         window,
+                         {},
+                         {},
                          kindChoice && m_settings.SupportCompuServe())) {
         saveStore(*store);
         ClickTVMain();
@@ -99,8 +104,13 @@ void cMainDialog::EditEntry()
     frmFavorite favorite;
     if (kindChoice)
         favorite.setBookmarkType(held.kind);
-    if (favorite.Display(*store, entry, kindChoice ? frmFavorite::EditWithKind : frmFavorite::Edit, window, entry.name,
-                         held.address, kindChoice && m_settings.SupportCompuServe())) {
+    if (favorite.Display(*store,
+                         entry,
+                         kindChoice ? frmFavorite::EditWithKind : frmFavorite::Edit,
+                         window,
+                         entry.name,
+                         held.address,
+                         kindChoice && m_settings.SupportCompuServe())) {
         saveStore(*store);
         ClickTVMain();
     }
@@ -115,9 +125,9 @@ void cMainDialog::DeleteEntries()
     if (!store || !writableOrTold(*store))
         return;
     QTreeWidgetItem* selected = list->SelectedItem();
-    if (list->Count() > 0 && selected && KeyedListView::Image(selected) != ListImage::Folder
-        && KeyedListView::Image(selected) != ListImage::UpOneLevel
-        && ask(QStringLiteral("Are you sure you wish to delete the selected entries?"))) {
+    if (list->Count() > 0 && selected && KeyedListView::Image(selected) != ListImage::Folder &&
+        KeyedListView::Image(selected) != ListImage::UpOneLevel &&
+        ask(QStringLiteral("Are you sure you wish to delete the selected entries?"))) {
         QStringList notDeleted;
         {
             platform::RegistryBatch batch; // one rewrite of the registry file for the whole selection
@@ -133,7 +143,8 @@ void cMainDialog::DeleteEntries()
             }
         }
         if (!notDeleted.isEmpty())
-            tell(QStringLiteral("These entries could not be deleted: '") + notDeleted.join(QStringLiteral("', '")) + QLatin1Char('\''));
+            tell(QStringLiteral("These entries could not be deleted: '") + notDeleted.join(QStringLiteral("', '")) +
+                 QLatin1Char('\''));
         if (!saveStore(*store) || store->keysChangeOnSave())
             ClickTVMain(); // what the store holds now
         m_form->cboMain[1]->setEditText(QString());
@@ -162,8 +173,8 @@ void cMainDialog::NewFolder()
     }
     const Stores::Result made = store.addFolder(placeOf(node), checked.what);
     if (made.outcome == Stores::Result::Outcome::Exists) {
-        tell(QStringLiteral("A folder already exists with the name '") + made.what
-             + QStringLiteral("'.  The folder name will not be created."));
+        tell(QStringLiteral("A folder already exists with the name '") + made.what +
+             QStringLiteral("'.  The folder name will not be created."));
         return;
     }
     if (!made.ok()) {
@@ -198,8 +209,8 @@ void cMainDialog::RenameFolder()
         return; // only what the store cannot keep was changed
     const Stores::Result renamed = store->renameFolder(folder, checked.what);
     if (renamed.outcome == Stores::Result::Outcome::Exists) {
-        tell(QStringLiteral("A folder already exists with the name '") + renamed.what
-             + QStringLiteral("'.  The folder name will not been changed."));
+        tell(QStringLiteral("A folder already exists with the name '") + renamed.what +
+             QStringLiteral("'.  The folder name will not been changed."));
         return;
     }
     if (!renamed.ok()) {
@@ -242,7 +253,7 @@ void cMainDialog::DeleteFolder()
     const int index = parent ? parent->indexOfChild(node) : -1;
     QTreeWidgetItem* next = parent && index + 1 < parent->childCount() ? parent->child(index + 1)
                             : parent && index > 0                      ? parent->child(index - 1)
-                                                                       : tree->Node(Keys::rootKey(Keys::WebFavoritesSource));
+                                                  : tree->Node(Keys::rootKey(Keys::WebFavoritesSource));
     tree->setSelectedItem(next);
     tree->RemoveNode(node);
     if (!saveStore(*store))

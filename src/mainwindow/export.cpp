@@ -21,16 +21,18 @@
 void cMainDialog::ExportBookmarks()
 {
     platform::ensurePrivateDir(platform::dataDir());
-    QString file = MessageBoxes::getSaveFileName(m_form->window(), QStringLiteral("Export Bookmarks"),
-                                                 QStringLiteral("Text File (*.TXT *.txt)"), platform::dataDir());
+    QString file = MessageBoxes::getSaveFileName(m_form->window(),
+                                                 QStringLiteral("Export Bookmarks"),
+                                                 QStringLiteral("Text File (*.TXT *.txt)"),
+                                                 platform::dataDir());
     if (file.isEmpty())
         return; // cancelled: no file
     if (!QFileInfo(file).fileName().contains(QLatin1Char('.')))
         file += QStringLiteral(".txt"); // a dot in a folder of the path is no extension
     const QByteArray listing = ExportSelection();
     QString error;
-    if (!platform::writeFileAtomically(file, [&listing](QIODevice& device) { return device.write(listing) == listing.size(); },
-                                       &error)) {
+    if (!platform::writeFileAtomically(
+            file, [&listing](QIODevice& device) { return device.write(listing) == listing.size(); }, &error)) {
         MessageBoxes::inform(QStringLiteral("Markcrate could not write the export \"%1\": %2.")
                                  .arg(QDir::toNativeSeparators(file), error),
                              m_form->window());

@@ -3,8 +3,8 @@
 // was found.
 #include "mainwindow/cMainDialog.h"
 
-#include "bookmarks/findindexer.h"
 #include "bookmarks/favorites.h"
+#include "bookmarks/findindexer.h"
 #include "bookmarks/histories.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
@@ -85,9 +85,10 @@ void cMainDialog::updateSuggestions(const QString& text)
     }
     if (!m_suggestions) {
         m_suggestions = new SuggestionList(m_form->cboMain[1]);
-        QObject::connect(m_suggestions, &SuggestionList::rowActivated, m_suggestions, [this](int row) { openFound(row); });
-        QObject::connect(m_suggestions, &SuggestionList::showInFolderRequested, m_suggestions,
-                         [this](int row) { showFound(row); });
+        QObject::connect(
+            m_suggestions, &SuggestionList::rowActivated, m_suggestions, [this](int row) { openFound(row); });
+        QObject::connect(
+            m_suggestions, &SuggestionList::showInFolderRequested, m_suggestions, [this](int row) { showFound(row); });
     }
     // Opening the list looks at the Favorites folder, which other programs
     // change; each later key uses what is known.
@@ -187,8 +188,8 @@ void cMainDialog::showFound(int row)
             } else {
                 for (QTreeWidgetItem* candidate : tree->NodesInOrder()) {
                     const QString key = KeyedTreeView::Key(candidate);
-                    if (Keys::sourceNumber(key) == Keys::InternetExplorerSource && key.contains(QLatin1Char('X'))
-                        && favoritesPathOf(candidate) == entry.folderPath()) {
+                    if (Keys::sourceNumber(key) == Keys::InternetExplorerSource && key.contains(QLatin1Char('X')) &&
+                        favoritesPathOf(candidate) == entry.folderPath()) {
                         node = candidate;
                         break;
                     }

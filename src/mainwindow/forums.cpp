@@ -25,15 +25,17 @@ bool cMainDialog::SaveForumList()
 
 void cMainDialog::ImportForumList()
 {
-    const QString page = MessageBoxes::getOpenFileName(m_form ? m_form->window() : nullptr,
-                                                       QStringLiteral("Select CompuServe Web Forum HTML File"),
-                                                       QStringLiteral("CompuServe Web Forum HTML File (.HTM) (cforums.htm *.htm *.html)"),
-                                                       QStringLiteral("cforums.htm"));
+    const QString page = MessageBoxes::getOpenFileName(
+        m_form ? m_form->window() : nullptr,
+        QStringLiteral("Select CompuServe Web Forum HTML File"),
+        QStringLiteral("CompuServe Web Forum HTML File (.HTM) (cforums.htm *.htm *.html)"),
+        QStringLiteral("cforums.htm"));
     if (page.isEmpty())
         return; // cancelled
     if (QFileInfo::exists(Forums::listPath())) {
         frmQuestion question;
-        question.setMessage(QStringLiteral("A List of CompuServe Forums Already Exists.  Would you like to replace this list?"));
+        question.setMessage(
+            QStringLiteral("A List of CompuServe Forums Already Exists.  Would you like to replace this list?"));
         if (!question.Display(m_form ? m_form->window() : nullptr))
             return;
     }

@@ -14,8 +14,8 @@
 #include "dialogs/messagebox.h"
 #include "mainwindow/AppServices.h"
 #include "mainwindow/MainForm.h"
-#include "store/cRegistry.h"
 #include "store/WindowPlacement.h"
+#include "store/cRegistry.h"
 #include "store/cSettings.h"
 
 #include <QApplication>
@@ -72,44 +72,52 @@ void cMainDialog::LoadMainForm()
     };
     FlatButton* more = (*m_form->lbbMain)[MoreButton];
     const bool ok = step([&] {
-        if (m_settings.ShowMore()) {
-            more->setCaption(QStringLiteral("Less"));
-            m_app.RestoreMainPos();
-            // A placement saved while collapsed would show "Less" over a collapsed
-            // window: with the setting on, the window opens expanded.
-            if (m_form->Height() <= kCollapsedHeight + kCollapsedSlack)
-                m_form->setHeight(kExpandedHeight);
-        } else {
-            m_app.RestoreMainPos();
-            more->setCaption(QStringLiteral("More"));
-            m_form->setHeight(kCollapsedHeight);
-        }
-        // Centred at the height the window opens with, when no top was stored.
-        if (!WindowPlacement::hasStoredTop())
-            m_form->Move(m_form->Left(), (m_form->screenTwips().height() - m_form->Height()) / 2, m_form->Width(), m_form->Height());
-    }) && step([&] {
-        if (m_settings.AlwaysOnTop())
-            m_form->setTopmost(true);
-    }) && step([&] {
-        CurrentSource = -1;
-        BuildFolderTree();
-    }) && step([&] {
-        // The tree build above has read the file already; read it once only.
-        if (m_settings.SupportNetscape()) {
-            if (!NetscapeLoaded)
-                LoadBookmarkFile();
-            NetscapeLoaded = true;
-        } else {
-            NetscapeLoaded = false;
-        }
-    }) && step([&] {
-        if (m_settings.SupportCompuServe()) {
-            LoadForumList();
-            ForumsLoaded = true;
-        } else {
-            ForumsLoaded = false;
-        }
-    }) && step([&] { fillContentTypes(); });
+                        if (m_settings.ShowMore()) {
+                            more->setCaption(QStringLiteral("Less"));
+                            m_app.RestoreMainPos();
+                            // A placement saved while collapsed would show "Less" over a collapsed
+                            // window: with the setting on, the window opens expanded.
+                            if (m_form->Height() <= kCollapsedHeight + kCollapsedSlack)
+                                m_form->setHeight(kExpandedHeight);
+                        } else {
+                            m_app.RestoreMainPos();
+                            more->setCaption(QStringLiteral("More"));
+                            m_form->setHeight(kCollapsedHeight);
+                        }
+                        // Centred at the height the window opens with, when no top was stored.
+                        if (!WindowPlacement::hasStoredTop())
+                            m_form->Move(m_form->Left(),
+                                         (m_form->screenTwips().height() - m_form->Height()) / 2,
+                                         m_form->Width(),
+                                         m_form->Height());
+                    }) &&
+                    step([&] {
+                        if (m_settings.AlwaysOnTop())
+                            m_form->setTopmost(true);
+                    }) &&
+                    step([&] {
+                        CurrentSource = -1;
+                        BuildFolderTree();
+                    }) &&
+                    step([&] {
+                        // The tree build above has read the file already; read it once only.
+                        if (m_settings.SupportNetscape()) {
+                            if (!NetscapeLoaded)
+                                LoadBookmarkFile();
+                            NetscapeLoaded = true;
+                        } else {
+                            NetscapeLoaded = false;
+                        }
+                    }) &&
+                    step([&] {
+                        if (m_settings.SupportCompuServe()) {
+                            LoadForumList();
+                            ForumsLoaded = true;
+                        } else {
+                            ForumsLoaded = false;
+                        }
+                    }) &&
+                    step([&] { fillContentTypes(); });
     if (ok)
         m_form->HelpContextID = kMainHelpContext;
 }
@@ -170,7 +178,8 @@ void cMainDialog::BuildFolderTree()
         addFolder(Keys::sourceText(Keys::WebFavoritesSource), Keys::rootKey(Keys::WebFavoritesSource));
         if (m_settings.SupportCompuServe()) {
             addFolder(Keys::sourceText(Keys::ForumsSource), Keys::rootKey(Keys::ForumsSource));
-            addFolder(Keys::sourceText(Keys::CompuServeFavoritesSource), Keys::rootKey(Keys::CompuServeFavoritesSource));
+            addFolder(Keys::sourceText(Keys::CompuServeFavoritesSource),
+                      Keys::rootKey(Keys::CompuServeFavoritesSource));
         }
         if (m_settings.SupportNetscape())
             addFolder(Keys::sourceText(Keys::NetscapeSource), Keys::rootKey(Keys::NetscapeSource));
@@ -234,10 +243,10 @@ void cMainDialog::reselect()
         return;
     }
     const int source = Keys::sourceNumber(SelectedKey);
-    const bool switchedOff = ((source == Keys::CompuServeFavoritesSource || source == Keys::ForumsSource)
-                              && !m_settings.SupportCompuServe())
-                             || (source == Keys::NetscapeSource && !m_settings.SupportNetscape())
-                             || (source == Keys::InternetExplorerSource && !m_settings.SupportInternetExplorer());
+    const bool switchedOff = ((source == Keys::CompuServeFavoritesSource || source == Keys::ForumsSource) &&
+                              !m_settings.SupportCompuServe()) ||
+                             (source == Keys::NetscapeSource && !m_settings.SupportNetscape()) ||
+                             (source == Keys::InternetExplorerSource && !m_settings.SupportInternetExplorer());
     if (switchedOff) {
         SelectedKey = webFavorites;
         SelectedText = Keys::sourceText(Keys::WebFavoritesSource);
@@ -251,8 +260,8 @@ void cMainDialog::reselect()
         // User folders are numbered anew at each build: find the folder by its name.
         for (QTreeWidgetItem* candidate : tree->NodesInOrder()) {
             const QString key = KeyedTreeView::Key(candidate);
-            if (!key.contains(QLatin1Char('X')) && Keys::sourceNumber(key) >= Keys::FirstUserFolder
-                && KeyedTreeView::Text(candidate) == SelectedText) {
+            if (!key.contains(QLatin1Char('X')) && Keys::sourceNumber(key) >= Keys::FirstUserFolder &&
+                KeyedTreeView::Text(candidate) == SelectedText) {
                 tree->setSelectedItem(candidate);
                 break;
             }
@@ -305,8 +314,8 @@ void cMainDialog::ResizeMainForm()
     KeyedTreeView* tree = form.tvMain;
     Twips::setHeight(tree, H - Twips::top(tree) - kBottomArea);
     QWidget* bar = form.picMain.at(kSplitter);
-    Twips::setGeometry(bar, Twips::left(tree) + Twips::width(tree) + 15, Twips::top(bar), Twips::width(bar),
-                       Twips::height(tree));
+    Twips::setGeometry(
+        bar, Twips::left(tree) + Twips::width(tree) + 15, Twips::top(bar), Twips::width(bar), Twips::height(tree));
 
     QLabel* label = form.lblMain.at(3);
     Twips::setLeft(label, W - 175 - Twips::width(label));
@@ -371,7 +380,8 @@ void cMainDialog::MouseDownMainForm(int, int, int x, int y)
 void cMainDialog::MouseMoveMainForm(int button, int, int x, int y)
 {
     if (button & 1) {
-        m_form->window()->move(Twips::toPixelsX(m_form->Left() + x - DragX), Twips::toPixelsY(m_form->Top() + y - DragY));
+        m_form->window()->move(Twips::toPixelsX(m_form->Left() + x - DragX),
+                               Twips::toPixelsY(m_form->Top() + y - DragY));
         QApplication::processEvents();
     } else {
         MouseMoveLbbMain(-1);
@@ -493,9 +503,9 @@ void cMainDialog::options()
             SelectedKey.clear();
         NetscapeLoaded = false;
     }
-    bool rebuild = expand != m_settings.ExpandFoldersOnRefresh() || compuServe != m_settings.SupportCompuServe()
-                   || internetExplorer != m_settings.SupportInternetExplorer() || firefox != m_settings.SupportFirefox()
-                   || chromium != m_settings.SupportChromium();
+    bool rebuild = expand != m_settings.ExpandFoldersOnRefresh() || compuServe != m_settings.SupportCompuServe() ||
+                   internetExplorer != m_settings.SupportInternetExplorer() || firefox != m_settings.SupportFirefox() ||
+                   chromium != m_settings.SupportChromium();
     if (netscape != m_settings.SupportNetscape()) {
         NetscapeLoaded = false; // read again
         rebuild = true;
@@ -563,7 +573,8 @@ void cMainDialog::ClickTlbMain(int index)
             return;
         }
         // A store that keeps its own order keeps what was moved or sorted.
-        const bool reordered = index == MoveUpTool || index == MoveDownTool || index == SortAscendingTool || index == SortDescendingTool;
+        const bool reordered =
+            index == MoveUpTool || index == MoveDownTool || index == SortAscendingTool || index == SortDescendingTool;
         if (reordered && store && store->ordered())
             saveStore(*store);
     } catch (const std::exception& error) {

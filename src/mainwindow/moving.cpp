@@ -53,22 +53,27 @@ bool cMainDialog::writableOrTold(const Stores::Store& store)
     return false;
 }
 
-void cMainDialog::addDropped(Stores::Store& from, const Stores::Place& entry, Stores::Store& to, const Stores::Place& folder)
+void cMainDialog::addDropped(Stores::Store& from,
+                             const Stores::Place& entry,
+                             Stores::Store& to,
+                             const Stores::Place& folder)
 {
     const Stores::Result checked = to.checkName(entry.name);
     if (!checked.ok()) {
         tell(QLatin1Char('\'') + entry.name.left(60) + QStringLiteral("' was not added. ") + checked.why);
         return;
     }
-    if (!confirmAdd(to.contains(folder, checked.what), to.addQuestion(checked.what, folder), to.existsMessage(checked.what, folder)))
+    if (!confirmAdd(to.contains(folder, checked.what),
+                    to.addQuestion(checked.what, folder),
+                    to.existsMessage(checked.what, folder)))
         return;
     Stores::Entry dropped = entryAt(entry);
     dropped.name = checked.what;
     // Within one store the entry is a copy of the one dragged, and may take its bytes along.
     const Stores::Result added = to.add(folder, dropped, &from == &to ? &entry : nullptr);
     if (added.outcome == Stores::Result::Outcome::Failed)
-        tell(QLatin1Char('\'') + added.what + QStringLiteral("' could not be added")
-             + (added.why.isEmpty() ? QString() : QStringLiteral(": ") + added.why) + QLatin1Char('.'));
+        tell(QLatin1Char('\'') + added.what + QStringLiteral("' could not be added") +
+             (added.why.isEmpty() ? QString() : QStringLiteral(": ") + added.why) + QLatin1Char('.'));
     else if (added.ok())
         saveStore(to);
 }
@@ -83,7 +88,8 @@ void cMainDialog::DragOverTvMain(QObject* source, int x, int y, int)
     if (!node || !dragged || KeyedListView::Image(dragged) == 2)
         return;
     const Stores::Store* from = m_stores->at(CurrentSource);
-    const Stores::Store* to = m_stores->forKey(KeyedTreeView::Key(node)); // none for the top node, which holds the stores
+    const Stores::Store* to =
+        m_stores->forKey(KeyedTreeView::Key(node)); // none for the top node, which holds the stores
     if (from && to && to->takesDropFrom(*from) != Stores::Drop::Refused)
         tree->setDropHighlight(node);
 }
@@ -107,8 +113,8 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
         QTreeWidgetItem* shown = tree->SelectedItem();
         const Stores::Place folder = placeOf(target);
         // A drop whose focused row is a folder adds nothing to a list without folders.
-        if (rule == Stores::Drop::AddUnlessFolderFocused && list->SelectedItem()
-            && KeyedListView::Image(list->SelectedItem()) == ListImage::Folder)
+        if (rule == Stores::Drop::AddUnlessFolderFocused && list->SelectedItem() &&
+            KeyedListView::Image(list->SelectedItem()) == ListImage::Folder)
             return;
         for (QTreeWidgetItem* item : list->selectedInOrder()) {
             if (KeyedListView::Image(item) == ListImage::Folder || KeyedListView::Image(item) == ListImage::UpOneLevel)
@@ -133,5 +139,7 @@ void cMainDialog::startDrag()
     if (!item || KeyedListView::Image(item) == ListImage::Folder)
         return; // folders are not moved
     const Stores::Store* store = m_stores->at(CurrentSource);
-    list->beginDrag(!store ? 0 : store->entryKind() == ContentKind::ForumGoWord ? ListImage::GoWord : ListImage::WebPage);
+    list->beginDrag(!store                                           ? 0
+                    : store->entryKind() == ContentKind::ForumGoWord ? ListImage::GoWord
+                                                                     : ListImage::WebPage);
 }

@@ -28,8 +28,8 @@ const QString kNetscapeKey = QStringLiteral("4A");
 
 bool isSourceRoot(const QString& key)
 {
-    return key.size() == 2 && key.at(1) == QLatin1Char('A') && key.at(0) >= QLatin1Char('0')
-           && key.at(0) <= QLatin1Char('6');
+    return key.size() == 2 && key.at(1) == QLatin1Char('A') && key.at(0) >= QLatin1Char('0') &&
+           key.at(0) <= QLatin1Char('6');
 }
 
 bool isFavoritesFolder(const QString& key)
@@ -51,8 +51,8 @@ int cMainDialog::restingImage(QTreeWidgetItem* node, const QString& favoritesFol
         return 3;
     if (isSourceRoot(key))
         return 4;
-    if (isFavoritesFolder(key) && !favoritesFolder.isEmpty()
-        && Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)))
+    if (isFavoritesFolder(key) && !favoritesFolder.isEmpty() &&
+        Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)))
         return 6;
     return 2;
 }
@@ -88,7 +88,8 @@ void cMainDialog::applyButtonTable(QTreeWidgetItem* node, const QString& favorit
     int image = 1;
     if (key == kTopKey || isSourceRoot(key))
         image = 3;
-    else if (isFavoritesFolder(key) && !favoritesFolder.isEmpty() && Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)))
+    else if (isFavoritesFolder(key) && !favoritesFolder.isEmpty() &&
+             Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)))
         image = 5;
     m_form->tvMain->setImage(node, image);
     m_openedNodeKey = key;
@@ -236,7 +237,8 @@ bool cMainDialog::storeAddress(int source, const Stores::Place& place, QString* 
     // The kind selector follows the entry; a kind it does not offer leaves it as it is.
     selectKind(entry->kind);
     *address = entry->address;
-    *kind = entry->kind >= 0 && entry->kind < m_form->cboMain[0]->count() ? entry->kind : m_form->cboMain[0]->currentIndex();
+    *kind = entry->kind >= 0 && entry->kind < m_form->cboMain[0]->count() ? entry->kind
+                                                                          : m_form->cboMain[0]->currentIndex();
     return true;
 }
 

@@ -32,11 +32,12 @@ void cMainDialog::LoadBookmarkFile()
     Bookmarks().load(m_settings.BookmarkLocation(), [] { QApplication::processEvents(); });
     m_loadingBookmarks = false;
     if (!Bookmarks().loadedWhole()) {
-        MessageBoxes::inform(QStringLiteral("The bookmark file \"%1\" could not be read completely: %2.\n\n"
-                                            "Markcrate shows what it could read and will not write to the file "
-                                            "until it has read it whole.")
-                                 .arg(QDir::toNativeSeparators(m_settings.BookmarkLocation()), Bookmarks().loadProblem()),
-                             m_form ? m_form->window() : nullptr);
+        MessageBoxes::inform(
+            QStringLiteral("The bookmark file \"%1\" could not be read completely: %2.\n\n"
+                           "Markcrate shows what it could read and will not write to the file "
+                           "until it has read it whole.")
+                .arg(QDir::toNativeSeparators(m_settings.BookmarkLocation()), Bookmarks().loadProblem()),
+            m_form ? m_form->window() : nullptr);
     }
 }
 
@@ -184,7 +185,8 @@ void cMainDialog::SortList(int direction)
             QString lower = KeyedListView::Text(item);
             for (QChar& c : lower)
                 c = c.toLower();
-            entries.push_back(Entry{KeyedListView::Text(item), lower, KeyedListView::Image(item), KeyedListView::Key(item)});
+            entries.push_back(
+                Entry{KeyedListView::Text(item), lower, KeyedListView::Image(item), KeyedListView::Key(item)});
         }
         // Stable in both directions, as swapping only unequal neighbours is.
         std::stable_sort(entries.begin(), entries.end(), [direction](const Entry& x, const Entry& y) {

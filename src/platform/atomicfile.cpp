@@ -63,9 +63,15 @@ mode_t modeOf(QFileDevice::Permissions permissions)
 {
     mode_t mode = 0;
     const std::pair<QFileDevice::Permission, mode_t> bits[] = {
-        {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
-        {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
-        {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
+        {QFileDevice::ReadOwner, S_IRUSR},
+        {QFileDevice::WriteOwner, S_IWUSR},
+        {QFileDevice::ExeOwner, S_IXUSR},
+        {QFileDevice::ReadGroup, S_IRGRP},
+        {QFileDevice::WriteGroup, S_IWGRP},
+        {QFileDevice::ExeGroup, S_IXGRP},
+        {QFileDevice::ReadOther, S_IROTH},
+        {QFileDevice::WriteOther, S_IWOTH},
+        {QFileDevice::ExeOther, S_IXOTH},
     };
     for (const auto& [permission, bit] : bits) {
         if (permissions.testFlag(permission))
@@ -201,7 +207,8 @@ bool writeFileAtomically(const QString& path,
             return abandon(file.errorString());
         }
         const auto fileError = [&file] {
-            return file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the data could not be written");
+            return file.error() != QFileDevice::NoError ? file.errorString()
+                                                        : QStringLiteral("the data could not be written");
         };
         if (!writer(file) || file.error() != QFileDevice::NoError) {
             const QString why = fileError();
@@ -218,10 +225,13 @@ bool writeFileAtomically(const QString& path,
             return abandon(why);
         }
         file.close();
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::fstat(fd, &info) != 0 || info.st_size != written) {
             ::close(fd);
-            return abandon(QStringLiteral("only %1 of %2 bytes could be written").arg(qint64(info.st_size)).arg(written));
+            return abandon(
+                QStringLiteral("only %1 of %2 bytes could be written").arg(qint64(info.st_size)).arg(written));
         }
     }
     if (ownMode && ::fchmod(fd, mode) != 0) {

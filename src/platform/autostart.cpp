@@ -32,8 +32,8 @@ QString quoted(const QString& argument)
 
 QString entryPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/autostart/org.markcrate.Markcrate.desktop");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/org.markcrate.Markcrate.desktop");
 }
 
 bool isEnabled()
@@ -61,12 +61,14 @@ bool setEnabled(bool on, const QString& program, QString* error)
                                              "Name=ORX Markcrate\n"
                                              "Comment=Start Markcrate hidden in the notification area\n"
                                              "Icon=org.markcrate.Markcrate\n"
-                                             "Exec=")
-                              + quoted(program) + QStringLiteral(" -HIDE\n"
-                                                                 "Terminal=false\n"
-                                                                 "X-GNOME-Autostart-enabled=true\n"))
+                                             "Exec=") +
+                              quoted(program) +
+                              QStringLiteral(" -HIDE\n"
+                                             "Terminal=false\n"
+                                             "X-GNOME-Autostart-enabled=true\n"))
                                  .toUtf8();
-    return platform::writeFileAtomically(path, [&entry](QIODevice& device) { return device.write(entry) == entry.size(); }, error);
+    return platform::writeFileAtomically(
+        path, [&entry](QIODevice& device) { return device.write(entry) == entry.size(); }, error);
 }
 
 } // namespace Autostart

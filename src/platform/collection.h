@@ -39,8 +39,7 @@ inline size_t qHash(const CaseInsensitiveKey& key, size_t seed = 0) noexcept
 // order, 1-based positions, lookup and removal by position or by key. Keys
 // compare without regard to case. Lookups are by hash; a removal or an insert
 // in the middle renumbers the items behind it.
-template <typename T>
-class KeyedCollection
+template <typename T> class KeyedCollection
 {
 public:
     using Item = std::shared_ptr<T>;
@@ -160,10 +159,7 @@ public:
     {
     public:
         using Inner = typename std::vector<Entry>::const_iterator;
-        explicit const_iterator(Inner inner)
-            : m_inner(inner)
-        {
-        }
+        explicit const_iterator(Inner inner) : m_inner(inner) {}
         const Item& operator*() const { return m_inner->item; }
         const_iterator& operator++()
         {

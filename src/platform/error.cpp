@@ -1,9 +1,8 @@
 #include "platform/error.h"
 
 cError::cError(int number, QString description)
-    : m_number(number)
-    , m_description(description.isEmpty() ? standardDescription(number) : std::move(description))
-    , m_what(MessageText().toUtf8())
+    : m_number(number), m_description(description.isEmpty() ? standardDescription(number) : std::move(description)),
+      m_what(MessageText().toUtf8())
 {
 }
 

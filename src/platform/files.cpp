@@ -29,7 +29,8 @@ QString nativePath(const QString& path)
 
 QString decodeFileName(const QByteArray& bytes)
 {
-    QStringDecoder strict(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder strict(QStringConverter::Utf8,
+                          QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = strict.decode(bytes);
     if (!strict.hasError())
         return text;
@@ -44,7 +45,8 @@ QString decodeFileName(const QByteArray& bytes)
         for (int k = 1; valid && k < length; ++k)
             valid = (p[i + k] & 0xC0) == 0x80;
         if (valid && length > 1) {
-            QStringDecoder one(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+            QStringDecoder one(QStringConverter::Utf8,
+                               QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
             const QString decoded = one.decode(QByteArrayView(bytes.constData() + i, length));
             valid = !one.hasError();
             if (valid)
@@ -271,8 +273,9 @@ FileStamp fileStamp(const QString& path)
 bool isSettled(const FileStamp& stamp)
 {
     constexpr qint64 kSettledNs = 2'000'000'000;
-    const qint64 now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                           std::chrono::system_clock::now().time_since_epoch()).count();
+    const qint64 now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
     return now - std::max(stamp.modifiedNs, stamp.changedNs) >= kSettledNs;
 }
 
@@ -280,8 +283,7 @@ namespace {
 
 // Reads with `read` until its end or `limit` bytes, into room for `hint`
 // bytes first and more as they come.
-template <typename Read>
-QByteArray readChunks(qint64 hint, qint64 limit, Read read)
+template <typename Read> QByteArray readChunks(qint64 hint, qint64 limit, Read read)
 {
     constexpr qint64 kFirstChunk = 4096;
     // One more than the size, so a file read whole ends with a read that finds its end.

@@ -69,8 +69,8 @@ QList<FileEntry> findNativeEntries(const QString& folder, quint32 mask, bool rea
 // The one entry of that name (as on disk) in a folder given as a native
 // path, as the search would give it: false when there is none or the mask
 // leaves it out.
-bool findNativeEntry(const QString& folder, const QByteArray& rawName, quint32 mask, FileEntry* entry,
-                     bool readOnly = true);
+bool findNativeEntry(
+    const QString& folder, const QByteArray& rawName, quint32 mask, FileEntry* entry, bool readOnly = true);
 
 // Identifies a folder (device and inode), so that a walk can tell when a link
 // leads it back to a folder it has seen. False when the path cannot be read.

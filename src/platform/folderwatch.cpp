@@ -49,10 +49,7 @@ constexpr uint32_t kSelfEvents = IN_DELETE_SELF | IN_MOVE_SELF;
 
 } // namespace
 
-FolderWatch::FolderWatch()
-    : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
-{
-}
+FolderWatch::FolderWatch() : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
 
 FolderWatch::~FolderWatch()
 {
@@ -126,8 +123,8 @@ void FolderWatch::drain()
             if (handles == m_byDescriptor.cend())
                 continue; // a watch ended since
             const bool self = event->mask & (kSelfEvents | IN_IGNORED | IN_UNMOUNT);
-            const QByteArray name = event->len ? QByteArray(event->name, qsizetype(::strnlen(event->name, event->len)))
-                                               : QByteArray();
+            const QByteArray name =
+                event->len ? QByteArray(event->name, qsizetype(::strnlen(event->name, event->len))) : QByteArray();
             for (int handle : *handles) {
                 Watched& watched = m_watched[handle];
                 if (self || name.isEmpty() || watched.names.size() >= kMostChanges)

@@ -50,8 +50,8 @@ private:
     };
     int m_fd = -1;
     int m_next = 1;
-    QHash<int, Watched> m_watched;            // by handle
-    QHash<int, QList<int>> m_byDescriptor;    // the handles of one system watch
+    QHash<int, Watched> m_watched;         // by handle
+    QHash<int, QList<int>> m_byDescriptor; // the handles of one system watch
 };
 
 // One folder watched for as long as this lives; nothing where it cannot be.
@@ -59,14 +59,8 @@ class WatchedFolder
 {
 public:
     WatchedFolder() = default;
-    WatchedFolder(FolderWatch& watch, const QString& native)
-        : m_watch(&watch)
-        , m_handle(watch.watch(native))
-    {
-    }
-    WatchedFolder(WatchedFolder&& other) noexcept
-        : m_watch(other.m_watch)
-        , m_handle(std::exchange(other.m_handle, 0))
+    WatchedFolder(FolderWatch& watch, const QString& native) : m_watch(&watch), m_handle(watch.watch(native)) {}
+    WatchedFolder(WatchedFolder&& other) noexcept : m_watch(other.m_watch), m_handle(std::exchange(other.m_handle, 0))
     {
     }
     WatchedFolder& operator=(WatchedFolder&& other) noexcept
@@ -82,10 +76,7 @@ public:
 
     explicit operator bool() const { return m_handle != 0; }
     // As FolderWatch::changes; nothing for a folder not watched.
-    std::optional<QSet<QByteArray>> changes() const
-    {
-        return m_handle ? m_watch->changes(m_handle) : std::nullopt;
-    }
+    std::optional<QSet<QByteArray>> changes() const { return m_handle ? m_watch->changes(m_handle) : std::nullopt; }
 
 private:
     void end()

@@ -48,8 +48,8 @@ QString sectionName(QStringView line)
 
 } // namespace
 
-QString GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue, int size,
-                                const QString& file)
+QString GetPrivateProfileString(
+    const QString& section, const QString& key, const QString& defaultValue, int size, const QString& file)
 {
     auto limited = [size](const QString& value) {
         // The buffer counts characters; a pair of surrogates is one and is never split.
@@ -129,9 +129,8 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
     for (qsizetype i = 0; fits && i < out.size(); ++i)
         fits = out.at(i).unicode() <= 0xFF;
     const QByteArray bytes = fits ? out.toLatin1() : out.toUtf8();
-    return writeFileAtomically(nativePath(file), [&bytes](QIODevice& device) {
-        return device.write(bytes) == bytes.size();
-    });
+    return writeFileAtomically(nativePath(file),
+                               [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); });
 }
 
 } // namespace platform

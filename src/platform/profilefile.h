@@ -8,8 +8,8 @@
 namespace platform {
 
 // At most `size` - 1 characters come back.
-QString GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue, int size,
-                                const QString& file);
+QString GetPrivateProfileString(
+    const QString& section, const QString& key, const QString& defaultValue, int size, const QString& file);
 // Sets the key, creating the section or the file as needed; false when the
 // file could not be written. A new file is "[section]" CR LF "key=value" CR LF.
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file);

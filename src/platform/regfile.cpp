@@ -36,7 +36,8 @@ QString decodeText(const QByteArray& bytes, RegFileReadResult& result)
                     text[i] = QChar::ReplacementCharacter;
             }
             result.complete = false;
-            result.problems.append(QStringLiteral("the file holds characters that are not valid UTF-16; each was read as a replacement character"));
+            result.problems.append(QStringLiteral(
+                "the file holds characters that are not valid UTF-16; each was read as a replacement character"));
         }
         return text;
     };
@@ -67,7 +68,8 @@ QString decodeText(const QByteArray& bytes, RegFileReadResult& result)
         if (end < 0)
             end = all.size();
         const QByteArrayView line = all.sliced(start, end - start);
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        QStringDecoder decoder(QStringConverter::Utf8,
+                               QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString decoded = decoder.decode(line);
         if (decoder.hasError()) {
             decoded = QString::fromLatin1(line);
@@ -78,7 +80,8 @@ QString decodeText(const QByteArray& bytes, RegFileReadResult& result)
             text += QLatin1Char('\n');
         start = end + 1;
     }
-    result.problems.append(QStringLiteral("%1 of its lines are not valid UTF-8; they were read as Latin-1").arg(latin1Lines));
+    result.problems.append(
+        QStringLiteral("%1 of its lines are not valid UTF-8; they were read as Latin-1").arg(latin1Lines));
     return text;
 }
 
@@ -189,7 +192,8 @@ bool parseData(QStringView data, quint32* type, QByteArray* bytes, bool* deletio
         // A type written with a leading zero marks data kept as they are.
         const bool asTheyAre = close - 4 > 1 && data.at(4) == QLatin1Char('0');
         if (utf16File && !asTheyAre && isTextType(number) && bytes->size() % 2 == 0) {
-            QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+            QStringDecoder decoder(QStringConverter::Utf16LE,
+                                   QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
             const QString text = decoder.decode(*bytes);
             if (!decoder.hasError() && text.isValidUtf16())
                 *bytes = text.toUtf8();
@@ -237,7 +241,8 @@ bool isPlainText(const QByteArray& data, QString* text)
     const QByteArrayView body = QByteArrayView(data).chopped(1);
     if (body.contains('\0') || body.contains('\n') || body.contains('\r'))
         return false;
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     *text = decoder.decode(body);
     return !decoder.hasError();
 }
@@ -265,7 +270,8 @@ void appendValue(QByteArray& out, const RegValue& value)
         QByteArray data = value.data;
         bool asTheyAre = false;
         if (isTextType(value.type)) {
-            QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+            QStringDecoder decoder(QStringConverter::Utf8,
+                                   QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
             const QString text = decoder.decode(data);
             if (!decoder.hasError())
                 data = QStringEncoder(QStringConverter::Utf16LE).encode(text);
@@ -315,8 +321,7 @@ public:
     QByteArray data(QByteArray data) { return share(m_data, std::move(data)); }
 
 private:
-    template <typename T>
-    T share(QHash<T, T>& kept, T item)
+    template <typename T> T share(QHash<T, T>& kept, T item)
     {
         if (item.size() > kLongest)
             return item;
@@ -372,8 +377,8 @@ RegFileReadResult readRegFile(const QByteArray& bytes, RegKey& root, const QStri
                 continue;
             }
             result.complete = false;
-            result.problems.append(QStringLiteral("the file does not start with \"%1\"")
-                                       .arg(QLatin1StringView(kRegFileHeader)));
+            result.problems.append(
+                QStringLiteral("the file does not start with \"%1\"").arg(QLatin1StringView(kRegFileHeader)));
         }
         if (trimmed.startsWith(QLatin1Char('['))) {
             current = nullptr;
@@ -388,9 +393,9 @@ RegFileReadResult readRegFile(const QByteArray& bytes, RegKey& root, const QStri
                 continue;
             }
             const QStringList parts = splitRegistryPath(inner.toString());
-            if (parts.isEmpty()
-                || (parts.first().compare(hiveName, Qt::CaseInsensitive) != 0
-                    && !(hiveName == u"HKEY_CURRENT_USER" && parts.first().compare(u"HKCU", Qt::CaseInsensitive) == 0))) {
+            if (parts.isEmpty() ||
+                (parts.first().compare(hiveName, Qt::CaseInsensitive) != 0 &&
+                 !(hiveName == u"HKEY_CURRENT_USER" && parts.first().compare(u"HKCU", Qt::CaseInsensitive) == 0))) {
                 result.addProblem(lineNumber, QStringLiteral("a section outside %1").arg(hiveName));
                 continue;
             }
@@ -450,7 +455,8 @@ QByteArray writeRegFile(const RegKey& root, const QString& hiveName)
     out.append("\r\n\r\n");
     appendKey(out, root, hiveName.toUtf8(), true);
     // As the registry editor writes its exports: UTF-16LE with a byte-order mark.
-    return QByteArray("\xFF\xFE", 2) + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(QString::fromUtf8(out)));
+    return QByteArray("\xFF\xFE", 2) +
+           QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(QString::fromUtf8(out)));
 }
 
 } // namespace platform

@@ -7,10 +7,10 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 
 namespace platform {
 
@@ -20,7 +20,8 @@ constexpr qint64 kMaxRegistryFileBytes = 64ll * 1024 * 1024;
 constexpr qint64 kMaxUtf16RegistryFileBytes = 4 * kMaxRegistryFileBytes;
 const QString kUserHiveName = QStringLiteral("HKEY_CURRENT_USER");
 const QString kMachineHiveName = QStringLiteral("HKEY_LOCAL_MACHINE");
-const QString kShellFoldersKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+const QString kShellFoldersKey =
+    QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
 
 constexpr int kUnreadableCopiesKept = 3;
 
@@ -121,7 +122,8 @@ void Registry::removeStaleSaves()
     // such file is left over.
     static const QRegularExpression pattern(QStringLiteral("^registry\\.reg\\.[A-Za-z0-9]{6}$"));
     QDir folder(configDir());
-    for (const QFileInfo& entry : folder.entryInfoList({QStringLiteral("registry.reg.*")}, QDir::Files | QDir::Hidden)) {
+    for (const QFileInfo& entry :
+         folder.entryInfoList({QStringLiteral("registry.reg.*")}, QDir::Files | QDir::Hidden)) {
         if (pattern.match(entry.fileName()).hasMatch() && entry.isFile() && !entry.isSymLink())
             QFile::remove(entry.filePath());
     }
@@ -161,7 +163,8 @@ void Registry::loadUserHive()
         qsizetype lastBreak = bytes.lastIndexOf('\n');
         if (utf16) {
             // A line ends with the pair 0A 00 at an even place.
-            while (lastBreak >= 0 && (lastBreak % 2 != 0 || lastBreak + 1 >= bytes.size() || bytes[lastBreak + 1] != '\0'))
+            while (lastBreak >= 0 &&
+                   (lastBreak % 2 != 0 || lastBreak + 1 >= bytes.size() || bytes[lastBreak + 1] != '\0'))
                 lastBreak = lastBreak > 0 ? bytes.lastIndexOf('\n', lastBreak - 1) : -1;
             bytes.truncate(lastBreak < 0 ? 0 : lastBreak + 2);
         } else {
@@ -171,8 +174,8 @@ void Registry::loadUserHive()
     RegFileReadResult result = readRegFile(bytes, *m_hives[kUserHive], kUserHiveName);
     if (truncated) {
         result.complete = false;
-        result.problems.prepend(QStringLiteral("the file is larger than %1 MB; only its start was read")
-                                    .arg(limit / (1024 * 1024)));
+        result.problems.prepend(
+            QStringLiteral("the file is larger than %1 MB; only its start was read").arg(limit / (1024 * 1024)));
     }
     if (result.complete)
         return;
@@ -191,8 +194,9 @@ void Registry::loadUserHive()
         return;
     }
     // Copies of unreadable files do not pile up: the newest few are kept.
-    const QStringList copies = QDir(configDir()).entryList({QStringLiteral("registry.unreadable-*.reg")}, QDir::Files,
-                                                           QDir::Name | QDir::Reversed);
+    const QStringList copies =
+        QDir(configDir())
+            .entryList({QStringLiteral("registry.unreadable-*.reg")}, QDir::Files, QDir::Name | QDir::Reversed);
     for (qsizetype i = kUnreadableCopiesKept; i < copies.size(); ++i)
         QFile::remove(configDir() + QLatin1Char('/') + copies[i]);
     m_loadReport = QStringLiteral("Markcrate could not read all of its registry file \"%1\" (%2). "
@@ -210,7 +214,8 @@ void Registry::loadMachineHive()
     for (const QString& dir : dirs) {
         QFile file(dir + QStringLiteral("/markcrate/machine.reg"));
         if (file.open(QIODevice::ReadOnly)) {
-            readRegFile(readAtMost(file, kMaxRegistryFileBytes), *m_hives[hiveIndex(HKEY_LOCAL_MACHINE)], kMachineHiveName);
+            readRegFile(
+                readAtMost(file, kMaxRegistryFileBytes), *m_hives[hiveIndex(HKEY_LOCAL_MACHINE)], kMachineHiveName);
             return;
         }
     }
@@ -299,7 +304,8 @@ quint64 Registry::changeCount(const QString& keyPath)
     instance(); // loaded, so that a count asked for is never from before the hive read now
     if (keyPath.isEmpty())
         return userHiveChanges;
-    return std::max(changesUnder().value(splitRegistryPath(keyPath).join(QLatin1Char('\\')).toLower(), 0), userHiveLoaded);
+    return std::max(changesUnder().value(splitRegistryPath(keyPath).join(QLatin1Char('\\')).toLower(), 0),
+                    userHiveLoaded);
 }
 
 void Registry::changed(int hive, const QStringList& path)
@@ -372,8 +378,7 @@ namespace {
 constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK;
 
 // Runs a change of the values of a key opened for writing, and saves it when it succeeded.
-template <typename Change>
-LONG changeValues(HKEY key, Change&& change)
+template <typename Change> LONG changeValues(HKEY key, Change&& change)
 {
     Registry& registry = Registry::instance();
     LONG error = ERROR_SUCCESS;
@@ -582,9 +587,8 @@ LONG RegDeleteKey(HKEY key, const QString& subKey)
 
 LONG RegDeleteValue(HKEY key, const QString& valueName)
 {
-    return changeValues(key, [&](RegKey& found) {
-        return found.removeValue(valueName) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-    });
+    return changeValues(
+        key, [&](RegKey& found) { return found.removeValue(valueName) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND; });
 }
 
 } // namespace platform

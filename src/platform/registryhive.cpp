@@ -28,10 +28,7 @@ QStringList splitRegistryPath(const QString& path)
     return path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
 }
 
-RegKey::RegKey(QString name)
-    : m_name(std::move(name))
-{
-}
+RegKey::RegKey(QString name) : m_name(std::move(name)) {}
 
 std::vector<RegKey::Child>::const_iterator RegKey::lowerBound(const QString& folded) const
 {

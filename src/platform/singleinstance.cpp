@@ -4,10 +4,10 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QFileInfo>
 #include <QSysInfo>
 #include <QThread>
 
@@ -30,10 +30,7 @@ bool isAlive(qint64 pid)
 
 } // namespace
 
-SingleInstance::SingleInstance(QObject* parent)
-    : QObject(parent)
-{
-}
+SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 
 SingleInstance::~SingleInstance() = default;
 

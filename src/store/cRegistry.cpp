@@ -136,7 +136,8 @@ QVariant cRegistry::toVariant(quint32 type, const QByteArray& data)
         // The stored size counts the terminating NUL; the text is everything before the last byte.
         {
             // A leading U+FEFF is part of the text: keep it.
-            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+            QStringDecoder utf8(QStringConverter::Utf8,
+                                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
             return QString(utf8.decode(QByteArrayView(data.constData(), data.size() - 1)));
         }
     case cRegistry::REG_DWORD: {

@@ -20,7 +20,10 @@ const std::array<cSettings::Definition, cSettings::SettingCount>& cSettings::def
         {TreatBookmarksAsReadOnlySetting, "TreatBookmarksAsReadOnly", Kind::Boolean, false},
         {ExpandFoldersOnRefreshSetting, "ExpandFoldersOnRefresh", Kind::Boolean, true},
         {ContentTypeSetting, "ContentType", Kind::Integer16, 0},
-        {CForumURLSetting, "CForumURL", Kind::Text, QStringLiteral("http://forums.compuserve.com/VLForums/default.asp?SRV=")},
+        {CForumURLSetting,
+         "CForumURL",
+         Kind::Text,
+         QStringLiteral("http://forums.compuserve.com/VLForums/default.asp?SRV=")},
         {YahooSearchURLSetting, "YahooSearchURL", Kind::Text, QStringLiteral("http://search.yahoo.com/bin/query?p=")},
         {BookmarkLocationSetting, "BookmarkLocation", Kind::Text, QString()},
         {SupportFirefoxSetting, "SupportFirefox", Kind::Boolean, true},
@@ -79,8 +82,8 @@ void cSettings::load()
         }
         case Kind::Integer16: {
             const std::optional<qint32> number = keyvalue::toLong(stored);
-            const bool fits = number && *number >= std::numeric_limits<qint16>::min()
-                              && *number <= std::numeric_limits<qint16>::max();
+            const bool fits = number && *number >= std::numeric_limits<qint16>::min() &&
+                              *number <= std::numeric_limits<qint16>::max();
             value = fits ? QVariant(int(*number)) : definition.defaultValue;
             break;
         }

@@ -36,8 +36,8 @@ bool startFirst(QProcess& process, const QStringList& arguments = {})
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 15000) {
-        if (QFileInfo::exists(runtimeFolder() + QStringLiteral("/markcrate/instance.socket"))
-            && QFileInfo::exists(registryFile()))
+        if (QFileInfo::exists(runtimeFolder() + QStringLiteral("/markcrate/instance.socket")) &&
+            QFileInfo::exists(registryFile()))
             return true;
         if (process.state() == QProcess::NotRunning)
             return false;
@@ -101,7 +101,8 @@ TEST(Process, HelpAndVersionAnswerWithoutAWindowOrTheRegistry)
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    for (const QString& option : {QStringLiteral("--version"), QStringLiteral("--help"), QStringLiteral("--nonsense")}) {
+    for (const QString& option :
+         {QStringLiteral("--version"), QStringLiteral("--help"), QStringLiteral("--nonsense")}) {
         QProcess process;
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(MARKCRATE_PROGRAM), {option});
@@ -112,7 +113,8 @@ TEST(Process, HelpAndVersionAnswerWithoutAWindowOrTheRegistry)
             EXPECT_TRUE(process.readAllStandardError().contains("unknown option '--nonsense'"));
         } else {
             EXPECT_EQ(process.exitCode(), 0) << option.toStdString();
-            EXPECT_TRUE(option == QLatin1String("--help") ? out.startsWith("Usage: markcrate") : out.startsWith("markcrate "));
+            EXPECT_TRUE(option == QLatin1String("--help") ? out.startsWith("Usage: markcrate")
+                                                          : out.startsWith("markcrate "));
         }
     }
     EXPECT_FALSE(QFileInfo::exists(registryFile())) << "nothing was started";

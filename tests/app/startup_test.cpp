@@ -1,5 +1,5 @@
-#include "app/commandline.h"
 #include "app/ContextIDs.h"
+#include "app/commandline.h"
 #include "controls/KeyedTreeView.h"
 #include "support/mainwindowfixture.h"
 
@@ -71,7 +71,9 @@ TEST_F(StartupTest, HelpOpensAtTheMainTopicAndClosesWithTheWindow)
 
 TEST(CommandLineCheck, HelpVersionHideAndQtsOwnOptionsPassAnythingElseIsReported)
 {
-    const auto check = [](QStringList arguments) { return CommandLine::check(QStringList{QStringLiteral("markcrate")} + arguments, QStringLiteral("1.2.3")); };
+    const auto check = [](QStringList arguments) {
+        return CommandLine::check(QStringList{QStringLiteral("markcrate")} + arguments, QStringLiteral("1.2.3"));
+    };
     EXPECT_TRUE(check({}).start);
     EXPECT_TRUE(check({QStringLiteral("-hide")}).start);
     EXPECT_TRUE(check({QStringLiteral("x-HiDe"), QStringLiteral("-platform"), QStringLiteral("offscreen")}).start);

@@ -33,15 +33,16 @@ QStringList outline(const Folder& folder, int depth = 0)
 TEST(Browsers, FirefoxIsReadFromAPrivateCopyWithItsWalWhileTheBrowserHoldsItsLock)
 {
     const QString places = FreshHome::path() + QStringLiteral("/ff/places.sqlite");
-    const QString lock = browserstest::makePlaces(
-        places,
-        {{10, 1, 2, "Menu link", nullptr, "http://menu.example/"},
-         {11, 2, 3, "Toolbar folder", nullptr, nullptr},
-         {12, 1, 11, "Deep", nullptr, "http://deep.example/"},
-         {13, 3, 3, "", nullptr, nullptr},                                 // a separator
-         {14, 1, 3, "Recent", nullptr, "place:sort=8&maxResults=10"},       // a query
-         {15, 1, 4, "tagged", nullptr, "http://tag.example/"}},             // the tags root: not shown
-        {{20, 1, 3, "Only in the wal", nullptr, "http://wal.example/"}, {21, 1, 6, "", nullptr, "http://untitled.example/"}});
+    const QString lock =
+        browserstest::makePlaces(places,
+                                 {{10, 1, 2, "Menu link", nullptr, "http://menu.example/"},
+                                  {11, 2, 3, "Toolbar folder", nullptr, nullptr},
+                                  {12, 1, 11, "Deep", nullptr, "http://deep.example/"},
+                                  {13, 3, 3, "", nullptr, nullptr},                            // a separator
+                                  {14, 1, 3, "Recent", nullptr, "place:sort=8&maxResults=10"}, // a query
+                                  {15, 1, 4, "tagged", nullptr, "http://tag.example/"}}, // the tags root: not shown
+                                 {{20, 1, 3, "Only in the wal", nullptr, "http://wal.example/"},
+                                  {21, 1, 6, "", nullptr, "http://untitled.example/"}});
     {
         // The lock is real: a plain reader is refused.
         QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
@@ -50,20 +51,27 @@ TEST(Browsers, FirefoxIsReadFromAPrivateCopyWithItsWalWhileTheBrowserHoldsItsLoc
         ASSERT_TRUE(other.open());
         QSqlQuery probe(other);
         EXPECT_FALSE(probe.exec(QStringLiteral("SELECT count(*) FROM moz_bookmarks")));
-        EXPECT_TRUE(probe.lastError().text().contains(QLatin1String("locked"))) << probe.lastError().text().toStdString();
+        EXPECT_TRUE(probe.lastError().text().contains(QLatin1String("locked")))
+            << probe.lastError().text().toStdString();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("other"));
-    ASSERT_FALSE(browserstest::bytesOf(places + QStringLiteral("-wal")).isEmpty()) << "part of the store is only in the -wal file";
+    ASSERT_FALSE(browserstest::bytesOf(places + QStringLiteral("-wal")).isEmpty())
+        << "part of the store is only in the -wal file";
     const QByteArray before = browserstest::bytesOf(places) + browserstest::bytesOf(places + QStringLiteral("-wal"));
     const QString copies = FreshHome::path() + QStringLiteral("/.runtime/markcrate");
 
     QString problem;
     const Folder read = readFirefox(places, copies, &problem);
     EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
-    EXPECT_EQ(outline(read), (QStringList{"Bookmarks Menu/", "  Menu link = http://menu.example/", "Bookmarks Toolbar/",
-                                          "  Toolbar folder/", "    Deep = http://deep.example/",
-                                          "  Only in the wal = http://wal.example/", "Mobile Bookmarks/",
-                                          "  http://untitled.example/ = http://untitled.example/"}));
+    EXPECT_EQ(outline(read),
+              (QStringList{"Bookmarks Menu/",
+                           "  Menu link = http://menu.example/",
+                           "Bookmarks Toolbar/",
+                           "  Toolbar folder/",
+                           "    Deep = http://deep.example/",
+                           "  Only in the wal = http://wal.example/",
+                           "Mobile Bookmarks/",
+                           "  http://untitled.example/ = http://untitled.example/"}));
     EXPECT_EQ(browserstest::bytesOf(places) + browserstest::bytesOf(places + QStringLiteral("-wal")), before)
         << "the browser's files are only read";
     EXPECT_TRUE(QDir(copies).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty()) << "the copy is removed";
@@ -109,9 +117,11 @@ TEST(Browsers, ChromiumFamilyProfilesAreFoundByBrowserAndProfileAndRead)
     const QByteArray bookmarks =
         "{\"roots\": {\"bookmark_bar\": {\"type\": \"folder\", \"name\": \"Bookmarks bar\", \"children\": ["
         "  {\"type\": \"url\", \"name\": \"Qt\", \"url\": \"https://qt.io/\"},"
-        "  {\"type\": \"folder\", \"name\": \"Dev\", \"children\": [{\"type\": \"url\", \"name\": \"CMake\", \"url\": \"https://cmake.org/\"}]}]},"
+        "  {\"type\": \"folder\", \"name\": \"Dev\", \"children\": [{\"type\": \"url\", \"name\": \"CMake\", \"url\": "
+        "\"https://cmake.org/\"}]}]},"
         " \"other\": {\"type\": \"folder\", \"children\": []},"
-        " \"synced\": {\"type\": \"folder\", \"children\": [{\"type\": \"url\", \"name\": \"Phone\", \"url\": \"http://phone.example/\"}]}},"
+        " \"synced\": {\"type\": \"folder\", \"children\": [{\"type\": \"url\", \"name\": \"Phone\", \"url\": "
+        "\"http://phone.example/\"}]}},"
         " \"version\": 1}";
     const QString home = FreshHome::path();
     QDir().mkpath(home + QStringLiteral("/.config/chromium/Default"));
@@ -122,8 +132,9 @@ TEST(Browsers, ChromiumFamilyProfilesAreFoundByBrowserAndProfileAndRead)
     ASSERT_TRUE(regtest::writeFile(home + QStringLiteral("/.config/chromium/Profile 1/Bookmarks"), bookmarks));
     ASSERT_TRUE(regtest::writeFile(home + QStringLiteral("/.config/chromium/Local State"),
                                    "{\"profile\": {\"info_cache\": {\"Profile 1\": {\"name\": \"Work\"}}}}"));
-    ASSERT_TRUE(regtest::writeFile(home + QStringLiteral("/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Default/Bookmarks"),
-                                   bookmarks));
+    ASSERT_TRUE(regtest::writeFile(
+        home + QStringLiteral("/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Default/Bookmarks"),
+        bookmarks));
 
     const QList<Profile> profiles = chromiumProfiles();
     QStringList names;
@@ -135,9 +146,16 @@ TEST(Browsers, ChromiumFamilyProfilesAreFoundByBrowserAndProfileAndRead)
     EXPECT_TRUE(source.problems.isEmpty());
     EXPECT_EQ(source.watched.size(), 3);
     const QStringList shown = outline(source.root);
-    EXPECT_EQ(shown.mid(0, 9), (QStringList{"Chromium/", "  Default/", "    Bookmarks bar/", "      Dev/", "        CMake = https://cmake.org/",
-                                            "      Qt = https://qt.io/", "    Mobile bookmarks/", "      Phone = http://phone.example/",
-                                            "  Work/"}))
+    EXPECT_EQ(shown.mid(0, 9),
+              (QStringList{"Chromium/",
+                           "  Default/",
+                           "    Bookmarks bar/",
+                           "      Dev/",
+                           "        CMake = https://cmake.org/",
+                           "      Qt = https://qt.io/",
+                           "    Mobile bookmarks/",
+                           "      Phone = http://phone.example/",
+                           "  Work/"}))
         << "an empty root is left out";
     EXPECT_EQ(shown.mid(15, 2), (QStringList{"Brave/", "  Bookmarks bar/"})) << "one profile: its roots directly";
 }
@@ -158,5 +176,6 @@ TEST(Browsers, FirefoxProfilesComeFromProfilesIniTheDefaultFirst)
     QStringList names;
     for (const Profile& profile : firefoxProfiles())
         names << profile.name;
-    EXPECT_EQ(names, (QStringList{"default-release", "old"})) << "the installation's default first; no database, no store";
+    EXPECT_EQ(names, (QStringList{"default-release", "old"}))
+        << "the installation's default first; no database, no store";
 }

@@ -18,7 +18,8 @@ TEST(ForumEncodings, TheListIsWrittenInOneEncoding)
 
     const QString page = FreshHome::path() + QStringLiteral("/cforums.htm");
     ASSERT_TRUE(regtest::writeFile(page, "<A HREF=\"x\">\xEF\xBB\xBFMarked\x0B</A>\n<A HREF=\"y\">\t Plain \t</A>\n"));
-    EXPECT_EQ(Forums::namesFromPage(page), (QStringList{QString(QChar(0xFEFF)) + QStringLiteral("Marked\x0B"), QStringLiteral("Plain")}));
+    EXPECT_EQ(Forums::namesFromPage(page),
+              (QStringList{QString(QChar(0xFEFF)) + QStringLiteral("Marked\x0B"), QStringLiteral("Plain")}));
 }
 
 TEST(ExportListing, TitlesAreCutAndPaddedByCharacters)
@@ -28,7 +29,8 @@ TEST(ExportListing, TitlesAreCutAndPaddedByCharacters)
     title += QString::fromUtf8("😀😀");
     listing.line(title, QStringLiteral("http://x/"));
     const QString line = listing.text().section(QStringLiteral("\r\n"), 0, 0);
-    EXPECT_EQ(line, QStringLiteral("    ") + QString(49, QLatin1Char('a')) + QString::fromUtf8("😀") + QString(5, QLatin1Char(' '))
-                        + QStringLiteral("http://x/"));
+    EXPECT_EQ(line,
+              QStringLiteral("    ") + QString(49, QLatin1Char('a')) + QString::fromUtf8("😀") +
+                  QString(5, QLatin1Char(' ')) + QStringLiteral("http://x/"));
     EXPECT_FALSE(listing.bytes().contains('?'));
 }

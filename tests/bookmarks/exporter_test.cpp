@@ -18,27 +18,40 @@ TEST(Export, EntriesStandInTwoFixedColumns)
     out.line(QString(60, QLatin1Char('t')), QStringLiteral("  http://x/  "));
     out.line(QString(), QStringLiteral("http://empty/"));
     const QStringList lines = out.text().split(QStringLiteral("\r\n"));
-    EXPECT_EQ(lines[0], QStringLiteral("    ") + QString(50, QLatin1Char('t')) + QString(5, QLatin1Char(' ')) + QStringLiteral("http://x/"));
+    EXPECT_EQ(lines[0],
+              QStringLiteral("    ") + QString(50, QLatin1Char('t')) + QString(5, QLatin1Char(' ')) +
+                  QStringLiteral("http://x/"));
     EXPECT_EQ(lines[0].indexOf(QStringLiteral("http")), 59) << "column 60";
     EXPECT_EQ(lines[1], QString(59, QLatin1Char(' ')) + QStringLiteral("http://empty/"));
 }
 
 TEST(Export, SectionsOfTheRegistryStores)
 {
-    storetest::write(RegistryStores::webFavoritesKey(), QStringLiteral("b"), QStringLiteral("http://b/"), cRegistry::REG_SZ);
-    storetest::write(RegistryStores::webFavoritesKey(), QStringLiteral("A"), QStringLiteral("http://a/"), cRegistry::REG_SZ);
-    storetest::write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("forum")), QStringLiteral("URL"),
-                     QStringLiteral("garden"), cRegistry::REG_SZ);
-    storetest::write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("forum")), QStringLiteral("Type"), 2,
+    storetest::write(
+        RegistryStores::webFavoritesKey(), QStringLiteral("b"), QStringLiteral("http://b/"), cRegistry::REG_SZ);
+    storetest::write(
+        RegistryStores::webFavoritesKey(), QStringLiteral("A"), QStringLiteral("http://a/"), cRegistry::REG_SZ);
+    storetest::write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("forum")),
+                     QStringLiteral("URL"),
+                     QStringLiteral("garden"),
+                     cRegistry::REG_SZ);
+    storetest::write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("forum")),
+                     QStringLiteral("Type"),
+                     2,
                      cRegistry::REG_DWORD);
     BookmarkExport out;
     out.webFavorites(false);
     out.userFolder(QStringLiteral(" Mine "), false);
     const QString pad(59 - 5, QLatin1Char(' '));
-    EXPECT_EQ(out.text(), QStringLiteral("\r\nWeb Favorites Folder\r\n\r\n"
-                                         "    A") + pad + QStringLiteral("http://a/\r\n"
-                                         "    b") + pad + QStringLiteral("http://b/\r\n"
-                                         "\r\nMine\r\n\r\n"));
+    EXPECT_EQ(out.text(),
+              QStringLiteral("\r\nWeb Favorites Folder\r\n\r\n"
+                             "    A") +
+                  pad +
+                  QStringLiteral("http://a/\r\n"
+                                 "    b") +
+                  pad +
+                  QStringLiteral("http://b/\r\n"
+                                 "\r\nMine\r\n\r\n"));
 }
 
 TEST(Export, FavoritesFoldersNestWithTheirPaths)
@@ -68,6 +81,9 @@ TEST(Export, NetscapeLinksComeBeforeTheirSubFolders)
     BookmarkExport out;
     out.netscape(bookmarks, 0, QString());
     const QString pad(59 - 5, QLatin1Char(' '));
-    EXPECT_EQ(out.text(), QStringLiteral("\r\nNetscape Favorites\r\n\r\n    R") + pad + QStringLiteral("http://r/\r\n"
-                                         "\r\n    \\News\r\n\r\n    N") + pad + QStringLiteral("http://n/\r\n"));
+    EXPECT_EQ(out.text(),
+              QStringLiteral("\r\nNetscape Favorites\r\n\r\n    R") + pad +
+                  QStringLiteral("http://r/\r\n"
+                                 "\r\n    \\News\r\n\r\n    N") +
+                  pad + QStringLiteral("http://n/\r\n"));
 }

@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <numeric>
 #include <random>
-#include <thread>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -254,16 +254,19 @@ TEST(Favorites, AWatchedFolderIsBroughtUpToDateNameByNameAsIfReadAgain)
             break;
         case 4:
             if (!existing.isEmpty())
-                std::rename(QFile::encodeName(existing).constData(), QFile::encodeName(watched + anyName()).constData());
+                std::rename(QFile::encodeName(existing).constData(),
+                            QFile::encodeName(watched + anyName()).constData());
             break;
         case 5: // into the folder from outside, or out of it
             if (random() % 2 && !existing.isEmpty()) {
-                std::rename(QFile::encodeName(existing).constData(), QFile::encodeName(outside + anyName()).constData());
+                std::rename(QFile::encodeName(existing).constData(),
+                            QFile::encodeName(outside + anyName()).constData());
             } else {
                 make(outside + anyName());
                 const QStringList there = QDir(outside).entryList(QDir::Files | QDir::Hidden);
                 if (!there.isEmpty())
-                    std::rename(QFile::encodeName(outside + there.first()).constData(), QFile::encodeName(watched + anyName()).constData());
+                    std::rename(QFile::encodeName(outside + there.first()).constData(),
+                                QFile::encodeName(watched + anyName()).constData());
             }
             break;
         }
@@ -285,7 +288,9 @@ TEST(Favorites, ShortcutsReadWhateverTheirEncodingAndLineEnds)
         {"crlf", "[InternetShortcut]\r\nURL=http://crlf/\r\n"},
         {"lf", "[DEFAULT]\nBASEURL=http://other/\n[internetshortcut]\n  url =  http://lf/  \n"},
         {"bom", "\xEF\xBB\xBF[InternetShortcut]\r\nURL=http://bom/\r\n"},
-        {"utf16", QByteArray("\xFF\xFE") + QByteArray(utf16.encode(QStringLiteral("[InternetShortcut]\r\nURL=http://utf16/\r\n")))},
+        {"utf16",
+         QByteArray("\xFF\xFE") +
+             QByteArray(utf16.encode(QStringLiteral("[InternetShortcut]\r\nURL=http://utf16/\r\n")))},
         {"latin1", "[InternetShortcut]\r\nURL=http://caf\xE9/\r\n"},
         {"binary", QByteArray("\x00\x01\x02[Intern\xFF\x00", 12)},
         {"long", "[InternetShortcut]\r\nURL=" + longAddress.toUtf8() + "\r\n"},
@@ -293,7 +298,9 @@ TEST(Favorites, ShortcutsReadWhateverTheirEncodingAndLineEnds)
     for (const auto& [name, bytes] : files)
         shortcut(QLatin1String(name) + QStringLiteral(".url"), bytes);
     const QString folder = Favorites::folder();
-    auto read = [&folder](const char* name) { return Favorites::ReadShortcutUrl(folder + QLatin1String(name) + QStringLiteral(".url")); };
+    auto read = [&folder](const char* name) {
+        return Favorites::ReadShortcutUrl(folder + QLatin1String(name) + QStringLiteral(".url"));
+    };
     EXPECT_EQ(read("crlf"), QStringLiteral("http://crlf/"));
     EXPECT_EQ(read("lf"), QStringLiteral("http://lf/"));
     EXPECT_EQ(read("bom"), QStringLiteral("http://bom/"));
@@ -309,7 +316,8 @@ TEST(Favorites, WritingAShortcutMakesTheOneKeyFile)
     const QString file = Favorites::folder() + QStringLiteral("New.url");
     shortcut(QStringLiteral("New.url"), "[Other]\r\nx=1\r\n");
     ASSERT_TRUE(Favorites::WriteShortcut(file, QStringLiteral("http://new/ü")));
-    EXPECT_EQ(regtest::readFile(root() + QStringLiteral("/New.url")), "[InternetShortcut]\r\nURL=http://new/\xC3\xBC\r\n");
+    EXPECT_EQ(regtest::readFile(root() + QStringLiteral("/New.url")),
+              "[InternetShortcut]\r\nURL=http://new/\xC3\xBC\r\n");
     EXPECT_EQ(Favorites::ReadShortcutUrl(file), QStringLiteral("http://new/ü"));
 }
 
@@ -345,11 +353,14 @@ TEST(ProfileFile, NamesMatchWithoutCaseAndTheBufferLimitsTheValue)
     using platform::GetPrivateProfileString;
     EXPECT_EQ(GetPrivateProfileString(QStringLiteral("one"), QStringLiteral("KEY"), QStringLiteral("d"), 128, file),
               QStringLiteral("value one"));
-    EXPECT_EQ(GetPrivateProfileString(QStringLiteral("One"), QStringLiteral("Key"), QString(), 4, file), QStringLiteral("val"));
+    EXPECT_EQ(GetPrivateProfileString(QStringLiteral("One"), QStringLiteral("Key"), QString(), 4, file),
+              QStringLiteral("val"));
     EXPECT_EQ(GetPrivateProfileString(QStringLiteral("Three"), QStringLiteral("key"), QStringLiteral("d"), 128, file),
               QStringLiteral("d"));
-    ASSERT_TRUE(platform::WritePrivateProfileString(QStringLiteral("two"), QStringLiteral("KEY"), QStringLiteral("2"), file));
-    ASSERT_TRUE(platform::WritePrivateProfileString(QStringLiteral("One"), QStringLiteral("New"), QStringLiteral("n"), file));
+    ASSERT_TRUE(
+        platform::WritePrivateProfileString(QStringLiteral("two"), QStringLiteral("KEY"), QStringLiteral("2"), file));
+    ASSERT_TRUE(
+        platform::WritePrivateProfileString(QStringLiteral("One"), QStringLiteral("New"), QStringLiteral("n"), file));
     EXPECT_EQ(regtest::readFile(file), "[One]\r\nKey = value one \r\nNew=n\r\n[Two]\r\nKEY=2\r\n");
 }
 

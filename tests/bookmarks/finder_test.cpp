@@ -1,5 +1,5 @@
-#include "bookmarks/finder.h"
 #include "bookmarks/favorites.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "store/cRegistry.h"
@@ -40,18 +40,22 @@ QStringList titles(const std::vector<const Find::Entry*>& found)
 TEST(FindIndex, EveryWordMatchesAWordStartOfTheTitleOrAnywhereInTheAddressInAnyOrderCaseAndAccents)
 {
     Find::Index index;
-    index.setPart(1, 1, {entry(1, "Qt Documentation", "https://doc.qt.io/"),
-                         entry(1, "Café Crème recipes", "http://cooking.example/creme"),
-                         entry(1, "Bookshop", "http://shop.example/"),
-                         entry(1, "ÉCOLE normale", "http://ens.example/"),
-                         entry(1, "Notebook", "http://paper.example/notebook"),
-                         entry(1, "STRASSE and Qt-Widgets", "http://x.example/")});
-    EXPECT_EQ(titles(index.find(QStringLiteral("documentation qt"), 10)), QStringList{"Qt Documentation"}) << "any order";
+    index.setPart(1,
+                  1,
+                  {entry(1, "Qt Documentation", "https://doc.qt.io/"),
+                   entry(1, "Café Crème recipes", "http://cooking.example/creme"),
+                   entry(1, "Bookshop", "http://shop.example/"),
+                   entry(1, "ÉCOLE normale", "http://ens.example/"),
+                   entry(1, "Notebook", "http://paper.example/notebook"),
+                   entry(1, "STRASSE and Qt-Widgets", "http://x.example/")});
+    EXPECT_EQ(titles(index.find(QStringLiteral("documentation qt"), 10)), QStringList{"Qt Documentation"})
+        << "any order";
     EXPECT_EQ(titles(index.find(QStringLiteral("Strasse ＷＩＤＧＥＴＳ"), 10)), QStringList{"STRASSE and Qt-Widgets"})
         << "a folded query against a title all ASCII; a word after a hyphen";
     EXPECT_TRUE(index.find(QStringLiteral("idgets"), 10).empty()) << "not inside a word of the title";
     EXPECT_TRUE(index.find(QStringLiteral("strasse-and-qt-widgets-and-more"), 10).empty());
-    EXPECT_EQ(titles(index.find(QStringLiteral("CREME cafe"), 10)), QStringList{"Café Crème recipes"}) << "case, accents";
+    EXPECT_EQ(titles(index.find(QStringLiteral("CREME cafe"), 10)), QStringList{"Café Crème recipes"})
+        << "case, accents";
     EXPECT_EQ(titles(index.find(QStringLiteral("ecole"), 10)), QStringList{"ÉCOLE normale"});
     // "book" starts a word of "Bookshop" only; "Notebook" has it inside a
     // word of its title but in its address as well.
@@ -66,7 +70,8 @@ TEST(FindIndex, TitleStartsComeFirstThenWordStartsThenAddressesTiesInStoreOrder)
 {
     Find::Index index;
     // Parts given out of order: the store order decides, not the call order.
-    index.setPart(4, 3, {entry(4, "Python news", "http://a.example/"), entry(4, "The Python tutorial", "http://b.example/")});
+    index.setPart(
+        4, 3, {entry(4, "Python news", "http://a.example/"), entry(4, "The Python tutorial", "http://b.example/")});
     index.setPart(1, 1, {entry(1, "Snakes", "http://python.example/"), entry(1, "Python docs", "http://c.example/")});
     index.setPart(10, 5, {entry(10, "Learn Python", "http://d.example/")});
     EXPECT_EQ(titles(index.find(QStringLiteral("python"), 10)),
@@ -81,11 +86,11 @@ TEST(FindIndex, TitleStartsComeFirstThenWordStartsThenAddressesTiesInStoreOrder)
 
 TEST(FindIndex, TheGatherersNameWhereEachEntryLivesAndHowToFindItAgain)
 {
-    const auto bookmarks = netscapetest::parse(
-        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n"
-        "<DT><A HREF=\"http://top.example/\">Top link</A>\n"
-        "<DT><H3>Dev</H3>\n<DL><p>\n<DT><H3>Qt</H3>\n<DL><p>\n"
-        "<DT><A HREF=\"https://doc.qt.io/\">Qt docs</A>\n</DL><p>\n</DL><p>\n</DL><p>\n");
+    const auto bookmarks =
+        netscapetest::parse("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n"
+                            "<DT><A HREF=\"http://top.example/\">Top link</A>\n"
+                            "<DT><H3>Dev</H3>\n<DL><p>\n<DT><H3>Qt</H3>\n<DL><p>\n"
+                            "<DT><A HREF=\"https://doc.qt.io/\">Qt docs</A>\n</DL><p>\n</DL><p>\n</DL><p>\n");
     const std::vector<Find::Entry> links = Find::netscape(bookmarks);
     ASSERT_EQ(links.size(), 2u);
     EXPECT_EQ(links[0].place(), QStringLiteral("Netscape Favorites"));
@@ -95,10 +100,14 @@ TEST(FindIndex, TheGatherersNameWhereEachEntryLivesAndHowToFindItAgain)
     EXPECT_TRUE(links[1].folderKey().endsWith(QLatin1String("X4A")));
     EXPECT_TRUE(links[1].listKey().endsWith(QLatin1String("X4A")));
 
-    storetest::write(RegistryStores::webFavoritesKey(), QStringLiteral("News"), QStringLiteral("http://news.example/"),
+    storetest::write(RegistryStores::webFavoritesKey(),
+                     QStringLiteral("News"),
+                     QStringLiteral("http://news.example/"),
                      cRegistry::REG_SZ);
-    storetest::write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("cats")), QStringLiteral("URL"),
-                     QStringLiteral("cats and dogs"), cRegistry::REG_SZ);
+    storetest::write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("cats")),
+                     QStringLiteral("URL"),
+                     QStringLiteral("cats and dogs"),
+                     cRegistry::REG_SZ);
     const auto favorites = Find::webFavorites(false);
     ASSERT_EQ(favorites.size(), 1u);
     EXPECT_EQ(favorites[0].address, QStringLiteral("http://news.example/"));
@@ -122,9 +131,11 @@ TEST(FindIndex, TheFavoritesFolderIsWalkedWholeAndItsChangesAreSeen)
     const auto found = Find::favoritesFolder(QString(root).replace(QLatin1Char('/'), QLatin1Char('\\')), &stamps);
     QStringList places;
     for (const Find::Entry& item : found)
-        places << item.place() + QStringLiteral(" | ") + item.title + QStringLiteral(" | ") + item.address + QStringLiteral(" | ") + item.folderPath();
-    EXPECT_EQ(places, (QStringList{"Microsoft IE Favorites | Top | http://top.example/ | ",
-                                   "Microsoft IE Favorites\\Travel\\Rail | Trains | http://trains.example/ | Travel\\Rail"}));
+        places << item.place() + QStringLiteral(" | ") + item.title + QStringLiteral(" | ") + item.address +
+                      QStringLiteral(" | ") + item.folderPath();
+    EXPECT_EQ(places,
+              (QStringList{"Microsoft IE Favorites | Top | http://top.example/ | ",
+                           "Microsoft IE Favorites\\Travel\\Rail | Trains | http://trains.example/ | Travel\\Rail"}));
     // Folders made just before they were read may change again within the
     // same tick of the clock, unseen: they count as changed until read again.
     EXPECT_TRUE(Find::changedSince(stamps));
@@ -142,13 +153,15 @@ TEST(FindIndex, AFavoritesFolderReadInStepsGivesWhatOneReadingGives)
         QDir().mkpath(root + QLatin1String(folder));
         for (int i = 0; i < 70; ++i)
             regtest::writeFile(root + QLatin1String(folder) + QStringLiteral("s%1.url").arg(i),
-                               "[InternetShortcut]\r\nURL=http://x/" + QByteArray(folder) + QByteArray::number(i) + "\r\n");
+                               "[InternetShortcut]\r\nURL=http://x/" + QByteArray(folder) + QByteArray::number(i) +
+                                   "\r\n");
     }
     const QString native = QString(root).replace(QLatin1Char('/'), QLatin1Char('\\'));
     auto describe = [](const std::vector<Find::Entry>& entries) {
         QStringList lines;
         for (const Find::Entry& item : entries)
-            lines << item.place() + QLatin1Char('|') + item.title + QLatin1Char('|') + item.address + QLatin1Char('|') + item.folderPath();
+            lines << item.place() + QLatin1Char('|') + item.title + QLatin1Char('|') + item.address + QLatin1Char('|') +
+                         item.folderPath();
         return lines;
     };
     std::vector<Find::FolderStamp> stamps;
@@ -201,8 +214,8 @@ QByteArray nestedBookmarkFile(const QByteArray& prefix)
     for (int f = 0; f < 40; ++f) {
         text += "<DT><H3>" + prefix + " folder " + QByteArray::number(f) + "</H3>\n<DL><p>\n";
         for (int l = 0; l < 3; ++l)
-            text += "<DT><A HREF=\"http://x.example/" + QByteArray::number(f) + "/" + QByteArray::number(l) + "\">" + prefix
-                    + " link " + QByteArray::number(l) + "</A>\n";
+            text += "<DT><A HREF=\"http://x.example/" + QByteArray::number(f) + "/" + QByteArray::number(l) + "\">" +
+                    prefix + " link " + QByteArray::number(l) + "</A>\n";
         if (f % 4 == 0) {
             ++open; // the next folder goes inside this one
         } else {
@@ -218,8 +231,8 @@ QStringList described(const std::vector<Find::Entry>& entries)
 {
     QStringList lines;
     for (const Find::Entry& entry : entries)
-        lines << entry.place() + QLatin1Char('|') + entry.title + QLatin1Char('|') + entry.address + QLatin1Char('|')
-                     + entry.listKey();
+        lines << entry.place() + QLatin1Char('|') + entry.title + QLatin1Char('|') + entry.address + QLatin1Char('|') +
+                     entry.listKey();
     return lines;
 }
 

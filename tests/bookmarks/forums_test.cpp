@@ -23,7 +23,8 @@ TEST(Forums, TheListSortsWithKeysByPlaceAndWritesOneNamePerLine)
     const QString path = FreshHome::path() + QStringLiteral("/cforums.txt");
     ASSERT_TRUE(regtest::writeFile(path, "c\r\na\r\n\r\n  b  \r\n"));
     const Forums::File file = Forums::read(path);
-    EXPECT_EQ(file.names, (QStringList{"c", "a", "", "  b  "})) << "names as they stand, an empty line is an empty name";
+    EXPECT_EQ(file.names, (QStringList{"c", "a", "", "  b  "}))
+        << "names as they stand, an empty line is an empty name";
     Forums::Collection collection;
     Forums::fill(collection, file.names);
     EXPECT_EQ(contents(collection), (QStringList{"0X ", "1X   b  ", "2X a", "3X c"}));
@@ -47,14 +48,15 @@ TEST(Forums, Latin1NamesComeBackAsTheyWere)
 TEST(Forums, APageGivesTheTextOfTheFirstLinkOfEachLine)
 {
     const QString page = FreshHome::path() + QStringLiteral("/cforums.htm");
-    ASSERT_TRUE(regtest::writeFile(page, "<HTML><BODY>\r\n"
-                                         "<A HREF=\"/forums/garden\">Gardening</A>\r\n"
-                                         "<A HREF=\"/forums/blank\">   </A>\r\n"
-                                         "<A HREF=\"/a\">First</A> and <A HREF=\"/b\">Second</A>\r\n"
-                                         "<A HREF=\"/forums/broken\"</A>\r\n"
-                                         "<a href=\"/lower\">ignored</a>\r\n"
-                                         "<A HREF=\"/forums/garden\"><B>Gardening</B></A>\r\n"
-                                         "</BODY></HTML>\r\n"));
+    ASSERT_TRUE(regtest::writeFile(page,
+                                   "<HTML><BODY>\r\n"
+                                   "<A HREF=\"/forums/garden\">Gardening</A>\r\n"
+                                   "<A HREF=\"/forums/blank\">   </A>\r\n"
+                                   "<A HREF=\"/a\">First</A> and <A HREF=\"/b\">Second</A>\r\n"
+                                   "<A HREF=\"/forums/broken\"</A>\r\n"
+                                   "<a href=\"/lower\">ignored</a>\r\n"
+                                   "<A HREF=\"/forums/garden\"><B>Gardening</B></A>\r\n"
+                                   "</BODY></HTML>\r\n"));
     // A name wrapped in another tag ends in that tag's ">": nothing after it, no name.
     EXPECT_EQ(Forums::namesFromPage(page), (QStringList{"Gardening", "First"}));
 }

@@ -56,43 +56,48 @@ TEST(FullDisk, EveryWriterKeepsTheOldFileAndSaysWhy)
     // The disk fills before the first byte, inside the header, inside a
     // buffer, at a buffer's end and a byte short of the whole file.
     for (const rlim_t room : {rlim_t(0), rlim_t(1), rlim_t(100), rlim_t(4096), rlim_t(16384), rlim_t(19999)}) {
-    SCOPED_TRACE(testing::Message() << "room for " << room << " bytes");
-    for (const char* name : {"plain.txt", "bookmarks.html", "cforums.txt", "site.url"})
-        ASSERT_TRUE(regtest::writeFile(file(name), kOld));
+        SCOPED_TRACE(testing::Message() << "room for " << room << " bytes");
+        for (const char* name : {"plain.txt", "bookmarks.html", "cforums.txt", "site.url"})
+            ASSERT_TRUE(regtest::writeFile(file(name), kOld));
 
-    NetscapeBookmarks bookmarks;
-    bookmarks.load(file("bookmarks.html"));
-    auto link = std::make_shared<cBookmark>();
-    link->setTitle(big);
-    link->setURL(QStringLiteral("http://big/"));
-    link->setKey(bookmarks.newKey());
-    bookmarks.records().Add(link, link->Key());
-    bookmarks.invalidateIndex();
-    Forums::Collection forums;
-    forums.Add(std::make_shared<QString>(big), QStringLiteral("0X"));
+        NetscapeBookmarks bookmarks;
+        bookmarks.load(file("bookmarks.html"));
+        auto link = std::make_shared<cBookmark>();
+        link->setTitle(big);
+        link->setURL(QStringLiteral("http://big/"));
+        link->setKey(bookmarks.newKey());
+        bookmarks.records().Add(link, link->Key());
+        bookmarks.invalidateIndex();
+        Forums::Collection forums;
+        forums.Add(std::make_shared<QString>(big), QStringLiteral("0X"));
 
-    QString plainError, bookmarkError, forumError, shortcutError;
-    {
-        DiskFillsUp full(room);
-        EXPECT_FALSE(platform::writeFileAtomically(
-            file("plain.txt"), [&](QIODevice& device) { return device.write(big.toUtf8()) == big.size(); }, &plainError));
-        EXPECT_FALSE(SaveNetscapeFile(bookmarks, file("bookmarks.html"), false, &bookmarkError));
-        EXPECT_FALSE(Forums::write(file("cforums.txt"), forums, false, &forumError));
-        EXPECT_FALSE(Favorites::WriteShortcut(file("site.url"), QStringLiteral("http://x/") + big, &shortcutError));
-    }
-    for (const QString& error : {plainError, bookmarkError, forumError, shortcutError})
-        EXPECT_FALSE(error.isEmpty());
-    for (const char* name : {"plain.txt", "bookmarks.html", "cforums.txt", "site.url"})
-        EXPECT_EQ(regtest::readFile(file(name)), kOld) << name;
-    EXPECT_EQ(QDir(FreshHome::path()).entryList({QStringLiteral("*.markcrate-*")}, QDir::Files | QDir::Hidden), QStringList())
-        << "a failed save removes its temporary file";
+        QString plainError, bookmarkError, forumError, shortcutError;
+        {
+            DiskFillsUp full(room);
+            EXPECT_FALSE(platform::writeFileAtomically(
+                file("plain.txt"),
+                [&](QIODevice& device) { return device.write(big.toUtf8()) == big.size(); },
+                &plainError));
+            EXPECT_FALSE(SaveNetscapeFile(bookmarks, file("bookmarks.html"), false, &bookmarkError));
+            EXPECT_FALSE(Forums::write(file("cforums.txt"), forums, false, &forumError));
+            EXPECT_FALSE(Favorites::WriteShortcut(file("site.url"), QStringLiteral("http://x/") + big, &shortcutError));
+        }
+        for (const QString& error : {plainError, bookmarkError, forumError, shortcutError})
+            EXPECT_FALSE(error.isEmpty());
+        for (const char* name : {"plain.txt", "bookmarks.html", "cforums.txt", "site.url"})
+            EXPECT_EQ(regtest::readFile(file(name)), kOld) << name;
+        EXPECT_EQ(QDir(FreshHome::path()).entryList({QStringLiteral("*.markcrate-*")}, QDir::Files | QDir::Hidden),
+                  QStringList())
+            << "a failed save removes its temporary file";
     }
 }
 
 TEST(FullDisk, TheRegistryKeepsItsFileTellsOnceAndSavesWhenItCanAgain)
 {
     platform::Registry::reset();
-    ASSERT_TRUE(regtest::set(QStringLiteral("Software\\Test"), QStringLiteral("small"), 1, regtest::sz(QStringLiteral("v"))) == 0);
+    ASSERT_TRUE(
+        regtest::set(QStringLiteral("Software\\Test"), QStringLiteral("small"), 1, regtest::sz(QStringLiteral("v"))) ==
+        0);
     const QString path = platform::Registry::instance().userFilePath();
     const QByteArray before = regtest::readFile(path);
     ASSERT_FALSE(before.isEmpty());
@@ -100,8 +105,10 @@ TEST(FullDisk, TheRegistryKeepsItsFileTellsOnceAndSavesWhenItCanAgain)
     platform::Registry::setSaveFailureHandler([&told](const QString& text) { told << text; });
     {
         DiskFillsUp full;
-        regtest::set(QStringLiteral("Software\\Test"), QStringLiteral("big"), 1, regtest::sz(QString(20000, QLatin1Char('r'))));
-        regtest::set(QStringLiteral("Software\\Test"), QStringLiteral("big2"), 1, regtest::sz(QString(20000, QLatin1Char('s'))));
+        regtest::set(
+            QStringLiteral("Software\\Test"), QStringLiteral("big"), 1, regtest::sz(QString(20000, QLatin1Char('r'))));
+        regtest::set(
+            QStringLiteral("Software\\Test"), QStringLiteral("big2"), 1, regtest::sz(QString(20000, QLatin1Char('s'))));
     }
     EXPECT_EQ(regtest::readFile(path), before) << "the file on disk is whole";
     ASSERT_EQ(told.size(), 1) << "told once";
@@ -110,7 +117,8 @@ TEST(FullDisk, TheRegistryKeepsItsFileTellsOnceAndSavesWhenItCanAgain)
 
     regtest::set(QStringLiteral("Software\\Test"), QStringLiteral("after"), 1, regtest::sz(QStringLiteral("a")));
     EXPECT_FALSE(platform::Registry::instance().hasUnsavedChanges());
-    EXPECT_TRUE(regtest::readRegistryText(path).contains("big2")) << "what was held in memory is saved at the next change";
+    EXPECT_TRUE(regtest::readRegistryText(path).contains("big2"))
+        << "what was held in memory is saved at the next change";
     platform::Registry::setSaveFailureHandler({});
     platform::Registry::reset();
 }
@@ -122,12 +130,7 @@ namespace {
 class FailingDevice : public QIODevice
 {
 public:
-    FailingDevice(qint64 limit, bool shortWrites)
-        : m_limit(limit)
-        , m_short(shortWrites)
-    {
-        open(QIODevice::WriteOnly);
-    }
+    FailingDevice(qint64 limit, bool shortWrites) : m_limit(limit), m_short(shortWrites) { open(QIODevice::WriteOnly); }
     qint64 written() const { return m_written; }
 
 protected:

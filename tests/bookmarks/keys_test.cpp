@@ -27,8 +27,13 @@ TEST(Keys, FavoritesPathStartsAfterTheTopNodeAndSourceTexts)
 TEST(Keys, AnItemsKeyIsItsNumberAndAnXWhateverTheNumber)
 {
     // Asked out of turn, so that the keys kept for reuse grow in jumps.
-    for (qsizetype number : {qsizetype(5), qsizetype(0), qsizetype(16383), qsizetype(70), qsizetype(16384),
-                             qsizetype(-12), qsizetype(1234567890123)})
+    for (qsizetype number : {qsizetype(5),
+                             qsizetype(0),
+                             qsizetype(16383),
+                             qsizetype(70),
+                             qsizetype(16384),
+                             qsizetype(-12),
+                             qsizetype(1234567890123)})
         EXPECT_EQ(Keys::itemKey(number), QString::number(number) + QLatin1Char('X')) << number;
     for (qsizetype number = 0; number < 20000; number += 7)
         ASSERT_EQ(Keys::itemKey(number), QString::number(number) + QLatin1Char('X')) << number;

@@ -15,7 +15,8 @@
 
 static QStringList leftovers()
 {
-    return QDir(FreshHome::path()).entryList({QStringLiteral(".bookmarks.html.markcrate-*")}, QDir::Files | QDir::Hidden);
+    return QDir(FreshHome::path())
+        .entryList({QStringLiteral(".bookmarks.html.markcrate-*")}, QDir::Files | QDir::Hidden);
 }
 
 TEST(KilledSaves, AKilledBookmarkWriterLeavesTheOldOrTheNewFile)
@@ -28,7 +29,8 @@ TEST(KilledSaves, AKilledBookmarkWriterLeavesTheOldOrTheNewFile)
         writer.setProgram(QStringLiteral(BOOKMARK_WRITER));
         writer.setArguments({path, QString::number(kLinks)});
         writer.start();
-        ASSERT_TRUE(writer.waitForReadyRead(10000)) << "writer did not start: " << writer.readAllStandardError().toStdString();
+        ASSERT_TRUE(writer.waitForReadyRead(10000))
+            << "writer did not start: " << writer.readAllStandardError().toStdString();
         QThread::msleep(random.bounded(1, 40));
         ::kill(pid_t(writer.processId()), SIGKILL);
         writer.waitForFinished(5000);

@@ -6,9 +6,15 @@ using Names::Target;
 
 TEST(Names, LineBreaksAndControlsBecomeBlanksInEveryStore)
 {
-    for (Target target : {Target::RegistryValue, Target::RegistryKey, Target::ShortcutFile, Target::Directory,
-                          Target::NetscapeTitle, Target::GoWord}) {
-        const Names::Checked checked = Names::check(target, QStringLiteral("a\r\nb\tc\x7f" "d\nе"));
+    for (Target target : {Target::RegistryValue,
+                          Target::RegistryKey,
+                          Target::ShortcutFile,
+                          Target::Directory,
+                          Target::NetscapeTitle,
+                          Target::GoWord}) {
+        const Names::Checked checked = Names::check(target,
+                                                    QStringLiteral("a\r\nb\tc\x7f"
+                                                                   "d\nе"));
         EXPECT_TRUE(checked.ok());
         EXPECT_EQ(checked.name, QString::fromUtf8("a b c d е"));
     }
@@ -19,7 +25,8 @@ TEST(Names, SeparatorsGetLookAlikesWhereTheyWouldSplitAPath)
 {
     EXPECT_EQ(Names::check(Target::ShortcutFile, QStringLiteral("a/b\\c")).name, QString::fromUtf8("a∕b⧵c"));
     EXPECT_EQ(Names::check(Target::RegistryKey, QStringLiteral("a\\b")).name, QString::fromUtf8("a⧵b"));
-    EXPECT_EQ(Names::check(Target::RegistryValue, QStringLiteral("a\\b")).name, QStringLiteral("a\\b")) << "a value name may hold one";
+    EXPECT_EQ(Names::check(Target::RegistryValue, QStringLiteral("a\\b")).name, QStringLiteral("a\\b"))
+        << "a value name may hold one";
     EXPECT_EQ(Names::check(Target::NetscapeTitle, QStringLiteral("a/b")).name, QStringLiteral("a/b"));
 }
 
@@ -32,7 +39,9 @@ TEST(Names, WhatAStoreCannotKeepIsRefused)
     EXPECT_FALSE(Names::check(Target::Directory, QStringLiteral("..")).ok());
     EXPECT_TRUE(Names::check(Target::ShortcutFile, QStringLiteral("..")).ok()) << "\"...url\" is an ordinary file";
     EXPECT_TRUE(Names::check(Target::ShortcutFile, QString(251, QLatin1Char('x'))).ok());
-    EXPECT_FALSE(Names::check(Target::ShortcutFile, QString(252, QLatin1Char('x'))).ok()) << "with \".url\", past 255 bytes";
-    EXPECT_FALSE(Names::check(Target::Directory, QString(128, QChar(0x00E9))).ok()) << "bytes are counted, not characters";
+    EXPECT_FALSE(Names::check(Target::ShortcutFile, QString(252, QLatin1Char('x'))).ok())
+        << "with \".url\", past 255 bytes";
+    EXPECT_FALSE(Names::check(Target::Directory, QString(128, QChar(0x00E9))).ok())
+        << "bytes are counted, not characters";
     EXPECT_FALSE(Names::check(Target::RegistryKey, QString(256, QLatin1Char('k'))).ok());
 }

@@ -24,7 +24,11 @@ QStringList records(const NetscapeBookmarks& bookmarks)
 {
     QStringList out;
     for (const auto& r : bookmarks.records())
-        out << QStringLiteral("%1 %2 %3 [%4] [%5]").arg(r->BookmarkType()).arg(r->ParentFolder()).arg(r->FolderLevel()).arg(r->Title(), r->URL());
+        out << QStringLiteral("%1 %2 %3 [%4] [%5]")
+                   .arg(r->BookmarkType())
+                   .arg(r->ParentFolder())
+                   .arg(r->FolderLevel())
+                   .arg(r->Title(), r->URL());
     return out;
 }
 
@@ -35,10 +39,11 @@ QString location()
 
 QByteArray links(int count, const QByteArray& lineEnd)
 {
-    QByteArray text = "<!DOCTYPE NETSCAPE-Bookmark-file-1>" + lineEnd + "<DL><p>" + lineEnd + "<DT><H3>Folder</H3>" + lineEnd
-                      + "<DL><p>" + lineEnd;
+    QByteArray text = "<!DOCTYPE NETSCAPE-Bookmark-file-1>" + lineEnd + "<DL><p>" + lineEnd + "<DT><H3>Folder</H3>" +
+                      lineEnd + "<DL><p>" + lineEnd;
     for (int i = 0; i < count; ++i)
-        text += "<DT><A HREF=\"http://site" + QByteArray::number(i) + "/\">Site " + QByteArray::number(i) + "</A>" + lineEnd;
+        text += "<DT><A HREF=\"http://site" + QByteArray::number(i) + "/\">Site " + QByteArray::number(i) + "</A>" +
+                lineEnd;
     return text + "</DL><p>" + lineEnd + "</DL><p>" + lineEnd;
 }
 
@@ -61,9 +66,13 @@ TEST(NetscapeSafety, EntriesThatCannotBeReadMakeTheFileNotReadWhole)
         QByteArray text;
         int records;
     } cases[] = {
-        {"a link that never closes", "<DL><p>\n<DT><A HREF=\"http://a/\">A\n<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n", 1},
+        {"a link that never closes",
+         "<DL><p>\n<DT><A HREF=\"http://a/\">A\n<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n",
+         1},
         {"a folder that never closes", "<DL><p>\n<DT><H3>F\n<DL><p>\n</DL><p>\n</DL><p>\n", 0},
-        {"a link inside another's title", "<DL><p>\n<DT><A HREF=\"http://a/\">A<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n", 1},
+        {"a link inside another's title",
+         "<DL><p>\n<DT><A HREF=\"http://a/\">A<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n",
+         1},
     };
     for (const auto& c : cases) {
         const NetscapeBookmarks b = parse(c.text);
@@ -106,8 +115,10 @@ TEST(NetscapeSafety, TitlesAndAddressesHoldingMarkersReadBackIntoTheSameRecords)
     const NetscapeBookmarks back = parse(written);
     EXPECT_TRUE(back.loadedWhole()) << back.loadProblem().toStdString();
     EXPECT_EQ(records(back),
-              (QStringList{QStringLiteral("1 0 0 [HTML </DL> lists] [1]"), QStringLiteral("0 1 0 [see <DT><H3>x</H3> here] [http://q/?a=\"b\"]"),
-                           QStringLiteral("1 1 1 [<A HREF=\"x\">y</A>] [2]"), QStringLiteral("0 2 0 [a > b\tand tab] [http://x/<DT><H3>]"),
+              (QStringList{QStringLiteral("1 0 0 [HTML </DL> lists] [1]"),
+                           QStringLiteral("0 1 0 [see <DT><H3>x</H3> here] [http://q/?a=\"b\"]"),
+                           QStringLiteral("1 1 1 [<A HREF=\"x\">y</A>] [2]"),
+                           QStringLiteral("0 2 0 [a > b\tand tab] [http://x/<DT><H3>]"),
                            QStringLiteral("0 0 0 [two lines] [http://two/]")}))
         << "each as typed, in the collection's order";
     EXPECT_EQ(back.toBytes(), written) << "a second round changes nothing";
@@ -128,7 +139,8 @@ TEST(NetscapeSafety, ARewriteKeepsWhatTheFileHeldByteForByte)
     EXPECT_EQ(written, file);
     const NetscapeBookmarks back = parse(written);
     EXPECT_EQ(records(back), records(read));
-    EXPECT_EQ(back.records().at(1)->URL(), QString::fromUtf8("http://c/\x01\x00x<y", 14)) << "control characters are data";
+    EXPECT_EQ(back.records().at(1)->URL(), QString::fromUtf8("http://c/\x01\x00x<y", 14))
+        << "control characters are data";
     EXPECT_EQ(back.toBytes(), written);
 }
 
@@ -151,11 +163,25 @@ TEST(NetscapeSafety, ACollectionWithoutAHeaderWritesAFileThatOpensItsList)
 TEST(NetscapeSafety, WriteReadWriteIsStableForAnyCollection)
 {
     // Titles and addresses drawn from the characters that matter to the markers.
-    const QStringList pieces{QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("\""), QStringLiteral("</A>"),
-                             QStringLiteral("<DT><H3>"), QStringLiteral("</H3>"), QStringLiteral("</DL>"), QStringLiteral("<DL>"),
-                             QStringLiteral("<a href=x>"), QStringLiteral(" "), QStringLiteral("\t"), QStringLiteral("\r\n"),
-                             QStringLiteral("\r"), QString::fromUtf8("é"), QString::fromUtf8("\u00F3"), QString(QChar(0xFEFF)),
-                             QStringLiteral("word"), QStringLiteral("&lt;"), QStringLiteral("HREF=")};
+    const QStringList pieces{QStringLiteral("<"),
+                             QStringLiteral(">"),
+                             QStringLiteral("\""),
+                             QStringLiteral("</A>"),
+                             QStringLiteral("<DT><H3>"),
+                             QStringLiteral("</H3>"),
+                             QStringLiteral("</DL>"),
+                             QStringLiteral("<DL>"),
+                             QStringLiteral("<a href=x>"),
+                             QStringLiteral(" "),
+                             QStringLiteral("\t"),
+                             QStringLiteral("\r\n"),
+                             QStringLiteral("\r"),
+                             QString::fromUtf8("é"),
+                             QString::fromUtf8("\u00F3"),
+                             QString(QChar(0xFEFF)),
+                             QStringLiteral("word"),
+                             QStringLiteral("&lt;"),
+                             QStringLiteral("HREF=")};
     QRandomGenerator random(20261208);
     auto text = [&]() -> QString {
         QString t;
@@ -200,7 +226,8 @@ TEST(NetscapeSafety, AFileChangedOnDiskIsNeverOverwrittenAndEachForeignVersionIs
     // The browser exports again while the program runs.
     const QByteArray newer = links(5, "\n");
     ASSERT_TRUE(regtest::writeFile(location() + QStringLiteral(".new"), newer));
-    ASSERT_TRUE(QFile::rename(location() + QStringLiteral(".new"), location()) || (QFile::remove(location()) && QFile::rename(location() + QStringLiteral(".new"), location())));
+    ASSERT_TRUE(QFile::rename(location() + QStringLiteral(".new"), location()) ||
+                (QFile::remove(location()) && QFile::rename(location() + QStringLiteral(".new"), location())));
     bool changed = false;
     EXPECT_FALSE(SaveNetscapeFile(b, location(), false, &error, &changed));
     EXPECT_TRUE(changed);
@@ -209,7 +236,8 @@ TEST(NetscapeSafety, AFileChangedOnDiskIsNeverOverwrittenAndEachForeignVersionIs
     // Read again, the newer export is copied before its first rewrite.
     b.load(location());
     ASSERT_TRUE(SaveNetscapeFile(b, location(), false, &error)) << error.toStdString();
-    const QStringList copies = QDir(FreshHome::path()).entryList({QStringLiteral("bookmarks.html.markcrate-original-*")});
+    const QStringList copies =
+        QDir(FreshHome::path()).entryList({QStringLiteral("bookmarks.html.markcrate-original-*")});
     ASSERT_EQ(copies.size(), 1);
     EXPECT_EQ(regtest::readFile(FreshHome::path() + QLatin1Char('/') + copies.first()), newer);
     ASSERT_TRUE(SaveNetscapeFile(b, location(), false, &error));
@@ -240,7 +268,9 @@ TEST(NetscapeSafety, OnlyRegularFilesAreReadAndTitlesKeepEveryByte)
     EXPECT_FALSE(b.loadedWhole());
     EXPECT_EQ(b.loadProblem(), QStringLiteral("it is not a regular file"));
 
-    const NetscapeBookmarks bom = parse("<DL><p>\n<DT><A HREF=\"http://b/\">\xEF\xBB\xBFMarked\t</A>\n<DT><H3\">x</H3>\n</DL><p>\n");
+    const NetscapeBookmarks bom =
+        parse("<DL><p>\n<DT><A HREF=\"http://b/\">\xEF\xBB\xBFMarked\t</A>\n<DT><H3\">x</H3>\n</DL><p>\n");
     ASSERT_GE(bom.records().Count(), 1);
-    EXPECT_EQ(bom.records().at(1)->Title(), QString(QChar(0xFEFF)) + QStringLiteral("Marked\t")) << "the mark and the tab stay";
+    EXPECT_EQ(bom.records().at(1)->Title(), QString(QChar(0xFEFF)) + QStringLiteral("Marked\t"))
+        << "the mark and the tab stay";
 }

@@ -64,7 +64,8 @@ QString location()
 
 TEST(Netscape, TheHeaderIsTheLinesUpToTheFirstListAsRead)
 {
-    const QByteArray file = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n\r\n<TITLE>Bookmarks</TITLE>\r\n   \r\n<H1>Bookmarks</H1>\r\n<DL><p>\r\n";
+    const QByteArray file = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n\r\n<TITLE>Bookmarks</TITLE>\r\n   "
+                            "\r\n<H1>Bookmarks</H1>\r\n<DL><p>\r\n";
     const NetscapeBookmarks b = parse(file);
     EXPECT_EQ(b.records().Count(), 0);
     EXPECT_EQ(b.header(), file);
@@ -74,41 +75,42 @@ TEST(Netscape, TheHeaderIsTheLinesUpToTheFirstListAsRead)
 
 TEST(Netscape, LinksAndFoldersInTheirForms)
 {
-    const NetscapeBookmarks b = parse(
-        "<DL><p>\n"
-        "<DT><A HREF=\"a/b\" ADD_DATE=\"1\">  Site  </A>\n"
-        "<DT><A HREF=\"http://empty/\" ADD_DATE=\"1\"></A>\n"
-        "<DT><A HREF=\"http://noclose/\"</A>\n"
-        "<DT><H3 FOLDED ADD_DATE=\"859692440\">News</H3>\n"
-        "<DL><p>\n"
-        "<DT><H3>Bare</H3>\n"
-        "<DL><p>\n"
-        "<DT><H3 FOLDED>Flag</H3>\n"
-        "<DL><p>\n"
-        "<DT><A HREF=\"http://deep/\">Deep</A>\n"
-        "</DL><p>\n"
-        "</DL><p>\n"
-        "</DL><p>\n"
-        "<DT><A HREF=\"http://root/\">Root again</A>\n"
-        "<dt><a href=\"http://lower/\">lower case</a>\n"
-        "</DL><p>\n");
-    EXPECT_EQ(dump(b), (QStringList{
-                           "0 0 0 0X | Site | a/b",
-                           "0 0 0 1X | Bookmark #1 | http://empty/",
-                           "0 0 0 2X | Bookmark #2 | http://noclose/",
-                           "1 0 0 3X | News | 1",
-                           "1 1 1 4X | Bare | 2",
-                           "1 2 2 5X | Flag | 3",
-                           "0 3 0 6X | Deep | http://deep/",
-                           "0 0 0 7X | Root again | http://root/",
-                           "0 0 0 8X | lower case | http://lower/",
-                       }));
+    const NetscapeBookmarks b = parse("<DL><p>\n"
+                                      "<DT><A HREF=\"a/b\" ADD_DATE=\"1\">  Site  </A>\n"
+                                      "<DT><A HREF=\"http://empty/\" ADD_DATE=\"1\"></A>\n"
+                                      "<DT><A HREF=\"http://noclose/\"</A>\n"
+                                      "<DT><H3 FOLDED ADD_DATE=\"859692440\">News</H3>\n"
+                                      "<DL><p>\n"
+                                      "<DT><H3>Bare</H3>\n"
+                                      "<DL><p>\n"
+                                      "<DT><H3 FOLDED>Flag</H3>\n"
+                                      "<DL><p>\n"
+                                      "<DT><A HREF=\"http://deep/\">Deep</A>\n"
+                                      "</DL><p>\n"
+                                      "</DL><p>\n"
+                                      "</DL><p>\n"
+                                      "<DT><A HREF=\"http://root/\">Root again</A>\n"
+                                      "<dt><a href=\"http://lower/\">lower case</a>\n"
+                                      "</DL><p>\n");
+    EXPECT_EQ(dump(b),
+              (QStringList{
+                  "0 0 0 0X | Site | a/b",
+                  "0 0 0 1X | Bookmark #1 | http://empty/",
+                  "0 0 0 2X | Bookmark #2 | http://noclose/",
+                  "1 0 0 3X | News | 1",
+                  "1 1 1 4X | Bare | 2",
+                  "1 2 2 5X | Flag | 3",
+                  "0 3 0 6X | Deep | http://deep/",
+                  "0 0 0 7X | Root again | http://root/",
+                  "0 0 0 8X | lower case | http://lower/",
+              }));
 }
 
 TEST(Netscape, StrayClosingTagsNeverEndTheLoadEarly)
 {
-    const NetscapeBookmarks b = parse("<DL><p>\n</DL><p>\n</DL><p>\n<DT><H3>F</H3>\n<DL><p>\n<DT><A HREF=\"x\">in F</A>\n"
-                                      "</DL><p>\n<DT><A HREF=\"y\">root</A>\n</DL>\n");
+    const NetscapeBookmarks b =
+        parse("<DL><p>\n</DL><p>\n</DL><p>\n<DT><H3>F</H3>\n<DL><p>\n<DT><A HREF=\"x\">in F</A>\n"
+              "</DL><p>\n<DT><A HREF=\"y\">root</A>\n</DL>\n");
     EXPECT_EQ(dump(b), (QStringList{"1 0 0 0X | F | 1", "0 1 0 1X | in F | x", "0 0 0 2X | root | y"}));
 }
 
@@ -150,13 +152,16 @@ TEST(Netscape, ANewFileGetsTheProgramsOwnFormAndNestsAsTheRecordsSay)
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     const QByteArray date = QByteArray::number(now);
     EXPECT_TRUE(written.contains(QByteArray("<DT><H3 FOLDED ADD_DATE=\"" + date))) << written.toStdString();
-    EXPECT_TRUE(written.contains(QByteArray("    <DT><A HREF=\"b\" ADD_DATE=\"" + date + "\" LAST_MODIFIED=\"" + date + "\">B</A>\r\n")));
-    EXPECT_TRUE(written.contains(QByteArray("<DT><A HREF=\"a?x=1&amp;y=&quot;2&quot;\" ADD_DATE=\"" + date + "\" LAST_MODIFIED=\""
-                                            + date + "\">A &amp; &lt;A&gt;</A>\r\n")));
+    EXPECT_TRUE(written.contains(
+        QByteArray("    <DT><A HREF=\"b\" ADD_DATE=\"" + date + "\" LAST_MODIFIED=\"" + date + "\">B</A>\r\n")));
+    EXPECT_TRUE(written.contains(QByteArray("<DT><A HREF=\"a?x=1&amp;y=&quot;2&quot;\" ADD_DATE=\"" + date +
+                                            "\" LAST_MODIFIED=\"" + date + "\">A &amp; &lt;A&gt;</A>\r\n")));
     const NetscapeBookmarks back = parse(written);
     EXPECT_TRUE(back.loadedWhole());
     EXPECT_TRUE(back.fixedForm());
-    EXPECT_EQ(shape(back), (QStringList{"link A & <A> -> a?x=1&y=\"2\"", "folder F", "  link B -> b", "  folder G", "    link C -> c"}));
+    EXPECT_EQ(
+        shape(back),
+        (QStringList{"link A & <A> -> a?x=1&y=\"2\"", "folder F", "  link B -> b", "  folder G", "    link C -> c"}));
     EXPECT_EQ(back.toBytes(), written) << "read back, the same bytes";
     EXPECT_EQ(b.toBytes(), written) << "a new record keeps the date of its first writing";
 }
@@ -175,16 +180,17 @@ TEST(Netscape, BrowserExportsLoadWholeAndKeepTheirShapeOverRepeatedSaves)
         EXPECT_EQ(parse(second).toBytes(), second) << "a written file reads back to itself";
     }
     const NetscapeBookmarks firefox = parse(fixture("firefox-like.html"));
-    EXPECT_EQ(shape(firefox), (QStringList{
-                                  "link Example & Co -> https://www.example.org/",
-                                  "link Root link after folders -> https://after.example/",
-                                  "folder Bookmarks Toolbar",
-                                  "  link Nachrichten – täglich -> https://news.example.com/",
-                                  "  folder Deeper",
-                                  "    link Recent Tags -> place:sort=8&maxResults=10",
-                                  "folder Other Bookmarks",
-                                  "  link Unfiled \"quoted\" -> https://unfiled.example/?a=1&b=2",
-                              }));
+    EXPECT_EQ(shape(firefox),
+              (QStringList{
+                  "link Example & Co -> https://www.example.org/",
+                  "link Root link after folders -> https://after.example/",
+                  "folder Bookmarks Toolbar",
+                  "  link Nachrichten – täglich -> https://news.example.com/",
+                  "  folder Deeper",
+                  "    link Recent Tags -> place:sort=8&maxResults=10",
+                  "folder Other Bookmarks",
+                  "  link Unfiled \"quoted\" -> https://unfiled.example/?a=1&b=2",
+              }));
     const NetscapeBookmarks chrome = parse(fixture("chrome-like.html"));
     EXPECT_EQ(chrome.records().Count(), 8) << "4 folders and 4 links";
     EXPECT_EQ(chrome.lastFolderNumber(), 4);
@@ -210,7 +216,8 @@ TEST(Netscape, TitlesAndAddressesComeBackByteForByte)
     const QByteArray address = "http://example.com/a?b=\xC3\xA9&c=%20d";
     const QByteArray latin1Address = "http://example.com/\xE9t\xE9";
     const QByteArray file = "<DL><p>\r\n<DT><A HREF=\"" + address + "\">" + utf8Title + "</A>\r\n<DT><A HREF=\"" +
-                            latin1Address + "\">" + latin1Title + "</A>\r\n<DT><H3>" + latin1Title + "</H3>\r\n<DL><p>\r\n</DL><p>\r\n</DL><p>\r\n";
+                            latin1Address + "\">" + latin1Title + "</A>\r\n<DT><H3>" + latin1Title +
+                            "</H3>\r\n<DL><p>\r\n</DL><p>\r\n</DL><p>\r\n";
     const QByteArray written = parse(file).toBytes();
     auto has = [&written](const QByteArray& part) { return written.contains(part); };
     EXPECT_TRUE(has(QByteArray(">") + utf8Title + "</A>"));
@@ -218,7 +225,8 @@ TEST(Netscape, TitlesAndAddressesComeBackByteForByte)
     EXPECT_TRUE(has(QByteArray(">") + latin1Title + "</A>"));
     EXPECT_TRUE(has(QByteArray("HREF=\"") + latin1Address + "\""));
     EXPECT_TRUE(has(QByteArray(">") + latin1Title + "</H3>"));
-    EXPECT_EQ(parse(file).records().at(1)->Title(), QString::fromUtf8("Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC <tag> \"q\""))
+    EXPECT_EQ(parse(file).records().at(1)->Title(),
+              QString::fromUtf8("Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC <tag> \"q\""))
         << "shown with its references decoded";
     EXPECT_EQ(written, file);
 }
@@ -293,7 +301,8 @@ TEST(NetscapeFile, AFailedSaveLeavesTheFileAsItWas)
     NetscapeBookmarks b;
     b.load(location());
     QString error;
-    EXPECT_FALSE(SaveNetscapeFile(b, FreshHome::path() + QStringLiteral("/missing/folder/bookmarks.html"), false, &error));
+    EXPECT_FALSE(
+        SaveNetscapeFile(b, FreshHome::path() + QStringLiteral("/missing/folder/bookmarks.html"), false, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(SaveNetscapeFile(b, QString(), false, &error)) << "records with nowhere to go";
     NetscapeBookmarks empty;

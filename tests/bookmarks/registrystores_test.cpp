@@ -32,7 +32,10 @@ TEST(RegistryStores, FavoritesListSortedWithOneBasedKeys)
         write(RegistryStores::webFavoritesKey(), QLatin1String(title), QStringLiteral("http://x/"), cRegistry::REG_SZ);
     EXPECT_EQ(shown(RegistryStores::listFavorites(false)), (QStringList{"1X A 3", "2X b 3", "3X c 3"}));
     EXPECT_TRUE(RegistryStores::listFavorites(true).isEmpty());
-    write(RegistryStores::compuServeFavoritesKey(), QStringLiteral("Gardening"), QStringLiteral("garden"), cRegistry::REG_SZ);
+    write(RegistryStores::compuServeFavoritesKey(),
+          QStringLiteral("Gardening"),
+          QStringLiteral("garden"),
+          cRegistry::REG_SZ);
     EXPECT_EQ(shown(RegistryStores::listFavorites(true)), (QStringList{"1X Gardening 1"}));
     EXPECT_EQ(RegistryStores::favoriteText(true, QStringLiteral("Gardening")), QStringLiteral("garden"));
     EXPECT_EQ(RegistryStores::favoriteText(false, QStringLiteral("missing")), QString());
@@ -50,7 +53,8 @@ TEST(RegistryStores, UserFoldersHideGoWordsWithoutCompuServeButKeepTheirNumbers)
     EXPECT_EQ(shown(RegistryStores::listUserFolder(QStringLiteral("Mine"), false)),
               (QStringList{"1X a page 3", "3X c search 5", "4X d odd 0", "5X e untyped 0"}));
     entry(QStringLiteral("Other"), QStringLiteral("a page"), QStringLiteral("http://other/"), 0);
-    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Other"), QStringLiteral("a page")), QStringLiteral("http://other/"));
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Other"), QStringLiteral("a page")),
+              QStringLiteral("http://other/"));
     EXPECT_TRUE(RegistryStores::listUserFolder(QStringLiteral("Empty"), true).isEmpty());
 }
 
@@ -68,8 +72,10 @@ TEST(RegistryStores, AUserFolderShownAgainListsEveryChangeMadeSince)
     EXPECT_EQ(shown(listings.list(kept, true)), (QStringList{"1X b page 3", "2X c forum 1"}));
     ASSERT_TRUE(RegistryStores::writeUserEntry(kept, QStringLiteral("a new"), QStringLiteral("cats"), 1));
     EXPECT_EQ(shown(listings.list(kept, true)), (QStringList{"1X a new 5", "2X b page 3", "3X c forum 1"}));
-    write(RegistryStores::userEntryKey(kept, QStringLiteral("b page")), QStringLiteral("Type"), 1, cRegistry::REG_DWORD);
-    EXPECT_EQ(shown(listings.list(kept, true)), (QStringList{"1X a new 5", "2X b page 5", "3X c forum 1"})) << "a kind changed";
+    write(
+        RegistryStores::userEntryKey(kept, QStringLiteral("b page")), QStringLiteral("Type"), 1, cRegistry::REG_DWORD);
+    EXPECT_EQ(shown(listings.list(kept, true)), (QStringList{"1X a new 5", "2X b page 5", "3X c forum 1"}))
+        << "a kind changed";
     RegistryStores::removeUserEntry(kept, QStringLiteral("c forum"));
     EXPECT_EQ(shown(listings.list(kept, true)), (QStringList{"1X a new 5", "2X b page 5"}));
     EXPECT_EQ(shown(listings.list(QStringLiteral("Beside"), true)), (QStringList{"1X x 3", "2X y 3"}));

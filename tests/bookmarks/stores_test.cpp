@@ -51,8 +51,9 @@ protected:
     void SetUp() override
     {
         const QString bookmarkFile = FreshHome::path() + QStringLiteral("/bookmarks.html");
-        writeFile(bookmarkFile, "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n"
-                                "    <DT><A HREF=\"http://kept.example/\" ADD_DATE=\"1\">Kept</A>\n</DL><p>\n");
+        writeFile(bookmarkFile,
+                  "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n"
+                  "    <DT><A HREF=\"http://kept.example/\" ADD_DATE=\"1\">Kept</A>\n</DL><p>\n");
         m_settings.setBookmarkLocation(bookmarkFile);
         QDir().mkpath(FreshHome::path() + QStringLiteral("/Favorites"));
         ASSERT_TRUE(RegistryStores::createUserFolder(QStringLiteral("Mine")));
@@ -62,7 +63,8 @@ protected:
         m_store = m_table->at(GetParam().source);
         ASSERT_NE(m_store, nullptr);
         const StoreCase& store = GetParam();
-        m_folder = {store.folderKey, m_store->folderPath(store.folderFullPath, store.folderText), store.folderText, {}, {}};
+        m_folder = {
+            store.folderKey, m_store->folderPath(store.folderFullPath, store.folderText), store.folderText, {}, {}};
     }
 
     // What the store holds on disk, as a fresh table reads it: name and address of each entry.
@@ -101,7 +103,8 @@ protected:
     {
         if (GetParam().source == Keys::ForumsSource)
             return QString::fromLatin1(host).section(QLatin1Char('.'), 0, 0);
-        return GetParam().kind == 2 ? QString::fromLatin1(host) : QStringLiteral("http://") + QLatin1String(host) + QLatin1Char('/');
+        return GetParam().kind == 2 ? QString::fromLatin1(host)
+                                    : QStringLiteral("http://") + QLatin1String(host) + QLatin1Char('/');
     }
 
     cSettings m_settings;
@@ -120,7 +123,8 @@ TEST_P(EveryStore, AddChangeAndRemoveAreOnDiskWhenTheyReturn)
     ASSERT_TRUE(added.ok()) << added.why.toStdString();
     EXPECT_EQ(added.what, QStringLiteral("Alpha"));
     ASSERT_TRUE(m_store->save().ok());
-    EXPECT_TRUE(onDisk().contains(QStringLiteral("Alpha ") + address("Alpha.example"))) << onDisk().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(onDisk().contains(QStringLiteral("Alpha ") + address("Alpha.example")))
+        << onDisk().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(m_store->contains(m_folder, QStringLiteral("Alpha")));
 
     const Place alpha = find(QStringLiteral("Alpha"));
@@ -133,8 +137,10 @@ TEST_P(EveryStore, AddChangeAndRemoveAreOnDiskWhenTheyReturn)
     ASSERT_TRUE(changed.ok()) << changed.why.toStdString();
     ASSERT_TRUE(m_store->save().ok());
     QStringList held = onDisk();
-    EXPECT_TRUE(held.contains(QStringLiteral("Beta ") + address("Beta.example"))) << held.join(QLatin1Char('|')).toStdString();
-    EXPECT_FALSE(held.join(QLatin1Char('|')).contains(QStringLiteral("Alpha"))) << "the old entry went once the new one stood";
+    EXPECT_TRUE(held.contains(QStringLiteral("Beta ") + address("Beta.example")))
+        << held.join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(held.join(QLatin1Char('|')).contains(QStringLiteral("Alpha")))
+        << "the old entry went once the new one stood";
 
     // A removal of what was cut removes only the entry as it was cut.
     const Place beta = find(QStringLiteral("Beta"));
@@ -142,7 +148,8 @@ TEST_P(EveryStore, AddChangeAndRemoveAreOnDiskWhenTheyReturn)
     if (GetParam().source != Keys::ForumsSource) { // a go word is its own address: it cannot change under its name
         EXPECT_EQ(m_store->remove(beta, &stale).outcome, Result::Outcome::Refused);
         ASSERT_TRUE(m_store->save().ok());
-        EXPECT_TRUE(onDisk().contains(QStringLiteral("Beta ") + address("Beta.example"))) << "changed since it was cut: it stays";
+        EXPECT_TRUE(onDisk().contains(QStringLiteral("Beta ") + address("Beta.example")))
+            << "changed since it was cut: it stays";
     }
     const Entry asCut{QStringLiteral("Beta"), address("Beta.example"), GetParam().kind};
     ASSERT_TRUE(m_store->remove(find(QStringLiteral("Beta")), &asCut).ok());
@@ -168,8 +175,8 @@ TEST_P(EveryStore, ANameAlreadyThereOrOneTheStoreCannotKeepIsToldNotWritten)
         EXPECT_TRUE(again.ok()) << "the store keeps two entries of one name";
     }
     EXPECT_EQ(m_store->checkNew(m_folder, QStringLiteral("a/b")).what.contains(QLatin1Char('/')),
-              GetParam().source == Keys::NetscapeSource || GetParam().source == Keys::ForumsSource
-                  || GetParam().source == Keys::CompuServeFavoritesSource || GetParam().source == Keys::WebFavoritesSource)
+              GetParam().source == Keys::NetscapeSource || GetParam().source == Keys::ForumsSource ||
+                  GetParam().source == Keys::CompuServeFavoritesSource || GetParam().source == Keys::WebFavoritesSource)
         << "a separator is kept where it names nothing";
 }
 
@@ -191,19 +198,41 @@ TEST_P(EveryStore, AFailedWriteIsToldAndLeavesTheStoreAsItWas)
 const QString favoritesPath = Keys::sourceText(Keys::InternetExplorerSource);
 
 INSTANTIATE_TEST_SUITE_P(
-    Stores, EveryStore,
+    Stores,
+    EveryStore,
     ::testing::Values(
-        StoreCase{"CompuServeFavorites", Keys::CompuServeFavoritesSource, QStringLiteral("0A"), {}, QStringLiteral("CompuServe Web Favorites"), 2, {}},
-        StoreCase{"WebFavorites", Keys::WebFavoritesSource, QStringLiteral("1A"), {}, QStringLiteral("Web Favorites"), 0, {}},
-        StoreCase{"Forums", Keys::ForumsSource, QStringLiteral("2A"), {}, QStringLiteral("CompuServe Web Forums"), 2,
+        StoreCase{"CompuServeFavorites",
+                  Keys::CompuServeFavoritesSource,
+                  QStringLiteral("0A"),
+                  {},
+                  QStringLiteral("CompuServe Web Favorites"),
+                  2,
+                  {}},
+        StoreCase{
+            "WebFavorites", Keys::WebFavoritesSource, QStringLiteral("1A"), {}, QStringLiteral("Web Favorites"), 0, {}},
+        StoreCase{"Forums",
+                  Keys::ForumsSource,
+                  QStringLiteral("2A"),
+                  {},
+                  QStringLiteral("CompuServe Web Forums"),
+                  2,
                   [](cSettings&) { QDir().mkpath(Forums::listPath() + QStringLiteral("/in-the-way")); }},
-        StoreCase{"FavoritesFolder", Keys::InternetExplorerSource, QStringLiteral("3A"),
-                  QStringLiteral("Bookmarks\\Microsoft IE Favorites"), QStringLiteral("Microsoft IE Favorites"), 0,
+        StoreCase{"FavoritesFolder",
+                  Keys::InternetExplorerSource,
+                  QStringLiteral("3A"),
+                  QStringLiteral("Bookmarks\\Microsoft IE Favorites"),
+                  QStringLiteral("Microsoft IE Favorites"),
+                  0,
                   [](cSettings&) {
                       // The folder is gone: the shortcut has nowhere to go.
                       QDir(FreshHome::path() + QStringLiteral("/Favorites")).removeRecursively();
                   }},
-        StoreCase{"BookmarkFile", Keys::NetscapeSource, QStringLiteral("4A"), {}, QStringLiteral("Netscape Bookmarks"), 0,
+        StoreCase{"BookmarkFile",
+                  Keys::NetscapeSource,
+                  QStringLiteral("4A"),
+                  {},
+                  QStringLiteral("Netscape Bookmarks"),
+                  0,
                   [](cSettings& settings) {
                       // Another program changed the file since it was read: it is not overwritten.
                       QFile file(settings.BookmarkLocation());
@@ -222,15 +251,19 @@ TEST(StoreTable, EverySourceTheTreeShowsHasItsStoreAndTheTopNodeNone)
         ASSERT_NE(store, nullptr) << source;
         EXPECT_EQ(store->source(), source);
     }
-    EXPECT_EQ(table.forKey(QStringLiteral("12A")), table.at(Keys::FirstUserFolder)) << "one store for every user folder";
-    EXPECT_EQ(table.forKey(QStringLiteral("7X4A")), table.at(Keys::NetscapeSource)) << "a sub-folder belongs to its source";
+    EXPECT_EQ(table.forKey(QStringLiteral("12A")), table.at(Keys::FirstUserFolder))
+        << "one store for every user folder";
+    EXPECT_EQ(table.forKey(QStringLiteral("7X4A")), table.at(Keys::NetscapeSource))
+        << "a sub-folder belongs to its source";
     EXPECT_EQ(table.forKey(Keys::TopKey), nullptr);
     EXPECT_EQ(table.at(7), nullptr);
     EXPECT_EQ(table.at(-1), nullptr);
     for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
         Stores::Store& browser = *table.at(source);
         EXPECT_FALSE(browser.writable());
-        EXPECT_FALSE(browser.add({Keys::rootKey(source), {}, {}, {}, {}}, {QStringLiteral("a"), QStringLiteral("http://a/"), 0}).ok());
+        EXPECT_FALSE(
+            browser.add({Keys::rootKey(source), {}, {}, {}, {}}, {QStringLiteral("a"), QStringLiteral("http://a/"), 0})
+                .ok());
     }
 }
 

@@ -4,8 +4,8 @@
 
 TEST(Transfer, RecordsRoundTripAndForeignTextIsIgnored)
 {
-    const QString text = Transfer::makeRecord(0, QStringLiteral("Example"), QStringLiteral("http://example.com/?a=1"))
-                         + Transfer::makeRecord(2, QStringLiteral(" Gardening "), QStringLiteral("garden"));
+    const QString text = Transfer::makeRecord(0, QStringLiteral("Example"), QStringLiteral("http://example.com/?a=1")) +
+                         Transfer::makeRecord(2, QStringLiteral(" Gardening "), QStringLiteral("garden"));
     EXPECT_TRUE(text.startsWith(QString(QChar(0xF4)) + QStringLiteral("ORX0") + QChar(0xF3)));
     const QList<Transfer::Record> records = Transfer::parse(QStringLiteral("  ") + text);
     ASSERT_EQ(records.size(), 2);

@@ -1,20 +1,20 @@
 #include "controls/FlatButton.h"
+#include "controls/ImageList.h"
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
-#include "controls/ImageList.h"
 #include "controls/TrayIcon.h"
 #include "controls/olecolor.h"
 #include "controls/twips.h"
 #include "platform/error.h"
 
 #include <QAction>
-#include <QFile>
 #include <QApplication>
+#include <QFile>
 #include <QHelpEvent>
 #include <QSignalSpy>
-#include <QToolTip>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -77,7 +77,8 @@ TEST(Controls, KeyedTreeFindsNodesByKeyAndJoinsPathsWithBackslashes)
 TEST(Controls, ToolbarButtonsReportTheirIndexAndSeparatorsHaveIndexesToo)
 {
     IndexedToolBar toolbar;
-    toolbar.setButtons({{1, nullptr, nullptr}, {2, "New Folder", "folder-new"}, {3, nullptr, nullptr}, {4, "Help", "help"}});
+    toolbar.setButtons(
+        {{1, nullptr, nullptr}, {2, "New Folder", "folder-new"}, {3, nullptr, nullptr}, {4, "Help", "help"}});
     QSignalSpy clicks(&toolbar, &IndexedToolBar::ButtonClick);
     toolbar.button(4)->trigger();
     ASSERT_EQ(clicks.count(), 1);
@@ -119,7 +120,8 @@ TEST(KeyedViews, ABatchOfEntriesIsAddedWholeOrNotAtAll)
 {
     KeyedListView list;
     list.AddItem(QStringLiteral("9X"), QStringLiteral("there before"), 1);
-    list.AddItems({{QStringLiteral("1X"), QStringLiteral("Zebra"), 3}, {QStringLiteral("2X"), QStringLiteral("apple"), 5}});
+    list.AddItems(
+        {{QStringLiteral("1X"), QStringLiteral("Zebra"), 3}, {QStringLiteral("2X"), QStringLiteral("apple"), 5}});
     ASSERT_EQ(list.Count(), 3);
     QTreeWidgetItem* apple = list.Item(QStringLiteral("2X"));
     ASSERT_NE(apple, nullptr);
@@ -138,7 +140,9 @@ TEST(KeyedViews, ABatchOfEntriesIsAddedWholeOrNotAtAll)
     // A key met twice, in the batch or already listed: nothing of the batch stays.
     for (const QString& clash : {QStringLiteral("3X"), QStringLiteral("9X")}) {
         SCOPED_TRACE(clash.toStdString());
-        EXPECT_THROW(list.AddItems({{QStringLiteral("3X"), QStringLiteral("new"), 3}, {clash, QStringLiteral("clash"), 3}}), cError);
+        EXPECT_THROW(
+            list.AddItems({{QStringLiteral("3X"), QStringLiteral("new"), 3}, {clash, QStringLiteral("clash"), 3}}),
+            cError);
         EXPECT_EQ(list.Count(), 3);
         EXPECT_EQ(list.Item(QStringLiteral("3X")), nullptr);
         EXPECT_EQ(KeyedListView::Text(list.Item(QStringLiteral("9X"))), QStringLiteral("there before"));
@@ -167,8 +171,14 @@ TEST(KeyedViews, ANameCutShortShowsWholeInATooltip)
 TEST(IndexedToolBarSeparators, OnlyBetweenShownButtons)
 {
     IndexedToolBar bar;
-    bar.setButtons({{1, nullptr, nullptr}, {2, "A", "a"}, {3, nullptr, nullptr}, {4, "B", "b"}, {5, nullptr, nullptr},
-                    {6, "C", "c"}, {7, nullptr, nullptr}, {8, "D", "d"}});
+    bar.setButtons({{1, nullptr, nullptr},
+                    {2, "A", "a"},
+                    {3, nullptr, nullptr},
+                    {4, "B", "b"},
+                    {5, nullptr, nullptr},
+                    {6, "C", "c"},
+                    {7, nullptr, nullptr},
+                    {8, "D", "d"}});
     bar.button(4)->setVisible(false);
     bar.tidySeparators();
     QList<int> shown;
@@ -183,11 +193,27 @@ TEST(Icons, TheToolbarTakesEveryIconFromTheThemeTheProgramDependsOn)
 {
     ImageList::useProgramIconTheme();
     IndexedToolBar bar;
-    bar.setButtons({{8, "Cut", "edit-cut"}, {9, "Copy", "edit-copy"}, {3, "Edit Folder", "document-properties"},
-                    {6, "Export Folder", "document-export"}, {16, "Move Bookmark Up", "go-up"}, {17, "Move Bookmark Down", "go-down"}});
-    for (const char* name : {"folder-new", "document-properties", "edit-delete", "document-export", "edit-cut", "edit-copy",
-                             "edit-paste", "document-new", "document-edit", "list-remove", "go-up", "go-down",
-                             "view-sort-ascending", "view-sort-descending", "help-contents"})
+    bar.setButtons({{8, "Cut", "edit-cut"},
+                    {9, "Copy", "edit-copy"},
+                    {3, "Edit Folder", "document-properties"},
+                    {6, "Export Folder", "document-export"},
+                    {16, "Move Bookmark Up", "go-up"},
+                    {17, "Move Bookmark Down", "go-down"}});
+    for (const char* name : {"folder-new",
+                             "document-properties",
+                             "edit-delete",
+                             "document-export",
+                             "edit-cut",
+                             "edit-copy",
+                             "edit-paste",
+                             "document-new",
+                             "document-edit",
+                             "list-remove",
+                             "go-up",
+                             "go-down",
+                             "view-sort-ascending",
+                             "view-sort-descending",
+                             "help-contents"})
         EXPECT_TRUE(QIcon::hasThemeIcon(QLatin1String(name))) << name;
     auto image = [&](int index) { return bar.button(index)->icon().pixmap(16, 16).toImage(); };
     EXPECT_NE(image(8), image(9)) << "Cut and Copy look different";

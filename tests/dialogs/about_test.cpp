@@ -87,17 +87,18 @@ TEST_F(AboutTest, TheToolIsFoundByTheFirstValueOrInTheSecondsFolder)
     const QString marker = FreshHome::path() + QStringLiteral("/started");
     regtest::writeFile(folder + QStringLiteral("/MSINFO32.EXE"), "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
     QFile::setPermissions(folder + QStringLiteral("/MSINFO32.EXE"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    machineRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\r\n\"PATH\"=\"/nowhere/msinfo\"\r\n\r\n"
-                    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\r\n\"MSINFO\"=\"" +
-                    folder.toUtf8() + "\"\r\n");
+    machineRegistry(
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\r\n\"PATH\"=\"/nowhere/msinfo\"\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\r\n\"MSINFO\"=\"" +
+        folder.toUtf8() + "\"\r\n");
     told.clear();
     about.StartSysInfo();
     EXPECT_TRUE(told.isEmpty());
     QThread::msleep(200);
     EXPECT_FALSE(QFileInfo::exists(marker));
 
-    machineRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\r\n\"MSINFO\"=\"" + folder.toUtf8() +
-                    "\"\r\n");
+    machineRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\r\n\"MSINFO\"=\"" +
+                    folder.toUtf8() + "\"\r\n");
     about.StartSysInfo();
     EXPECT_TRUE(told.isEmpty());
     EXPECT_TRUE(waitForFile(marker)) << "MSINFO32.EXE in the named folder is started";

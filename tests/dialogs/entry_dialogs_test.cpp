@@ -1,9 +1,9 @@
 #include "bookmarks/netscape.h"
 #include "bookmarks/registrystores.h"
 #include "dialogs/frmFavorite.h"
-#include "store/cSettings.h"
 #include "dialogs/frmFolder.h"
 #include "dialogs/modal.h"
+#include "store/cSettings.h"
 #include "support/freshhome.h"
 #include "support/regtest.h"
 
@@ -36,7 +36,10 @@ void answerWith(const char* text, bool enter = true)
 class EntryDialogsTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { Modal::setHook([](QDialog&) { return int(QDialog::Rejected); }); }
+    void TearDown() override
+    {
+        Modal::setHook([](QDialog&) { return int(QDialog::Rejected); });
+    }
 };
 
 } // namespace
@@ -78,9 +81,10 @@ TEST_F(EntryDialogsTest, ShortcutsAndBookmarksGetHttpRegistryEntriesStayAsTyped)
     Stores::Table stores(settings);
     const Stores::Place shortcuts{QStringLiteral("3A"), {}, QStringLiteral("Microsoft IE Favorites"), {}, {}};
     ASSERT_TRUE(favorite.Display(*stores.at(3), shortcuts, frmFavorite::Add, nullptr));
-    EXPECT_EQ(regtest::readFile(folder + QStringLiteral("Site.url")), "[InternetShortcut]\r\nURL=http://example.com/a\r\n");
-    ASSERT_TRUE(favorite.Display(*stores.at(1), {QStringLiteral("1A"), {}, QStringLiteral("Web Favorites"), {}, {}},
-                                 frmFavorite::Add, nullptr));
+    EXPECT_EQ(regtest::readFile(folder + QStringLiteral("Site.url")),
+              "[InternetShortcut]\r\nURL=http://example.com/a\r\n");
+    ASSERT_TRUE(favorite.Display(
+        *stores.at(1), {QStringLiteral("1A"), {}, QStringLiteral("Web Favorites"), {}, {}}, frmFavorite::Add, nullptr));
     EXPECT_EQ(RegistryStores::favoriteText(false, QStringLiteral("Site")), QStringLiteral("example.com/a"));
 
     // Renaming a shortcut: the new file, and the old one gone.
@@ -92,11 +96,16 @@ TEST_F(EntryDialogsTest, ShortcutsAndBookmarksGetHttpRegistryEntriesStayAsTyped)
         QTest::keyClick(f.txtFavorite[0], Qt::Key_Return);
         return 0;
     });
-    ASSERT_TRUE(favorite.Display(*stores.at(3), shortcuts.entry(QStringLiteral("Site"), QStringLiteral("0X")), frmFavorite::Edit,
-                                 nullptr, QStringLiteral("Site"), QStringLiteral("http://example.com/a")));
+    ASSERT_TRUE(favorite.Display(*stores.at(3),
+                                 shortcuts.entry(QStringLiteral("Site"), QStringLiteral("0X")),
+                                 frmFavorite::Edit,
+                                 nullptr,
+                                 QStringLiteral("Site"),
+                                 QStringLiteral("http://example.com/a")));
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("Site.url")));
     EXPECT_EQ(QDir(folder).entryList({QStringLiteral("*.url")}).size(), 1);
-    EXPECT_EQ(regtest::readFile(folder + QStringLiteral("Renamed\u2215with slash.url")), "[InternetShortcut]\r\nURL=ftp://files//x\r\n");
+    EXPECT_EQ(regtest::readFile(folder + QStringLiteral("Renamed\u2215with slash.url")),
+              "[InternetShortcut]\r\nURL=ftp://files//x\r\n");
 }
 
 TEST_F(EntryDialogsTest, EditingABookmarkChangesItWhereItStandsAndOnlyWhatChanged)
@@ -118,14 +127,19 @@ TEST_F(EntryDialogsTest, EditingABookmarkChangesItWhereItStandsAndOnlyWhatChange
         QTest::keyClick(f.txtFavorite[1], Qt::Key_Return);
         return 0;
     });
-    ASSERT_TRUE(favorite.Display(*stores.at(4), {QStringLiteral("4A"), {}, {}, QStringLiteral("A & Co"), QStringLiteral("0X4A")},
-                                 frmFavorite::Edit, nullptr, QStringLiteral("A & Co"), QStringLiteral("http://a/")));
+    ASSERT_TRUE(favorite.Display(*stores.at(4),
+                                 {QStringLiteral("4A"), {}, {}, QStringLiteral("A & Co"), QStringLiteral("0X4A")},
+                                 frmFavorite::Edit,
+                                 nullptr,
+                                 QStringLiteral("A & Co"),
+                                 QStringLiteral("http://a/")));
     ASSERT_EQ(bookmarks.records().Count(), 2);
     EXPECT_EQ(bookmarks.records().at(1)->URL(), QStringLiteral("http://a.example/?x=1&y=2"));
     const QList<QByteArray> lines = bookmarks.toBytes().split('\n');
     ASSERT_EQ(lines.size(), 5);
-    EXPECT_TRUE(lines[1].startsWith("    <DT><A HREF=\"http://a.example/?x=1&amp;y=2\" ADD_DATE=\"1600000000\" ICON=\"data:x\" "
-                                    "LAST_MODIFIED=\""))
+    EXPECT_TRUE(
+        lines[1].startsWith("    <DT><A HREF=\"http://a.example/?x=1&amp;y=2\" ADD_DATE=\"1600000000\" ICON=\"data:x\" "
+                            "LAST_MODIFIED=\""))
         << lines[1].toStdString();
     EXPECT_TRUE(lines[1].endsWith("\">A &amp; Co</A>")) << "the title as the file had it";
     EXPECT_EQ(lines[2], "<DT><A HREF=\"http://b/\">B</A>");
@@ -146,8 +160,11 @@ TEST_F(EntryDialogsTest, UserFolderEntriesOfferTheKindsAllowed)
     });
     cSettings settings;
     Stores::Table stores(settings);
-    ASSERT_TRUE(favorite.Display(*stores.at(10), {QStringLiteral("10A"), QStringLiteral("Mine"), QStringLiteral("Mine"), {}, {}},
-                                 frmFavorite::AddWithKind, nullptr));
-    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("cats")), QStringLiteral("cats and dogs"));
+    ASSERT_TRUE(favorite.Display(*stores.at(10),
+                                 {QStringLiteral("10A"), QStringLiteral("Mine"), QStringLiteral("Mine"), {}, {}},
+                                 frmFavorite::AddWithKind,
+                                 nullptr));
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("cats")),
+              QStringLiteral("cats and dogs"));
     EXPECT_EQ(RegistryStores::userEntryType(QStringLiteral("Mine"), QStringLiteral("cats")), 1);
 }

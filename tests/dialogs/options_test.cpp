@@ -28,7 +28,10 @@ class OptionsTest : public ::testing::Test
 {
 protected:
     void SetUp() override { settings.setAppName(QStringLiteral("ORXMarkcrate")); }
-    void TearDown() override { MessageBoxes::setOpenFileHook([](const QString&, const QString&) { return QString(); }); }
+    void TearDown() override
+    {
+        MessageBoxes::setOpenFileHook([](const QString&, const QString&) { return QString(); });
+    }
     cSettings settings;
 };
 
@@ -57,7 +60,8 @@ TEST_F(OptionsTest, ApplyIsOfferedAfterAChangeAndOkWritesEverySetting)
     EXPECT_EQ(dialog.chkOptions[10]->text(), QStringLiteral("Provide Chromium Support"));
     EXPECT_EQ(dialog.chkOptions[9]->parentWidget(), dialog.chkOptions[0]->parentWidget());
     EXPECT_GT(dialog.chkOptions[9]->y(), dialog.chkOptions[8]->y());
-    EXPECT_LE(dialog.chkOptions[10]->geometry().bottom(), dialog.chkOptions[10]->parentWidget()->height()) << "it fits its tab";
+    EXPECT_LE(dialog.chkOptions[10]->geometry().bottom(), dialog.chkOptions[10]->parentWidget()->height())
+        << "it fits its tab";
     QTest::mouseClick(dialog.chkOptions[9], Qt::LeftButton, {}, QPoint(5, dialog.chkOptions[9]->height() / 2));
     dialog.cmdApply->click();
     EXPECT_FALSE(settings.SupportFirefox());

@@ -34,8 +34,8 @@ QByteArray chromiumFile(const char* extra = "")
     return QByteArray("{\"roots\": {\"bookmark_bar\": {\"type\": \"folder\", \"children\": ["
                       "{\"type\": \"url\", \"name\": \"CMake\", \"url\": \"https://cmake.org/\"},"
                       "{\"type\": \"folder\", \"name\": \"Reading\", \"children\": ["
-                      "{\"type\": \"url\", \"name\": \"Novel\", \"url\": \"http://novel.example/\"}")
-           + extra + "]}]}, \"other\": {\"children\": []}, \"synced\": {\"children\": []}}}";
+                      "{\"type\": \"url\", \"name\": \"Novel\", \"url\": \"http://novel.example/\"}") +
+           extra + "]}]}, \"other\": {\"children\": []}, \"synced\": {\"children\": []}}}";
 }
 
 QString chromiumPath()
@@ -68,8 +68,10 @@ protected:
                                         {{11, 1, 2, "Menu item", nullptr, "http://menu.example/"}});
         regtest::writeFile(FreshHome::path() + QStringLiteral("/.mozilla/firefox/profiles.ini"),
                            "[Profile0]\nName=default\nIsRelative=1\nPath=p.default\nDefault=1\n");
-        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Mine")), QStringLiteral("FolderName"),
-                         QStringLiteral("Mine"), cRegistry::REG_SZ);
+        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Mine")),
+                         QStringLiteral("FolderName"),
+                         QStringLiteral("Mine"),
+                         cRegistry::REG_SZ);
     }
     void TearDown() override
     {
@@ -88,7 +90,8 @@ TEST_F(BrowsersViewTest, BothStoresShowAfterTheFavoritesFolderWithTheirFoldersAn
     const qsizetype ie = roots.indexOf(QStringLiteral("3A Microsoft IE Favorites"));
     ASSERT_GE(ie, 0) << roots.join(u',').toStdString();
     EXPECT_EQ(roots.mid(ie + 1), (QStringList{"5A Firefox Bookmarks", "6A Chromium Bookmarks", "10A Mine"}));
-    EXPECT_EQ(children(form->tvMain, QStringLiteral("5A")), (QStringList{"0X5A Bookmarks Menu", "1X5A Bookmarks Toolbar"}))
+    EXPECT_EQ(children(form->tvMain, QStringLiteral("5A")),
+              (QStringList{"0X5A Bookmarks Menu", "1X5A Bookmarks Toolbar"}))
         << "the -wal file's bookmark is read; empty top folders are not shown";
     EXPECT_EQ(children(form->tvMain, QStringLiteral("6A")), QStringList{"0X6A Chromium"});
     EXPECT_EQ(children(form->tvMain, QStringLiteral("0X6A")), QStringList{"1X6A Bookmarks bar"});
@@ -118,7 +121,8 @@ TEST_F(BrowsersViewTest, BothStoresShowAfterTheFavoritesFolderWithTheirFoldersAn
     EXPECT_EQ(RegistryStores::favoriteText(false, QStringLiteral("CMake")), QStringLiteral("https://cmake.org/"));
     form->tvMain->setDropHighlight(nullptr);
     const QRect own = form->tvMain->visualItemRect(form->tvMain->Node(QStringLiteral("6A")));
-    dialog().DragOverTvMain(form->lvMain, Twips::fromPixelsX(own.center().x()), Twips::fromPixelsY(own.center().y()), 0);
+    dialog().DragOverTvMain(
+        form->lvMain, Twips::fromPixelsX(own.center().x()), Twips::fromPixelsY(own.center().y()), 0);
     EXPECT_EQ(form->tvMain->DropHighlight(), nullptr) << "nothing is dropped onto a browser's store";
 }
 
@@ -154,7 +158,8 @@ TEST_F(BrowsersViewTest, AChangedStoreIsReadAgainKeepingTheShownFolderAndADamage
 {
     start();
     answerYes();
-    const QString reading = KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("Reading"), Qt::MatchRecursive).value(0));
+    const QString reading =
+        KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("Reading"), Qt::MatchRecursive).value(0));
     show(reading);
     ASSERT_EQ(keysAndTexts(form->lvMain), QStringList{"0X Novel"});
     form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
@@ -164,7 +169,8 @@ TEST_F(BrowsersViewTest, AChangedStoreIsReadAgainKeepingTheShownFolderAndADamage
                        chromiumFile(",{\"type\": \"url\", \"name\": \"Poems\", \"url\": \"http://poems.example/\"}"));
     QFile::remove(chromiumPath());
     QFile::rename(chromiumPath() + QStringLiteral(".tmp"), chromiumPath());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000)) << keysAndTexts(form->lvMain).join(u',').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000))
+        << keysAndTexts(form->lvMain).join(u',').toStdString();
     EXPECT_EQ(KeyedTreeView::Text(form->tvMain->SelectedItem()), QStringLiteral("Reading")) << "the same folder";
     EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"0X Novel", "1X Poems"}));
 
@@ -198,8 +204,10 @@ TEST_F(BrowsersViewTest, AFirefoxStartedLaterIsSeenByTheWalFileItMakes)
     QSqlQuery query(db);
     query.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
     query.exec(QStringLiteral("INSERT INTO moz_places VALUES (3000, 'http://late.example/')"));
-    ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO moz_bookmarks VALUES (30, 1, 3000, 3, 9, 'Late', 'late________')")));
+    ASSERT_TRUE(
+        query.exec(QStringLiteral("INSERT INTO moz_bookmarks VALUES (30, 1, 3000, 3, 9, 'Late', 'late________')")));
     ASSERT_TRUE(QFileInfo::exists(places + QStringLiteral("-wal")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000)) << keysAndTexts(form->lvMain).join(u',').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000))
+        << keysAndTexts(form->lvMain).join(u',').toStdString();
     db.close();
 }

@@ -55,8 +55,9 @@ TEST_F(CommandBoxTest, SearchesAndGoWordsUseTheirPrefixesUnencoded)
     type(QStringLiteral(" two words "));
     form->cboMain[0]->setCurrentIndex(2);
     type(QStringLiteral("gardening"));
-    EXPECT_EQ(opened, (QStringList{settings.YahooSearchURL() + QStringLiteral("two words"),
-                                   settings.CForumURL() + QStringLiteral("gardening")}));
+    EXPECT_EQ(opened,
+              (QStringList{settings.YahooSearchURL() + QStringLiteral("two words"),
+                           settings.CForumURL() + QStringLiteral("gardening")}));
     EXPECT_EQ(Histories::forKind(1).HistoryList()->at(1)->HistoryLocation(), QStringLiteral("two words"));
     EXPECT_EQ(settings.ContentType(), 2) << "the kind is kept";
 }

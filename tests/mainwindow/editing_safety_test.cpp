@@ -54,15 +54,21 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        ASSERT_TRUE(regtest::writeFile(location(), "<DL><p>\r\n<DT><H3>Old</H3>\r\n<DL><p>\r\n"
-                                                   "<DT><A HREF=\"http://inside/\">Inside</A>\r\n</DL><p>\r\n</DL><p>\r\n"));
+        ASSERT_TRUE(regtest::writeFile(location(),
+                                       "<DL><p>\r\n<DT><H3>Old</H3>\r\n<DL><p>\r\n"
+                                       "<DT><A HREF=\"http://inside/\">Inside</A>\r\n</DL><p>\r\n</DL><p>\r\n"));
         for (const char* name : {"a", "b"})
-            storetest::write(RegistryStores::webFavoritesKey(), QLatin1String(name), QString(QStringLiteral("http://") + QLatin1String(name)),
+            storetest::write(RegistryStores::webFavoritesKey(),
+                             QLatin1String(name),
+                             QString(QStringLiteral("http://") + QLatin1String(name)),
                              cRegistry::REG_SZ);
-        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Alpha")), QStringLiteral("FolderName"), QStringLiteral("Alpha"),
+        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Alpha")),
+                         QStringLiteral("FolderName"),
+                         QStringLiteral("Alpha"),
                          cRegistry::REG_SZ);
         for (const char* name : {"first", "second"})
-            RegistryStores::writeUserEntry(QStringLiteral("Alpha"), QLatin1String(name), QStringLiteral("http://e/"), 0);
+            RegistryStores::writeUserEntry(
+                QStringLiteral("Alpha"), QLatin1String(name), QStringLiteral("http://e/"), 0);
         QDir().mkpath(favorites());
         regtest::writeFile(favorites() + QStringLiteral("/One.url"), "[InternetShortcut]\r\nURL=http://one/\r\n");
         regtest::writeFile(favorites() + QStringLiteral("/Two.url"), "[InternetShortcut]\r\nURL=http://two/\r\n");
@@ -101,13 +107,15 @@ TEST_F(EditingSafetyTest, AUserFolderKeepsItsEntriesWhateverItIsRenamedTo)
 
     enter(QStringLiteral("New\r\nName"));
     dialog().RenameFolder();
-    EXPECT_EQ(userEntries(QStringLiteral("New Name")), (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+    EXPECT_EQ(userEntries(QStringLiteral("New Name")),
+              (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
     EXPECT_FALSE(RegistryStores::hasUserFolder(QStringLiteral("Alpha")));
     EXPECT_EQ(KeyedTreeView::Text(form->tvMain->Node(QStringLiteral("10A"))), QStringLiteral("New Name"));
 
     enter(QStringLiteral("new name")); // only the letter case changes
     dialog().RenameFolder();
-    EXPECT_EQ(userEntries(QStringLiteral("new name")), (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+    EXPECT_EQ(userEntries(QStringLiteral("new name")),
+              (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
 }
 
 TEST_F(EditingSafetyTest, AUserFolderEntryEditedToAnOddNameIsNeverLost)
@@ -116,7 +124,8 @@ TEST_F(EditingSafetyTest, AUserFolderEntryEditedToAnOddNameIsNeverLost)
     selectEntry(QStringLiteral("first"));
     enter(QStringLiteral("line\nbreak"));
     dialog().EditEntry();
-    EXPECT_EQ(userEntries(QStringLiteral("Alpha")), (QStringList{QStringLiteral("line break"), QStringLiteral("second")}));
+    EXPECT_EQ(userEntries(QStringLiteral("Alpha")),
+              (QStringList{QStringLiteral("line break"), QStringLiteral("second")}));
 
     selectEntry(QStringLiteral("second"));
     enter(QString());
@@ -128,7 +137,8 @@ TEST_F(EditingSafetyTest, AUserFolderEntryEditedToAnOddNameIsNeverLost)
     enter(QStringLiteral("line break"));
     dialog().EditEntry();
     EXPECT_EQ(boxes.last(), QStringLiteral("'line break' already exists in your 'Alpha' folder"));
-    EXPECT_EQ(userEntries(QStringLiteral("Alpha")), (QStringList{QStringLiteral("line break"), QStringLiteral("second")}));
+    EXPECT_EQ(userEntries(QStringLiteral("Alpha")),
+              (QStringList{QStringLiteral("line break"), QStringLiteral("second")}));
 }
 
 TEST_F(EditingSafetyTest, AnEntryIsNeverAddedOrRenamedOntoAnother)
@@ -216,7 +226,8 @@ TEST_F(EditingSafetyTest, ANewerExportIsNeverOverwrittenButReadAndShown)
     enter(QStringLiteral("Mine"), QStringLiteral("http://mine/"));
     dialog().ClickTlbMain(12); // New Item
     ASSERT_FALSE(boxes.isEmpty());
-    EXPECT_TRUE(boxes.last().contains(QStringLiteral("was changed on disk by another program"))) << boxes.last().toStdString();
+    EXPECT_TRUE(boxes.last().contains(QStringLiteral("was changed on disk by another program")))
+        << boxes.last().toStdString();
     EXPECT_EQ(regtest::readFile(location()), newer);
     EXPECT_NE(form->tvMain->findItems(QStringLiteral("Newer"), Qt::MatchExactly | Qt::MatchRecursive).value(0), nullptr)
         << "the tree shows the file as it is now";
@@ -235,9 +246,11 @@ TEST_F(EditingSafetyTest, NamesFromDiskHoldingABackslashNeverLeadOutOfTheFavorit
     // Unpacked from an archive made on another system: "\" is part of these names.
     const QString outside = FreshHome::path() + QStringLiteral("/victim.url");
     ASSERT_TRUE(regtest::writeFile(outside, "[InternetShortcut]\r\nURL=http://victim/\r\n"));
-    ASSERT_TRUE(regtest::writeFile(favorites() + QStringLiteral("/..\\victim.url"), "[InternetShortcut]\r\nURL=http://inside/\r\n"));
+    ASSERT_TRUE(regtest::writeFile(favorites() + QStringLiteral("/..\\victim.url"),
+                                   "[InternetShortcut]\r\nURL=http://inside/\r\n"));
     QDir().mkpath(FreshHome::path() + QStringLiteral("/victimdir"));
-    ASSERT_TRUE(regtest::writeFile(FreshHome::path() + QStringLiteral("/victimdir/keep.url"), "[InternetShortcut]\r\nURL=http://k/\r\n"));
+    ASSERT_TRUE(regtest::writeFile(FreshHome::path() + QStringLiteral("/victimdir/keep.url"),
+                                   "[InternetShortcut]\r\nURL=http://k/\r\n"));
     QDir().mkpath(favorites() + QStringLiteral("/..\\victimdir"));
     dialog().BuildFolderTree();
 
@@ -247,13 +260,15 @@ TEST_F(EditingSafetyTest, NamesFromDiskHoldingABackslashNeverLeadOutOfTheFavorit
     EXPECT_TRUE(QFileInfo::exists(outside)) << "nothing beside the Favorites folder is deleted";
     EXPECT_FALSE(QFileInfo::exists(favorites() + QStringLiteral("/..\\victim.url"))) << "the entry's own file is";
 
-    QTreeWidgetItem* node = form->tvMain->findItems(QString::fromUtf8("..⧵victimdir"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    QTreeWidgetItem* node =
+        form->tvMain->findItems(QString::fromUtf8("..⧵victimdir"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
     ASSERT_NE(node, nullptr);
     show(KeyedTreeView::Key(node));
     enter(QStringLiteral("dropped"), QStringLiteral("http://d/"));
     dialog().AddEntry();
     EXPECT_FALSE(QFileInfo::exists(FreshHome::path() + QStringLiteral("/victimdir/dropped.url")));
-    EXPECT_TRUE(QFileInfo::exists(favorites() + QStringLiteral("/..\\victimdir/dropped.url"))) << "it lands in the folder shown";
+    EXPECT_TRUE(QFileInfo::exists(favorites() + QStringLiteral("/..\\victimdir/dropped.url")))
+        << "it lands in the folder shown";
     dialog().DeleteFolder(); // a name starting with "." is a hidden folder, and stays
     EXPECT_TRUE(QFileInfo::exists(FreshHome::path() + QStringLiteral("/victimdir/keep.url")));
 
@@ -264,7 +279,8 @@ TEST_F(EditingSafetyTest, NamesFromDiskHoldingABackslashNeverLeadOutOfTheFavorit
     ASSERT_NE(node, nullptr);
     show(KeyedTreeView::Key(node));
     dialog().DeleteFolder();
-    EXPECT_FALSE(QFileInfo::exists(favorites() + QStringLiteral("/Work\\Old"))) << "the folder shown is the one deleted";
+    EXPECT_FALSE(QFileInfo::exists(favorites() + QStringLiteral("/Work\\Old")))
+        << "the folder shown is the one deleted";
     EXPECT_TRUE(QFileInfo::exists(favorites() + QStringLiteral("/Work/Old")));
 }
 

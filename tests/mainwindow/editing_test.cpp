@@ -20,8 +20,9 @@
 
 namespace {
 
-const QByteArray kBookmarks = "<DL><p>\r\n<DT><H3>News</H3>\r\n<DL><p>\r\n<DT><A HREF=\"http://n/\">N</A>\r\n</DL><p>\r\n"
-                              "<DT><H3>Tech</H3>\r\n<DL><p>\r\n</DL><p>\r\n</DL><p>\r\n";
+const QByteArray kBookmarks =
+    "<DL><p>\r\n<DT><H3>News</H3>\r\n<DL><p>\r\n<DT><A HREF=\"http://n/\">N</A>\r\n</DL><p>\r\n"
+    "<DT><H3>Tech</H3>\r\n<DL><p>\r\n</DL><p>\r\n</DL><p>\r\n";
 
 QString location()
 {
@@ -49,13 +50,22 @@ protected:
         MainWindowFixture::SetUp();
         ASSERT_TRUE(regtest::writeFile(location(), kBookmarks));
         for (const char* title : {"a", "b", "c"})
-            storetest::write(RegistryStores::webFavoritesKey(), QLatin1String(title), QStringLiteral("http://x/"), cRegistry::REG_SZ);
-        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Alpha")), QStringLiteral("FolderName"),
-                         QStringLiteral("Alpha"), cRegistry::REG_SZ);
-        storetest::write(RegistryStores::userEntryKey(QStringLiteral("Alpha"), QStringLiteral("entry")), QStringLiteral("URL"),
-                         QStringLiteral("http://e/"), cRegistry::REG_SZ);
-        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Beta")), QStringLiteral("FolderName"),
-                         QStringLiteral("Beta"), cRegistry::REG_SZ);
+            storetest::write(RegistryStores::webFavoritesKey(),
+                             QLatin1String(title),
+                             QStringLiteral("http://x/"),
+                             cRegistry::REG_SZ);
+        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Alpha")),
+                         QStringLiteral("FolderName"),
+                         QStringLiteral("Alpha"),
+                         cRegistry::REG_SZ);
+        storetest::write(RegistryStores::userEntryKey(QStringLiteral("Alpha"), QStringLiteral("entry")),
+                         QStringLiteral("URL"),
+                         QStringLiteral("http://e/"),
+                         cRegistry::REG_SZ);
+        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Beta")),
+                         QStringLiteral("FolderName"),
+                         QStringLiteral("Beta"),
+                         cRegistry::REG_SZ);
         QDir().mkpath(FreshHome::path() + QStringLiteral("/Favorites/.Hidden"));
         startWithBookmarks(location());
     }
@@ -77,9 +87,12 @@ TEST_F(EditingTest, DeletingSeveralEntriesRemovesThemAllAndCounts)
 TEST_F(EditingTest, DeletingManyEntriesOfAUserFolderWritesTheRegistryOnce)
 {
     for (int i = 0; i < 50; ++i)
-        storetest::write(RegistryStores::userEntryKey(QStringLiteral("Beta"), QStringLiteral("e%1").arg(i)), QStringLiteral("URL"),
-                         QStringLiteral("http://e/%1").arg(i), cRegistry::REG_SZ);
-    QTreeWidgetItem* beta = form->tvMain->findItems(QStringLiteral("Beta"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        storetest::write(RegistryStores::userEntryKey(QStringLiteral("Beta"), QStringLiteral("e%1").arg(i)),
+                         QStringLiteral("URL"),
+                         QStringLiteral("http://e/%1").arg(i),
+                         cRegistry::REG_SZ);
+    QTreeWidgetItem* beta =
+        form->tvMain->findItems(QStringLiteral("Beta"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
     ASSERT_NE(beta, nullptr);
     show(KeyedTreeView::Key(beta));
     ASSERT_EQ(form->lvMain->Count(), 50);
@@ -101,13 +114,15 @@ TEST_F(EditingTest, ReadOnlyBookmarksRefuseEveryChangeButOtherSourcesStillTakeTh
     dialog().NewFolder();
     dialog().DeleteFolder();
     EXPECT_EQ(boxes.size(), 2);
-    EXPECT_TRUE(boxes.first().startsWith(QStringLiteral("ORX Markcrate is currently configured to treat your Netscape Bookmark File as Read-Only.")));
+    EXPECT_TRUE(boxes.first().startsWith(
+        QStringLiteral("ORX Markcrate is currently configured to treat your Netscape Bookmark File as Read-Only.")));
     EXPECT_EQ(regtest::readFile(location()), kBookmarks);
 
     show(QStringLiteral("00A"));
     typeAndEnter(QStringLiteral("Gamma"));
     dialog().NewFolder();
-    EXPECT_NE(form->tvMain->findItems(QStringLiteral("Gamma"), Qt::MatchExactly | Qt::MatchRecursive).value(0), nullptr);
+    EXPECT_NE(form->tvMain->findItems(QStringLiteral("Gamma"), Qt::MatchExactly | Qt::MatchRecursive).value(0),
+              nullptr);
 }
 
 TEST_F(EditingTest, ANetscapeFolderNameInUseAtThatDepthIsRefused)
@@ -115,7 +130,9 @@ TEST_F(EditingTest, ANetscapeFolderNameInUseAtThatDepthIsRefused)
     show(QStringLiteral("4A"));
     typeAndEnter(QStringLiteral("Tech"));
     dialog().NewFolder();
-    EXPECT_EQ(boxes, QStringList{QStringLiteral("A folder already exists with the name 'Tech'.  The folder name will not be created.")});
+    EXPECT_EQ(boxes,
+              QStringList{QStringLiteral(
+                  "A folder already exists with the name 'Tech'.  The folder name will not be created.")});
     typeAndEnter(QStringLiteral("Sport"));
     dialog().NewFolder();
     EXPECT_TRUE(regtest::readFile(location()).contains(">Sport</H3>"));
@@ -149,11 +166,14 @@ TEST_F(EditingTest, RenamingAUserFolderTakesItsEntriesAlong)
     dialog().RenameFolder();
     typeAndEnter(QStringLiteral("Beta"));
     dialog().RenameFolder();
-    EXPECT_EQ(boxes, QStringList{QStringLiteral("A folder already exists with the name 'Beta'.  The folder name will not been changed.")});
+    EXPECT_EQ(boxes,
+              QStringList{QStringLiteral(
+                  "A folder already exists with the name 'Beta'.  The folder name will not been changed.")});
     typeAndEnter(QStringLiteral("Renamed"));
     dialog().RenameFolder();
     EXPECT_EQ(KeyedTreeView::Text(form->tvMain->Node(QStringLiteral("10A"))), QStringLiteral("Renamed"));
-    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Renamed"), QStringLiteral("entry")), QStringLiteral("http://e/"));
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Renamed"), QStringLiteral("entry")),
+              QStringLiteral("http://e/"));
     EXPECT_TRUE(RegistryStores::listUserFolder(QStringLiteral("Alpha"), true).isEmpty());
 }
 
@@ -165,7 +185,8 @@ TEST_F(EditingTest, AddingAForumKeepsTheListSortedWithFreshKeys)
         dialog().AddEntry();
     }
     ASSERT_EQ(form->lvMain->Count(), 2);
-    EXPECT_EQ(KeyedListView::Key(form->lvMain->ItemAt(1)) + KeyedListView::Text(form->lvMain->ItemAt(1)), QStringLiteral("0Xape"));
+    EXPECT_EQ(KeyedListView::Key(form->lvMain->ItemAt(1)) + KeyedListView::Text(form->lvMain->ItemAt(1)),
+              QStringLiteral("0Xape"));
     form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
     dialog().DeleteEntries();
     typeAndEnter(QStringLiteral("moose"));

@@ -20,8 +20,10 @@ protected:
 
 TEST_F(ExportTest, TheTopNodeExportsEverySourceShownInTreeOrder)
 {
-    storetest::write(RegistryStores::userFolderKey(QStringLiteral("Mine")), QStringLiteral("FolderName"),
-                     QStringLiteral("Mine"), cRegistry::REG_SZ);
+    storetest::write(RegistryStores::userFolderKey(QStringLiteral("Mine")),
+                     QStringLiteral("FolderName"),
+                     QStringLiteral("Mine"),
+                     cRegistry::REG_SZ);
     cSettings stored;
     stored.setAppName(QStringLiteral("ORXMarkcrate"));
     stored.setSupportNetscape(false);
@@ -34,8 +36,12 @@ TEST_F(ExportTest, TheTopNodeExportsEverySourceShownInTreeOrder)
         if (!line.isEmpty() && !line.startsWith(QLatin1Char(' ')))
             titles << line;
     }
-    EXPECT_EQ(titles, (QStringList{"Web Favorites Folder", "CompuServe Web Forums", "CompuServe Web Forum Favorites",
-                                   "Microsoft Internet Explorer Favorites", "Mine"}));
+    EXPECT_EQ(titles,
+              (QStringList{"Web Favorites Folder",
+                           "CompuServe Web Forums",
+                           "CompuServe Web Forum Favorites",
+                           "Microsoft Internet Explorer Favorites",
+                           "Mine"}));
     EXPECT_EQ(KeyedTreeView::Key(form->tvMain->SelectedItem()), QStringLiteral("00A")) << "the top node again";
 }
 

@@ -52,10 +52,14 @@ protected:
     {
         MainWindowFixture::SetUp();
         Histories::resetAll();
-        storetest::write(RegistryStores::webFavoritesKey(), QStringLiteral("Qt Forum"), QStringLiteral("http://forum.qt.io/"),
+        storetest::write(RegistryStores::webFavoritesKey(),
+                         QStringLiteral("Qt Forum"),
+                         QStringLiteral("http://forum.qt.io/"),
                          cRegistry::REG_SZ);
         storetest::write(RegistryStores::userEntryKey(QStringLiteral("Reading"), QStringLiteral("Qt book")),
-                         QStringLiteral("URL"), QStringLiteral("http://book.example/qt"), cRegistry::REG_SZ);
+                         QStringLiteral("URL"),
+                         QStringLiteral("http://book.example/qt"),
+                         cRegistry::REG_SZ);
         shortcut(QStringLiteral("Tools/Qt Creator.url"), "https://qt.io/creator");
         const QString file = FreshHome::path() + QStringLiteral("/bookmarks.html");
         regtest::writeFile(file, kBookmarks);
@@ -69,10 +73,7 @@ protected:
     }
     SuggestionList* suggestions() { return dialog().Suggestions(); }
     bool showing() { return suggestions() && suggestions()->isVisible(); }
-    void press(int key, Qt::KeyboardModifiers modifiers = {})
-    {
-        QTest::keyClick(typing, Qt::Key(key), modifiers);
-    }
+    void press(int key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(typing, Qt::Key(key), modifiers); }
 
     QWidget* typing = nullptr;
 };
@@ -82,8 +83,11 @@ TEST_F(FindTest, TypingSuggestsEntriesOfEveryStoreAndEnterOpensTheChosenOneAsADo
     ASSERT_TRUE(typing == form->cboMain[1] || typing == form->cboMain[1]->lineEdit());
     QTest::keyClicks(typing, QStringLiteral("qt"));
     ASSERT_TRUE(showing());
-    EXPECT_EQ(rows(suggestions()), (QStringList{"Qt Forum | Web Favorites", "Qt Documentation | Netscape Favorites\\Dev",
-                                                "Qt Creator | Microsoft IE Favorites\\Tools", "Qt book | Reading"}));
+    EXPECT_EQ(rows(suggestions()),
+              (QStringList{"Qt Forum | Web Favorites",
+                           "Qt Documentation | Netscape Favorites\\Dev",
+                           "Qt Creator | Microsoft IE Favorites\\Tools",
+                           "Qt book | Reading"}));
     QTest::keyClicks(typing, QStringLiteral(" doc"));
     EXPECT_EQ(rows(suggestions()), QStringList{"Qt Documentation | Netscape Favorites\\Dev"}) << "each word narrows";
 
@@ -145,12 +149,15 @@ TEST_F(FindTest, OtherKindsSuggestOnlyAfterCtrlFAndChangesAreFoundAtOnce)
 
     // A favorite added by the program is found at the next key.
     form->cboMain[0]->setCurrentIndex(0);
-    storetest::write(RegistryStores::webFavoritesKey(), QStringLiteral("CMake Discourse"),
-                     QStringLiteral("http://discourse.cmake.org/"), cRegistry::REG_SZ);
+    storetest::write(RegistryStores::webFavoritesKey(),
+                     QStringLiteral("CMake Discourse"),
+                     QStringLiteral("http://discourse.cmake.org/"),
+                     cRegistry::REG_SZ);
     QTest::mouseClick(form->cboMain[1], Qt::LeftButton, {}, QPoint(10, form->cboMain[1]->height() / 2));
     typing = QApplication::focusWidget();
     QTest::keyClicks(typing, QStringLiteral("cmake"));
-    EXPECT_EQ(rows(suggestions()), (QStringList{"CMake Discourse | Web Favorites", "CMake Reference | Netscape Favorites\\Dev"}));
+    EXPECT_EQ(rows(suggestions()),
+              (QStringList{"CMake Discourse | Web Favorites", "CMake Reference | Netscape Favorites\\Dev"}));
     press(Qt::Key_Escape);
     // A shortcut another program saved is found when the list opens again.
     shortcut(QStringLiteral("Tools/CMake Tutorial.url"), "https://cmake.org/tutorial");

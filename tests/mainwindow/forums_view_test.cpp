@@ -54,7 +54,8 @@ TEST_F(ForumsViewTest, ImportingAsksBeforeReplacingAnExistingList)
     });
     dialog().ImportForumList();
     ASSERT_EQ(boxes.size(), 1);
-    EXPECT_EQ(boxes.first(), QStringLiteral("A List of CompuServe Forums Already Exists.  Would you like to replace this list?"));
+    EXPECT_EQ(boxes.first(),
+              QStringLiteral("A List of CompuServe Forums Already Exists.  Would you like to replace this list?"));
     EXPECT_EQ(regtest::readFile(Forums::listPath()), "c\r\na\r\nb\r\n") << "No leaves the old list";
 
     MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Yes; });

@@ -12,8 +12,8 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 
-#include <utility>
 #include <QTest>
+#include <utility>
 
 namespace {
 
@@ -96,11 +96,14 @@ TEST_F(LayoutTest, ResizeKeepsTheMinimumWidthAndLaysOutRowsTreeAndList)
     const int H = form->Height();
     EXPECT_NEAR(button(cMainDialog::ExitButton)->Left(), W - (button(cMainDialog::ExitButton)->Width() + 225), kSlack);
     EXPECT_NEAR(button(cMainDialog::HideButton)->Left(),
-                button(cMainDialog::ExitButton)->Left() - (button(cMainDialog::HideButton)->Width() + 50), kSlack);
+                button(cMainDialog::ExitButton)->Left() - (button(cMainDialog::HideButton)->Width() + 50),
+                kSlack);
     EXPECT_NEAR(button(cMainDialog::DeleteEntriesButton)->Left(),
-                W - (button(cMainDialog::DeleteEntriesButton)->Width() + 225), kSlack);
+                W - (button(cMainDialog::DeleteEntriesButton)->Width() + 225),
+                kSlack);
     EXPECT_NEAR(button(cMainDialog::AddEntryButton)->Left(),
-                button(cMainDialog::EditEntryButton)->Left() - (button(cMainDialog::AddEntryButton)->Width() + 50), kSlack);
+                button(cMainDialog::EditEntryButton)->Left() - (button(cMainDialog::AddEntryButton)->Width() + 50),
+                kSlack);
     QComboBox* input = form->cboMain[1];
     EXPECT_NEAR(Twips::width(input), W - (Twips::left(input) + 125), kSlack);
     EXPECT_NEAR(Twips::height(form->tvMain), H - Twips::top(form->tvMain) - 1325, kSlack);
@@ -235,10 +238,15 @@ TEST_F(LayoutTest, ARealPointerOverGoAndExitGivesThemTheirColours)
     start();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    for (const auto& [index, colour] : {std::pair{int(cMainDialog::GoButton), OleColor::Green}, std::pair{int(cMainDialog::ExitButton), OleColor::Red}}) {
+    for (const auto& [index, colour] : {std::pair{int(cMainDialog::GoButton), OleColor::Green},
+                                        std::pair{int(cMainDialog::ExitButton), OleColor::Red}}) {
         FlatButton* target = button(index);
-        QMouseEvent move(QEvent::MouseMove, QPointF(target->rect().center()), target->mapToGlobal(QPointF(target->rect().center())),
-                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove,
+                         QPointF(target->rect().center()),
+                         target->mapToGlobal(QPointF(target->rect().center())),
+                         Qt::NoButton,
+                         Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(target, &move);
         EXPECT_EQ(target->ForeColor(), colour) << "the form does not take the move back";
     }
@@ -257,8 +265,9 @@ TEST_F(LayoutTest, TabVisitsTheControlsThatActAndShowInReadingOrder)
             QWidget* focused = QApplication::focusWidget();
             while (focused && focused->objectName().isEmpty())
                 focused = focused->parentWidget(); // the input box's line edit stands for the box
-            seen << (focused ? focused->objectName() + QLatin1Char(':')
-                                   + (qobject_cast<FlatButton*>(focused) ? qobject_cast<FlatButton*>(focused)->Caption() : QString())
+            seen << (focused ? focused->objectName() + QLatin1Char(':') +
+                                   (qobject_cast<FlatButton*>(focused) ? qobject_cast<FlatButton*>(focused)->Caption()
+                                                                       : QString())
                              : QStringLiteral("none"));
         }
         return seen;
@@ -274,6 +283,7 @@ TEST_F(LayoutTest, TabVisitsTheControlsThatActAndShowInReadingOrder)
     dialog().ClickLbbMain(cMainDialog::MoreButton);
     form->cboMain[1]->setFocus();
     const QStringList expanded = visit(3);
-    EXPECT_EQ(expanded, (QStringList{QStringLiteral("tvMain:"), QStringLiteral("lvMain:"), QStringLiteral("lbbMain_15:Add")}))
+    EXPECT_EQ(expanded,
+              (QStringList{QStringLiteral("tvMain:"), QStringLiteral("lvMain:"), QStringLiteral("lbbMain_15:Add")}))
         << "expanded, the tree, the list and the bottom rows follow";
 }

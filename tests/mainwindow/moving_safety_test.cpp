@@ -3,11 +3,11 @@
 // or stays where it was.
 #include "bookmarks/registrystores.h"
 #include "bookmarks/transfer.h"
+#include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
 #include "dialogs/frmFavorite.h"
 #include "dialogs/frmFolder.h"
-#include "controls/IndexedToolBar.h"
 #include "dialogs/modal.h"
 #include "store/cRegistry.h"
 #include "support/freshhome.h"
@@ -64,9 +64,13 @@ protected:
         MainWindowFixture::SetUp();
         regtest::writeFile(location(), kBookmarks);
         for (const QString& name : {QStringLiteral("Alpha"), QStringLiteral("Beta")})
-            storetest::write(RegistryStores::webFavoritesKey(), name, QString(QStringLiteral("http://") + name.toLower() + QLatin1Char('/')),
+            storetest::write(RegistryStores::webFavoritesKey(),
+                             name,
+                             QString(QStringLiteral("http://") + name.toLower() + QLatin1Char('/')),
                              cRegistry::REG_SZ);
-        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Mine")), QStringLiteral("FolderName"), QStringLiteral("Mine"),
+        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Mine")),
+                         QStringLiteral("FolderName"),
+                         QStringLiteral("Mine"),
                          cRegistry::REG_SZ);
         QDir().mkpath(favorites() + QStringLiteral("/Sub"));
         shortcut(QStringLiteral("One"), QStringLiteral("http://one/"));
@@ -129,9 +133,11 @@ TEST_F(MovingSafetyTest, APasteRemovesFromTheSourceOnlyWhatItWrote)
     show(QStringLiteral("10A"));
     answerDialogs({kCancel, kKeep}); // No for Alpha, Yes for Beta
     dialog().PasteEntries();
-    EXPECT_EQ(RegistryStores::favoriteText(false, QStringLiteral("Alpha")), QStringLiteral("http://alpha/")) << "declined: it stays";
+    EXPECT_EQ(RegistryStores::favoriteText(false, QStringLiteral("Alpha")), QStringLiteral("http://alpha/"))
+        << "declined: it stays";
     EXPECT_TRUE(RegistryStores::favoriteText(false, QStringLiteral("Beta")).isEmpty());
-    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("Beta")), QStringLiteral("http://beta/"));
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("Beta")),
+              QStringLiteral("http://beta/"));
 
     // What was declined is still cut, and goes when it is pasted after all.
     show(QStringLiteral("1A"));
@@ -147,7 +153,8 @@ TEST_F(MovingSafetyTest, AWriteThatFailsRemovesNothingAndIsTold)
 {
     // A title too long for a file name: the shortcut cannot be written.
     const QString longTitle(300, QLatin1Char('t'));
-    ASSERT_TRUE(regtest::writeFile(location(), "<DL><p>\r\n<DT><A HREF=\"http://long/\">" + longTitle.toUtf8() + "</A>\r\n</DL><p>\r\n"));
+    ASSERT_TRUE(regtest::writeFile(
+        location(), "<DL><p>\r\n<DT><A HREF=\"http://long/\">" + longTitle.toUtf8() + "</A>\r\n</DL><p>\r\n"));
     dialog().LoadBookmarkFile();
     show(QStringLiteral("4A"));
     select({longTitle});
@@ -155,7 +162,8 @@ TEST_F(MovingSafetyTest, AWriteThatFailsRemovesNothingAndIsTold)
     show(QStringLiteral("3A"));
     answerDialogs({kKeep});
     dialog().PasteEntries();
-    EXPECT_TRUE(boxes.last().contains(QStringLiteral("too long for a file name"))) << boxes.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(boxes.last().contains(QStringLiteral("too long for a file name")))
+        << boxes.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(file().contains("http://long/")) << "the bookmark stays in the file";
     show(QStringLiteral("4A"));
     EXPECT_EQ(listed(), QStringList{longTitle});
@@ -187,7 +195,8 @@ TEST_F(MovingSafetyTest, ACutRemovesWhatItCutEvenAfterTheListChanged)
     dialog().CutEntries();
     answerDialogs({QStringLiteral("archery")});
     dialog().AddEntry();
-    EXPECT_EQ(listed(), (QStringList{QStringLiteral("archery"), QStringLiteral("beekeeping"), QStringLiteral("chess")}));
+    EXPECT_EQ(listed(),
+              (QStringList{QStringLiteral("archery"), QStringLiteral("beekeeping"), QStringLiteral("chess")}));
     EXPECT_TRUE(KeyedListView::Ghosted(form->lvMain->ItemAt(3))) << "the ghost stays on the cut forum";
     EXPECT_FALSE(KeyedListView::Ghosted(form->lvMain->ItemAt(2)));
     show(QStringLiteral("10A"));
@@ -218,7 +227,8 @@ TEST_F(MovingSafetyTest, AfterAPasteIntoTheForumsTheShownSourceIsKnown)
 {
     dialog().ForumCollection().Clear();
     show(QStringLiteral("2A"));
-    QApplication::clipboard()->setText(Transfer::makeRecord(2, QStringLiteral("gardening"), QStringLiteral("gardening")));
+    QApplication::clipboard()->setText(
+        Transfer::makeRecord(2, QStringLiteral("gardening"), QStringLiteral("gardening")));
     answerDialogs({kKeep});
     dialog().PasteEntries();
     EXPECT_EQ(dialog().CurrentSource, 2);
@@ -242,30 +252,41 @@ TEST_F(MovingSafetyTest, GhostsBelongToTheFolderTheyWereCutFrom)
     show(QStringLiteral("3A"));
     select({QStringLiteral("One")});
     dialog().CutEntries();
-    QTreeWidgetItem* sub = form->tvMain->findItems(QStringLiteral("Sub"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    QTreeWidgetItem* sub =
+        form->tvMain->findItems(QStringLiteral("Sub"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
     ASSERT_NE(sub, nullptr);
     show(KeyedTreeView::Key(sub));
     for (int i = 1; i <= form->lvMain->Count(); ++i)
-        EXPECT_FALSE(KeyedListView::Ghosted(form->lvMain->ItemAt(i))) << KeyedListView::Text(form->lvMain->ItemAt(i)).toStdString();
+        EXPECT_FALSE(KeyedListView::Ghosted(form->lvMain->ItemAt(i)))
+            << KeyedListView::Text(form->lvMain->ItemAt(i)).toStdString();
 }
 
 TEST_F(MovingSafetyTest, NamesHoldingTheSeparatorOrALineBreakMoveWhole)
 {
-    storetest::write(RegistryStores::webFavoritesKey(), QString::fromUtf8("Canción"), QStringLiteral("http://cancion/"), cRegistry::REG_SZ);
-    storetest::write(RegistryStores::webFavoritesKey(), QStringLiteral("Tab\tName"), QStringLiteral("http://tab/"), cRegistry::REG_SZ);
+    storetest::write(RegistryStores::webFavoritesKey(),
+                     QString::fromUtf8("Canción"),
+                     QStringLiteral("http://cancion/"),
+                     cRegistry::REG_SZ);
+    storetest::write(RegistryStores::webFavoritesKey(),
+                     QStringLiteral("Tab\tName"),
+                     QStringLiteral("http://tab/"),
+                     cRegistry::REG_SZ);
     show(QStringLiteral("1A"));
     select({QString::fromUtf8("Canción"), QStringLiteral("Tab\tName")});
     dialog().CutEntries();
     const QMimeData* mime = QApplication::clipboard()->mimeData();
     ASSERT_TRUE(mime->hasFormat(Transfer::MimeType));
-    EXPECT_TRUE(mime->text().startsWith(QChar(0xF4) + QStringLiteral("ORX"))) << "the text form stays for other programs";
+    EXPECT_TRUE(mime->text().startsWith(QChar(0xF4) + QStringLiteral("ORX")))
+        << "the text form stays for other programs";
     EXPECT_EQ(mime->urls().value(0).toString(), QStringLiteral("http://cancion/"));
 
     show(QStringLiteral("10A"));
     answerDialogs({kKeep, kKeep});
     dialog().PasteEntries();
-    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QString::fromUtf8("Canción")), QStringLiteral("http://cancion/"));
-    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("Tab Name")), QStringLiteral("http://tab/"))
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QString::fromUtf8("Canción")),
+              QStringLiteral("http://cancion/"));
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("Tab Name")),
+              QStringLiteral("http://tab/"))
         << "a key name cannot hold a tab: a blank stands for it";
     EXPECT_FALSE(RegistryStores::hasFavorite(false, QString::fromUtf8("Canción")));
     EXPECT_FALSE(RegistryStores::hasFavorite(false, QStringLiteral("Tab\tName")));
@@ -298,7 +319,8 @@ TEST_F(MovingSafetyTest, TheToolbarsCommandsHaveTheirKeysWhereTheyBelong)
     const QRect row = form->lvMain->visualItemRect(form->lvMain->ItemAt(1));
     QTest::mouseClick(form->lvMain->viewport(), Qt::LeftButton, {}, row.center());
     ASSERT_EQ(QApplication::focusWidget(), form->lvMain)
-        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : std::string("none"));
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                        : std::string("none"));
     QApplication::clipboard()->clear();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(Transfer::parse(QApplication::clipboard()->text()).value(0).name, QStringLiteral("Alpha"));

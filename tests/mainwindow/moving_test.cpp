@@ -38,8 +38,10 @@ protected:
     {
         MainWindowFixture::SetUp();
         regtest::writeFile(location(), "<DL><p>\r\n<DT><H3>Folder</H3>\r\n<DL><p>\r\n</DL><p>\r\n</DL><p>\r\n");
-        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Mine")), QStringLiteral("FolderName"),
-                         QStringLiteral("Mine"), cRegistry::REG_SZ);
+        storetest::write(RegistryStores::userFolderKey(QStringLiteral("Mine")),
+                         QStringLiteral("FolderName"),
+                         QStringLiteral("Mine"),
+                         cRegistry::REG_SZ);
         cSettings stored;
         stored.setAppName(QStringLiteral("ORXMarkcrate"));
         stored.setBookmarkLocation(location());
@@ -105,13 +107,15 @@ TEST_F(MovingTest, AGoWordDroppedOnAUserFolderIsStoredAsAForumEntry)
     form->lvMain->AddItem(QStringLiteral("0X"), QStringLiteral("gardening"), 1);
     form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
     dropOn(QStringLiteral("10A"));
-    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("gardening")), QStringLiteral("gardening"));
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("gardening")),
+              QStringLiteral("gardening"));
     EXPECT_EQ(RegistryStores::userEntryType(QStringLiteral("Mine"), QStringLiteral("gardening")), 2);
 }
 
 TEST_F(MovingTest, CutAndPasteMovesAndForeignTextPastesNothing)
 {
-    storetest::write(RegistryStores::webFavoritesKey(), QStringLiteral("Moved"), QStringLiteral("http://moved/"), cRegistry::REG_SZ);
+    storetest::write(
+        RegistryStores::webFavoritesKey(), QStringLiteral("Moved"), QStringLiteral("http://moved/"), cRegistry::REG_SZ);
     show(QStringLiteral("1A"));
     form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
     dialog().CutEntries();
@@ -127,7 +131,8 @@ TEST_F(MovingTest, CutAndPasteMovesAndForeignTextPastesNothing)
         return 0;
     });
     dialog().PasteEntries();
-    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("Moved")), QStringLiteral("http://moved/"));
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("Moved")),
+              QStringLiteral("http://moved/"));
     EXPECT_TRUE(RegistryStores::favoriteText(false, QStringLiteral("Moved")).isEmpty()) << "the cut entry is gone";
 
     // The same again: the list shows it already, so it is skipped.
@@ -146,14 +151,17 @@ TEST_F(MovingTest, CutAndPasteMovesAndForeignTextPastesNothing)
 // takes its lines along: dates, icon, keyword and description.
 TEST_F(MovingTest, ABookmarkCutAndPastedWithinTheFileKeepsItsLines)
 {
-    const QByteArray link = "    <DT><A HREF=\"https://a.example/?x=1&amp;y=2\" ADD_DATE=\"1600000001\" ICON=\"data:image/png;base64,QUJD\" "
+    const QByteArray link = "    <DT><A HREF=\"https://a.example/?x=1&amp;y=2\" ADD_DATE=\"1600000001\" "
+                            "ICON=\"data:image/png;base64,QUJD\" "
                             "SHORTCUTURL=\"a\">A &amp; B</A>\n    <DD>Kept with it\n";
-    const QByteArray file = "<DL><p>\n<DT><H3>From</H3>\n<DL><p>\n" + link + "    <HR>\n</DL><p>\n<DT><H3>To</H3>\n<DL><p>\n"
+    const QByteArray file = "<DL><p>\n<DT><H3>From</H3>\n<DL><p>\n" + link +
+                            "    <HR>\n</DL><p>\n<DT><H3>To</H3>\n<DL><p>\n"
                             "    <DT><A HREF=\"https://b.example/\">B</A>\n</DL><p>\n</DL>\n";
     ASSERT_TRUE(regtest::writeFile(location(), file));
     dialog().LoadBookmarkFile();
     dialog().BuildFolderTree();
-    const QString from = KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("From"), Qt::MatchRecursive).value(0));
+    const QString from =
+        KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("From"), Qt::MatchRecursive).value(0));
     const QString to = KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("To"), Qt::MatchRecursive).value(0));
     show(from);
     ASSERT_EQ(form->lvMain->Count(), 1);
@@ -170,6 +178,8 @@ TEST_F(MovingTest, ABookmarkCutAndPastedWithinTheFileKeepsItsLines)
         return 0;
     });
     dialog().PasteEntries();
-    EXPECT_EQ(regtest::readFile(location()), "<DL><p>\n<DT><H3>From</H3>\n<DL><p>\n    <HR>\n</DL><p>\n<DT><H3>To</H3>\n<DL><p>\n"
-                                             "    <DT><A HREF=\"https://b.example/\">B</A>\n" + link + "</DL><p>\n</DL>\n");
+    EXPECT_EQ(regtest::readFile(location()),
+              "<DL><p>\n<DT><H3>From</H3>\n<DL><p>\n    <HR>\n</DL><p>\n<DT><H3>To</H3>\n<DL><p>\n"
+              "    <DT><A HREF=\"https://b.example/\">B</A>\n" +
+                  link + "</DL><p>\n</DL>\n");
 }

@@ -6,10 +6,10 @@
 #include "controls/twips.h"
 #include "platform/shell.h"
 #include "store/cRegistry.h"
-#include "support/storetest.h"
 #include "support/freshhome.h"
 #include "support/mainwindowfixture.h"
 #include "support/regtest.h"
+#include "support/storetest.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -33,7 +33,8 @@ QStringList listed(KeyedListView* list)
 {
     QStringList out;
     for (int i = 1; i <= list->Count(); ++i)
-        out << QStringLiteral("%1 %2 %3").arg(KeyedListView::Key(list->ItemAt(i)), KeyedListView::Text(list->ItemAt(i)))
+        out << QStringLiteral("%1 %2 %3")
+                   .arg(KeyedListView::Key(list->ItemAt(i)), KeyedListView::Text(list->ItemAt(i)))
                    .arg(KeyedListView::Image(list->ItemAt(i)));
     return out;
 }
@@ -47,11 +48,17 @@ protected:
     {
         MainWindowFixture::SetUp();
         for (const char* title : {"News", "bank", "Art"})
-            write(RegistryStores::webFavoritesKey(), QLatin1String(title),
-                  QStringLiteral("http://%1.example/").arg(QLatin1String(title)), cRegistry::REG_SZ);
-        write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("search me")), QStringLiteral("URL"),
-              QStringLiteral("cats and dogs"), cRegistry::REG_SZ);
-        write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("search me")), QStringLiteral("Type"), 1,
+            write(RegistryStores::webFavoritesKey(),
+                  QLatin1String(title),
+                  QStringLiteral("http://%1.example/").arg(QLatin1String(title)),
+                  cRegistry::REG_SZ);
+        write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("search me")),
+              QStringLiteral("URL"),
+              QStringLiteral("cats and dogs"),
+              cRegistry::REG_SZ);
+        write(RegistryStores::userEntryKey(QStringLiteral("Mine"), QStringLiteral("search me")),
+              QStringLiteral("Type"),
+              1,
               cRegistry::REG_DWORD);
         shortcut(QStringLiteral("Top.url"), QStringLiteral("http://top.example/"));
         shortcut(QStringLiteral("Travel/Trains.url"), QStringLiteral("http://trains.example/"));
@@ -64,8 +71,14 @@ protected:
         KeyedListView* list = form->lvMain;
         list->setCurrentItem(list->ItemAt(position));
     }
-    bool offered(int button) { return (*form->lbbMain)[button]->isVisibleTo(form.get()) && (*form->lbbMain)[button]->isEnabled(); }
-    bool toolOffered(int index) { return form->tlbMain->button(index)->isVisible() && form->tlbMain->button(index)->isEnabled(); }
+    bool offered(int button)
+    {
+        return (*form->lbbMain)[button]->isVisibleTo(form.get()) && (*form->lbbMain)[button]->isEnabled();
+    }
+    bool toolOffered(int index)
+    {
+        return form->tlbMain->button(index)->isVisible() && form->tlbMain->button(index)->isEnabled();
+    }
 };
 
 TEST_F(NavigationTest, EachSourceListsItsEntriesAndCountsThem)
@@ -75,7 +88,8 @@ TEST_F(NavigationTest, EachSourceListsItsEntriesAndCountsThem)
     EXPECT_EQ(form->lblMain.at(1)->text(), QStringLiteral("3 items"));
     show(QStringLiteral("3A"));
     EXPECT_EQ(listed(form->lvMain), (QStringList{"0X Top 3"}));
-    const QString travel = KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("Travel"), Qt::MatchRecursive).value(0));
+    const QString travel =
+        KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("Travel"), Qt::MatchRecursive).value(0));
     show(travel);
     EXPECT_EQ(listed(form->lvMain), (QStringList{"0X Boats 3", "1X Trains 3"}));
     show(QStringLiteral("10A"));
@@ -156,7 +170,8 @@ TEST_F(NavigationTest, TheButtonsFollowTheKindOfNode)
             if (node == shown || key == QStringLiteral("00A"))
                 continue;
             const int image = KeyedTreeView::Image(node);
-            EXPECT_TRUE(image == 2 || image == 4 || image == 6) << key.toStdString() << " is " << image << " with " << KeyedTreeView::Key(shown).toStdString() << " shown";
+            EXPECT_TRUE(image == 2 || image == 4 || image == 6) << key.toStdString() << " is " << image << " with "
+                                                                << KeyedTreeView::Key(shown).toStdString() << " shown";
         }
     }
 }
@@ -173,7 +188,8 @@ TEST_F(NavigationTest, ClickingAnEntryFillsTheCommandBoxAndDoubleClickingOpensIt
     EXPECT_EQ(form->cboMain[1]->itemText(0), QStringLiteral("http://bank.example/"));
     EXPECT_TRUE(form->cboMain[1]->currentText().isEmpty());
 
-    const QString travel = KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("Travel"), Qt::MatchRecursive).value(0));
+    const QString travel =
+        KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("Travel"), Qt::MatchRecursive).value(0));
     show(travel);
     select(2);
     dialog().DblClickLvMain();

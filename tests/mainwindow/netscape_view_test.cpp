@@ -100,7 +100,8 @@ TEST_F(NetscapeViewTest, SortingANetscapeFolderReordersOnlyItsLinks)
     EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"0X4A charlie", "7X4A Bravo", "8X4A alpha"}));
     NetscapeBookmarks& bookmarks = dialog().Bookmarks();
     EXPECT_EQ(bookmarks.records().at(QStringLiteral("3X"))->Title(), QStringLiteral("Inner")) << "folders untouched";
-    EXPECT_EQ(bookmarks.records().at(QStringLiteral("2X"))->Title(), QStringLiteral("One")) << "other folders untouched";
+    EXPECT_EQ(bookmarks.records().at(QStringLiteral("2X"))->Title(), QStringLiteral("One"))
+        << "other folders untouched";
     const QByteArray saved = regtest::readFile(location());
     EXPECT_LT(saved.indexOf(">Bravo</A>"), saved.indexOf(">alpha</A>"));
 
@@ -111,7 +112,8 @@ TEST_F(NetscapeViewTest, SortingANetscapeFolderReordersOnlyItsLinks)
 TEST_F(NetscapeViewTest, SortingAnotherListChangesOnlyTheList)
 {
     for (const char* title : {"b", "A", "c"})
-        storetest::write(RegistryStores::webFavoritesKey(), QLatin1String(title), QStringLiteral("http://x/"), cRegistry::REG_SZ);
+        storetest::write(
+            RegistryStores::webFavoritesKey(), QLatin1String(title), QStringLiteral("http://x/"), cRegistry::REG_SZ);
     show(QStringLiteral("1A"));
     const QByteArray before = regtest::readFile(location());
     dialog().ClickTlbMain(20);
@@ -142,19 +144,22 @@ TEST_F(NetscapeViewTest, ReadOnlyNeverWritesAndASelectedFolderIsFoundAgain)
 // descriptions and separators kept.
 TEST_F(NetscapeViewTest, ABrowsersExportSortedByClicksKeepsEveryLine)
 {
-    const QByteArray file = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks Menu</H1>\n\n<DL><p>\n"
-                            "    <DT><H3 ADD_DATE=\"1600000005\" PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks Toolbar</H3>\n    <DL><p>\n"
-                            "        <DT><A HREF=\"https://q.example/?a=1&amp;b=2\" ADD_DATE=\"1600000001\" ICON=\"data:image/png;base64,QUJD\" "
-                            "SHORTCUTURL=\"q\">Qt signals &amp; slots</A>\n"
-                            "        <DD>How objects talk\n"
-                            "        <HR>\n"
-                            "        <DT><A HREF=\"https://b.example/\" ADD_DATE=\"1600000002\" TAGS=\"x\">Bravo</A>\n"
-                            "        <DT><A HREF=\"https://a.example/\" ADD_DATE=\"1600000003\">Alpha</A>\n"
-                            "    </DL><p>\n</DL>\n";
+    const QByteArray file =
+        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks Menu</H1>\n\n<DL><p>\n"
+        "    <DT><H3 ADD_DATE=\"1600000005\" PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks Toolbar</H3>\n    <DL><p>\n"
+        "        <DT><A HREF=\"https://q.example/?a=1&amp;b=2\" ADD_DATE=\"1600000001\" "
+        "ICON=\"data:image/png;base64,QUJD\" "
+        "SHORTCUTURL=\"q\">Qt signals &amp; slots</A>\n"
+        "        <DD>How objects talk\n"
+        "        <HR>\n"
+        "        <DT><A HREF=\"https://b.example/\" ADD_DATE=\"1600000002\" TAGS=\"x\">Bravo</A>\n"
+        "        <DT><A HREF=\"https://a.example/\" ADD_DATE=\"1600000003\">Alpha</A>\n"
+        "    </DL><p>\n</DL>\n";
     ASSERT_TRUE(regtest::writeFile(location(), file));
     dialog().LoadBookmarkFile();
     dialog().BuildFolderTree();
-    QTreeWidgetItem* toolbar = form->tvMain->findItems(QStringLiteral("Bookmarks Toolbar"), Qt::MatchRecursive).value(0);
+    QTreeWidgetItem* toolbar =
+        form->tvMain->findItems(QStringLiteral("Bookmarks Toolbar"), Qt::MatchRecursive).value(0);
     ASSERT_TRUE(toolbar);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -174,7 +179,8 @@ TEST_F(NetscapeViewTest, ABrowsersExportSortedByClicksKeepsEveryLine)
     const QByteArray saved = regtest::readFile(location());
     QList<QByteArray> before = file.split('\n');
     QList<QByteArray> after = saved.split('\n');
-    EXPECT_TRUE(saved.contains(">Alpha</A>\n        <HR>\n        <DT><A HREF=\"https://b.example/\"")) << "the separator keeps its place";
+    EXPECT_TRUE(saved.contains(">Alpha</A>\n        <HR>\n        <DT><A HREF=\"https://b.example/\""))
+        << "the separator keeps its place";
     EXPECT_TRUE(saved.contains(">Qt signals &amp; slots</A>\n        <DD>How objects talk\n"));
     std::sort(before.begin(), before.end());
     std::sort(after.begin(), after.end());

@@ -2,8 +2,8 @@
 #include "controls/KeyedTreeView.h"
 #include "platform/registry.h"
 #include "store/cRegistry.h"
-#include "support/storetest.h"
 #include "support/mainwindowfixture.h"
+#include "support/storetest.h"
 
 #include "dialogs/frmOptions.h"
 #include "dialogs/modal.h"
@@ -28,7 +28,9 @@ void storeSupport(bool compuServe, bool netscape, bool internetExplorer)
 
 void addUserFolder(const QString& name)
 {
-    storetest::write(cSettings::kRegistryKey + QStringLiteral("\\Folders\\") + name, QStringLiteral("FolderName"), name,
+    storetest::write(cSettings::kRegistryKey + QStringLiteral("\\Folders\\") + name,
+                     QStringLiteral("FolderName"),
+                     name,
                      cRegistry::REG_SZ);
 }
 
@@ -74,8 +76,13 @@ TEST_F(TreeTest, RootsFollowTheSupportSettingsAndUserFoldersNumberFromTen)
         int kinds;
     };
     const QList<Case> cases = {
-        {true, true, true,
-         {"1A Web Favorites 3", "2A CompuServe Web Forums 4", "0A CompuServe Web Favorites 4", "4A Netscape Favorites 4",
+        {true,
+         true,
+         true,
+         {"1A Web Favorites 3",
+          "2A CompuServe Web Forums 4",
+          "0A CompuServe Web Favorites 4",
+          "4A Netscape Favorites 4",
           "3A Microsoft IE Favorites 4"},
          3},
         {false, false, false, {"1A Web Favorites 3"}, 2},
@@ -91,7 +98,8 @@ TEST_F(TreeTest, RootsFollowTheSupportSettingsAndUserFoldersNumberFromTen)
         const QStringList expected = c.builtIn + QStringList{"10A Alpha 2", "11A beta 2"};
         EXPECT_EQ(roots(form->tvMain), expected);
         EXPECT_EQ(KeyedTreeView::Text(form->tvMain->Node(QStringLiteral("00A"))), QStringLiteral("Bookmarks"));
-        EXPECT_EQ(KeyedTreeView::Image(form->tvMain->Node(QStringLiteral("00A"))), 3) << "repainted when Web Favorites is shown";
+        EXPECT_EQ(KeyedTreeView::Image(form->tvMain->Node(QStringLiteral("00A"))), 3)
+            << "repainted when Web Favorites is shown";
         EXPECT_EQ(dialog().FolderList().Count(), expected.size());
         EXPECT_EQ(form->cboMain[0]->count(), c.kinds);
         EXPECT_EQ(selectedKey(form->tvMain), QStringLiteral("1A"));
@@ -107,7 +115,8 @@ TEST_F(TreeTest, AFirstStartWritesEverySettingAndSelectsTheStoredKind)
     registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
     registry.setKeyName(cSettings::kRegistryKey);
     ASSERT_NE(registry.ValueNameCollection(), nullptr);
-    EXPECT_EQ(registry.ValueNameCollection()->Count(), 15) << "the thirteen of the settings table and the two browser stores";
+    EXPECT_EQ(registry.ValueNameCollection()->Count(), 15)
+        << "the thirteen of the settings table and the two browser stores";
     EXPECT_EQ(form->cboMain[0]->currentIndex(), 0);
     EXPECT_EQ((*form->lbbMain)[cMainDialog::InputCaption]->Caption(), QStringLiteral("Web Address"));
     EXPECT_FALSE((*form->lbbMain)[cMainDialog::HideButton]->Visible());

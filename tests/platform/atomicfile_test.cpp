@@ -45,7 +45,8 @@ TEST(AtomicFile, ASaveIntoAFolderThatCannotHoldTheFileFailsCleanly)
     const QString blocker = FreshHome::path() + QStringLiteral("/not-a-folder");
     ASSERT_TRUE(regtest::writeFile(blocker, "x"));
     QString error;
-    EXPECT_FALSE(writeFileAtomically(blocker + QStringLiteral("/file"), [](QIODevice&) { return true; }, &error));
+    EXPECT_FALSE(writeFileAtomically(
+        blocker + QStringLiteral("/file"), [](QIODevice&) { return true; }, &error));
     EXPECT_FALSE(error.isEmpty());
 }
 
@@ -55,8 +56,8 @@ TEST(AtomicFile, ALinkStaysALinkAndPermissionsAreKeptOrGivenByTheUmask)
     const QString target = folder + QStringLiteral("/real.html");
     const QString link = folder + QStringLiteral("/link.html");
     ASSERT_TRUE(regtest::writeFile(target, "old"));
-    const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser
-                        | QFileDevice::ReadGroup;
+    const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                        QFileDevice::WriteUser | QFileDevice::ReadGroup;
     ASSERT_TRUE(QFile::setPermissions(target, shared));
     ASSERT_TRUE(QFile::link(QStringLiteral("real.html"), link)); // relative, as users make them
 
@@ -65,8 +66,11 @@ TEST(AtomicFile, ALinkStaysALinkAndPermissionsAreKeptOrGivenByTheUmask)
     EXPECT_EQ(regtest::readFile(target), "new");
     EXPECT_EQ(QFile::permissions(target), shared);
     // Asked-for permissions do not override what an existing file has.
-    EXPECT_TRUE(writeFileAtomically(target, [](QIODevice& device) { return device.write("newer") == 5; }, nullptr,
-                                    QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_TRUE(writeFileAtomically(
+        target,
+        [](QIODevice& device) { return device.write("newer") == 5; },
+        nullptr,
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     EXPECT_EQ(QFile::permissions(target), shared);
 
     const mode_t mask = ::umask(022);
@@ -74,10 +78,13 @@ TEST(AtomicFile, ALinkStaysALinkAndPermissionsAreKeptOrGivenByTheUmask)
     EXPECT_TRUE(writeFileAtomically(fresh, [](QIODevice& device) { return device.write("x") == 1; }));
     EXPECT_EQ(QFile::permissions(fresh), shared | QFileDevice::ReadOther);
     const QString secret = folder + QStringLiteral("/secret.reg");
-    EXPECT_TRUE(writeFileAtomically(secret, [](QIODevice& device) { return device.write("x") == 1; }, nullptr,
-                                    QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-    EXPECT_EQ(QFile::permissions(secret), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
-                                              | QFileDevice::WriteUser);
+    EXPECT_TRUE(writeFileAtomically(
+        secret,
+        [](QIODevice& device) { return device.write("x") == 1; },
+        nullptr,
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(QFile::permissions(secret),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
     ::umask(mask);
 }
 
@@ -96,10 +103,10 @@ TEST(AtomicFile, OnlyTheTemporaryFilesOfSavesWhoseProcessIsGoneAreSwept)
                             QStringLiteral(".other.html.markcrate-") + dead + QStringLiteral("-zzzzzz")};
     const QStringList kept{
         QStringLiteral(".data.txt.markcrate-") + self + QStringLiteral("-Ab12Cd"), // a save in progress
-        QStringLiteral(".data.txt.markcrate-1-Ab12Cd"),                          // a process that runs
+        QStringLiteral(".data.txt.markcrate-1-Ab12Cd"),                            // a process that runs
         QStringLiteral(".data.txt.markcrate-") + dead + QStringLiteral("-Ab12"),   // not of the save's form
         QStringLiteral(".data.txt.markcrate-+") + dead + QStringLiteral("-Ab12Cd"),
-        QStringLiteral("data.txt.markcrate-") + dead + QStringLiteral("-Ab12Cd"),  // not hidden: the user's
+        QStringLiteral("data.txt.markcrate-") + dead + QStringLiteral("-Ab12Cd"), // not hidden: the user's
         QStringLiteral(".markcrate-") + dead + QStringLiteral("-Ab12Cd"),
         QStringLiteral("data.txt"),
     };
@@ -107,7 +114,8 @@ TEST(AtomicFile, OnlyTheTemporaryFilesOfSavesWhoseProcessIsGoneAreSwept)
         ASSERT_TRUE(regtest::writeFile(folder + QLatin1Char('/') + name, "x"));
 
     // The first save into a folder sweeps it.
-    ASSERT_TRUE(writeFileAtomically(folder + QStringLiteral("/data.txt"), [](QIODevice& device) { return device.write("new") == 3; }));
+    ASSERT_TRUE(writeFileAtomically(folder + QStringLiteral("/data.txt"),
+                                    [](QIODevice& device) { return device.write("new") == 3; }));
     QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     QStringList expected = kept;
     expected.sort();
@@ -137,7 +145,8 @@ TEST(AtomicFile, AKilledRegistryWriterLeavesTheOldOrTheNewFile)
         Registry::reset();
         EXPECT_TRUE(Registry::instance().takeLoadReport().isEmpty()) << "round " << round;
         HKEY key = 0;
-        ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Writer"), 0, KEY_READ, &key), ERROR_SUCCESS);
+        ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Writer"), 0, KEY_READ, &key),
+                  ERROR_SUCCESS);
         QByteArray first;
         for (int i = 0; i < kValues; ++i) {
             QByteArray data;
@@ -149,7 +158,8 @@ TEST(AtomicFile, AKilledRegistryWriterLeavesTheOldOrTheNewFile)
         RegCloseKey(key);
         Registry::reset();
         // Each start sweeps what the writer killed before left.
-        EXPECT_EQ(QDir(configDir()).entryList({QStringLiteral(".registry.reg.*")}, QDir::Files | QDir::Hidden), QStringList())
+        EXPECT_EQ(QDir(configDir()).entryList({QStringLiteral(".registry.reg.*")}, QDir::Files | QDir::Hidden),
+                  QStringList())
             << "round " << round;
     }
 }
@@ -159,13 +169,17 @@ TEST(AtomicFile, LeftoversOfInterruptedRegistrySavesGoAtStartOnly)
     platform::Registry::reset();
     const QString folder = platform::configDir();
     QDir().mkpath(folder);
-    for (const char* name : {"registry.reg.Ab12Cd", "registry.reg.zzzzzz", "registry.reg.keep", "registry.reg.backup1", "notes.txt"})
+    for (const char* name :
+         {"registry.reg.Ab12Cd", "registry.reg.zzzzzz", "registry.reg.keep", "registry.reg.backup1", "notes.txt"})
         ASSERT_TRUE(regtest::writeFile(folder + QLatin1Char('/') + QLatin1String(name), "x"));
     platform::Registry::instance();
     QStringList left = QDir(folder).entryList(QDir::Files);
     left.removeAll(QStringLiteral("registry.reg"));
     left.sort();
-    EXPECT_EQ(left, (QStringList{QStringLiteral("notes.txt"), QStringLiteral("registry.reg.backup1"), QStringLiteral("registry.reg.keep")}))
+    EXPECT_EQ(left,
+              (QStringList{QStringLiteral("notes.txt"),
+                           QStringLiteral("registry.reg.backup1"),
+                           QStringLiteral("registry.reg.keep")}))
         << "only names of the save's own form";
     platform::Registry::reset();
 }

@@ -26,7 +26,8 @@ QString text(const RegKey& root, const QString& key, const QString& name)
     const RegValue* value = found ? found->value(name) : nullptr;
     if (!value)
         return {};
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     return utf8.decode(value->data.chopped(1));
 }
 
@@ -43,11 +44,15 @@ TEST(Encodings, OneLineThatIsNotUtf8LeavesEveryOtherLineAsItIs)
     EXPECT_FALSE(result.complete) << "the user hears of the odd line";
     EXPECT_EQ(text(root, QStringLiteral("Software"), QStringLiteral("Home")), QString::fromUtf8("/home/Jürgen"));
     EXPECT_EQ(text(root, QStringLiteral("Software"), QStringLiteral("Old")), QString::fromUtf8("café"));
-    EXPECT_EQ(text(root, QStringLiteral("Software"), QStringLiteral("Marked")), QString(QChar(0xFEFF)) + QStringLiteral("marked"));
+    EXPECT_EQ(text(root, QStringLiteral("Software"), QStringLiteral("Marked")),
+              QString(QChar(0xFEFF)) + QStringLiteral("marked"));
 
     RegKey again;
-    EXPECT_TRUE(readRegFile(writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")), again, QStringLiteral("HKEY_CURRENT_USER")).complete);
-    EXPECT_EQ(text(again, QStringLiteral("Software"), QStringLiteral("Marked")), QString(QChar(0xFEFF)) + QStringLiteral("marked"))
+    EXPECT_TRUE(
+        readRegFile(writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")), again, QStringLiteral("HKEY_CURRENT_USER"))
+            .complete);
+    EXPECT_EQ(text(again, QStringLiteral("Software"), QStringLiteral("Marked")),
+              QString(QChar(0xFEFF)) + QStringLiteral("marked"))
         << "the mark survives a save";
 }
 
@@ -55,21 +60,25 @@ TEST(Encodings, ShortcutsAreReadOnlyFromRegularFilesAndWrittenInWhatTheTextNeeds
 {
     const QString pipe = FreshHome::path() + QStringLiteral("/pipe.url");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    EXPECT_EQ(GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 128, pipe), QString())
+    EXPECT_EQ(GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 128, pipe),
+              QString())
         << "must not block";
 
     const QString latin1 = FreshHome::path() + QStringLiteral("/old.url");
     ASSERT_TRUE(regtest::writeFile(latin1, "[InternetShortcut]\r\nURL=http://caf\xE9/\r\n"));
-    ASSERT_TRUE(WritePrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString::fromUtf8("http://日本.jp/"), latin1));
-    EXPECT_EQ(GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 128, latin1),
-              QString::fromUtf8("http://日本.jp/"));
+    ASSERT_TRUE(WritePrivateProfileString(
+        QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString::fromUtf8("http://日本.jp/"), latin1));
+    EXPECT_EQ(
+        GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 128, latin1),
+        QString::fromUtf8("http://日本.jp/"));
 
     const QString emoji = FreshHome::path() + QStringLiteral("/emoji.url");
     QString address = QStringLiteral("http://x/");
     while (address.toUcs4().size() < 140)
         address += QString::fromUtf8("😀");
     ASSERT_TRUE(WritePrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), address, emoji));
-    const QString read = GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 128, emoji);
+    const QString read =
+        GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString(), 128, emoji);
     EXPECT_EQ(read.toUcs4().size(), 127) << "characters are counted, and none is split";
 }
 
@@ -85,8 +94,10 @@ TEST(Encodings, ABackslashInANameFromDiskIsShownAsItsLookAlikeAndFoundAgain)
     EXPECT_TRUE(shown.contains(QString::fromUtf8("a⧵b.url")));
     EXPECT_TRUE(shown.contains(QString::fromUtf8("c⧵d.url")));
     EXPECT_EQ(diskPath(root + QString::fromUtf8("/a⧵b.url")), root + QStringLiteral("/a\\b.url"));
-    EXPECT_EQ(diskPath(root + QString::fromUtf8("/c⧵d.url")), root + QString::fromUtf8("/c⧵d.url")) << "as written, when it exists so";
-    EXPECT_EQ(diskPath(diskPath(root + QString::fromUtf8("/a⧵b.url"))), root + QStringLiteral("/a\\b.url")) << "twice is once";
+    EXPECT_EQ(diskPath(root + QString::fromUtf8("/c⧵d.url")), root + QString::fromUtf8("/c⧵d.url"))
+        << "as written, when it exists so";
+    EXPECT_EQ(diskPath(diskPath(root + QString::fromUtf8("/a⧵b.url"))), root + QStringLiteral("/a\\b.url"))
+        << "twice is once";
     EXPECT_EQ(diskPath(root + QString::fromUtf8("/new⧵name.url")), root + QString::fromUtf8("/new⧵name.url"));
 }
 

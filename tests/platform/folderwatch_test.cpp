@@ -47,7 +47,9 @@ TEST(FolderWatch, TellsEachNameThatCameWentOrWasRenamedAndWhenItLostTrack)
     EXPECT_EQ(other.changes(), (Names{"x"}));
 
     // A handle ended leaves the folder watched for the other.
-    { platform::WatchedFolder moved = std::move(again); }
+    {
+        platform::WatchedFolder moved = std::move(again);
+    }
     QFile::remove(a + QStringLiteral("/x"));
     EXPECT_EQ(first.changes(), (Names{"x"}));
 

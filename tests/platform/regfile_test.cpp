@@ -95,7 +95,8 @@ TEST(RegFile, WritesTextsAsTextAndEverythingElseSoItComesBack)
               "[HKEY_CURRENT_USER\\Software\\X]\r\n"
               "\"path\"=\"C:\\\\dir \\\"q\\\"\"\r\n"
               "\"n\"=dword:0000000a\r\n"
-              "\"nl\"=hex(1):61,00,0a,00,62,00,00,00\r\n\r\n") << "text data as UTF-16LE too";
+              "\"nl\"=hex(1):61,00,0a,00,62,00,00,00\r\n\r\n")
+        << "text data as UTF-16LE too";
     RegKey back;
     EXPECT_TRUE(readRegFile(bytes, back, QStringLiteral("HKEY_CURRENT_USER")).complete);
     EXPECT_EQ(back.child(QStringLiteral("Software"))->child(QStringLiteral("X"))->value(QStringLiteral("nl"))->data,
@@ -108,8 +109,8 @@ TEST(RegFile, ReadsAWindowsUtf16Export)
     const QByteArray utf16 = QByteArray("\xFF\xFE") + QByteArray(encoder.encode(QString::fromUtf8(kGood)));
     EXPECT_EQ(loadUserFile(utf16), QString());
     QByteArray data;
-    ASSERT_TRUE(regtest::get(QStringLiteral("Software\\Veltrane Software\\Markcrate"), QStringLiteral("BookmarkLocation"),
-                             nullptr, &data));
+    ASSERT_TRUE(regtest::get(
+        QStringLiteral("Software\\Veltrane Software\\Markcrate"), QStringLiteral("BookmarkLocation"), nullptr, &data));
     EXPECT_EQ(data, regtest::sz(QStringLiteral("C:\\Users\\me\\bookmark.htm")));
     EXPECT_TRUE(keptAside().isEmpty());
 }
@@ -125,8 +126,11 @@ TEST(RegFile, BrokenFilesAreReadAsFarAsPossibleAndKeptAside)
         {"broken escape", kGood + "\"x\"=\"a\\qb\"\r\n\"y\"=\"unterminated\r\n" + goodValue},
         {"missing header", kGood.mid(kGood.indexOf('[')) + goodValue},
         {"binary junk", kGood + QByteArray("\x00\x01\xFF\xFE\x80garbage\x00\r\n", 15) + goodValue},
-        {"another hive", kGood + "[HKEY_LOCAL_MACHINE\\X]\r\n\"y\"=\"z\"\r\n"
-                                 "[HKEY_CURRENT_USER\\Software\\Veltrane Software\\Markcrate]\r\n" + goodValue},
+        {"another hive",
+         kGood +
+             "[HKEY_LOCAL_MACHINE\\X]\r\n\"y\"=\"z\"\r\n"
+             "[HKEY_CURRENT_USER\\Software\\Veltrane Software\\Markcrate]\r\n" +
+             goodValue},
     };
     for (const auto& [what, bytes] : files) {
         SCOPED_TRACE(what);
@@ -134,8 +138,8 @@ TEST(RegFile, BrokenFilesAreReadAsFarAsPossibleAndKeptAside)
         EXPECT_FALSE(report.isEmpty());
         EXPECT_TRUE(Registry::instance().takeLoadReport().isEmpty()) << "told once";
         QByteArray data;
-        EXPECT_TRUE(regtest::get(QStringLiteral("Software\\Veltrane Software\\Markcrate"), QStringLiteral("Kept"), nullptr,
-                                 &data));
+        EXPECT_TRUE(regtest::get(
+            QStringLiteral("Software\\Veltrane Software\\Markcrate"), QStringLiteral("Kept"), nullptr, &data));
         EXPECT_EQ(data, regtest::sz(QStringLiteral("yes")));
         const QStringList aside = keptAside();
         ASSERT_EQ(aside.size(), 1);
@@ -154,8 +158,8 @@ TEST(RegFile, AHugeFileIsReadUpToTheLimitAndKeptAside)
     bytes.append(QByteArray(70 * 1024 * 1024, 'x'));
     EXPECT_FALSE(loadUserFile(bytes).isEmpty());
     QByteArray data;
-    EXPECT_TRUE(regtest::get(QStringLiteral("Software\\Veltrane Software\\Markcrate"), QStringLiteral("Kept"), nullptr,
-                             &data));
+    EXPECT_TRUE(
+        regtest::get(QStringLiteral("Software\\Veltrane Software\\Markcrate"), QStringLiteral("Kept"), nullptr, &data));
     ASSERT_EQ(keptAside().size(), 1);
     EXPECT_EQ(QFileInfo(configDir() + QLatin1Char('/') + keptAside().first()).size(), bytes.size());
 
@@ -177,18 +181,22 @@ TEST(RegFile, AFileThatCannotBeReadIsNeverOverwritten)
 
 TEST(RegFile, TheEditorsOwnExportReadsBackIntoTheSameValues)
 {
-    const QString exported = QString::fromUtf8("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\E]\r\n"
-                                               "\"name\"=\"J\u00fcrgen\"\r\n"
-                                               "\"path\"=hex(2):25,00,55,00,00,00\r\n"
-                                               "\"two\"=\"line\\r\\nbreak\"\r\n");
-    const QByteArray bytes = QByteArray("\xFF\xFE") + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(exported));
+    const QString exported =
+        QString::fromUtf8("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\E]\r\n"
+                          "\"name\"=\"J\u00fcrgen\"\r\n"
+                          "\"path\"=hex(2):25,00,55,00,00,00\r\n"
+                          "\"two\"=\"line\\r\\nbreak\"\r\n");
+    const QByteArray bytes =
+        QByteArray("\xFF\xFE") + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(exported));
     RegKey root;
     EXPECT_TRUE(readRegFile(bytes, root, QStringLiteral("HKEY_CURRENT_USER")).complete);
     const RegKey* key = root.child(QStringLiteral("Software"))->child(QStringLiteral("E"));
     EXPECT_EQ(key->value(QStringLiteral("name"))->data, regtest::sz(QString::fromUtf8("J\u00fcrgen")));
-    EXPECT_EQ(key->value(QStringLiteral("path"))->data, QByteArray("%U\0", 3)) << "UTF-16LE data, kept as the program keeps text";
+    EXPECT_EQ(key->value(QStringLiteral("path"))->data, QByteArray("%U\0", 3))
+        << "UTF-16LE data, kept as the program keeps text";
     EXPECT_EQ(key->value(QStringLiteral("two"))->data, regtest::sz(QStringLiteral("line\r\nbreak")));
-    EXPECT_EQ(writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")), writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")));
+    EXPECT_EQ(writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")),
+              writeRegFile(root, QStringLiteral("HKEY_CURRENT_USER")));
 }
 
 // Found by fuzzing: data and names that have no UTF-16 form of their own.
@@ -205,11 +213,14 @@ TEST(RegFile, TextDataThatAreNotUtf8AndHalfSurrogatesSurviveOrAreToldOf)
     RegKey back;
     EXPECT_TRUE(readRegFile(bytes, back, hive).complete);
     EXPECT_EQ(back.child(QStringLiteral("K"))->value(QStringLiteral("multi"))->data, odd);
-    EXPECT_EQ(back.child(QStringLiteral("K"))->value(QStringLiteral("text"))->data, regtest::sz(QStringLiteral("caf\u00E9")));
+    EXPECT_EQ(back.child(QStringLiteral("K"))->value(QStringLiteral("text"))->data,
+              regtest::sz(QStringLiteral("caf\u00E9")));
     EXPECT_EQ(writeRegFile(back, hive), bytes);
 
-    const char16_t broken[] = u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A\xD800" u"b]\r\n";
-    const QByteArray utf16 = QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(broken), sizeof(broken) - 2);
+    const char16_t broken[] = u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A\xD800"
+                              u"b]\r\n";
+    const QByteArray utf16 =
+        QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(broken), sizeof(broken) - 2);
     RegKey damaged;
     const RegFileReadResult result = readRegFile(utf16, damaged, hive);
     EXPECT_FALSE(result.complete) << "a half pair is damage, and the file is kept aside";

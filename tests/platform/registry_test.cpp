@@ -52,7 +52,8 @@ QString userFile()
 TEST(Registry, NamesIgnoreCaseKeepTheirCaseAndEnumerateLikeTheRegistry)
 {
     for (const char* name : {"beta", "Alpha", "_under", "gamma", "ALPHA"})
-        ASSERT_EQ(regtest::set(QStringLiteral("T\\") + QLatin1String(name), {}, 1, sz(QStringLiteral("x"))), ERROR_SUCCESS);
+        ASSERT_EQ(regtest::set(QStringLiteral("T\\") + QLatin1String(name), {}, 1, sz(QStringLiteral("x"))),
+                  ERROR_SUCCESS);
     // Upper-case order: "_" (0x5F) sorts after the letters; "ALPHA" is the same key as "Alpha".
     EXPECT_EQ(subKeys(QStringLiteral("t")), (QStringList{"Alpha", "beta", "gamma", "_under"}));
 
@@ -135,7 +136,8 @@ TEST(Registry, LocalMachineIsReadOnlyAndEmptyWithoutAFile)
                        "[HKEY_LOCAL_MACHINE\\Software\\Tools]\r\n\"Path\"=\"/usr/bin/tool\"\r\n");
     Registry::reset();
     QByteArray data;
-    ASSERT_TRUE(regtest::get(QStringLiteral("software\\tools"), QStringLiteral("path"), nullptr, &data, HKEY_LOCAL_MACHINE));
+    ASSERT_TRUE(
+        regtest::get(QStringLiteral("software\\tools"), QStringLiteral("path"), nullptr, &data, HKEY_LOCAL_MACHINE));
     EXPECT_EQ(data, sz(QStringLiteral("/usr/bin/tool")));
     EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Tools"), 0, KEY_ALL_ACCESS_NO_STANDARD, &key),
               ERROR_ACCESS_DENIED);
@@ -147,7 +149,8 @@ TEST(Registry, LocalMachineIsReadOnlyAndEmptyWithoutAFile)
 TEST(Registry, FirstStartSeedsTheFavoritesFolderOnlyOnce)
 {
     QByteArray data;
-    const QString shellFolders = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+    const QString shellFolders =
+        QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
     ASSERT_TRUE(regtest::get(shellFolders, QStringLiteral("Favorites"), nullptr, &data));
     const QString folder = QString::fromUtf8(data.chopped(1));
     EXPECT_EQ(folder, FreshHome::path() + QStringLiteral("/Favorites"));
@@ -303,19 +306,27 @@ TEST(RegKeyValues, AnyRunOfChangesKeepsTheOrderAModelListKeeps)
 
 TEST(Registry, ChangeCountsTellWhichKeyChangedAndNothingElse)
 {
-    ASSERT_EQ(regtest::set(QStringLiteral("Software\\Counted\\Mine"), QStringLiteral("v"), 1, sz(QStringLiteral("1"))), ERROR_SUCCESS);
+    ASSERT_EQ(regtest::set(QStringLiteral("Software\\Counted\\Mine"), QStringLiteral("v"), 1, sz(QStringLiteral("1"))),
+              ERROR_SUCCESS);
     const quint64 mine = Registry::changeCount(QStringLiteral("Software\\Counted\\Mine"));
     const quint64 all = Registry::changeCount();
     EXPECT_NE(mine, 0u);
 
-    ASSERT_EQ(regtest::set(QStringLiteral("Software\\Counted\\Other"), QStringLiteral("v"), 1, sz(QStringLiteral("1"))), ERROR_SUCCESS);
+    ASSERT_EQ(regtest::set(QStringLiteral("Software\\Counted\\Other"), QStringLiteral("v"), 1, sz(QStringLiteral("1"))),
+              ERROR_SUCCESS);
     EXPECT_EQ(Registry::changeCount(QStringLiteral("Software\\Counted\\Mine")), mine) << "a neighbour's change";
     EXPECT_GT(Registry::changeCount(), all);
-    EXPECT_GT(Registry::changeCount(QStringLiteral("software\\COUNTED")), mine) << "a parent counts its children, in any case";
+    EXPECT_GT(Registry::changeCount(QStringLiteral("software\\COUNTED")), mine)
+        << "a parent counts its children, in any case";
 
     // A new sub-key, a changed value and a deleted sub-key each count.
     HKEY key = 0;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Counted\\Mine\\Entry"), 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER,
+                             QStringLiteral("Software\\Counted\\Mine\\Entry"),
+                             0,
+                             KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
+                             &key,
+                             nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
     const quint64 created = Registry::changeCount(QStringLiteral("Software\\Counted\\Mine"));

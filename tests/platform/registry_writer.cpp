@@ -15,8 +15,8 @@ int main(int argc, char** argv)
         {
             RegistryBatch batch;
             HKEY key = 0;
-            RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Writer"), 0, KEY_ALL_ACCESS_NO_STANDARD, &key,
-                           nullptr);
+            RegCreateKeyEx(
+                HKEY_CURRENT_USER, QStringLiteral("Software\\Writer"), 0, KEY_ALL_ACCESS_NO_STANDARD, &key, nullptr);
             for (int i = 0; i < values; ++i) {
                 QByteArray data = QByteArray::number(generation) + padding;
                 data.append('\0');

@@ -15,7 +15,8 @@ TEST(SingleInstanceFolder, OnlyAPrivateRuntimeFolderOfTheUsersOwnIsUsed)
 {
     const QString runtime = FreshHome::path() + QStringLiteral("/run");
     ASSERT_TRUE(QDir().mkpath(runtime + QStringLiteral("/markcrate")));
-    ::chmod(QFile::encodeName(runtime + QStringLiteral("/markcrate")).constData(), 0755); // as another user might leave it
+    ::chmod(QFile::encodeName(runtime + QStringLiteral("/markcrate")).constData(),
+            0755); // as another user might leave it
     qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     EXPECT_EQ(SingleInstance::folder(), platform::configDir()) << "a folder others can enter is not used";
     ::chmod(QFile::encodeName(runtime + QStringLiteral("/markcrate")).constData(), 0700);

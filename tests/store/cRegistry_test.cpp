@@ -76,7 +76,8 @@ TEST(cRegistry, NamesAndSubKeyValuesReadAtOnceAgreeWithReadingEachInTurn)
 {
     regtest::set(QStringLiteral("Software\\Bulk"), QStringLiteral("later"), 1, regtest::sz(QStringLiteral("x")));
     regtest::set(QStringLiteral("Software\\Bulk"), QStringLiteral("earlier"), 1, regtest::sz(QStringLiteral("y")));
-    regtest::set(QStringLiteral("Software\\Bulk\\b"), QStringLiteral("URL"), 1, regtest::sz(QStringLiteral("http://b/")));
+    regtest::set(
+        QStringLiteral("Software\\Bulk\\b"), QStringLiteral("URL"), 1, regtest::sz(QStringLiteral("http://b/")));
     regtest::set(QStringLiteral("Software\\Bulk\\A"), QStringLiteral("Type"), 4, QByteArray("\x02\0\0\0", 4));
     regtest::set(QStringLiteral("Software\\Bulk\\c"), QStringLiteral("URL"), 4, QByteArray("\x02\0\0\0", 4));
 
@@ -114,7 +115,8 @@ TEST(cRegistry, TextValuesStoreTheirNulAndReadBackWithoutIt)
 
     registry.setValueName(QStringLiteral("empty"));
     registry.setKeyValue(QString());
-    EXPECT_EQ(storedBytes(QStringLiteral("Software\\Deep\\Path\\Created"), QStringLiteral("empty")), QByteArray(1, '\0'));
+    EXPECT_EQ(storedBytes(QStringLiteral("Software\\Deep\\Path\\Created"), QStringLiteral("empty")),
+              QByteArray(1, '\0'));
     EXPECT_EQ(registry.KeyValue(), QVariant(QString()));
 
     // Numbers and flags written as text take their text form.
@@ -193,10 +195,16 @@ TEST(cRegistry, DeleteKeyParsesTheTrailingSeparator)
 
 TEST(KeyValues, BlankMeansNothingButWhitespaceWhateverTheValuesType)
 {
-    for (const QVariant& blank : {QVariant(), QVariant(QString()), QVariant(QStringLiteral(" \t ")), QVariant(QByteArray())})
+    for (const QVariant& blank :
+         {QVariant(), QVariant(QString()), QVariant(QStringLiteral(" \t ")), QVariant(QByteArray())})
         EXPECT_TRUE(keyvalue::isBlank(blank)) << blank.typeName();
-    for (const QVariant& filled : {QVariant(0), QVariant(0u), QVariant(qint64(-1)), QVariant(0.0), QVariant(false),
-                                   QVariant(QStringLiteral(" x ")), QVariant(QByteArray("0"))})
+    for (const QVariant& filled : {QVariant(0),
+                                   QVariant(0u),
+                                   QVariant(qint64(-1)),
+                                   QVariant(0.0),
+                                   QVariant(false),
+                                   QVariant(QStringLiteral(" x ")),
+                                   QVariant(QByteArray("0"))})
         EXPECT_FALSE(keyvalue::isBlank(filled)) << filled.typeName();
     // A stored number reads as the kind it gives, without being made text first.
     EXPECT_EQ(keyvalue::toLong(QVariant(2u)), 2);

@@ -58,7 +58,7 @@ TEST(cSettings, LoadRulesForBlanksFlagsAndNumbers)
 {
     store(QStringLiteral("BookmarkLocation"), QStringLiteral("   "), cRegistry::REG_SZ);
     store(QStringLiteral("YahooSearchURL"), QStringLiteral(" http://x/?q= "), cRegistry::REG_SZ);
-    store(QStringLiteral("AlwaysOnTop"), 2, cRegistry::REG_DWORD);        // neither 0 nor 1: stays false
+    store(QStringLiteral("AlwaysOnTop"), 2, cRegistry::REG_DWORD);             // neither 0 nor 1: stays false
     store(QStringLiteral("ShowMore"), QStringLiteral("1"), cRegistry::REG_SZ); // the text "1" is the number 1
     store(QStringLiteral("SupportNetscape"), 0, cRegistry::REG_DWORD);
     store(QStringLiteral("SupportCompuServe"), QStringLiteral("yes"), cRegistry::REG_SZ);
@@ -78,7 +78,9 @@ TEST(cSettings, LoadRulesForBlanksFlagsAndNumbers)
 TEST(cSettings, AContentTypeThatIsNoSixteenBitNumberTakesTheDefault)
 {
     for (const QVariant& odd : {QVariant(70000), QVariant(-40000), QVariant(QStringLiteral("abc"))}) {
-        store(QStringLiteral("ContentType"), odd, odd.typeId() == QMetaType::Int ? cRegistry::REG_DWORD : cRegistry::REG_SZ);
+        store(QStringLiteral("ContentType"),
+              odd,
+              odd.typeId() == QMetaType::Int ? cRegistry::REG_DWORD : cRegistry::REG_SZ);
         EXPECT_EQ(loaded().ContentType(), 0) << odd.toString().toStdString();
     }
     store(QStringLiteral("ContentType"), -5, cRegistry::REG_DWORD);

@@ -23,9 +23,12 @@ struct Place
 
 // The roots every places database has.
 inline const Place kRoots[] = {
-    {1, 2, 0, "", "root________", nullptr},      {2, 2, 1, "menu", "menu________", nullptr},
-    {3, 2, 1, "toolbar", "toolbar_____", nullptr}, {4, 2, 1, "tags", "tags________", nullptr},
-    {5, 2, 1, "unfiled", "unfiled_____", nullptr}, {6, 2, 1, "mobile", "mobile______", nullptr},
+    {1, 2, 0, "", "root________", nullptr},
+    {2, 2, 1, "menu", "menu________", nullptr},
+    {3, 2, 1, "toolbar", "toolbar_____", nullptr},
+    {4, 2, 1, "tags", "tags________", nullptr},
+    {5, 2, 1, "unfiled", "unfiled_____", nullptr},
+    {6, 2, 1, "mobile", "mobile______", nullptr},
 };
 
 // A places database in WAL mode, as Firefox keeps it open: `merged` go into
@@ -43,8 +46,9 @@ inline QString makePlaces(const QString& file, const QList<Place>& merged, const
     query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     query.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
     query.exec(QStringLiteral("CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT)"));
-    query.exec(QStringLiteral("CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent INTEGER, "
-                              "position INTEGER, title TEXT, guid TEXT)"));
+    query.exec(
+        QStringLiteral("CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent INTEGER, "
+                       "position INTEGER, title TEXT, guid TEXT)"));
     int position = 0;
     auto insert = [&](const Place& place) {
         QSqlQuery row(db);
@@ -54,7 +58,8 @@ inline QString makePlaces(const QString& file, const QList<Place>& merged, const
             row.addBindValue(QString::fromUtf8(place.url));
             row.exec();
         }
-        row.prepare(QStringLiteral("INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, guid) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        row.prepare(QStringLiteral(
+            "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, guid) VALUES (?, ?, ?, ?, ?, ?, ?)"));
         row.addBindValue(place.id);
         row.addBindValue(place.type);
         row.addBindValue(place.url ? QVariant(place.id + 1000) : QVariant());

@@ -1,8 +1,8 @@
 #include "dialogs/messagebox.h"
 #include "dialogs/modal.h"
 
-#include <QDialog>
 #include "support/freshhome.h"
+#include <QDialog>
 
 #include <QApplication>
 
@@ -11,7 +11,8 @@
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Markcrate"));
     // No test ever waits on a real modal box.

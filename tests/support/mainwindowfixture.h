@@ -1,13 +1,13 @@
 #pragma once
 
 #include "app/cApp.h"
+#include "app/frmMain.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
-#include "platform/shell.h"
-#include "app/frmMain.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/modal.h"
 #include "mainwindow/cMainDialog.h"
+#include "platform/shell.h"
 #include "store/cSettings.h"
 
 #include <QDialog>

@@ -3,8 +3,8 @@
 #include "platform/registry.h"
 
 #include <QFile>
-#include <QStringDecoder>
 #include <QString>
+#include <QStringDecoder>
 
 // Small helpers for tests that look at the registry below the Reg* functions.
 namespace regtest {
@@ -28,8 +28,8 @@ inline QByteArray dword(quint32 number)
 inline platform::LONG set(const QString& key, const QString& name, platform::DWORD type, const QByteArray& data)
 {
     platform::HKEY handle = 0;
-    platform::LONG rc =
-        platform::RegCreateKeyEx(platform::HKEY_CURRENT_USER, key, 0, platform::KEY_ALL_ACCESS_NO_STANDARD, &handle, nullptr);
+    platform::LONG rc = platform::RegCreateKeyEx(
+        platform::HKEY_CURRENT_USER, key, 0, platform::KEY_ALL_ACCESS_NO_STANDARD, &handle, nullptr);
     if (rc != platform::ERROR_SUCCESS)
         return rc;
     rc = platform::RegSetValueEx(handle, name, type, data);
@@ -38,7 +38,10 @@ inline platform::LONG set(const QString& key, const QString& name, platform::DWO
 }
 
 // Reads a value under `root`; false when the key or value is missing.
-inline bool get(const QString& key, const QString& name, platform::DWORD* type, QByteArray* data,
+inline bool get(const QString& key,
+                const QString& name,
+                platform::DWORD* type,
+                QByteArray* data,
                 platform::HKEY root = platform::HKEY_CURRENT_USER)
 {
     platform::HKEY handle = 0;
