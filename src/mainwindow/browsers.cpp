@@ -3,6 +3,7 @@
 #include "mainwindow/cMainDialog.h"
 
 #include "bookmarks/browserstore.h"
+#include "bookmarks/browserwatch.h"
 #include "bookmarks/keys.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
@@ -11,8 +12,6 @@
 #include "store/cSettings.h"
 
 #include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QTimer>
 #include <QWidget>
 
 bool cMainDialog::BrowserStoreExists(int source)
@@ -63,60 +62,21 @@ const Browsers::Folder* cMainDialog::browserFolder(const QString& nodeKey) const
 
 void cMainDialog::watchBrowserFiles()
 {
-    if (!m_browserWatcher) {
-        m_browserWatcher = new QFileSystemWatcher(m_form->window());
-        m_browserReload = new QTimer(m_form->window());
-        m_browserReload->setSingleShot(true);
-        m_browserReload->setInterval(1000); // a browser writes in bursts: once a second at most
-        QObject::connect(
-            m_browserWatcher, &QFileSystemWatcher::fileChanged, m_browserReload, [this](const QString& path) {
-                for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
-                    if (browserStore(source).contents().watched.contains(path))
-                        m_browsersChanged.insert(source);
-                }
-                if (!m_browserReload->isActive())
-                    m_browserReload->start();
-            });
-        // A file that was missing (Firefox's -wal file before it starts)
-        // shows by its folder changing: that folder is watched until it comes.
-        QObject::connect(
-            m_browserWatcher, &QFileSystemWatcher::directoryChanged, m_browserReload, [this](const QString& folder) {
-                for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
-                    for (const QString& file : browserStore(source).contents().watched) {
-                        if (QFileInfo(file).path() == folder && QFileInfo::exists(file) &&
-                            !m_browserWatcher->files().contains(file))
-                            m_browsersChanged.insert(source);
-                    }
-                }
-                if (!m_browsersChanged.isEmpty() && !m_browserReload->isActive())
-                    m_browserReload->start();
-            });
-        QObject::connect(m_browserReload, &QTimer::timeout, m_browserReload, [this] { ReloadChangedBrowsers(); });
-    }
-    // Browsers replace their files (a new inode) and a -wal file comes and
-    // goes: what is watched is set anew at each reading.
-    const QStringList old = m_browserWatcher->files() + m_browserWatcher->directories();
-    if (!old.isEmpty())
-        m_browserWatcher->removePaths(old);
-    QStringList paths;
-    for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
-        for (const QString& file : browserStore(source).contents().watched) {
-            const QString path = QFileInfo::exists(file) ? file : QFileInfo(file).path();
-            if (!paths.contains(path) && QFileInfo::exists(path))
-                paths << path;
-        }
-    }
-    if (!paths.isEmpty())
-        m_browserWatcher->addPaths(paths);
+    if (!m_browserWatch)
+        m_browserWatch = std::make_unique<BrowserWatch>(m_form->window(), [this] { ReloadChangedBrowsers(); });
+    QHash<int, QStringList> files;
+    for (int source : {Keys::FirefoxSource, Keys::ChromiumSource})
+        files.insert(source, browserStore(source).contents().watched);
+    m_browserWatch->watch(files);
 }
 
 void cMainDialog::ReloadChangedBrowsers()
 {
     if (TreeBusy || m_loadingBookmarks) {
-        m_browserReload->start(); // after what runs now
+        m_browserWatch->later(); // after what runs now
         return;
     }
-    const QSet<int> changed = std::exchange(m_browsersChanged, {});
+    const QSet<int> changed = m_browserWatch->takeChanged();
     try {
         KeyedTreeView* tree = m_form->tvMain;
         KeyedListView* list = m_form->lvMain;

@@ -1,6 +1,7 @@
 #include "mainwindow/cMainDialog.h"
 
 #include "bookmarks/browserstore.h"
+#include "bookmarks/browserwatch.h"
 #include "bookmarks/cutbuffer.h"
 #include "bookmarks/findindexer.h"
 #include "bookmarks/forums.h"

@@ -29,6 +29,7 @@ class QFileSystemWatcher;
 class QObject;
 class QTimer;
 class QTreeWidgetItem;
+class BrowserWatch;
 class CutBuffer;
 namespace Find {
 class Indexer;
@@ -319,9 +320,7 @@ private:
     // The browsers' stores are watched for changes, which are read again after a pause.
     Stores::BrowserBookmarks& browserStore(int source) const;
     void watchBrowserFiles();
-    QPointer<QFileSystemWatcher> m_browserWatcher; // the form owns it
-    QPointer<QTimer> m_browserReload;
-    QSet<int> m_browsersChanged;
+    std::unique_ptr<BrowserWatch> m_browserWatch;
     std::vector<const Find::Entry*> m_found;
     bool m_findForced = false;
 };
