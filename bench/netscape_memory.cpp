@@ -40,9 +40,9 @@ int main()
         folders += record->BookmarkType() == cBookmark::FolderType;
     const long peak = statusKilobytes("VmHWM:");
     std::printf("file: %lld bytes, records: %lld (folders %lld)\n",
-                (long long)QFile(path).size(),
-                (long long)bookmarks.records().Count(),
-                (long long)folders);
+                static_cast<long long>(QFile(path).size()),
+                static_cast<long long>(bookmarks.records().Count()),
+                static_cast<long long>(folders));
     std::printf("resident before load: %ld KiB, peak during load: %ld KiB, load's share: %ld KiB\n",
                 before,
                 peak,

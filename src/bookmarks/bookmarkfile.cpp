@@ -167,7 +167,10 @@ public:
 
     bool holdsFolders() const override { return true; }
     bool ordered() const override { return true; }
-    bool folderCanChange(const Place& folder) const override { return folder.folderKey.contains(QLatin1Char('X')); }
+    bool folderCanChange(const Place& folder) const override
+    {
+        return Keys::NodeKey::parse(folder.folderKey).kind == Keys::NodeKey::Kind::Folder;
+    }
     Result checkFolderName(const QString& name) const override { return checkName(name); }
 
     // Folder names are unique among the folders of one depth, wherever they stand.
@@ -279,9 +282,11 @@ private:
     // The folder number of a place: 0 for the file's root, -1 for a folder that is gone.
     int folderNumber(const Place& place) const
     {
-        if (place.folderKey == Keys::rootKey(Keys::NetscapeSource))
+        const Keys::NodeKey key = Keys::NodeKey::parse(place.folderKey);
+        if (key.kind == Keys::NodeKey::Kind::Root)
             return 0;
-        const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(place.folderKey));
+        const auto record =
+            key.kind == Keys::NodeKey::Kind::Folder ? m_bookmarks.records().find(Keys::itemKey(key.number)) : nullptr;
         return record ? NetscapeBookmarks::folderNumber(*record) : -1;
     }
 

@@ -1,4 +1,5 @@
 #include "bookmarks/favorites.h"
+#include "bookmarks/keys.h"
 
 #include "bookmarks/names.h"
 #include "bookmarks/sortnames.h"
@@ -60,7 +61,7 @@ public:
     void addNode(const QString& parentPath, const QString& name, const QString& parentKey)
     {
         FolderNode node;
-        node.key = QString::number(m_next++) + QLatin1Char('X') + kSourceKey;
+        node.key = Keys::folderKey(m_next++, Keys::InternetExplorerSource);
         node.parentKey = parentKey;
         node.text = name;
         node.image = isHiddenFolder(parentPath + name) ? 6 : 2;

@@ -1,4 +1,5 @@
 #include "bookmarks/forums.h"
+#include "bookmarks/keys.h"
 
 #include "bookmarks/sortnames.h"
 #include "platform/atomicfile.h"
@@ -57,7 +58,7 @@ void fill(Collection& collection, QStringList names)
     collection.Clear();
     SortNames(names);
     for (qsizetype i = 0; i < names.size(); ++i)
-        collection.AppendNew(std::make_shared<QString>(names[i]), QString::number(i) + QLatin1Char('X'));
+        collection.AppendNew(std::make_shared<QString>(names[i]), Keys::itemKey(i));
 }
 
 bool write(const QString& path, const Collection& collection, bool latin1, QString* error)

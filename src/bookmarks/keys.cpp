@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace Keys {
@@ -44,6 +45,66 @@ int recordNumber(const QString& key)
 QString rootKey(int source)
 {
     return QString::number(source) + QLatin1Char('A');
+}
+
+QString folderKey(int number, int source)
+{
+    return itemKey(number) + rootKey(source);
+}
+
+namespace {
+
+// The digits at `from`, and where they end; none when there are none.
+std::optional<int> digitsAt(const QString& key, qsizetype* from)
+{
+    const qsizetype start = *from;
+    qint64 number = 0;
+    while (*from < key.size() && key.at(*from) >= QLatin1Char('0') && key.at(*from) <= QLatin1Char('9')) {
+        number = number * 10 + (key.at(*from).unicode() - '0');
+        if (number > std::numeric_limits<int>::max())
+            return std::nullopt;
+        ++*from;
+    }
+    return *from == start ? std::nullopt : std::optional<int>(int(number));
+}
+
+} // namespace
+
+NodeKey NodeKey::parse(const QString& key)
+{
+    if (key == TopKey)
+        return top();
+    qsizetype at = 0;
+    const std::optional<int> first = digitsAt(key, &at);
+    if (!first || at >= key.size())
+        return {};
+    if (key.at(at) == QLatin1Char('A'))
+        return at + 1 == key.size() ? root(*first) : NodeKey{};
+    if (key.at(at) != QLatin1Char('X'))
+        return {};
+    if (++at == key.size())
+        return item(*first);
+    const std::optional<int> source = digitsAt(key, &at);
+    if (!source || at + 1 != key.size() || key.at(at) != QLatin1Char('A'))
+        return {};
+    return folder(*first, *source);
+}
+
+QString NodeKey::text() const
+{
+    switch (kind) {
+    case Kind::Top:
+        return TopKey;
+    case Kind::Root:
+        return rootKey(source);
+    case Kind::Folder:
+        return folderKey(number, source);
+    case Kind::Item:
+        return itemKey(number);
+    case Kind::None:
+        break;
+    }
+    return {};
 }
 
 QString sourceText(int source)
@@ -113,7 +174,7 @@ QString itemKey(qsizetype number)
 
 QString browserFolderKey(int number, int source)
 {
-    return itemKey(number) + rootKey(source);
+    return folderKey(number, source);
 }
 
 } // namespace Keys

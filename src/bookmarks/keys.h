@@ -40,6 +40,32 @@ inline constexpr bool isBrowserSource(int source)
 inline const QString TopKey = QStringLiteral("00A");
 inline const QString TopText = QStringLiteral("Bookmarks");
 
+// A key of the tree or the list, read once: what it names, in which source.
+struct NodeKey
+{
+    enum class Kind
+    {
+        None,   // not a key of the scheme
+        Top,    // "00A"
+        Root,   // "<source>A": a source root or a user folder
+        Folder, // "<number>X<source>A": a folder below a source root
+        Item,   // "<number>X": a list item
+    };
+    Kind kind = Kind::None;
+    int source = -1; // -1 for a list item, which names no source
+    int number = -1; // the folder's or item's number; -1 for the top and the roots
+
+    static NodeKey parse(const QString& key);
+    static NodeKey top() { return {Kind::Top, 0, -1}; }
+    static NodeKey root(int source) { return {Kind::Root, source, -1}; }
+    static NodeKey folder(int number, int source) { return {Kind::Folder, source, number}; }
+    static NodeKey item(int number) { return {Kind::Item, -1, number}; }
+
+    // The key as the tree and list keep it.
+    QString text() const;
+    bool operator==(const NodeKey&) const = default;
+};
+
 // The leading decimal number of a text, 0 when it has none (leading blanks are skipped).
 int leadingNumber(const QString& text);
 // The folder part: everything after the first "X", or the whole key.
@@ -55,6 +81,8 @@ QString itemKey(qsizetype number);
 QString browserFolderKey(int number, int source);
 // The key of a source root or user folder: the number followed by "A".
 QString rootKey(int source);
+// The key of folder `number` below the root of `source`: "<number>X<source>A".
+QString folderKey(int number, int source);
 // The shown name of a built-in source root, empty for other numbers.
 QString sourceText(int source);
 // The Favorites-relative folder path of an IE node, from its full path

@@ -1,4 +1,5 @@
 #include "bookmarks/netscape.h"
+#include "bookmarks/keys.h"
 
 #include "bookmarks/netscapeparts.h"
 #include "platform/atomicfile.h"
@@ -12,7 +13,7 @@
 
 QString NetscapeBookmarks::recordKey(const QString& nodeKey)
 {
-    return QString::number(keyvalue::leadingNumber(nodeKey)) + QLatin1Char('X');
+    return Keys::itemKey(Keys::recordNumber(nodeKey));
 }
 
 QString NetscapeBookmarks::newKey() const
@@ -20,9 +21,9 @@ QString NetscapeBookmarks::newKey() const
     // The count is free within one load, since records are retired, never removed;
     // later additions may have taken it, so look on.
     qint64 number = m_records.Count();
-    while (m_records.Contains(QString::number(number) + QLatin1Char('X')))
+    while (m_records.Contains(Keys::itemKey(number)))
         ++number;
-    return QString::number(number) + QLatin1Char('X');
+    return Keys::itemKey(number);
 }
 
 int NetscapeBookmarks::folderNumber(const cBookmark& folder)

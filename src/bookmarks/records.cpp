@@ -1,4 +1,5 @@
 #include "bookmarks/records.h"
+#include "bookmarks/keys.h"
 
 #include "store/keyvalue.h"
 
@@ -69,5 +70,5 @@ void cListHistory::Append(const QString& location)
     const auto list = HistoryList();
     auto record = std::make_shared<cListHistoryRecord>();
     record->setHistoryLocation(location);
-    list->Add(record, QString::number(list->Count()) + QLatin1Char('X'));
+    list->Add(record, Keys::itemKey(list->Count()));
 }

@@ -183,7 +183,10 @@ public:
     }
 
     bool holdsFolders() const override { return true; }
-    bool folderCanChange(const Place& folder) const override { return folder.folderKey.contains(QLatin1Char('X')); }
+    bool folderCanChange(const Place& folder) const override
+    {
+        return Keys::NodeKey::parse(folder.folderKey).kind == Keys::NodeKey::Kind::Folder;
+    }
 
     Result checkFolderName(const QString& name) const override
     {

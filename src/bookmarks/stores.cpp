@@ -105,9 +105,10 @@ Store* Table::at(int source) const
 
 Store* Table::forKey(const QString& key) const
 {
-    if (Keys::folderPart(key) == Keys::TopKey)
-        return nullptr; // the top node holds the stores; it is none itself
-    return at(Keys::sourceNumber(key));
+    // The top node holds the stores, and is none itself; a list item's key names no store.
+    const Keys::NodeKey node = Keys::NodeKey::parse(key);
+    return node.kind == Keys::NodeKey::Kind::Root || node.kind == Keys::NodeKey::Kind::Folder ? at(node.source)
+                                                                                              : nullptr;
 }
 
 NetscapeBookmarks& Table::bookmarks() const

@@ -44,7 +44,7 @@ void cMainDialog::ImportForumList()
     Forums::Collection names;
     qsizetype position = 0;
     for (const QString& name : Forums::namesFromPage(page, [] { QApplication::processEvents(); }))
-        names.AppendNew(std::make_shared<QString>(name), QString::number(position++) + QLatin1Char('X'));
+        names.AppendNew(std::make_shared<QString>(name), Keys::itemKey(position++));
     Forums::write(Forums::listPath(), names, false);
     QApplication::restoreOverrideCursor();
     CurrentSource = -1;

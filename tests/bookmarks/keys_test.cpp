@@ -38,3 +38,29 @@ TEST(Keys, AnItemsKeyIsItsNumberAndAnXWhateverTheNumber)
     for (qsizetype number = 0; number < 20000; number += 7)
         ASSERT_EQ(Keys::itemKey(number), QString::number(number) + QLatin1Char('X')) << number;
 }
+
+TEST(NodeKey, EveryKeyOfTheSchemeReadsAndWritesBackTheSame)
+{
+    using Keys::NodeKey;
+    const struct
+    {
+        const char* key;
+        NodeKey node;
+    } keys[] = {
+        {"00A", NodeKey::top()},
+        {"0A", NodeKey::root(0)},
+        {"4A", NodeKey::root(4)},
+        {"12A", NodeKey::root(12)},
+        {"7X4A", NodeKey::folder(7, 4)},
+        {"0X6A", NodeKey::folder(0, 6)},
+        {"15X", NodeKey::item(15)},
+    };
+    for (const auto& [text, node] : keys) {
+        EXPECT_EQ(NodeKey::parse(QLatin1String(text)), node) << text;
+        EXPECT_EQ(node.text(), QLatin1String(text));
+    }
+    // What the scheme does not make names nothing, not source 0.
+    for (const char* odd :
+         {"", "A", "X", "X4A", "4", "4AX", "7X4", "7XA", "-1A", " 4A", "4A ", "7X4AA", "99999999999A", "1X2X3A"})
+        EXPECT_EQ(NodeKey::parse(QLatin1String(odd)).kind, NodeKey::Kind::None) << odd;
+}
