@@ -10,10 +10,12 @@
 #include "platform/autostart.h"
 #include "platform/error.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/singleinstance.h"
 #include "store/cSettings.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
@@ -69,6 +71,8 @@ int main(int argc, char* argv[])
     ImageList::useProgramIconTheme();
     QApplication::setWindowIcon(programIcon());
     QApplication::setQuitOnLastWindowClosed(false); // the program ends when its main form unloads
+    platform::setDesktopLauncher(
+        [](const QString& address) { QDesktopServices::openUrl(platform::addressUrl(address)); });
 
     platform::SingleInstance instance;
     const platform::SingleInstance::Role role = instance.start();

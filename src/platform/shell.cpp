@@ -1,8 +1,5 @@
 #include "platform/shell.h"
 
-#include <QDesktopServices>
-#include <QUrl>
-
 namespace platform {
 
 namespace {
@@ -13,19 +10,25 @@ Launcher& launcherSlot()
     return launcher;
 }
 
-QUrl toUrl(const QString& address)
+Launcher& desktopSlot()
+{
+    static Launcher launcher;
+    return launcher;
+}
+
+} // namespace
+
+QUrl addressUrl(const QString& address)
 {
     // Typed addresses may hold spaces and other raw characters: let QUrl encode them.
     return QUrl(address.trimmed(), QUrl::TolerantMode);
 }
 
-} // namespace
-
 bool isUsableAddress(const QString& address)
 {
     if (address.trimmed().isEmpty() || address.contains(QChar(0)))
         return false;
-    const QUrl url = toUrl(address);
+    const QUrl url = addressUrl(address);
     if (!url.isValid() || url.scheme().size() < 2) // "c:" is a drive, not a scheme
         return false;
     const QString scheme = url.scheme().toLower();
@@ -41,7 +44,13 @@ void ShellOpen(const QString& address)
         launcherSlot()(address);
         return;
     }
-    QDesktopServices::openUrl(toUrl(address));
+    if (desktopSlot())
+        desktopSlot()(address);
+}
+
+void setDesktopLauncher(Launcher launcher)
+{
+    desktopSlot() = std::move(launcher);
 }
 
 void setLauncher(Launcher launcher)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
@@ -16,6 +17,12 @@ void ShellOpen(const QString& address);
 // Whether the address would be handed to the desktop at all.
 bool isUsableAddress(const QString& address);
 
+// The address as the desktop is handed it (raw characters encoded).
+QUrl addressUrl(const QString& address);
+
+// The desktop's handler, which the program sets at start; the layers below
+// the widgets link no GUI library.
+void setDesktopLauncher(Launcher launcher);
 // Tests put a recorder in place of the desktop; an empty launcher restores it.
 void setLauncher(Launcher launcher);
 
