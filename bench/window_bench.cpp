@@ -24,7 +24,6 @@
 #include "platform/registry.h"
 #include "store/cRegistry.h"
 #include "store/cSettings.h"
-#include "tests/support/storetest.h"
 
 #include <QApplication>
 #include <QDir>
@@ -66,7 +65,14 @@ void useHome(const QString& home)
     platform::Registry::reset();
 }
 
-using storetest::write;
+// One value under HKEY_CURRENT_USER, written as the program's own writers write it.
+void write(const QString& key, const QString& name, const QVariant& value, qint32 type)
+{
+    cRegistry registry = userKey(key);
+    registry.setKeyType(type);
+    registry.setValueName(name);
+    registry.setKeyValue(value);
+}
 
 // The large stores in `home`; `flat` adds to each store a folder of 1,000 and
 // one of 10,000 entries, for the n and 10 n figures.
@@ -348,10 +354,10 @@ void BM_ShowUserFolderChanged(benchmark::State& state)
 {
     const QString folder = QStringLiteral("Flat %1").arg(size(state));
     showChangedFolder(state, folder, [&folder] {
-        storetest::write(RegistryStores::userEntryKey(folder, QStringLiteral("Entry 0")),
-                         QStringLiteral("Type"),
-                         0,
-                         cRegistry::REG_DWORD);
+        write(RegistryStores::userEntryKey(folder, QStringLiteral("Entry 0")),
+              QStringLiteral("Type"),
+              0,
+              cRegistry::REG_DWORD);
     });
 }
 
