@@ -2,9 +2,11 @@
 // Chromium family, read again when the browser changes them.
 #include "mainwindow/cMainDialog.h"
 
+#include "bookmarks/browsers.h"
 #include "bookmarks/browserstore.h"
 #include "bookmarks/browserwatch.h"
 #include "bookmarks/keys.h"
+#include "bookmarks/stores.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
 #include "mainwindow/MainForm.h"

@@ -2,6 +2,7 @@
 #include "mainwindow/cMainDialog.h"
 
 #include "bookmarks/keys.h"
+#include "bookmarks/stores.h"
 #include "controls/FlatButton.h"
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"

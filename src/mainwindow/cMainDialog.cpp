@@ -3,8 +3,12 @@
 #include "bookmarks/browserstore.h"
 #include "bookmarks/browserwatch.h"
 #include "bookmarks/cutbuffer.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/findindexer.h"
 #include "bookmarks/forums.h"
+#include "bookmarks/netscape.h"
+#include "bookmarks/stores.h"
+#include "controls/SuggestionList.h"
 
 cMainDialog::cMainDialog(cSettings& settings, cAppServices& app)
     : m_settings(settings), m_app(app), m_stores(std::make_unique<Stores::Table>(settings)),
@@ -22,6 +26,11 @@ NetscapeBookmarks& cMainDialog::Bookmarks()
 Forums::Collection& cMainDialog::ForumCollection()
 {
     return m_stores->forums().names();
+}
+
+SuggestionList* cMainDialog::Suggestions() const
+{
+    return m_suggestions;
 }
 
 Stores::BrowserBookmarks& cMainDialog::browserStore(int source) const

@@ -1,42 +1,44 @@
 #pragma once
 
-#include "bookmarks/browsers.h"
-#include "bookmarks/favorites.h"
-#include "bookmarks/finder.h"
-#include "bookmarks/forums.h"
-#include "bookmarks/keys.h"
-#include "bookmarks/names.h"
-#include "bookmarks/netscape.h"
 #include "bookmarks/records.h"
-#include "bookmarks/registrystores.h"
-#include "bookmarks/stores.h"
 #include "bookmarks/transfer.h"
-#include "controls/SuggestionList.h"
 
-#include <QHash>
+#include <QList>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 
-#include <array>
 #include <memory>
 #include <vector>
 
+// The window holds the stores and its helpers by pointer: a change to a
+// store's header rebuilds the files that use it, not every window file.
 class cAppServices;
 class cMainForm;
 class cSettings;
-class QFileSystemWatcher;
+class NetscapeBookmarks;
 class QObject;
-class QTimer;
 class QTreeWidgetItem;
 class BrowserWatch;
 class CutBuffer;
+class SuggestionList;
+namespace Browsers {
+struct Folder;
+}
 namespace Find {
+struct Entry;
+class Index;
 class Indexer;
+} // namespace Find
+namespace Forums {
+using Collection = KeyedCollection<QString>;
 }
 namespace Stores {
+struct Entry;
+struct Place;
 class BrowserBookmarks;
-}
+class Store;
+class Table;
+} // namespace Stores
 
 // The controller behind the main window: the form forwards each of its
 // control events to one operation here. Split by concern over several files:
@@ -138,7 +140,7 @@ public:
     // The same in steps of one store, from the event loop.
     void buildFindIndexInSteps(bool lookAtDisk = true);
     const Find::Index& FindIndex() const;
-    SuggestionList* Suggestions() const { return m_suggestions; }
+    SuggestionList* Suggestions() const;
 
     // Tree and list.
     virtual void ClickTVMain();

@@ -5,6 +5,7 @@
 #include "bookmarks/cutbuffer.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
+#include "bookmarks/stores.h"
 #include "bookmarks/transfer.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"

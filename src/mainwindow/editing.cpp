@@ -6,6 +6,7 @@
 #include "bookmarks/keys.h"
 #include "bookmarks/names.h"
 #include "bookmarks/registrystores.h"
+#include "bookmarks/stores.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
 #include "dialogs/frmFavorite.h"

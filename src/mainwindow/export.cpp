@@ -4,6 +4,7 @@
 #include "bookmarks/exporter.h"
 #include "bookmarks/favorites.h"
 #include "bookmarks/keys.h"
+#include "bookmarks/stores.h"
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedTreeView.h"
 #include "dialogs/messagebox.h"

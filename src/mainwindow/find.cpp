@@ -4,6 +4,7 @@
 #include "mainwindow/cMainDialog.h"
 
 #include "bookmarks/favorites.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/findindexer.h"
 #include "bookmarks/histories.h"
 #include "bookmarks/keys.h"
@@ -12,6 +13,7 @@
 #include "controls/ImageList.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
+#include "controls/SuggestionList.h"
 #include "mainwindow/MainForm.h"
 #include "platform/registry.h"
 #include "store/cSettings.h"

@@ -2,7 +2,9 @@
 // the list from a saved forum page.
 #include "mainwindow/cMainDialog.h"
 
+#include "bookmarks/forums.h"
 #include "bookmarks/keys.h"
+#include "bookmarks/stores.h"
 #include "controls/KeyedListView.h"
 #include "dialogs/frmMessage.h"
 #include "dialogs/messagebox.h"

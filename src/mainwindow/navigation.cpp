@@ -3,8 +3,10 @@
 #include "mainwindow/cMainDialog.h"
 
 #include "bookmarks/favorites.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
+#include "bookmarks/stores.h"
 #include "controls/FlatButton.h"
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"

@@ -3,6 +3,8 @@
 #include "mainwindow/cMainDialog.h"
 
 #include "bookmarks/keys.h"
+#include "bookmarks/netscape.h"
+#include "bookmarks/stores.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
 #include "dialogs/messagebox.h"

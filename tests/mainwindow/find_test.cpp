@@ -1,5 +1,6 @@
 // Finding from the command box as the user does it: a click into the input
 // box, typed keys, Down, Enter; what opens and what the window shows.
+#include "bookmarks/finder.h"
 #include "bookmarks/histories.h"
 #include "bookmarks/registrystores.h"
 #include "controls/FlatButton.h"

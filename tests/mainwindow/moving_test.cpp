@@ -1,3 +1,4 @@
+#include "bookmarks/netscape.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/transfer.h"
 #include "controls/KeyedListView.h"

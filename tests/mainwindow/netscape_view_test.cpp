@@ -1,3 +1,4 @@
+#include "bookmarks/netscape.h"
 #include "bookmarks/registrystores.h"
 #include "controls/FlatButton.h"
 #include "controls/IndexedToolBar.h"
