@@ -74,7 +74,7 @@ void cMainDialog::watchBrowserFiles()
 
 void cMainDialog::ReloadChangedBrowsers()
 {
-    if (TreeBusy || m_loadingBookmarks) {
+    if (m_state.TreeBusy || m_loadingBookmarks) {
         m_browserWatch->later(); // after what runs now
         return;
     }

@@ -130,24 +130,24 @@ void cMainDialog::options()
     ShowOptionsDialog();
 
     applyTopmost();
-    if (CurrentSource == Keys::NetscapeSource) {
-        CurrentSource = -1;
+    if (m_state.CurrentSource == Keys::NetscapeSource) {
+        m_state.CurrentSource = -1;
         ClickTVMain();
     }
     const bool locationChanged = bookmarkLocation != m_settings.BookmarkLocation();
     if (locationChanged) {
-        if (SelectedKey.contains(QStringLiteral("4A")))
-            SelectedKey.clear();
-        NetscapeLoaded = false;
+        if (m_state.SelectedKey.contains(QStringLiteral("4A")))
+            m_state.SelectedKey.clear();
+        m_state.NetscapeLoaded = false;
     }
     bool rebuild = expand != m_settings.ExpandFoldersOnRefresh() || compuServe != m_settings.SupportCompuServe() ||
                    internetExplorer != m_settings.SupportInternetExplorer() || firefox != m_settings.SupportFirefox() ||
                    chromium != m_settings.SupportChromium();
     if (netscape != m_settings.SupportNetscape()) {
-        NetscapeLoaded = false; // read again
+        m_state.NetscapeLoaded = false; // read again
         rebuild = true;
     }
-    if (m_settings.SupportNetscape() && !NetscapeLoaded)
+    if (m_settings.SupportNetscape() && !m_state.NetscapeLoaded)
         rebuild = true;
     if (rebuild) {
         BuildFolderTree();

@@ -213,18 +213,25 @@ public:
     KeyedCollection<cFolder>& FolderList() { return m_folderList; }
     // The Netscape bookmark collection and its saved header.
     NetscapeBookmarks& Bookmarks();
-    int CurrentSource = -1;
-    QString SelectedKey;
-    QString SelectedText;
-    bool IsShown = false;
-    bool NetscapeLoaded = false;
-    bool ForumsLoaded = false;
-    int CurrentNetscapeFolder = 0;
-    bool TreeBusy = false;
-    int DragX = 0;
-    int DragY = 0;
-    int SplitX = 0;
-    int SplitY = 0;
+    // What the window's operations keep between two events: the folder
+    // shown, whether the window shows, what was read, a drag under way.
+    struct FormState
+    {
+        int CurrentSource = -1;
+        QString SelectedKey;
+        QString SelectedText;
+        bool IsShown = false;
+        bool NetscapeLoaded = false;
+        bool ForumsLoaded = false;
+        int CurrentNetscapeFolder = 0;
+        bool TreeBusy = false;
+        int DragX = 0;
+        int DragY = 0;
+        int SplitX = 0;
+        int SplitY = 0;
+    };
+    FormState& state() { return m_state; }
+    const FormState& state() const { return m_state; }
 
 protected:
     cSettings& settings() { return m_settings; }
@@ -305,6 +312,7 @@ private:
     cSettings& m_settings;
     cAppServices& m_app;
     cMainForm* m_form = nullptr;
+    FormState m_state;
     KeyedCollection<cFolder> m_folderList;
     std::unique_ptr<Stores::Table> m_stores;
     std::unique_ptr<CutBuffer> m_cut;

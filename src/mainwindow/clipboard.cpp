@@ -93,7 +93,7 @@ void cMainDialog::CutEntries()
         const QList<QTreeWidgetItem*> items = copyableSelection();
         const QList<Transfer::Record> records = copySelection(items);
         QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
-        const Stores::Store* store = m_stores->at(CurrentSource);
+        const Stores::Store* store = m_stores->at(m_state.CurrentSource);
         if (!store || !writableOrTold(*store))
             return; // the store is not to change: the cut is a copy
         if (records.size() != items.size() || records.isEmpty())
@@ -103,7 +103,7 @@ void cMainDialog::CutEntries()
             cut.push_back({records[i], placeOf(node, items[i])});
             m_form->lvMain->setGhosted(items[i], true);
         }
-        m_cut->start(CurrentSource, std::move(cut));
+        m_cut->start(m_state.CurrentSource, std::move(cut));
     } catch (const cError&) {
         // ends silently
     } catch (const std::exception& error) {
@@ -216,7 +216,7 @@ void cMainDialog::RemoveCutEntries(const std::vector<bool>& pasted)
 
 void cMainDialog::ghostCutEntries()
 {
-    if (!m_cut->pending() || m_cut->source() != CurrentSource || SelectedKey != m_cut->folderKey())
+    if (!m_cut->pending() || m_cut->source() != m_state.CurrentSource || m_state.SelectedKey != m_cut->folderKey())
         return; // ghosts belong to the folder they were cut from
     KeyedListView* list = m_form->lvMain;
     const QSet<QString> names = m_cut->names();

@@ -49,7 +49,7 @@ QByteArray cMainDialog::ExportSelection()
     BookmarkExport out;
     auto section = [&](QTreeWidgetItem* node) {
         const QString key = KeyedTreeView::Key(node);
-        CurrentSource = Keys::sourceNumber(key);
+        m_state.CurrentSource = Keys::sourceNumber(key);
         const Stores::Store* store = m_stores->forKey(key);
         m_form->tlbMain->button(MoveUpTool)->setEnabled(store && store->ordered());
         m_form->tlbMain->button(MoveDownTool)->setEnabled(store && store->ordered());

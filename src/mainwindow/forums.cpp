@@ -17,7 +17,7 @@
 void cMainDialog::LoadForumList()
 {
     m_stores->forums().load();
-    ForumsLoaded = true;
+    m_state.ForumsLoaded = true;
 }
 
 bool cMainDialog::SaveForumList()
@@ -49,5 +49,5 @@ void cMainDialog::ImportForumList()
         names.AppendNew(std::make_shared<QString>(name), Keys::itemKey(position++));
     Forums::write(Forums::listPath(), names, false);
     QApplication::restoreOverrideCursor();
-    CurrentSource = -1;
+    m_state.CurrentSource = -1;
 }

@@ -87,25 +87,25 @@ void cMainDialog::LoadMainForm()
                             m_form->setTopmost(true);
                     }) &&
                     step([&] {
-                        CurrentSource = -1;
+                        m_state.CurrentSource = -1;
                         BuildFolderTree();
                     }) &&
                     step([&] {
                         // The tree build above has read the file already; read it once only.
                         if (m_settings.SupportNetscape()) {
-                            if (!NetscapeLoaded)
+                            if (!m_state.NetscapeLoaded)
                                 LoadBookmarkFile();
-                            NetscapeLoaded = true;
+                            m_state.NetscapeLoaded = true;
                         } else {
-                            NetscapeLoaded = false;
+                            m_state.NetscapeLoaded = false;
                         }
                     }) &&
                     step([&] {
                         if (m_settings.SupportCompuServe()) {
                             LoadForumList();
-                            ForumsLoaded = true;
+                            m_state.ForumsLoaded = true;
                         } else {
-                            ForumsLoaded = false;
+                            m_state.ForumsLoaded = false;
                         }
                     }) &&
                     step([&] { fillContentTypes(); });
@@ -215,8 +215,8 @@ void cMainDialog::MouseDownPicMain(int index, int, int, int x, int y)
 {
     if (index != kSplitter)
         return;
-    SplitX = x;
-    SplitY = y;
+    m_state.SplitX = x;
+    m_state.SplitY = y;
 }
 
 void cMainDialog::MouseMovePicMain(int index, int button, int, int x, int)
@@ -224,7 +224,7 @@ void cMainDialog::MouseMovePicMain(int index, int button, int, int x, int)
     if (index != kSplitter || button == 0)
         return;
     QWidget* bar = m_form->picMain.at(kSplitter);
-    const int left = Twips::left(bar) + x - SplitX;
+    const int left = Twips::left(bar) + x - m_state.SplitX;
     Twips::setLeft(bar, left);
     Twips::setWidth(m_form->tvMain, left - 15);
     Twips::setWidth(m_form->picMain.at(7), left);
@@ -238,7 +238,7 @@ void cMainDialog::MouseUpPicMain(int index, int, int, int x, int)
         return;
     QWidget* bar = m_form->picMain.at(kSplitter);
     const int W = m_form->Width();
-    int left = Twips::left(bar) + x - SplitX;
+    int left = Twips::left(bar) + x - m_state.SplitX;
     if (left < 0)
         left = 250;
     else if (left > W - 300)
@@ -252,15 +252,15 @@ void cMainDialog::MouseUpPicMain(int index, int, int, int x, int)
 
 void cMainDialog::MouseDownMainForm(int, int, int x, int y)
 {
-    DragX = x;
-    DragY = y;
+    m_state.DragX = x;
+    m_state.DragY = y;
 }
 
 void cMainDialog::MouseMoveMainForm(int button, int, int x, int y)
 {
     if (button & 1) {
-        m_form->window()->move(Twips::toPixelsX(m_form->Left() + x - DragX),
-                               Twips::toPixelsY(m_form->Top() + y - DragY));
+        m_form->window()->move(Twips::toPixelsX(m_form->Left() + x - m_state.DragX),
+                               Twips::toPixelsY(m_form->Top() + y - m_state.DragY));
         QApplication::processEvents();
     } else {
         MouseMoveLbbMain(-1);

@@ -88,7 +88,7 @@ void cMainDialog::DragOverTvMain(QObject* source, int x, int y, int)
     QTreeWidgetItem* dragged = m_form->lvMain->SelectedItem();
     if (!node || !dragged || KeyedListView::Image(dragged) == 2)
         return;
-    const Stores::Store* from = m_stores->at(CurrentSource);
+    const Stores::Store* from = m_stores->at(m_state.CurrentSource);
     const Stores::Store* to =
         m_stores->forKey(KeyedTreeView::Key(node)); // none for the top node, which holds the stores
     if (from && to && to->takesDropFrom(*from) != Stores::Drop::Refused)
@@ -104,7 +104,7 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
         KeyedTreeView* tree = m_form->tvMain;
         QTreeWidgetItem* target = tree->DropHighlight();
         Stores::Store* to = target ? m_stores->forKey(KeyedTreeView::Key(target)) : nullptr;
-        Stores::Store* from = m_stores->at(CurrentSource);
+        Stores::Store* from = m_stores->at(m_state.CurrentSource);
         if (!to || !from) {
             tree->setDropHighlight(tree->SelectedItem()); // nothing to drop on: the shown folder stays
             return;
@@ -139,7 +139,7 @@ void cMainDialog::startDrag()
     QTreeWidgetItem* item = list->SelectedItem();
     if (!item || KeyedListView::Image(item) == ListImage::Folder)
         return; // folders are not moved
-    const Stores::Store* store = m_stores->at(CurrentSource);
+    const Stores::Store* store = m_stores->at(m_state.CurrentSource);
     list->beginDrag(!store                                           ? 0
                     : store->entryKind() == ContentKind::ForumGoWord ? ListImage::GoWord
                                                                      : ListImage::WebPage);

@@ -135,10 +135,10 @@ void cMainDialog::applyButtonTable(QTreeWidgetItem* node, const QString& favorit
 
 void cMainDialog::ClickTVMain()
 {
-    if (TreeBusy)
+    if (m_state.TreeBusy)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    TreeBusy = true;
+    m_state.TreeBusy = true;
     KeyedTreeView* tree = m_form->tvMain;
     KeyedListView* list = m_form->lvMain;
     list->Clear();
@@ -148,9 +148,9 @@ void cMainDialog::ClickTVMain()
         const QString favoritesFolder = Favorites::folder();
         if (QTreeWidgetItem* node = tree->SelectedItem()) {
             const QString key = KeyedTreeView::Key(node);
-            SelectedKey = key;
-            SelectedText = KeyedTreeView::Text(node);
-            CurrentSource = Keys::sourceNumber(key);
+            m_state.SelectedKey = key;
+            m_state.SelectedText = KeyedTreeView::Text(node);
+            m_state.CurrentSource = Keys::sourceNumber(key);
             repaintTreeImages(favoritesFolder);
             list->Clear();
             applyButtonTable(node, favoritesFolder);
@@ -166,7 +166,7 @@ void cMainDialog::ClickTVMain()
         report(error);
     }
     m_form->lblMain.at(1)->setText(QString::number(list->Count()) + QStringLiteral(" items"));
-    TreeBusy = false;
+    m_state.TreeBusy = false;
     tree->setEnabled(true);
     tree->setFocus();
     QApplication::restoreOverrideCursor();

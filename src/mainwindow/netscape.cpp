@@ -94,7 +94,7 @@ int cMainDialog::netscapeFolderOf(const QString& key)
 void cMainDialog::noteShownBookmarkFolder(const QString& key)
 {
     if (Keys::folderPart(key) == kNetscapeRoot)
-        CurrentNetscapeFolder = netscapeFolderOf(key);
+        m_state.CurrentNetscapeFolder = netscapeFolderOf(key);
 }
 
 QString cMainDialog::findNetscapeFolderKey(int parentFolder, const QString& title)

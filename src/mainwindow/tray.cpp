@@ -50,9 +50,9 @@ void cMainDialog::TimerTmrMain(int index)
         return;
     }
     QWidget* window = m_form->window();
-    IsShown = window->isVisible() && !window->isMinimized();
+    m_state.IsShown = window->isVisible() && !window->isMinimized();
     if (tray) {
-        tray->item(1)->setText(IsShown ? QStringLiteral("&Hide") : QStringLiteral("&Restore"));
+        tray->item(1)->setText(m_state.IsShown ? QStringLiteral("&Hide") : QStringLiteral("&Restore"));
         tray->popup(0);
     }
 }
@@ -65,7 +65,7 @@ void cMainDialog::ClickMnuMARKCRATEChild(int index)
             ShowAbout();
             break;
         case 1:
-            if (IsShown)
+            if (m_state.IsShown)
                 hideMainWindow();
             else
                 showMainWindow();

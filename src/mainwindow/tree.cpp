@@ -91,9 +91,9 @@ void cMainDialog::BuildFolderTree()
         }
 
         if (m_settings.SupportNetscape()) {
-            if (!NetscapeLoaded) {
+            if (!m_state.NetscapeLoaded) {
                 LoadBookmarkFile();
-                NetscapeLoaded = true;
+                m_state.NetscapeLoaded = true;
             }
             BuildBookmarkTree();
         }
@@ -113,36 +113,36 @@ void cMainDialog::reselect()
 {
     KeyedTreeView* tree = m_form->tvMain;
     const QString webFavorites = Keys::rootKey(Keys::WebFavoritesSource);
-    if (SelectedKey.isEmpty()) {
+    if (m_state.SelectedKey.isEmpty()) {
         tree->setSelectedItem(tree->Node(webFavorites));
         return;
     }
-    const int source = Keys::sourceNumber(SelectedKey);
+    const int source = Keys::sourceNumber(m_state.SelectedKey);
     const bool switchedOff = ((source == Keys::CompuServeFavoritesSource || source == Keys::ForumsSource) &&
                               !m_settings.SupportCompuServe()) ||
                              (source == Keys::NetscapeSource && !m_settings.SupportNetscape()) ||
                              (source == Keys::InternetExplorerSource && !m_settings.SupportInternetExplorer());
     if (switchedOff) {
-        SelectedKey = webFavorites;
-        SelectedText = Keys::sourceText(Keys::WebFavoritesSource);
+        m_state.SelectedKey = webFavorites;
+        m_state.SelectedText = Keys::sourceText(Keys::WebFavoritesSource);
     }
     tree->setSelectedItem(nullptr);
-    QTreeWidgetItem* node = tree->Node(SelectedKey);
-    if (node && KeyedTreeView::Text(node) == SelectedText)
+    QTreeWidgetItem* node = tree->Node(m_state.SelectedKey);
+    if (node && KeyedTreeView::Text(node) == m_state.SelectedText)
         tree->setSelectedItem(node);
-    const int folderNumber = Keys::sourceNumber(SelectedKey);
+    const int folderNumber = Keys::sourceNumber(m_state.SelectedKey);
     if (folderNumber >= Keys::FirstUserFolder) {
         // User folders are numbered anew at each build: find the folder by its name.
         for (QTreeWidgetItem* candidate : tree->NodesInOrder()) {
             const QString key = KeyedTreeView::Key(candidate);
             if (!key.contains(QLatin1Char('X')) && Keys::sourceNumber(key) >= Keys::FirstUserFolder &&
-                KeyedTreeView::Text(candidate) == SelectedText) {
+                KeyedTreeView::Text(candidate) == m_state.SelectedText) {
                 tree->setSelectedItem(candidate);
                 break;
             }
         }
     } else if (folderNumber == Keys::NetscapeSource) {
-        const QString key = findNetscapeFolderKey(CurrentNetscapeFolder, SelectedText);
+        const QString key = findNetscapeFolderKey(m_state.CurrentNetscapeFolder, m_state.SelectedText);
         if (QTreeWidgetItem* found = key.isEmpty() ? nullptr : tree->Node(key))
             tree->setSelectedItem(found);
     }

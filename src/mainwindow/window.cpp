@@ -19,7 +19,7 @@ constexpr int kMinimiseAgainMilliseconds = 250;
 
 void cMainDialog::showMainWindow()
 {
-    IsShown = true;
+    m_state.IsShown = true;
     QWidget* window = m_form->window();
     if (window->isMinimized())
         window->showNormal();
@@ -31,7 +31,7 @@ void cMainDialog::showMainWindow()
 
 void cMainDialog::hideMainWindow()
 {
-    IsShown = false;
+    m_state.IsShown = false;
     HideSuggestions();
     // Without a notification area a hidden window could not be brought back
     // from the desktop: minimise it instead.
@@ -44,7 +44,7 @@ void cMainDialog::hideMainWindow()
     // A window manager may map a window that asks to start minimised as a
     // normal one; asked again once it is mapped, every one minimises it.
     QTimer::singleShot(kMinimiseAgainMilliseconds, window, [this, window] {
-        if (!IsShown && !window->isMinimized())
+        if (!m_state.IsShown && !window->isMinimized())
             window->showMinimized();
     });
 }

@@ -23,12 +23,12 @@ TEST_F(StartupTest, TheHideSwitchCountsInAnyCaseAnywhere)
 TEST_F(StartupTest, StartingHiddenBuildsTheWindowButNeverLeavesItUnreachable)
 {
     start(true);
-    EXPECT_FALSE(dialog().IsShown);
+    EXPECT_FALSE(dialog().state().IsShown);
     EXPECT_NE(form->tvMain->Node(QStringLiteral("1A")), nullptr) << "the window is built";
     // Without a notification area to come back from, hiding minimises.
     EXPECT_TRUE(!form->isVisible() || form->isMinimized());
     dialog().ShowFromElsewhere();
-    EXPECT_TRUE(dialog().IsShown);
+    EXPECT_TRUE(dialog().state().IsShown);
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->isMinimized());
 }

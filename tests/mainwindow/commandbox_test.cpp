@@ -99,7 +99,7 @@ TEST_F(CommandBoxTest, HideOnLaunchPutsTheWindowAway)
     start();
     type(QStringLiteral("example.com"));
     EXPECT_EQ(opened.size(), 1);
-    EXPECT_FALSE(dialog().IsShown);
+    EXPECT_FALSE(dialog().state().IsShown);
     EXPECT_TRUE(!form->isVisible() || form->isMinimized());
 }
 

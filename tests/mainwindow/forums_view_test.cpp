@@ -29,7 +29,7 @@ protected:
 TEST_F(ForumsViewTest, TheForumsListSortedAndOpenAsGoWords)
 {
     start();
-    EXPECT_TRUE(dialog().ForumsLoaded);
+    EXPECT_TRUE(dialog().state().ForumsLoaded);
     show(QStringLiteral("2A"));
     KeyedListView* list = form->lvMain;
     ASSERT_EQ(list->Count(), 3);
@@ -61,7 +61,7 @@ TEST_F(ForumsViewTest, ImportingAsksBeforeReplacingAnExistingList)
     MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Yes; });
     dialog().ImportForumList();
     EXPECT_EQ(regtest::readFile(Forums::listPath()), "Zebras\r\nApes\r\n") << "page order, not sorted";
-    EXPECT_EQ(dialog().CurrentSource, -1);
+    EXPECT_EQ(dialog().state().CurrentSource, -1);
     EXPECT_EQ(*dialog().ForumCollection().at(1), QStringLiteral("a")) << "the list in memory is not rebuilt";
 
     MessageBoxes::setOpenFileHook([](const QString&, const QString&) { return QString(); });

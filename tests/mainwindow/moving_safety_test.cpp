@@ -231,7 +231,7 @@ TEST_F(MovingSafetyTest, AfterAPasteIntoTheForumsTheShownSourceIsKnown)
         Transfer::makeRecord(2, QStringLiteral("gardening"), QStringLiteral("gardening")));
     answerDialogs({kKeep});
     dialog().PasteEntries();
-    EXPECT_EQ(dialog().CurrentSource, 2);
+    EXPECT_EQ(dialog().state().CurrentSource, 2);
     select({QStringLiteral("gardening")});
     dialog().CopyEntries();
     EXPECT_EQ(Transfer::parse(QApplication::clipboard()->text()).value(0).kind, 2) << "a go word, not an address";

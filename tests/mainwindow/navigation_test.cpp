@@ -235,8 +235,8 @@ TEST_F(NavigationTest, ThePointerPreviewsAnEntryAndABusyTreeIgnoresClicks)
     dialog().MouseMoveLvMain(0, 0, 0, Twips::fromPixelsY(2000));
     EXPECT_EQ(form->stbMain->currentMessage(), QStringLiteral("News   ")) << "no item: the text stays";
 
-    dialog().TreeBusy = true;
+    dialog().state().TreeBusy = true;
     show(QStringLiteral("00A"));
     EXPECT_EQ(form->lvMain->Count(), 3) << "a click during a fill is ignored";
-    dialog().TreeBusy = false;
+    dialog().state().TreeBusy = false;
 }

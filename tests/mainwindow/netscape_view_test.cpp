@@ -61,11 +61,11 @@ TEST_F(NetscapeViewTest, FoldersBecomeNodesAndLinksListByFolder)
     EXPECT_EQ(form->tvMain->Node(QStringLiteral("3X4A"))->parent(), form->tvMain->Node(QStringLiteral("1X4A")));
     show(QStringLiteral("4A"));
     EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"0X4A charlie", "7X4A alpha", "8X4A Bravo"}));
-    EXPECT_EQ(dialog().CurrentNetscapeFolder, 0);
+    EXPECT_EQ(dialog().state().CurrentNetscapeFolder, 0);
     EXPECT_TRUE(form->tlbMain->button(16)->isEnabled());
     show(QStringLiteral("1X4A"));
     EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"2X4A One", "5X4A two", "6X4A Three"}));
-    EXPECT_EQ(dialog().CurrentNetscapeFolder, 1);
+    EXPECT_EQ(dialog().state().CurrentNetscapeFolder, 1);
     EXPECT_TRUE(form->tlbMain->button(4)->isVisible()) << "a Netscape folder can be deleted";
     EXPECT_EQ(KeyedTreeView::Image(form->tvMain->Node(QStringLiteral("1X4A"))), 1);
     EXPECT_EQ(form->lblMain.at(1)->text(), QStringLiteral("3 items"));
@@ -133,9 +133,9 @@ TEST_F(NetscapeViewTest, ReadOnlyNeverWritesAndASelectedFolderIsFoundAgain)
     EXPECT_EQ(regtest::readFile(location()), kFile);
 
     show(QStringLiteral("3X4A"));
-    dialog().CurrentNetscapeFolder = 1;
-    dialog().SelectedKey = QStringLiteral("99X4A");
-    dialog().SelectedText = QStringLiteral("Inner");
+    dialog().state().CurrentNetscapeFolder = 1;
+    dialog().state().SelectedKey = QStringLiteral("99X4A");
+    dialog().state().SelectedText = QStringLiteral("Inner");
     dialog().BuildFolderTree();
     EXPECT_EQ(KeyedTreeView::Key(form->tvMain->SelectedItem()), QStringLiteral("3X4A"));
 }

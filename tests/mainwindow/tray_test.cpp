@@ -41,31 +41,31 @@ TEST_F(TrayTest, TheMenuOpensFromItsTimerAndNamesTheToggleByTheWindowsState)
     tray()->menu()->hide();
 
     tray()->item(1)->trigger();
-    EXPECT_FALSE(dialog().IsShown);
+    EXPECT_FALSE(dialog().state().IsShown);
     emit tray()->MouseDown(2, 0);
     fire(cMainDialog::kMenuTimer);
     EXPECT_EQ(tray()->item(1)->text(), QStringLiteral("&Restore"));
     tray()->menu()->hide();
 
     tray()->item(1)->trigger();
-    EXPECT_TRUE(dialog().IsShown);
+    EXPECT_TRUE(dialog().state().IsShown);
     EXPECT_TRUE(form->isVisible() && !form->isMinimized());
 }
 
 TEST_F(TrayTest, ALeftClickShowsTheWindowUnlessAModalDialogIsOpen)
 {
     start(true);
-    EXPECT_FALSE(dialog().IsShown);
+    EXPECT_FALSE(dialog().state().IsShown);
     QDialog modal;
     modal.setModal(true);
     modal.show();
     QApplication::processEvents();
     emit tray()->MouseDown(1, 0);
-    EXPECT_FALSE(dialog().IsShown);
+    EXPECT_FALSE(dialog().state().IsShown);
     modal.close();
     QApplication::processEvents();
     emit tray()->MouseDown(1, 0);
-    EXPECT_TRUE(dialog().IsShown);
+    EXPECT_TRUE(dialog().state().IsShown);
     EXPECT_TRUE(form->isVisible() && !form->isMinimized());
 }
 

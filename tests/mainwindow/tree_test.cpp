@@ -151,30 +151,30 @@ TEST_F(TreeTest, ReselectionFindsRenumberedUserFoldersAndFallsBackFromSwitchedOf
     start();
     cMainDialog& controller = dialog();
 
-    controller.SelectedKey = QStringLiteral("11A");
-    controller.SelectedText = QStringLiteral("Beta");
+    controller.state().SelectedKey = QStringLiteral("11A");
+    controller.state().SelectedText = QStringLiteral("Beta");
     removeUserFolder(QStringLiteral("Alpha"));
     controller.BuildFolderTree();
     EXPECT_EQ(selectedKey(form->tvMain), QStringLiteral("10A")) << "Beta is folder 10 now";
 
-    controller.SelectedKey = QStringLiteral("2A");
-    controller.SelectedText = QStringLiteral("CompuServe Web Forums");
+    controller.state().SelectedKey = QStringLiteral("2A");
+    controller.state().SelectedText = QStringLiteral("CompuServe Web Forums");
     settings.setSupportCompuServe(false);
     controller.BuildFolderTree();
     EXPECT_EQ(selectedKey(form->tvMain), QStringLiteral("1A"));
-    EXPECT_EQ(controller.SelectedKey, QStringLiteral("1A"));
-    EXPECT_EQ(controller.SelectedText, QStringLiteral("Web Favorites"));
+    EXPECT_EQ(controller.state().SelectedKey, QStringLiteral("1A"));
+    EXPECT_EQ(controller.state().SelectedText, QStringLiteral("Web Favorites"));
 
     // A user folder that has the name of a source is found as the user folder.
     addUserFolder(QStringLiteral("Web Favorites"));
-    controller.SelectedKey = QStringLiteral("12A");
-    controller.SelectedText = QStringLiteral("Web Favorites");
+    controller.state().SelectedKey = QStringLiteral("12A");
+    controller.state().SelectedText = QStringLiteral("Web Favorites");
     controller.BuildFolderTree();
     EXPECT_EQ(selectedKey(form->tvMain), QStringLiteral("11A"));
 
     // A folder that is gone leaves Web Favorites selected rather than nothing.
-    controller.SelectedKey = QStringLiteral("15A");
-    controller.SelectedText = QStringLiteral("Gone");
+    controller.state().SelectedKey = QStringLiteral("15A");
+    controller.state().SelectedText = QStringLiteral("Gone");
     controller.BuildFolderTree();
     EXPECT_EQ(selectedKey(form->tvMain), QStringLiteral("1A"));
 }
@@ -223,7 +223,7 @@ TEST_F(TreeTest, OptionsRebuildOnlyWhenATreeSettingChanged)
     start();
     OptionsDialog controller(settings, *app);
     controller.setMainForm(form.get());
-    controller.NetscapeLoaded = true; // as the start-up left it
+    controller.state().NetscapeLoaded = true; // as the start-up left it
     form->SetObjPtr(&controller);
 
     controller.change = [](cSettings& s) { s.setHideOnLaunch(true); };
@@ -236,10 +236,11 @@ TEST_F(TreeTest, OptionsRebuildOnlyWhenATreeSettingChanged)
     EXPECT_EQ(form->tvMain->Node(QStringLiteral("3A")), nullptr);
     EXPECT_EQ(form->cboMain[0]->currentIndex(), 0);
 
-    controller.SelectedKey = QStringLiteral("3X4A");
+    controller.state().SelectedKey = QStringLiteral("3X4A");
     controller.change = [](cSettings& s) { s.setBookmarkLocation(QStringLiteral("/elsewhere/bookmarks.html")); };
     controller.ClickLbbMain(cMainDialog::OptionsButton);
-    EXPECT_EQ(controller.SelectedKey, QStringLiteral("1A")) << "a Netscape selection is dropped when the file moves";
+    EXPECT_EQ(controller.state().SelectedKey, QStringLiteral("1A"))
+        << "a Netscape selection is dropped when the file moves";
     EXPECT_EQ(controller.builds, 2) << "the new file is read";
 }
 
