@@ -209,6 +209,9 @@ public:
     // The tree key of the Netscape folder titled `title` inside folder `parentFolder`, or empty.
     virtual QString findNetscapeFolderKey(int parentFolder, const QString& title);
 
+    // Every store, by the tree's source numbers.
+    Stores::Table& stores() { return *m_stores; }
+
     // State owned by the controller.
     KeyedCollection<cFolder>& FolderList() { return m_folderList; }
     // The Netscape bookmark collection and its saved header.

@@ -3,6 +3,7 @@
 // again when the browser changes them.
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
+#include "bookmarks/stores.h"
 #include "bookmarks/transfer.h"
 #include "controls/FlatButton.h"
 #include "controls/IndexedToolBar.h"
@@ -124,6 +125,29 @@ TEST_F(BrowsersViewTest, BothStoresShowAfterTheFavoritesFolderWithTheirFoldersAn
     dialog().DragOverTvMain(
         form->lvMain, Twips::fromPixelsX(own.center().x()), Twips::fromPixelsY(own.center().y()), 0);
     EXPECT_EQ(form->tvMain->DropHighlight(), nullptr) << "nothing is dropped onto a browser's store";
+}
+
+TEST_F(BrowsersViewTest, EveryFolderOfTheTreeBelongsToTheStoreOfItsRoot)
+{
+    start();
+    answerYes();
+    int folders = 0;
+    for (QTreeWidgetItem* node : form->tvMain->NodesInOrder()) {
+        const QString key = KeyedTreeView::Key(node);
+        if (key == Keys::TopKey) {
+            EXPECT_EQ(dialog().stores().forKey(key), nullptr) << "the top node holds the stores, and is none";
+            continue;
+        }
+        QTreeWidgetItem* root = node;
+        while (root->parent() && KeyedTreeView::Key(root->parent()) != Keys::TopKey)
+            root = root->parent();
+        const int source = Keys::NodeKey::parse(KeyedTreeView::Key(root)).source;
+        const Stores::Store* store = dialog().stores().forKey(key);
+        ASSERT_NE(store, nullptr) << key.toStdString();
+        EXPECT_EQ(store->source(), std::min(source, Keys::FirstUserFolder)) << key.toStdString();
+        ++folders;
+    }
+    EXPECT_GE(folders, 10) << "every store's root, and folders below the browsers' and the Favorites folder's";
 }
 
 TEST_F(BrowsersViewTest, ExportAndFindTakeThemInAndTheSettingsTurnThemOff)
