@@ -9,6 +9,7 @@
 #include "bookmarks/histories.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
+#include "bookmarks/stores.h"
 #include "controls/FlatButton.h"
 #include "controls/ImageList.h"
 #include "controls/KeyedListView.h"
@@ -184,27 +185,20 @@ void cMainDialog::showFound(int row)
             return;
         KeyedTreeView* tree = m_form->tvMain;
         QTreeWidgetItem* node = nullptr;
-        if (entry.source == Keys::InternetExplorerSource) {
-            if (entry.folderPath().isEmpty()) {
-                node = tree->Node(Keys::rootKey(Keys::InternetExplorerSource));
-            } else {
-                for (QTreeWidgetItem* candidate : tree->NodesInOrder()) {
-                    const QString key = KeyedTreeView::Key(candidate);
-                    if (Keys::sourceNumber(key) == Keys::InternetExplorerSource && key.contains(QLatin1Char('X')) &&
-                        favoritesPathOf(candidate) == entry.folderPath()) {
-                        node = candidate;
-                        break;
-                    }
+        // A folder the tree numbers as it lists it (the Favorites folder's,
+        // a user folder) is found by its path in its store; another by its key.
+        const bool byPath = !entry.folderPath().isEmpty() || entry.folderKey().isEmpty();
+        const Stores::Store* store = m_stores->at(entry.source);
+        if (!byPath) {
+            node = tree->Node(entry.folderKey());
+        } else if (store) {
+            for (QTreeWidgetItem* candidate : tree->NodesInOrder()) {
+                if (m_stores->forKey(KeyedTreeView::Key(candidate)) == store &&
+                    placeOf(candidate).folderPath == entry.folderPath()) {
+                    node = candidate;
+                    break;
                 }
             }
-        } else if (entry.source >= Keys::FirstUserFolder) {
-            // The tree numbers user folders as it lists them: find it by name.
-            for (const auto& folder : m_folderList) {
-                if (Keys::leadingNumber(folder->Key()) >= Keys::FirstUserFolder && folder->Name() == entry.folderPath())
-                    node = tree->Node(Keys::rootKey(Keys::leadingNumber(folder->Key())));
-            }
-        } else {
-            node = tree->Node(entry.folderKey());
         }
         if (!node) {
             tell(QStringLiteral("\"%1\" is no longer in %2.").arg(entry.title, entry.place()));
