@@ -46,8 +46,10 @@ void cMainDialog::ClickCboMain(int index)
         input->setEditText(QString());
         m_settings.setContentType(qint16(m_form->cboMain[0]->currentIndex()));
         m_settings.Update();
-    } catch (const std::exception&) {
-        // The command box ends silently on an unexpected error.
+    } catch (const cError&) {
+        // The command box ends silently on its own errors.
+    } catch (const std::exception& error) {
+        logUnexpected("ClickCboMain", error);
     }
 }
 
@@ -57,8 +59,10 @@ void cMainDialog::KeyPressCboMain(int index, int keyAscii)
         return;
     try {
         goAndRemember(m_form->cboMain[1]->currentText(), m_form->cboMain[0]->currentIndex());
-    } catch (const std::exception&) {
+    } catch (const cError&) {
         // ends silently
+    } catch (const std::exception& error) {
+        logUnexpected("KeyPressCboMain", error);
     }
 }
 
@@ -98,8 +102,10 @@ void cMainDialog::GoAction(const QString& text, int kind)
             }
             Histories::forKind(kind).Append(kind == ContentKind::WebAddress ? address.trimmed() : s);
         }
-    } catch (const std::exception&) {
+    } catch (const cError&) {
         // ends silently, keeping what was done
+    } catch (const std::exception& error) {
+        logUnexpected("GoAction", error);
     }
     QApplication::restoreOverrideCursor();
 }

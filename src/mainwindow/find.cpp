@@ -57,8 +57,10 @@ void cMainDialog::buildFindIndexInSteps(bool lookAtDisk)
         bool complete = true;
         try {
             complete = RefreshFindIndex(lookAtDisk, 1);
-        } catch (const std::exception&) {
+        } catch (const cError&) {
             // gathered again at the first key
+        } catch (const std::exception& error) {
+            logUnexpected("buildFindIndexInSteps", error);
         }
         if (!complete)
             buildFindIndexInSteps(false);

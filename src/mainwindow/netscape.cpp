@@ -48,8 +48,10 @@ void cMainDialog::BuildBookmarkTree()
     m_form->lvMain->Clear();
     try {
         addBookmarkFolders();
-    } catch (const std::exception&) {
+    } catch (const cError&) {
         // a failed build ends quietly with what it added
+    } catch (const std::exception& error) {
+        logUnexpected("BuildBookmarkTree", error);
     }
 }
 
