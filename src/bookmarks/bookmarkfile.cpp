@@ -41,10 +41,13 @@ public:
         const int number = folderNumber(folder);
         if (number < 0)
             return rows;
-        for (qsizetype position : m_bookmarks.childrenOf(number)) {
+        const QString root = Keys::rootKey(Keys::NetscapeSource);
+        const std::vector<qsizetype>& children = m_bookmarks.childrenOf(number);
+        rows.reserve(qsizetype(children.size()));
+        for (qsizetype position : children) {
             const cBookmark& record = *m_bookmarks.records().at(position);
             if (record.BookmarkType() == cBookmark::LinkType)
-                rows.append({record.Key() + Keys::rootKey(Keys::NetscapeSource), record.Title(), ListImage::WebPage});
+                rows.append({record.Key() + root, record.Title(), ListImage::WebPage});
         }
         return rows;
     }

@@ -179,11 +179,11 @@ void cMainDialog::ListFolder(Stores::Store& store, QTreeWidgetItem* node)
     noteShownBookmarkFolder(KeyedTreeView::Key(node));
     if (m_loadingBookmarks)
         return; // a store is being read: what it holds is shown once it is whole
-    const QList<Stores::Row> rows = store.list(placeOf(node));
+    QList<Stores::Row> rows = store.list(placeOf(node));
     QList<KeyedListView::Entry> items;
     items.reserve(rows.size());
-    for (const Stores::Row& row : rows)
-        items.append({row.key, row.text, row.image});
+    for (Stores::Row& row : rows)
+        items.append({std::move(row.key), std::move(row.text), row.image});
     list->AddItems(items);
 }
 
