@@ -53,11 +53,7 @@ public:
         return Entry{entry.name, RegistryStores::favoriteText(m_compuServe, entry.name), kind()};
     }
 
-    Result checkName(const QString& name) const override
-    {
-        const Names::Checked checked = Names::check(Names::Target::RegistryValue, name);
-        return checked.ok() ? Result::done(checked.name) : Result::refused(name, checked.refusal);
-    }
+    Result checkName(const QString& name) const override { return checkedAs(Names::Target::RegistryValue, name); }
 
     bool contains(const Place&, const QString& name) const override
     {

@@ -261,7 +261,7 @@ std::vector<Entry> browser(int source, const Browsers::Folder& root)
     Browsers::forEachFolder(root, [&](int number, int parent, const Browsers::Folder& folder) {
         places.push_back((parent < 0 ? Keys::sourceText(source) : places[size_t(parent)]) + QLatin1Char('\\') +
                          folder.title);
-        addLinks(folder, Keys::browserFolderKey(number, source), places.back());
+        addLinks(folder, Keys::folderKey(number, source), places.back());
     });
     return entries;
 }

@@ -172,9 +172,4 @@ QString itemKey(qsizetype number)
     return kept[size_t(number)];
 }
 
-QString browserFolderKey(int number, int source)
-{
-    return folderKey(number, source);
-}
-
 } // namespace Keys

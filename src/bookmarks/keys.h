@@ -77,11 +77,10 @@ int recordNumber(const QString& key);
 // The key of list item n, "<n>X", made in one allocation: lists of
 // thousands make one each.
 QString itemKey(qsizetype number);
-// The key of sub-folder n (in pre-order from 0) of a browser's store, source 5 or 6.
-QString browserFolderKey(int number, int source);
 // The key of a source root or user folder: the number followed by "A".
 QString rootKey(int source);
-// The key of folder `number` below the root of `source`: "<number>X<source>A".
+// The key of folder `number` below the root of `source`: "<number>X<source>A"
+// (a browser's store numbers its folders in pre-order from 0).
 QString folderKey(int number, int source);
 // The shown name of a built-in source root, empty for other numbers.
 QString sourceText(int source);

@@ -114,11 +114,7 @@ public:
         return Entry{entry.name, Favorites::ReadShortcutUrl(file), 0};
     }
 
-    Result checkName(const QString& name) const override
-    {
-        const Names::Checked checked = Names::check(Names::Target::ShortcutFile, name);
-        return checked.ok() ? Result::done(checked.name) : Result::refused(name, checked.refusal);
-    }
+    Result checkName(const QString& name) const override { return checkedAs(Names::Target::ShortcutFile, name); }
 
     bool contains(const Place& folder, const QString& name) const override
     {
@@ -188,11 +184,7 @@ public:
         return Keys::NodeKey::parse(folder.folderKey).kind == Keys::NodeKey::Kind::Folder;
     }
 
-    Result checkFolderName(const QString& name) const override
-    {
-        const Names::Checked checked = Names::check(Names::Target::Directory, name);
-        return checked.ok() ? Result::done(checked.name) : Result::refused(name, checked.refusal);
-    }
+    Result checkFolderName(const QString& name) const override { return checkedAs(Names::Target::Directory, name); }
 
     Result addFolder(const Place& parent, const QString& name) override
     {

@@ -32,6 +32,12 @@ QString Store::withScheme(const QString& address)
     return address.contains(QStringLiteral("//")) ? address : QStringLiteral("http://") + address;
 }
 
+Result Store::checkedAs(Names::Target target, const QString& name)
+{
+    const Names::Checked checked = Names::check(target, name);
+    return checked.ok() ? Result::done(checked.name) : Result::refused(name, checked.refusal);
+}
+
 QList<Place> Store::entries(const Place& folder)
 {
     QList<Place> places;

@@ -220,6 +220,8 @@ public:
 
 protected:
     static QString withScheme(const QString& address);
+    // The name as `target` keeps it, or its refusal.
+    static Result checkedAs(Names::Target target, const QString& name);
 };
 
 // Every store, by the tree's source numbers: the one place that knows which number is which store.

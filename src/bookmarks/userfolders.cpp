@@ -57,11 +57,7 @@ public:
                      RegistryStores::userEntryType(entry.folderPath, entry.name)};
     }
 
-    Result checkName(const QString& name) const override
-    {
-        const Names::Checked checked = Names::check(Names::Target::RegistryKey, name);
-        return checked.ok() ? Result::done(checked.name) : Result::refused(name, checked.refusal);
-    }
+    Result checkName(const QString& name) const override { return checkedAs(Names::Target::RegistryKey, name); }
 
     bool contains(const Place& folder, const QString& name) const override
     {

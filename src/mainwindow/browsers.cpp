@@ -37,8 +37,8 @@ void cMainDialog::LoadBrowserSource(int source)
         tree->RemoveNode(root->child(0));
     const bool expand = m_settings.ExpandFoldersOnRefresh();
     for (const auto& [number, parent, folder] : store.numberedFolders()) {
-        tree->AddNode(parent < 0 ? Keys::rootKey(source) : Keys::browserFolderKey(parent, source),
-                      Keys::browserFolderKey(number, source),
+        tree->AddNode(parent < 0 ? Keys::rootKey(source) : Keys::folderKey(parent, source),
+                      Keys::folderKey(number, source),
                       folder->title,
                       2)
             ->setExpanded(expand);
@@ -54,12 +54,6 @@ void cMainDialog::LoadBrowserSource(int source)
             tell(problem + QStringLiteral(" Its bookmarks are not shown."));
     }
     store.told() = damaged;
-}
-
-const Browsers::Folder* cMainDialog::browserFolder(const QString& nodeKey) const
-{
-    const int source = Keys::sourceNumber(nodeKey);
-    return Keys::isBrowserSource(source) ? browserStore(source).folder(nodeKey) : nullptr;
 }
 
 void cMainDialog::watchBrowserFiles()

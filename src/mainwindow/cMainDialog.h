@@ -21,9 +21,6 @@ class QTreeWidgetItem;
 class BrowserWatch;
 class CutBuffer;
 class SuggestionList;
-namespace Browsers {
-struct Folder;
-}
 namespace Find {
 struct Entry;
 class Index;
@@ -175,8 +172,6 @@ public:
     void LoadBrowserSource(int source);
     // Reads again the stores whose files changed, keeping the shown folder.
     void ReloadChangedBrowsers();
-    // The folder a node of source 5 or 6 stands for, or null.
-    const Browsers::Folder* browserFolder(const QString& nodeKey) const;
 
     // Operations of the stores and of editing, moving and export.
     virtual void LoadBookmarkFile();
@@ -261,6 +256,9 @@ protected:
     // Where a tree node (and a list item in it) stands in its store.
     Stores::Place placeOf(QTreeWidgetItem* node, QTreeWidgetItem* item = nullptr) const;
     static Stores::Place placeOf(const Find::Entry& entry);
+    // A list item of a folder whose place is known: a loop over a selection
+    // reads the folder's path once.
+    static Stores::Place entryIn(const Stores::Place& folder, QTreeWidgetItem* item);
     // The found entry of a row, with the suggestions closed; false for no row.
     bool takeFound(int row, Find::Entry* entry);
     void openFound(int row);

@@ -52,9 +52,9 @@ QList<Transfer::Record> cMainDialog::copySelection(const QList<QTreeWidgetItem*>
     QList<Transfer::Record> records;
     QString text;
     QList<QUrl> urls;
-    QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+    const Stores::Place folder = placeOf(m_form->tvMain->SelectedItem());
     for (QTreeWidgetItem* item : items) {
-        const Stores::Entry entry = entryAt(placeOf(node, item));
+        const Stores::Entry entry = entryAt(entryIn(folder, item));
         Transfer::Record record;
         record.name = entry.name;
         record.address = entry.address;
@@ -98,9 +98,10 @@ void cMainDialog::CutEntries()
             return; // the store is not to change: the cut is a copy
         if (records.size() != items.size() || records.isEmpty())
             return;
+        const Stores::Place folder = placeOf(node);
         std::vector<CutBuffer::Item> cut;
         for (qsizetype i = 0; i < items.size(); ++i) {
-            cut.push_back({records[i], placeOf(node, items[i])});
+            cut.push_back({records[i], entryIn(folder, items[i])});
             m_form->lvMain->setGhosted(items[i], true);
         }
         m_cut->start(m_state.CurrentSource, std::move(cut));

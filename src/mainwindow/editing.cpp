@@ -130,13 +130,14 @@ void cMainDialog::DeleteEntries()
         KeyedListView::Image(selected) != ListImage::UpOneLevel &&
         ask(QStringLiteral("Are you sure you wish to delete the selected entries?"))) {
         QStringList notDeleted;
+        const Stores::Place folder = placeOf(node);
         {
             platform::RegistryBatch batch; // one rewrite of the registry file for the whole selection
             for (int i = list->Count(); i >= 1; --i) {
                 QTreeWidgetItem* item = list->ItemAt(i);
                 if (!item->isSelected())
                     continue;
-                if (store->remove(placeOf(node, item)).outcome == Stores::Result::Outcome::Failed) {
+                if (store->remove(entryIn(folder, item)).outcome == Stores::Result::Outcome::Failed) {
                     notDeleted << KeyedListView::Text(item);
                     continue; // still there: it stays in the list
                 }

@@ -111,7 +111,7 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
         }
         const Stores::Drop rule = to->takesDropFrom(*from);
         KeyedListView* list = m_form->lvMain;
-        QTreeWidgetItem* shown = tree->SelectedItem();
+        const Stores::Place shown = placeOf(tree->SelectedItem());
         const Stores::Place folder = placeOf(target);
         // A drop whose focused row is a folder adds nothing to a list without folders.
         if (rule == Stores::Drop::AddUnlessFolderFocused && list->SelectedItem() &&
@@ -124,7 +124,7 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
                 continue;
             if (!writableOrTold(*to))
                 return; // the whole drop ends
-            addDropped(*from, placeOf(shown, item), *to, folder);
+            addDropped(*from, entryIn(shown, item), *to, folder);
         }
     } catch (const cError&) {
         // ends silently, keeping what was written

@@ -206,11 +206,12 @@ Stores::Place cMainDialog::placeOf(QTreeWidgetItem* node, QTreeWidgetItem* item)
     place.folderText = KeyedTreeView::Text(node);
     if (const Stores::Store* store = m_stores->forKey(place.folderKey))
         place.folderPath = store->folderPath(KeyedTreeView::FullPath(node), place.folderText);
-    if (item) {
-        place.name = KeyedListView::Text(item);
-        place.listKey = KeyedListView::Key(item);
-    }
-    return place;
+    return item ? entryIn(place, item) : place;
+}
+
+Stores::Place cMainDialog::entryIn(const Stores::Place& folder, QTreeWidgetItem* item)
+{
+    return folder.entry(KeyedListView::Text(item), KeyedListView::Key(item));
 }
 
 Stores::Place cMainDialog::placeOf(const Find::Entry& entry)
