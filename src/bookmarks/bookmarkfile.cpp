@@ -6,10 +6,12 @@
 #include "bookmarks/keys.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/storeparts.h"
+#include "platform/error.h"
 #include "store/cSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSet>
 
 namespace Stores {
 namespace {
@@ -33,6 +35,18 @@ public:
             "If you would like to modify your bookmark's file please modify your settings.");
     }
     bool uniqueNames() const override { return false; }
+    bool shown() override { return m_settings.SupportNetscape(); }
+
+    // The folders of the file as read (the window reads it once); a failed
+    // build ends quietly with what it gave.
+    QStringList readFolders(const std::function<void(const TreeNode&)>& add, const std::function<void()>&) override
+    {
+        try {
+            addFolders(add);
+        } catch (const cError&) {
+        }
+        return {};
+    }
     QString typedAddress(const QString& typed) const override { return withScheme(typed); }
 
     QList<Row> list(const Place& folder) override
@@ -283,6 +297,36 @@ private:
     }
 
     // The folder number of a place: 0 for the file's root, -1 for a folder that is gone.
+    // Folders in collection order at every level, depth first without recursion.
+    void addFolders(const std::function<void(const TreeNode&)>& add) const
+    {
+        const QString root = Keys::rootKey(Keys::NetscapeSource);
+        const NetscapeBookmarks::Records& records = m_bookmarks.records();
+        struct Open
+        {
+            const std::vector<qsizetype>* children;
+            size_t next;
+            QString parentNode;
+        };
+        std::vector<Open> stack{{&m_bookmarks.childrenOf(0), 0, root}};
+        QSet<int> added{0};
+        while (!stack.empty()) {
+            Open& open = stack.back();
+            if (open.next >= open.children->size()) {
+                stack.pop_back();
+                continue;
+            }
+            const cBookmark& record = *records.at((*open.children)[open.next++]);
+            const int number = NetscapeBookmarks::folderNumber(record);
+            if (record.BookmarkType() != cBookmark::FolderType || added.contains(number))
+                continue;
+            added.insert(number);
+            QString key = record.Key() + root;
+            add({open.parentNode, key, record.Title(), TreeImage::Folder});
+            stack.push_back(Open{&m_bookmarks.childrenOf(number), 0, std::move(key)});
+        }
+    }
+
     int folderNumber(const Place& place) const
     {
         const Keys::NodeKey key = Keys::NodeKey::parse(place.folderKey);

@@ -3,6 +3,8 @@
 #include "bookmarks/exporter.h"
 #include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
+#include "platform/paths.h"
+#include "store/cSettings.h"
 
 namespace Stores {
 
@@ -54,6 +56,35 @@ std::optional<Entry> BrowserBookmarks::read(const Place& entry) const
     if (!shown || index < 0 || size_t(index) >= shown->links.size())
         return std::nullopt;
     return Entry{entry.name, shown->links[size_t(index)].url, 0};
+}
+
+bool BrowserBookmarks::shown()
+{
+    if (findProfiles(m_source == Keys::FirefoxSource ? m_settings.SupportFirefox() : m_settings.SupportChromium()))
+        return true;
+    clear();
+    return false;
+}
+
+QStringList BrowserBookmarks::readFolders(const std::function<void(const TreeNode&)>& add, const std::function<void()>&)
+{
+    readAgain(platform::runtimeDir());
+    for (const auto& [number, parent, folder] : m_folders) {
+        add({parent < 0 ? Keys::rootKey(m_source) : Keys::folderKey(parent, m_source),
+             Keys::folderKey(number, m_source),
+             folder->title,
+             TreeImage::Folder});
+    }
+    QStringList tell;
+    QSet<QString> damaged;
+    for (const QString& problem : m_contents.problems) {
+        const QString file = problem.section(QLatin1Char('"'), 1, 1); // each text names its file first
+        damaged.insert(file);
+        if (!m_told.contains(file))
+            tell.append(problem + QStringLiteral(" Its bookmarks are not shown."));
+    }
+    m_told = damaged;
+    return tell;
 }
 
 bool BrowserBookmarks::findProfiles(bool wanted)

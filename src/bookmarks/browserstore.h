@@ -13,13 +13,20 @@ namespace Stores {
 class BrowserBookmarks final : public Store
 {
 public:
-    explicit BrowserBookmarks(int source) : m_source(source) {}
+    BrowserBookmarks(int source, const cSettings& settings) : m_source(source), m_settings(settings) {}
 
     int source() const override { return m_source; }
     bool readOnly() const override { return true; }
     bool acceptsKind(int) const override { return false; }
     bool hasSubFolders() const override { return true; }
     Drop takesDropFrom(const Store&) const override { return Drop::Refused; }
+
+    // Shown where the user wants it and the browser has a profile here.
+    bool shown() override;
+    // Reads every profile found again. A damaged file is told of once while
+    // it stays damaged; once it reads again, a new damage is told again.
+    QStringList readFolders(const std::function<void(const TreeNode&)>& add, const std::function<void()>&) override;
+    QStringList watched() const override { return m_contents.watched; }
 
     QList<Row> list(const Place& folder) override;
     std::unique_ptr<FindPart> findPart(const Place& top) override;
@@ -36,17 +43,16 @@ public:
     Result change(const Place& old, const Entry&) override { return Result::refused(old.name, {}); }
     Result remove(const Place& entry, const Entry*) override { return Result::refused(entry.name, {}); }
 
-    // Looks for the browser's profiles (none unless `wanted`); true when there is one.
-    bool findProfiles(bool wanted);
-    // Reads every profile found again; `copyFolder` holds the private copies
-    // Firefox's database is read from.
-    void readAgain(const QString& copyFolder);
     // Forgets what was read (the store is not shown).
     void clear();
 
     const Browsers::Source& contents() const { return m_contents; }
     // The folder a tree key of this store stands for (its root key: the top), or null.
     const Browsers::Folder* folder(const QString& nodeKey) const;
+    // Counts the readings: what copies the contents (the find index) knows when to copy again.
+    quint64 generation() const { return m_generation; }
+
+private:
     // Every folder below the top in tree order, each with its parent's number (-1: the top).
     struct Numbered
     {
@@ -54,18 +60,18 @@ public:
         int parent;
         const Browsers::Folder* folder;
     };
-    const std::vector<Numbered>& numberedFolders() const { return m_folders; }
 
-    // Counts the readings: what copies the contents (the find index) knows when to copy again.
-    quint64 generation() const { return m_generation; }
-    // The files whose damage the user was told of, so that it is told once while it lasts.
-    QSet<QString>& told() { return m_told; }
+    // Looks for the browser's profiles (none unless `wanted`); true when there is one.
+    bool findProfiles(bool wanted);
+    // `copyFolder` holds the private copies Firefox's database is read from.
+    void readAgain(const QString& copyFolder);
 
-private:
     int m_source;
+    const cSettings& m_settings;
     QList<Browsers::Profile> m_profiles;
     Browsers::Source m_contents;
     std::vector<Numbered> m_folders;
+    // The files whose damage the user was told of.
     QSet<QString> m_told;
     quint64 m_generation = 0;
 };

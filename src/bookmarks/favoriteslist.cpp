@@ -6,6 +6,7 @@
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/storeparts.h"
+#include "store/cSettings.h"
 
 namespace Stores {
 namespace {
@@ -13,10 +14,11 @@ namespace {
 class FavoritesList final : public Store
 {
 public:
-    explicit FavoritesList(bool compuServe) : m_compuServe(compuServe) {}
+    FavoritesList(bool compuServe, const cSettings& settings) : m_compuServe(compuServe), m_settings(settings) {}
 
     int source() const override { return m_compuServe ? Keys::CompuServeFavoritesSource : Keys::WebFavoritesSource; }
     int entryKind() const override { return kind(); }
+    bool shown() override { return !m_compuServe || m_settings.SupportCompuServe(); }
 
     // Go words come from the forum list; addresses from the stores with folders.
     Drop takesDropFrom(const Store& from) const override
@@ -101,13 +103,14 @@ private:
     int kind() const { return m_compuServe ? 2 : 0; }
 
     bool m_compuServe;
+    const cSettings& m_settings;
 };
 
 } // namespace
 
-std::unique_ptr<Store> makeFavoritesList(bool compuServe)
+std::unique_ptr<Store> makeFavoritesList(bool compuServe, const cSettings& settings)
 {
-    return std::make_unique<FavoritesList>(compuServe);
+    return std::make_unique<FavoritesList>(compuServe, settings);
 }
 
 } // namespace Stores

@@ -5,6 +5,7 @@
 #include "bookmarks/forums.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/storeparts.h"
+#include "store/cSettings.h"
 
 #include <QDir>
 
@@ -14,7 +15,7 @@ namespace {
 class ForumList final : public Store
 {
 public:
-    explicit ForumList(Forums::List& list) : m_list(list) {}
+    ForumList(Forums::List& list, const cSettings& settings) : m_list(list), m_settings(settings) {}
 
     int source() const override { return Keys::ForumsSource; }
     int entryKind() const override { return 2; }
@@ -22,6 +23,7 @@ public:
     bool uniqueNames() const override { return false; }
     bool nameIsAddress() const override { return true; }
     bool keysChangeOnSave() const override { return true; }
+    bool shown() override { return m_settings.SupportCompuServe(); }
 
     QList<Row> list(const Place&) override
     {
@@ -136,13 +138,14 @@ public:
 
 private:
     Forums::List& m_list;
+    const cSettings& m_settings;
 };
 
 } // namespace
 
-std::unique_ptr<Store> makeForumList(Forums::List& list)
+std::unique_ptr<Store> makeForumList(Forums::List& list, const cSettings& settings)
 {
-    return std::make_unique<ForumList>(list);
+    return std::make_unique<ForumList>(list, settings);
 }
 
 } // namespace Stores

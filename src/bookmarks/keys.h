@@ -20,6 +20,16 @@ inline constexpr int UpOneLevel = 4;
 inline constexpr int Search = 5;
 } // namespace ListImage
 
+// The tree's images: what each node is, resting or opened (shown in the list).
+namespace TreeImage {
+inline constexpr int OpenFolder = 1;
+inline constexpr int Folder = 2;
+inline constexpr int OpenStore = 3; // the top node too
+inline constexpr int Store = 4;
+inline constexpr int OpenHidden = 5;
+inline constexpr int Hidden = 6;
+} // namespace TreeImage
+
 namespace Keys {
 
 inline constexpr int CompuServeFavoritesSource = 0;

@@ -68,6 +68,19 @@ QString userFolderKey(const QString& folder)
     return foldersKey() + QLatin1Char('\\') + folder;
 }
 
+QStringList userFolderNames()
+{
+    QStringList names;
+    cRegistry registry;
+    registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
+    registry.setKeyName(foldersKey());
+    if (const auto folders = registry.SubKeyCollection()) {
+        for (const auto& folder : *folders)
+            names.append(folder->KeyName());
+    }
+    return names;
+}
+
 QString userEntryKey(const QString& folder, const QString& title)
 {
     return userFolderKey(folder) + QLatin1Char('\\') + title;

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "bookmarks/recentlistings.h"
 
@@ -16,6 +17,8 @@ QString compuServeFavoritesKey();
 QString foldersKey();
 // The key of one user folder, or of one entry in it.
 QString userFolderKey(const QString& folder);
+// The user folders' names, in the registry's order.
+QStringList userFolderNames();
 QString userEntryKey(const QString& folder, const QString& title);
 
 struct ListEntry

@@ -8,6 +8,7 @@
 #include "bookmarks/keys.h"
 #include "bookmarks/storeparts.h"
 #include "platform/files.h"
+#include "store/cSettings.h"
 
 #include "platform/error.h"
 
@@ -21,10 +22,34 @@ namespace {
 class ShortcutFolder final : public Store
 {
 public:
-    explicit ShortcutFolder(Favorites::FolderListings& listings) : m_listings(listings) {}
+    ShortcutFolder(Favorites::FolderListings& listings, const cSettings& settings)
+        : m_listings(listings), m_settings(settings)
+    {
+    }
 
     int source() const override { return Keys::InternetExplorerSource; }
     bool hasSubFolders() const override { return true; }
+    bool shown() override { return m_settings.SupportInternetExplorer(); }
+
+    // Deeper levels that cannot be read throw; what was given stays.
+    QStringList readFolders(const std::function<void(const TreeNode&)>& add,
+                            const std::function<void()>& yield) override
+    {
+        Favorites::loadTree(
+            Favorites::folder(),
+            [&add](const Favorites::FolderNode& folder) {
+                add({folder.parentKey, folder.key, folder.text, folder.image});
+            },
+            yield);
+        return {};
+    }
+
+    bool mayHideFolders() const override { return true; }
+    bool folderHidden(const Place& folder) const override
+    {
+        const QString root = Favorites::folder();
+        return !root.isEmpty() && !folder.folderPath.isEmpty() && Favorites::isHiddenFolder(root + folder.folderPath);
+    }
     Drop takesDropFrom(const Store& from) const override
     {
         return from.entryKind() == 2 ? Drop::HighlightOnly : Drop::Add; // a go word is no address
@@ -257,13 +282,14 @@ private:
     static QString outside() { return QStringLiteral("the folder lies outside your Favorites folder"); }
 
     Favorites::FolderListings& m_listings;
+    const cSettings& m_settings;
 };
 
 } // namespace
 
-std::unique_ptr<Store> makeShortcutFolder(Favorites::FolderListings& listings)
+std::unique_ptr<Store> makeShortcutFolder(Favorites::FolderListings& listings, const cSettings& settings)
 {
-    return std::make_unique<ShortcutFolder>(listings);
+    return std::make_unique<ShortcutFolder>(listings, settings);
 }
 
 } // namespace Stores

@@ -27,9 +27,9 @@ private:
     quint64 m_changes = ~quint64(0);
 };
 
-std::unique_ptr<Store> makeFavoritesList(bool compuServe);
-std::unique_ptr<Store> makeForumList(Forums::List& list);
-std::unique_ptr<Store> makeShortcutFolder(Favorites::FolderListings& listings);
+std::unique_ptr<Store> makeFavoritesList(bool compuServe, const cSettings& settings);
+std::unique_ptr<Store> makeForumList(Forums::List& list, const cSettings& settings);
+std::unique_ptr<Store> makeShortcutFolder(Favorites::FolderListings& listings, const cSettings& settings);
 std::unique_ptr<Store> makeBookmarkFile(NetscapeBookmarks& bookmarks, cSettings& settings);
 std::unique_ptr<Store> makeUserFolders(cSettings& settings);
 

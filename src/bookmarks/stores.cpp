@@ -16,6 +16,11 @@ QString Store::folderPath(const QString&, const QString&) const
     return {};
 }
 
+QList<TreeNode> Store::tops() const
+{
+    return {{Keys::TopKey, Keys::rootKey(source()), Keys::sourceText(source()), TreeImage::Store}};
+}
+
 QString Store::existsMessage(const QString& name, const Place& folder) const
 {
     return Names::existsInFolder(name, folder.folderText);
@@ -88,13 +93,13 @@ struct Table::Stores
 Table::Table(cSettings& settings) : m_stores(std::make_unique<Stores>())
 {
     auto& roots = m_stores->roots;
-    roots[Keys::CompuServeFavoritesSource] = makeFavoritesList(true);
-    roots[Keys::WebFavoritesSource] = makeFavoritesList(false);
-    roots[Keys::ForumsSource] = makeForumList(m_stores->forums);
-    roots[Keys::InternetExplorerSource] = makeShortcutFolder(m_stores->favoritesListings);
+    roots[Keys::CompuServeFavoritesSource] = makeFavoritesList(true, settings);
+    roots[Keys::WebFavoritesSource] = makeFavoritesList(false, settings);
+    roots[Keys::ForumsSource] = makeForumList(m_stores->forums, settings);
+    roots[Keys::InternetExplorerSource] = makeShortcutFolder(m_stores->favoritesListings, settings);
     roots[Keys::NetscapeSource] = makeBookmarkFile(m_stores->bookmarks, settings);
     for (int source : {Keys::FirefoxSource, Keys::ChromiumSource})
-        roots[size_t(source)] = std::make_unique<BrowserBookmarks>(source);
+        roots[size_t(source)] = std::make_unique<BrowserBookmarks>(source, settings);
     m_stores->userFolders = makeUserFolders(settings);
 }
 
@@ -115,6 +120,21 @@ Store* Table::forKey(const QString& key) const
     const Keys::NodeKey node = Keys::NodeKey::parse(key);
     return node.kind == Keys::NodeKey::Kind::Root || node.kind == Keys::NodeKey::Kind::Folder ? at(node.source)
                                                                                               : nullptr;
+}
+
+QList<Store*> Table::inTreeOrder() const
+{
+    QList<Store*> stores;
+    for (int source : {Keys::WebFavoritesSource,
+                       Keys::ForumsSource,
+                       Keys::CompuServeFavoritesSource,
+                       Keys::NetscapeSource,
+                       Keys::InternetExplorerSource,
+                       Keys::FirefoxSource,
+                       Keys::ChromiumSource})
+        stores.append(at(source));
+    stores.append(m_stores->userFolders.get());
+    return stores;
 }
 
 NetscapeBookmarks& Table::bookmarks() const

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -66,6 +67,15 @@ struct Row
     QString key;
     QString text;
     int image = 0;
+};
+
+// A node a store gives the folder tree: one of its tops, or a folder below one.
+struct TreeNode
+{
+    QString parentKey;
+    QString key;
+    QString text;
+    int image = 2; // a closed folder (see TreeImage)
 };
 
 // What came of a change. `what` is the name as the store keeps it (or as it
@@ -149,6 +159,27 @@ public:
     virtual bool hasSubFolders() const { return false; }
     // What a drop of `from`'s entries on one of its folders does.
     virtual Drop takesDropFrom(const Store& from) const = 0;
+
+    // The folder tree. Whether the tree shows the store: asked once per
+    // building of the tree (a browser's store looks for its profiles here).
+    virtual bool shown() { return true; }
+    // Its tops, each below the tree's top: one, or one for each user folder.
+    virtual QList<TreeNode> tops() const;
+    // Whether its tops are drawn as stores (the user folders are drawn as folders).
+    virtual bool topIsStore() const { return true; }
+    // Reads what it shows in the tree, where that needs a reading, and gives
+    // its folders below its tops, parents first; `yield` runs now and then.
+    // Returns what the user is to be told: each problem once while it lasts.
+    virtual QStringList readFolders(const std::function<void(const TreeNode&)>& /*add*/,
+                                    const std::function<void()>& /*yield*/)
+    {
+        return {};
+    }
+    // Whether a folder can be drawn as hidden (a hidden directory), and whether it is.
+    virtual bool mayHideFolders() const { return false; }
+    virtual bool folderHidden(const Place&) const { return false; }
+    // The files other programs change: the store is read again when they do.
+    virtual QStringList watched() const { return {}; }
 
     // The folder as the store names it, from the tree's full path and shown name of its node.
     virtual QString folderPath(const QString& fullPath, const QString& text) const;
@@ -237,6 +268,8 @@ public:
     Store* at(int source) const;
     // The store of a tree key or list key, or null.
     Store* forKey(const QString& key) const;
+    // Every store, in the order the tree lists them.
+    QList<Store*> inTreeOrder() const;
 
     // The stores whose state the window reaches by name.
     NetscapeBookmarks& bookmarks() const;

@@ -26,6 +26,17 @@ public:
     // A user folder is named by its shown name.
     QString folderPath(const QString&, const QString& text) const override { return text; }
 
+    // One top for each folder, numbered anew at each building of the tree.
+    QList<TreeNode> tops() const override
+    {
+        QList<TreeNode> nodes;
+        int number = Keys::FirstUserFolder;
+        for (const QString& name : RegistryStores::userFolderNames())
+            nodes.append({Keys::TopKey, Keys::rootKey(number++), name, TreeImage::Folder});
+        return nodes;
+    }
+    bool topIsStore() const override { return false; }
+
     // Forum go words are left out while CompuServe is off.
     QList<Row> list(const Place& folder) override
     {

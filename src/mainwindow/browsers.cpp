@@ -16,53 +16,13 @@
 #include <QFileInfo>
 #include <QWidget>
 
-bool cMainDialog::BrowserStoreExists(int source)
-{
-    // Found once per building of the tree; a reading after a change uses them.
-    return browserStore(source).findProfiles(source == Keys::FirefoxSource ? m_settings.SupportFirefox()
-                                                                           : m_settings.SupportChromium());
-}
-
-void cMainDialog::LoadBrowserSource(int source)
-{
-    KeyedTreeView* tree = m_form->tvMain;
-    QTreeWidgetItem* root = tree->Node(Keys::rootKey(source));
-    Stores::BrowserBookmarks& store = browserStore(source);
-    if (!root) {
-        store.clear();
-        return;
-    }
-    store.readAgain(platform::runtimeDir());
-    while (root->childCount() > 0)
-        tree->RemoveNode(root->child(0));
-    const bool expand = m_settings.ExpandFoldersOnRefresh();
-    for (const auto& [number, parent, folder] : store.numberedFolders()) {
-        tree->AddNode(parent < 0 ? Keys::rootKey(source) : Keys::folderKey(parent, source),
-                      Keys::folderKey(number, source),
-                      folder->title,
-                      2)
-            ->setExpanded(expand);
-    }
-    watchBrowserFiles();
-    // A damaged store is told of once while it stays damaged, not at every
-    // reading; once it reads again, a new damage is told again.
-    QSet<QString> damaged;
-    for (const QString& problem : store.contents().problems) {
-        const QString file = problem.section(QLatin1Char('"'), 1, 1); // each text names its file first
-        damaged.insert(file);
-        if (!store.told().contains(file))
-            tell(problem + QStringLiteral(" Its bookmarks are not shown."));
-    }
-    store.told() = damaged;
-}
-
-void cMainDialog::watchBrowserFiles()
+void cMainDialog::watchStoreFiles()
 {
     if (!m_browserWatch)
         m_browserWatch = std::make_unique<BrowserWatch>(m_form->window(), [this] { ReloadChangedBrowsers(); });
     QHash<int, QStringList> files;
-    for (int source : {Keys::FirefoxSource, Keys::ChromiumSource})
-        files.insert(source, browserStore(source).contents().watched);
+    for (const Stores::Store* store : m_stores->inTreeOrder())
+        files.insert(store->source(), store->watched());
     m_browserWatch->watch(files);
 }
 
@@ -87,8 +47,9 @@ void cMainDialog::ReloadChangedBrowsers()
             shownChanged = shownChanged || Keys::sourceNumber(selectedKey) == source;
             if (shownChanged)
                 tree->setSelectedItem(tree->Node(Keys::rootKey(source))); // the old node goes
-            LoadBrowserSource(source);
+            readStoreFolders(*m_stores->at(source));
         }
+        watchStoreFiles();
         if (!shownChanged)
             return;
         // The same folder again where it still exists, else the store's root.

@@ -32,8 +32,3 @@ SuggestionList* cMainDialog::Suggestions() const
 {
     return m_suggestions;
 }
-
-Stores::BrowserBookmarks& cMainDialog::browserStore(int source) const
-{
-    return m_stores->browser(source);
-}

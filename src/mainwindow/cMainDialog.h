@@ -165,18 +165,13 @@ public:
     Forums::Collection& ForumCollection();
     // Which folder of the bookmark file is shown, when one is (CurrentNetscapeFolder).
     void noteShownBookmarkFolder(const QString& key);
-    // The browsers' stores (sources 5 and 6), read only.
-    // True when the source's setting is on and the machine has such a store.
-    bool BrowserStoreExists(int source);
-    // Reads the store again and builds its folders under its root node.
-    void LoadBrowserSource(int source);
+    // Reads the store's folders (again) and builds them under its tops; tells what it found wrong.
+    void readStoreFolders(Stores::Store& store);
     // Reads again the stores whose files changed, keeping the shown folder.
     void ReloadChangedBrowsers();
 
     // Operations of the stores and of editing, moving and export.
     virtual void LoadBookmarkFile();
-    virtual void BuildBookmarkTree();
-    virtual void mLoadInternetExplorerFavorites();
     virtual void LoadForumList();
     // Writes the bookmark file; on failure tells the user and reads the file
     // again, so the window shows what is on disk.
@@ -244,10 +239,10 @@ protected:
     void options();
     void reselect();
     // Shows or hides and enables the buttons a selected node allows, and gives it its image.
-    void applyButtonTable(QTreeWidgetItem* node, const QString& favoritesFolder);
+    void applyButtonTable(QTreeWidgetItem* node);
     void repaintTreeImages(const QString& favoritesFolder);
-    // The image a node shows when it is not the one selected.
-    int restingImage(QTreeWidgetItem* node, const QString& favoritesFolder);
+    // The image a node shows when it is not the one selected (see TreeImage).
+    int restingImage(QTreeWidgetItem* node) const;
     // The entry selected in the list: its source's address and kind for the go action.
     bool entryAddress(QString* address, int* kind);
     // The address and kind of an entry of a store, as a double-click opens
@@ -268,11 +263,8 @@ protected:
     // Runs the go action on a text, then puts the text on top of the input
     // box's list and empties the box.
     void goAndRemember(const QString& text, int kind);
-    // The folder path of an IE node below the Favorites folder; empty for the root.
-    static QString favoritesPathOf(QTreeWidgetItem* node);
     // The Netscape folder number a tree key stands for: 0 for the root "4A".
     int netscapeFolderOf(const QString& nodeKey);
-    void addBookmarkFolders();
     void tell(const QString& text);
     bool ask(const QString& question);
     // Moving entries.
@@ -328,9 +320,8 @@ private:
     // list under the command box and the entries it shows.
     std::unique_ptr<Find::Indexer> m_findIndexer;
     QPointer<SuggestionList> m_suggestions; // the form owns it
-    // The browsers' stores are watched for changes, which are read again after a pause.
-    Stores::BrowserBookmarks& browserStore(int source) const;
-    void watchBrowserFiles();
+    // The stores' files other programs change are watched; a changed store is read again after a pause.
+    void watchStoreFiles();
     std::unique_ptr<BrowserWatch> m_browserWatch;
     std::vector<const Find::Entry*> m_found;
     bool m_findForced = false;

@@ -22,41 +22,18 @@
 #include <QLabel>
 #include <QStatusBar>
 
-namespace {
-
-const QString kTopKey = QStringLiteral("00A");
-const QString kFavoritesKey = QStringLiteral("3A");
-const QString kNetscapeKey = QStringLiteral("4A");
-
-bool isSourceRoot(const QString& key)
-{
-    return key.size() == 2 && key.at(1) == QLatin1Char('A') && key.at(0) >= QLatin1Char('0') &&
-           key.at(0) <= QLatin1Char('6');
-}
-
-bool isFavoritesFolder(const QString& key)
-{
-    return key.contains(QLatin1Char('X')) && Keys::folderPart(key) == kFavoritesKey;
-}
-
-} // namespace
-
-QString cMainDialog::favoritesPathOf(QTreeWidgetItem* node)
-{
-    return Keys::favoritesRelativePath(KeyedTreeView::FullPath(node));
-}
-
-int cMainDialog::restingImage(QTreeWidgetItem* node, const QString& favoritesFolder)
+int cMainDialog::restingImage(QTreeWidgetItem* node) const
 {
     const QString key = KeyedTreeView::Key(node);
-    if (key == kTopKey)
-        return 3;
-    if (isSourceRoot(key))
-        return 4;
-    if (isFavoritesFolder(key) && !favoritesFolder.isEmpty() &&
-        Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)))
-        return 6;
-    return 2;
+    const Keys::NodeKey parsed = Keys::NodeKey::parse(key);
+    if (parsed.kind == Keys::NodeKey::Kind::Top)
+        return TreeImage::OpenStore;
+    const Stores::Store* store = m_stores->forKey(key);
+    if (!store)
+        return TreeImage::Folder;
+    if (parsed.kind == Keys::NodeKey::Kind::Root)
+        return store->topIsStore() ? TreeImage::Store : TreeImage::Folder;
+    return store->mayHideFolders() && store->folderHidden(placeOf(node)) ? TreeImage::Hidden : TreeImage::Folder;
 }
 
 void cMainDialog::repaintTreeImages(const QString& favoritesFolder)
@@ -65,8 +42,8 @@ void cMainDialog::repaintTreeImages(const QString& favoritesFolder)
     // node last shown open can differ from its resting image, and a click
     // then costs nothing in the size of the tree.
     KeyedTreeView* tree = m_form->tvMain;
-    auto paint = [this, tree, &favoritesFolder](QTreeWidgetItem* node) {
-        const int image = restingImage(node, favoritesFolder);
+    auto paint = [this, tree](QTreeWidgetItem* node) {
+        const int image = restingImage(node);
         if (KeyedTreeView::Image(node) != image)
             tree->setImage(node, image);
     };
@@ -80,20 +57,19 @@ void cMainDialog::repaintTreeImages(const QString& favoritesFolder)
     }
 }
 
-void cMainDialog::applyButtonTable(QTreeWidgetItem* node, const QString& favoritesFolder)
+void cMainDialog::applyButtonTable(QTreeWidgetItem* node)
 {
     const QString key = KeyedTreeView::Key(node);
     const Stores::Store* store = m_stores->forKey(key);
     // Sub-folders and user folders can be renamed and deleted; the stores themselves cannot.
     const bool folderButtons = store && store->folderCanChange(placeOf(node));
-    const bool entryButtons = key != kTopKey;
-    int image = 1;
-    if (key == kTopKey || isSourceRoot(key))
-        image = 3;
-    else if (isFavoritesFolder(key) && !favoritesFolder.isEmpty() &&
-             Favorites::isHiddenFolder(favoritesFolder + favoritesPathOf(node)))
-        image = 5;
-    m_form->tvMain->setImage(node, image);
+    const bool entryButtons = key != Keys::TopKey;
+    // Shown open: each resting image has its open one.
+    const int resting = restingImage(node);
+    m_form->tvMain->setImage(node,
+                             resting == TreeImage::Hidden   ? TreeImage::OpenHidden
+                             : resting == TreeImage::Folder ? TreeImage::OpenFolder
+                                                            : TreeImage::OpenStore);
     m_openedNodeKey = key;
 
     FlatButtonArray& buttons = *m_form->lbbMain;
@@ -115,7 +91,7 @@ void cMainDialog::applyButtonTable(QTreeWidgetItem* node, const QString& favorit
         offer(buttons[index], entryButtons);
     for (int index : {CutTool, CopyTool, PasteTool, NewItemTool, EditItemTool, DeleteItemTool, SortAscendingTool})
         offerAction(index, entryButtons);
-    toolbar->button(SortDescendingTool)->setEnabled(key != kTopKey);
+    toolbar->button(SortDescendingTool)->setEnabled(key != Keys::TopKey);
     if (store) {
         toolbar->button(MoveUpTool)->setEnabled(store->ordered());
         toolbar->button(MoveDownTool)->setEnabled(store->ordered());
@@ -153,7 +129,7 @@ void cMainDialog::ClickTVMain()
             m_state.CurrentSource = Keys::sourceNumber(key);
             repaintTreeImages(favoritesFolder);
             list->Clear();
-            applyButtonTable(node, favoritesFolder);
+            applyButtonTable(node);
             if (Stores::Store* store = m_stores->forKey(key)) {
                 ListFolder(*store, node);
                 ghostCutEntries();
@@ -324,21 +300,4 @@ void cMainDialog::MouseDownTvMain(int, int, int x, int y)
 void cMainDialog::MouseMoveTvMain()
 {
     MouseMoveLbbMain(-1);
-}
-
-void cMainDialog::mLoadInternetExplorerFavorites()
-{
-    KeyedTreeView* tree = m_form->tvMain;
-    const bool expand = m_settings.ExpandFoldersOnRefresh();
-    try {
-        Favorites::loadTree(
-            Favorites::folder(),
-            [tree, expand](const Favorites::FolderNode& folder) {
-                tree->AddNode(folder.parentKey, folder.key, folder.text, folder.image)->setExpanded(expand);
-            },
-            [] { QApplication::processEvents(); });
-    } catch (const cError& error) {
-        // Deeper levels report; what was added stays.
-        report(error);
-    }
 }

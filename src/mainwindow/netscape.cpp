@@ -43,48 +43,6 @@ void cMainDialog::LoadBookmarkFile()
     }
 }
 
-void cMainDialog::BuildBookmarkTree()
-{
-    m_form->lvMain->Clear();
-    try {
-        addBookmarkFolders();
-    } catch (const cError&) {
-        // a failed build ends quietly with what it added
-    } catch (const std::exception& error) {
-        logUnexpected("BuildBookmarkTree", error);
-    }
-}
-
-void cMainDialog::addBookmarkFolders()
-{
-    KeyedTreeView* tree = m_form->tvMain;
-    const bool expand = m_settings.ExpandFoldersOnRefresh();
-    const NetscapeBookmarks::Records& records = Bookmarks().records();
-    // Folders in collection order at every level, depth first without recursion.
-    struct Open
-    {
-        const std::vector<qsizetype>* children;
-        size_t next;
-        QString parentNode;
-    };
-    std::vector<Open> stack{{&Bookmarks().childrenOf(0), 0, kNetscapeRoot}};
-    QSet<int> added{0};
-    while (!stack.empty()) {
-        Open& open = stack.back();
-        if (open.next >= open.children->size()) {
-            stack.pop_back();
-            continue;
-        }
-        const cBookmark& record = *records.at((*open.children)[open.next++]);
-        const int number = NetscapeBookmarks::folderNumber(record);
-        if (record.BookmarkType() != cBookmark::FolderType || added.contains(number))
-            continue;
-        added.insert(number);
-        tree->AddNode(open.parentNode, nodeKey(record), record.Title(), 2)->setExpanded(expand);
-        stack.push_back(Open{&Bookmarks().childrenOf(number), 0, nodeKey(record)});
-    }
-}
-
 int cMainDialog::netscapeFolderOf(const QString& key)
 {
     if (key == kNetscapeRoot)

@@ -3,31 +3,18 @@
 #include "mainwindow/cMainDialog.h"
 
 #include "bookmarks/keys.h"
+#include "bookmarks/stores.h"
 #include "controls/FlatButton.h"
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
-#include "controls/TrayIcon.h"
-#include "controls/olecolor.h"
-#include "controls/twips.h"
-#include "dialogs/frmOptions.h"
-#include "dialogs/messagebox.h"
-#include "mainwindow/AppServices.h"
 #include "mainwindow/MainForm.h"
-#include "store/WindowPlacement.h"
-#include "store/cRegistry.h"
+#include "platform/error.h"
 #include "store/cSettings.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QStatusBar>
-#include <QTimer>
-#include <QWidget>
 
 namespace {
-
-const QString kFoldersKey = cSettings::kRegistryKey + QStringLiteral("\\Folders");
 
 // Sets the mouse pointer to the hourglass for the life of the object.
 class WaitCursor
@@ -44,34 +31,19 @@ void cMainDialog::BuildFolderTree()
     WaitCursor wait;
     try {
         m_folderList.Clear();
-        auto addFolder = [this](const QString& name, const QString& key) {
-            auto folder = std::make_shared<cFolder>();
-            folder->setName(name);
-            folder->setKey(key);
-            m_folderList.Add(folder, key);
-        };
-        addFolder(Keys::sourceText(Keys::WebFavoritesSource), Keys::rootKey(Keys::WebFavoritesSource));
-        if (m_settings.SupportCompuServe()) {
-            addFolder(Keys::sourceText(Keys::ForumsSource), Keys::rootKey(Keys::ForumsSource));
-            addFolder(Keys::sourceText(Keys::CompuServeFavoritesSource),
-                      Keys::rootKey(Keys::CompuServeFavoritesSource));
-        }
-        if (m_settings.SupportNetscape())
-            addFolder(Keys::sourceText(Keys::NetscapeSource), Keys::rootKey(Keys::NetscapeSource));
-        if (m_settings.SupportInternetExplorer())
-            addFolder(Keys::sourceText(Keys::InternetExplorerSource), Keys::rootKey(Keys::InternetExplorerSource));
-        for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
-            if (BrowserStoreExists(source))
-                addFolder(Keys::sourceText(source), Keys::rootKey(source));
-        }
-
-        cRegistry registry;
-        registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
-        registry.setKeyName(kFoldersKey);
-        if (const auto folders = registry.SubKeyCollection()) {
-            int number = Keys::FirstUserFolder;
-            for (const auto& folder : *folders)
-                addFolder(folder->KeyName(), Keys::rootKey(number++));
+        QList<Stores::Store*> shown;
+        QList<Stores::TreeNode> tops;
+        for (Stores::Store* store : m_stores->inTreeOrder()) {
+            if (!store->shown())
+                continue;
+            shown.append(store);
+            for (const Stores::TreeNode& top : store->tops()) {
+                auto folder = std::make_shared<cFolder>();
+                folder->setName(top.text);
+                folder->setKey(top.key);
+                m_folderList.Add(folder, top.key);
+                tops.append(top);
+            }
         }
 
         (*m_form->lbbMain)[HideButton]->setVisible(false);
@@ -79,32 +51,49 @@ void cMainDialog::BuildFolderTree()
 
         KeyedTreeView* tree = m_form->tvMain;
         tree->Clear();
-        tree->AddNode({}, Keys::TopKey, Keys::TopText, 1)->setExpanded(true);
-        for (const auto& folder : m_folderList) {
-            QTreeWidgetItem* node =
-                tree->AddNode(Keys::TopKey, Keys::rootKey(Keys::leadingNumber(folder->Key())), folder->Name(), 2);
-            node->setExpanded(m_settings.ExpandFoldersOnRefresh());
-        }
-        for (int source = Keys::CompuServeFavoritesSource; source <= Keys::ChromiumSource; ++source) {
-            if (QTreeWidgetItem* root = tree->Node(Keys::rootKey(source)))
-                tree->setImage(root, 4);
-        }
+        m_form->lvMain->Clear(); // its entries belonged to the nodes just gone
+        tree->AddNode({}, Keys::TopKey, Keys::TopText, TreeImage::OpenStore)->setExpanded(true);
+        for (const Stores::TreeNode& top : tops)
+            tree->AddNode(top.parentKey, top.key, top.text, top.image)
+                ->setExpanded(m_settings.ExpandFoldersOnRefresh());
 
-        if (m_settings.SupportNetscape()) {
-            if (!m_state.NetscapeLoaded) {
-                LoadBookmarkFile();
-                m_state.NetscapeLoaded = true;
-            }
-            BuildBookmarkTree();
+        if (m_settings.SupportNetscape() && !m_state.NetscapeLoaded) {
+            LoadBookmarkFile();
+            m_state.NetscapeLoaded = true;
         }
-        if (m_settings.SupportInternetExplorer())
-            mLoadInternetExplorerFavorites();
-        for (int source : {Keys::FirefoxSource, Keys::ChromiumSource})
-            LoadBrowserSource(source);
+        for (Stores::Store* store : shown)
+            readStoreFolders(*store);
+        watchStoreFiles();
 
         reselect();
         ClickTVMain();
     } catch (const std::exception& error) {
+        report(error);
+    }
+}
+
+void cMainDialog::readStoreFolders(Stores::Store& store)
+{
+    KeyedTreeView* tree = m_form->tvMain;
+    if (store.hasSubFolders()) {
+        for (const Stores::TreeNode& top : store.tops()) {
+            if (QTreeWidgetItem* node = tree->Node(top.key)) {
+                while (node->childCount() > 0)
+                    tree->RemoveNode(node->child(0));
+            }
+        }
+    }
+    const bool expand = m_settings.ExpandFoldersOnRefresh();
+    try {
+        const QStringList problems = store.readFolders(
+            [tree, expand](const Stores::TreeNode& folder) {
+                tree->AddNode(folder.parentKey, folder.key, folder.text, folder.image)->setExpanded(expand);
+            },
+            [] { QApplication::processEvents(); });
+        for (const QString& problem : problems)
+            tell(problem);
+    } catch (const cError& error) {
+        // What was read before the failure stays.
         report(error);
     }
 }
@@ -117,12 +106,9 @@ void cMainDialog::reselect()
         tree->setSelectedItem(tree->Node(webFavorites));
         return;
     }
+    // A store the tree no longer shows: its folders are gone with it.
     const int source = Keys::sourceNumber(m_state.SelectedKey);
-    const bool switchedOff = ((source == Keys::CompuServeFavoritesSource || source == Keys::ForumsSource) &&
-                              !m_settings.SupportCompuServe()) ||
-                             (source == Keys::NetscapeSource && !m_settings.SupportNetscape()) ||
-                             (source == Keys::InternetExplorerSource && !m_settings.SupportInternetExplorer());
-    if (switchedOff) {
+    if (source < Keys::FirstUserFolder && !tree->Node(Keys::rootKey(source))) {
         m_state.SelectedKey = webFavorites;
         m_state.SelectedText = Keys::sourceText(Keys::WebFavoritesSource);
     }

@@ -267,4 +267,45 @@ TEST(StoreTable, EverySourceTheTreeShowsHasItsStoreAndTheTopNodeNone)
     }
 }
 
+TEST(StoreTable, TheTreeShowsTheStoresInItsOrderEachAsTheUserHasIt)
+{
+    cSettings settings;
+    settings.setSupportCompuServe(false);
+    settings.setSupportNetscape(true);
+    settings.setSupportInternetExplorer(false);
+    settings.setSupportFirefox(true); // no profile here: not shown
+    settings.setSupportChromium(false);
+    ASSERT_TRUE(RegistryStores::createUserFolder(QStringLiteral("News")));
+    ASSERT_TRUE(RegistryStores::createUserFolder(QStringLiteral("Alpha")));
+    Stores::Table table(settings);
+    auto shownTops = [&table] {
+        QStringList tops;
+        for (Stores::Store* store : table.inTreeOrder()) {
+            if (store->shown()) {
+                for (const Stores::TreeNode& top : store->tops())
+                    tops.append(top.key + QLatin1Char(' ') + top.text);
+            }
+        }
+        return tops;
+    };
+    EXPECT_EQ(shownTops(),
+              QStringList({QStringLiteral("1A Web Favorites"),
+                           QStringLiteral("4A Netscape Favorites"),
+                           QStringLiteral("10A Alpha"),
+                           QStringLiteral("11A News")}));
+    settings.setSupportCompuServe(true);
+    settings.setSupportInternetExplorer(true);
+    EXPECT_EQ(shownTops(),
+              QStringList({QStringLiteral("1A Web Favorites"),
+                           QStringLiteral("2A CompuServe Web Forums"),
+                           QStringLiteral("0A CompuServe Web Favorites"),
+                           QStringLiteral("4A Netscape Favorites"),
+                           QStringLiteral("3A Microsoft IE Favorites"),
+                           QStringLiteral("10A Alpha"),
+                           QStringLiteral("11A News")}));
+    EXPECT_FALSE(table.at(Keys::FirstUserFolder)->topIsStore()) << "a user folder is drawn as a folder";
+    RegistryStores::deleteUserFolder(QStringLiteral("News"));
+    RegistryStores::deleteUserFolder(QStringLiteral("Alpha"));
+}
+
 } // namespace
