@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
 #include <QSet>
 
 namespace Stores {
@@ -167,6 +168,44 @@ public:
         record->setURL(Names::address(now.address));
         m_bookmarks.touch();
         return checked;
+    }
+
+    // The folder's links take the order given; every record keeps its key
+    // and place (the contents move), other records are not touched.
+    Result reorder(const Place& folder, const QStringList& listKeys) override
+    {
+        const int number = folderNumber(folder);
+        if (number < 0)
+            return Result::refused(folder.folderText, {});
+        NetscapeBookmarks::Records& records = m_bookmarks.records();
+        std::vector<std::shared_ptr<cBookmark>> places;
+        QHash<QString, cBookmark> copies;
+        for (qsizetype position : m_bookmarks.childrenOf(number)) {
+            const auto& record = records.at(position);
+            if (record->BookmarkType() != cBookmark::LinkType)
+                continue;
+            places.push_back(record);
+            copies.insert(record->Key(), *record);
+        }
+        // The order given, then what it left out in the order it had: no
+        // link is lost or doubled, whatever the keys.
+        std::vector<cBookmark> order;
+        order.reserve(places.size());
+        for (const QString& key : listKeys) {
+            const auto copy = copies.constFind(NetscapeBookmarks::recordKey(key));
+            if (copy == copies.cend())
+                continue;
+            order.push_back(*copy);
+            copies.erase(copy);
+        }
+        for (const auto& place : places) {
+            if (copies.contains(place->Key()))
+                order.push_back(copies.value(place->Key()));
+        }
+        for (size_t k = 0; k < places.size(); ++k)
+            copyBookmarkContents(*places[k], order[k]);
+        m_bookmarks.invalidateIndex();
+        return Result::done(folder.folderText);
     }
 
     Result remove(const Place& entry, const Entry* expected) override

@@ -221,6 +221,14 @@ public:
     // that (an entry changed since it was cut stays: refused, with nothing to tell).
     virtual Result remove(const Place& entry, const Entry* expected = nullptr) = 0;
 
+    // Puts the folder's entries in this order, given by their list keys (a
+    // store that is ordered; the others refuse). Entries left out follow, in
+    // the order they had.
+    virtual Result reorder(const Place& folder, const QStringList& /*listKeys*/)
+    {
+        return Result::refused(folder.folderText, {});
+    }
+
     // Folders. Whether new folders can be made inside this store's folders
     // (elsewhere a new folder is a user folder).
     virtual bool holdsFolders() const { return false; }

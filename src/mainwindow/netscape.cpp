@@ -107,21 +107,20 @@ void cMainDialog::MoveBookmark(int direction)
     try {
         KeyedListView* list = m_form->lvMain;
         QTreeWidgetItem* item = list->SelectedItem();
-        if (!item)
+        QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+        Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
+        if (!item || !store || !store->ordered())
             return;
         const int i = list->indexOfTopLevelItem(item) + 1;
         if ((direction == 0 && i == 1) || (direction == 1 && i == list->Count()))
             return;
         const int j = direction == 0 ? i - 1 : i + 1;
-        const auto a = Bookmarks().records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(list->ItemAt(i))));
-        const auto b = Bookmarks().records().find(NetscapeBookmarks::recordKey(KeyedListView::Key(list->ItemAt(j))));
-        if (!a || !b)
+        QStringList keys;
+        for (int k = 1; k <= list->Count(); ++k)
+            keys.append(KeyedListView::Key(list->ItemAt(k)));
+        keys.swapItemsAt(i - 1, j - 1);
+        if (!store->reorder(placeOf(node), keys).ok())
             return;
-        // The two records swap what they hold; each keeps its key and its place.
-        cBookmark held = *a;
-        copyBookmarkContents(*a, *b);
-        copyBookmarkContents(*b, held);
-        Bookmarks().invalidateIndex();
         ClickTVMain();
         list->setCurrentItem(list->ItemAt(j));
     } catch (const std::exception& error) {
@@ -156,36 +155,22 @@ void cMainDialog::SortList(int direction)
             return direction == 0 ? order < 0 : order > 0;
         });
         QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
-        const QString key = KeyedTreeView::Key(node);
-        if (Keys::sourceNumber(key) != Keys::NetscapeSource) {
+        Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
+        if (store && store->ordered()) {
+            // The store takes the order; the list shows it again from the store.
+            QStringList keys;
+            keys.reserve(qsizetype(entries.size()));
+            for (const Entry& entry : entries)
+                keys.append(entry.key);
+            store->reorder(placeOf(node), keys);
+            ClickTVMain();
+        } else {
             list->Clear();
             QList<KeyedListView::Entry> items;
             items.reserve(qsizetype(entries.size()));
             for (const Entry& entry : entries)
                 items.append({entry.key, entry.text, entry.icon});
             list->AddItems(items);
-        } else {
-            // The folder's links take the sorted order in the collection; every
-            // record keeps its key and place, other records are not touched.
-            const int folder = netscapeFolderOf(key);
-            NetscapeBookmarks::Records& records = Bookmarks().records();
-            std::vector<std::shared_ptr<cBookmark>> places;
-            QHash<QString, cBookmark> copies;
-            for (qsizetype position : Bookmarks().childrenOf(folder)) {
-                const auto& record = records.at(position);
-                if (record->BookmarkType() != cBookmark::LinkType)
-                    continue;
-                places.push_back(record);
-                copies.insert(record->Key(), *record);
-            }
-            for (size_t k = 0; k < places.size() && k < entries.size(); ++k) {
-                const auto copy = copies.constFind(NetscapeBookmarks::recordKey(entries[k].key));
-                if (copy == copies.cend())
-                    continue;
-                copyBookmarkContents(*places[k], *copy);
-            }
-            Bookmarks().invalidateIndex();
-            ClickTVMain();
         }
     } catch (const std::exception& error) {
         report(error);

@@ -157,6 +157,30 @@ TEST_P(EveryStore, AddChangeAndRemoveAreOnDiskWhenTheyReturn)
     EXPECT_EQ(onDisk(), before);
 }
 
+TEST_P(EveryStore, AReorderKeepsEveryEntryOnceAndOnlyAnOrderedStoreTakesIt)
+{
+    for (const char* name : {"Gamma", "Alpha", "Beta"})
+        ASSERT_TRUE(m_store->add(m_folder, {QString::fromLatin1(name), address(name), GetParam().kind}).ok());
+    ASSERT_TRUE(m_store->save().ok());
+    const QStringList before = onDisk();
+    QStringList keys;
+    for (const Place& entry : m_store->entries(m_folder))
+        keys.prepend(entry.listKey);
+    // A partial order with a key of nothing: what it left out follows, nothing is doubled.
+    const QStringList asked{keys.at(0), QStringLiteral("999X") + m_folder.folderKey};
+    const Result reordered = m_store->reorder(m_folder, asked);
+    ASSERT_EQ(reordered.ok(), m_store->ordered());
+    ASSERT_TRUE(m_store->save().ok());
+    QStringList after = onDisk();
+    if (!m_store->ordered()) {
+        EXPECT_EQ(after, before);
+        return;
+    }
+    QStringList expected = before;
+    expected.move(expected.size() - 1, 0);
+    EXPECT_EQ(after, expected);
+}
+
 TEST_P(EveryStore, ANameAlreadyThereOrOneTheStoreCannotKeepIsToldNotWritten)
 {
     ASSERT_TRUE(m_store->add(m_folder, {QStringLiteral("Alpha"), address("Alpha.example"), GetParam().kind}).ok());
