@@ -89,6 +89,12 @@ int main(int argc, char* argv[])
     cApp app(settings);
     frmMain form(settings, app);
     QObject::connect(&form, &frmMain::unloaded, &application, &QCoreApplication::quit, Qt::QueuedConnection);
+    // A failed save is told once, after the operation that made it (one at
+    // start-up as soon as the window is up); the changes stay in memory and
+    // every later change tries again.
+    platform::Registry::setSaveFailureHandler([&form](const QString& text) {
+        QTimer::singleShot(0, &form, [&form, text] { MessageBoxes::inform(text, &form); });
+    });
 
     startupStep([&] { app.setRegistryAppName(QStringLiteral("ORXMarkcrate")); });
     startupStep([&] { app.setMainWindow(&form); });
@@ -104,12 +110,6 @@ int main(int argc, char* argv[])
     const QString registryReport = platform::Registry::instance().takeLoadReport();
     if (!registryReport.isEmpty())
         QTimer::singleShot(0, &form, [&form, registryReport] { MessageBoxes::inform(registryReport, &form); });
-
-    // A failed save is told once, after the operation that made it; the
-    // changes stay in memory and every later change tries again.
-    platform::Registry::setSaveFailureHandler([&form](const QString& text) {
-        QTimer::singleShot(0, &form, [&form, text] { MessageBoxes::inform(text, &form); });
-    });
 
     const int status = QApplication::exec();
     platform::Registry::setSaveFailureHandler({});

@@ -156,10 +156,13 @@ int removeSaveLeftovers(const QString& folder)
     return sweepFolder(encodeFileName(diskPath(nativePath(folder))));
 }
 
-bool writeFileAtomically(const QString& path,
-                         const std::function<bool(QIODevice&)>& writer,
-                         QString* errorText,
-                         QFileDevice::Permissions permissions)
+namespace {
+
+bool writeAtomically(const QString& path,
+                     const std::function<bool(QIODevice&)>& writer,
+                     QString* errorText,
+                     QFileDevice::Permissions permissions,
+                     bool keepOldMode)
 {
     auto fail = [errorText](const QString& why) {
         if (errorText)
@@ -176,15 +179,18 @@ bool writeFileAtomically(const QString& path,
     const bool exists = ::stat(target.constData(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode))
         return fail(QStringLiteral("a folder of that name is in the way"));
-    // A file the user made read-only is not replaced behind their back.
+    // A file the user made read-only is not replaced behind their back,
+    // even where this user could (the superuser).
     if (exists && ::access(target.constData(), W_OK) != 0)
         return fail(QStringLiteral("the existing file is not writable (%1)").arg(systemError(errno)));
+    if (exists && !(old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+        return fail(QStringLiteral("the existing file is not writable (%1)").arg(systemError(EACCES)));
     sweepOnce(folder);
 
     // Private until its permissions are set; a new file without asked-for
     // permissions is created with the umask's, as any new file is.
     const bool ownMode = exists || permissions;
-    const mode_t mode = exists ? (old.st_mode & 07777) : modeOf(permissions);
+    const mode_t mode = exists && keepOldMode ? (old.st_mode & 07777) : modeOf(permissions);
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
@@ -257,6 +263,24 @@ bool writeFileAtomically(const QString& path,
         ::close(folderFd);
     }
     return true;
+}
+
+} // namespace
+
+bool writeFileAtomically(const QString& path,
+                         const std::function<bool(QIODevice&)>& writer,
+                         QString* errorText,
+                         QFileDevice::Permissions permissions)
+{
+    return writeAtomically(path, writer, errorText, permissions, true);
+}
+
+bool writePrivateFileAtomically(const QString& path,
+                                const std::function<bool(QIODevice&)>& writer,
+                                QString* errorText,
+                                QFileDevice::Permissions permissions)
+{
+    return writeAtomically(path, writer, errorText, permissions, false);
 }
 
 } // namespace platform

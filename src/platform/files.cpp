@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHashFunctions>
 #include <QIODevice>
 #include <QStringDecoder>
 
@@ -330,6 +331,40 @@ bool readRegularFile(const QString& path, qint64 limit, QByteArray* bytes)
     }
     ::close(fd);
     return regular;
+}
+
+std::optional<quint64> contentHash(const QString& path)
+{
+    const int fd = ::open(encodeFileName(diskPath(nativePath(path))).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    size_t hash = size_t(info.st_size);
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk.data(), size_t(chunk.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        hash = qHash(QByteArrayView(chunk.constData(), qsizetype(got)), hash);
+    }
+    ::close(fd);
+    return quint64(hash);
+}
+
+bool sameContentStamp(const FileStamp& a, const FileStamp& b)
+{
+    return a.exists == b.exists && a.regular == b.regular && a.size == b.size && a.modifiedNs == b.modifiedNs &&
+           a.device == b.device && a.inode == b.inode;
 }
 
 } // namespace platform

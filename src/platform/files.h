@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // Files as the program expects them: paths that may use "\" as separator,
 // an attribute word, and a directory search filtered by an attribute mask.
 class QIODevice;
@@ -96,6 +98,12 @@ FileStamp fileStamp(const QString& path);
 // within the last two seconds may change again within the same tick of the
 // file system's clock and keep its stamp. Ask it right after fileStamp().
 bool isSettled(const FileStamp& stamp);
+// Whether two stamps differ at most in what a change of mode or owner
+// changes (the status time): the content may then be the same.
+bool sameContentStamp(const FileStamp& a, const FileStamp& b);
+// A hash of a regular file's bytes, to tell a change of mode or owner from
+// one of content where the stamps cannot; none for anything unreadable.
+std::optional<quint64> contentHash(const QString& path);
 
 // Reads from the device's position to its end or to `limit` bytes, whichever
 // comes first. Unlike QIODevice::read(limit), it reserves memory for what the

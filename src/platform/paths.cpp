@@ -67,8 +67,15 @@ QString dataDir()
 bool ensurePrivateDir(const QString& path)
 {
     QDir dir(path);
-    if (dir.exists())
+    if (dir.exists()) {
+        // The program's own folder: private again where something opened it to others.
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                QFileDevice::WriteOther | QFileDevice::ExeOther;
+        if (QFile::permissions(path) & others)
+            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         return true;
+    }
     if (!dir.mkpath(QStringLiteral(".")))
         return false;
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

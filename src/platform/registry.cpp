@@ -212,6 +212,9 @@ void Registry::seedNewProfile()
 void Registry::setSaveFailureHandler(SaveFailureHandler handler)
 {
     saveFailureHandler() = std::move(handler);
+    // A save that failed before anyone could be told (at start-up) is told now.
+    if (saveFailureHandler() && registrySlot() && registrySlot()->m_failurePending)
+        registrySlot()->tellSaveFailure();
 }
 
 QString Registry::saveFailureText() const
@@ -223,9 +226,14 @@ QString Registry::saveFailureText() const
 
 void Registry::tellSaveFailure()
 {
-    if (m_failureTold || !saveFailureHandler())
+    if (m_failureTold)
         return; // once a session
+    if (!saveFailureHandler()) {
+        m_failurePending = true;
+        return;
+    }
     m_failureTold = true;
+    m_failurePending = false;
     saveFailureHandler()(saveFailureText());
 }
 
@@ -251,7 +259,7 @@ bool Registry::flush()
     }
     const QByteArray bytes = writeRegFile(*m_hives[kUserHive], kUserHiveName);
     QString error;
-    const bool ok = writeFileAtomically(
+    const bool ok = writePrivateFileAtomically(
         m_userFile,
         [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); },
         &error,
@@ -264,6 +272,7 @@ bool Registry::flush()
     }
     ++userFileWrites;
     m_lastSaveError.clear();
+    m_failurePending = false; // saved after all: nothing is left to tell
     m_dirty = false;
     return true;
 }

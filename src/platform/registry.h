@@ -150,6 +150,7 @@ private:
     bool m_dirty = false;
     bool m_saveBlocked = false; // the file could not be read, nor kept aside: never overwrite it
     bool m_failureTold = false;
+    bool m_failurePending = false; // failed while no one could be told
     int m_batchDepth = 0;
 };
 

@@ -123,6 +123,22 @@ TEST(FullDisk, TheRegistryKeepsItsFileTellsOnceAndSavesWhenItCanAgain)
     platform::Registry::reset();
 }
 
+TEST(FullDisk, ARegistrySaveThatFailsBeforeAnyoneCanBeToldIsToldAsSoonAsSomeoneCan)
+{
+    platform::Registry::reset();
+    platform::Registry::setSaveFailureHandler({});
+    {
+        DiskFillsUp full; // at start-up: the window that tells is not up yet
+        regtest::set(
+            QStringLiteral("Software\\Test"), QStringLiteral("big"), 1, regtest::sz(QString(20000, QLatin1Char('r'))));
+    }
+    QStringList told;
+    platform::Registry::setSaveFailureHandler([&told](const QString& text) { told << text; });
+    EXPECT_EQ(told.size(), 1) << "told when the handler comes, not at exit";
+    platform::Registry::setSaveFailureHandler({});
+    platform::Registry::reset();
+}
+
 namespace {
 
 // A device that takes `limit` bytes and then fails, or, with `shortWrites`,

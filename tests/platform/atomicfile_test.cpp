@@ -88,6 +88,18 @@ TEST(AtomicFile, ALinkStaysALinkAndPermissionsAreKeptOrGivenByTheUmask)
     ::umask(mask);
 }
 
+TEST(AtomicFile, AFileMadeReadOnlyIsNotReplacedEvenWhereThisUserCould)
+{
+    const QString target = FreshHome::path() + QStringLiteral("/read-only.html");
+    ASSERT_TRUE(regtest::writeFile(target, "old"));
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0444), 0); // the superuser could still write it
+    QString why;
+    EXPECT_FALSE(writeFileAtomically(
+        target, [](QIODevice& device) { return device.write("new") == 3; }, &why));
+    EXPECT_TRUE(why.contains(QStringLiteral("not writable"))) << why.toStdString();
+    EXPECT_EQ(regtest::readFile(target), "old");
+}
+
 TEST(AtomicFile, OnlyTheTemporaryFilesOfSavesWhoseProcessIsGoneAreSwept)
 {
     QProcess gone;

@@ -184,6 +184,21 @@ TEST(Registry, EveryChangeIsOnDiskPrivateAndBatchesWriteOnce)
     EXPECT_TRUE(saved.startsWith("Windows Registry Editor Version 5.00\r\n"));
 }
 
+TEST(Registry, AFileOrFolderOpenedToOthersIsPrivateAgainAfterTheNextSave)
+{
+    regtest::set(QStringLiteral("Software\\P"), QStringLiteral("v"), 1, sz(QStringLiteral("first")));
+    const QByteArray file = QFile::encodeName(userFile());
+    const QByteArray folder = QFile::encodeName(QFileInfo(userFile()).path());
+    ASSERT_EQ(::chmod(file.constData(), 0644), 0);
+    ASSERT_EQ(::chmod(folder.constData(), 0755), 0);
+    regtest::set(QStringLiteral("Software\\P"), QStringLiteral("v"), 1, sz(QStringLiteral("second")));
+    struct stat info = {};
+    ASSERT_EQ(::stat(file.constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(folder.constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
 TEST(Registry, AwkwardNamesAndDataSurviveASaveAndLoad)
 {
     struct Case
