@@ -309,6 +309,7 @@ public:
             // Back to what the file holds, so that the window never shows what is not saved.
             m_bookmarks.load(path, [] { QCoreApplication::processEvents(); });
             failed.reloaded = true;
+            failed.changedElsewhere = changedOnDisk;
         }
         return failed;
     }

@@ -51,6 +51,7 @@ void NetscapeBookmarks::clearForLoad()
     m_passedFolders = 0;
     m_fixedForm = true;
     m_lastFolder = 0;
+    m_contentHash.reset();
 }
 
 void NetscapeBookmarks::load(const QString& path, const std::function<void()>& yield)
@@ -83,6 +84,7 @@ void NetscapeBookmarks::load(const QString& path, const std::function<void()>& y
         return;
     }
     read(file, yield, false);
+    m_contentHash = platform::contentHash(native);
     const platform::FileStamp after = platform::fileStamp(native);
     if (m_loadedWhole && !(after == before)) {
         m_loadedWhole = false;
@@ -199,6 +201,10 @@ bool SaveNetscapeFile(
     const platform::FileStamp now = platform::fileStamp(native);
     if (now.exists && !now.regular)
         return fail(QStringLiteral("it is not a regular file"));
+    // A change of mode or owner changes the status time alone: the same bytes are no change.
+    if (!(now == bookmarks.diskStamp()) && platform::sameContentStamp(now, bookmarks.diskStamp()) &&
+        bookmarks.contentHash() && platform::contentHash(native) == bookmarks.contentHash())
+        bookmarks.m_diskStamp = now;
     if (!(now == bookmarks.diskStamp())) {
         // Another program wrote it since: its version is not to be lost to ours.
         if (changedOnDisk)
@@ -235,5 +241,6 @@ bool SaveNetscapeFile(
     const platform::FileStamp written = platform::fileStamp(native);
     bookmarks.adopt(layout, native, layout.size);
     bookmarks.setDiskStamp(written, false); // this version is the program's own
+    bookmarks.m_contentHash = platform::contentHash(native);
     return true;
 }

@@ -80,6 +80,8 @@ public:
         m_copyNeeded = copyNeeded;
     }
     bool copyNeeded() const { return m_copyNeeded; }
+    // A hash of that version's bytes (none when it was read from a device).
+    std::optional<quint64> contentHash() const { return m_contentHash; }
 
 private:
     class Reader;
@@ -113,6 +115,7 @@ private:
     int m_passedFolders = 0;
     bool m_fixedForm = true;
     platform::FileStamp m_diskStamp;
+    std::optional<quint64> m_contentHash;
     bool m_copyNeeded = false;
     int m_lastFolder = 0;
 

@@ -97,12 +97,15 @@ struct Result
     // The store read itself again from disk after a failed save: its
     // folders as the tree shows them are to be built anew.
     bool reloaded = false;
+    // Another program changed the store since it was read: a place named
+    // before may name another entry now.
+    bool changedElsewhere = false;
 
     bool ok() const { return outcome == Outcome::Done; }
-    static Result done(const QString& what) { return {Outcome::Done, what, {}, false}; }
-    static Result refused(const QString& what, const QString& why) { return {Outcome::Refused, what, why, false}; }
-    static Result exists(const QString& what, const QString& why) { return {Outcome::Exists, what, why, false}; }
-    static Result failed(const QString& what, const QString& why = {}) { return {Outcome::Failed, what, why, false}; }
+    static Result done(const QString& what) { return {Outcome::Done, what, {}}; }
+    static Result refused(const QString& what, const QString& why) { return {Outcome::Refused, what, why}; }
+    static Result exists(const QString& what, const QString& why) { return {Outcome::Exists, what, why}; }
+    static Result failed(const QString& what, const QString& why = {}) { return {Outcome::Failed, what, why}; }
 };
 
 // What a drop of another store's entries on a store's folder does.

@@ -88,6 +88,8 @@ bool frmFavorite::Display(Stores::Store& store,
     m_origin = origin ? std::optional<Stores::Place>(*origin) : std::nullopt;
     m_state = state;
     m_answer = false;
+    m_storeReloaded = false;
+    m_placeGone = false;
     centreOn(this, parent);
     txtFavorite[0]->setText(name);
     txtFavorite[1]->setText(site);
@@ -114,6 +116,10 @@ void frmFavorite::clicked(int index)
             frmMessage message;
             message.setMessage(failure);
             message.Display(this);
+            if (!m_placeGone)
+                return;
+            m_answer = false;
+            done(0);
             return;
         }
         m_answer = true;
@@ -142,6 +148,13 @@ QString frmFavorite::save()
                (result.why.isEmpty() ? QString() : QStringLiteral(": ") + result.why) + QLatin1Char('.');
     if (!result.ok())
         return result.why;
+    // A store kept in memory writes now: a failed write is told while what was typed is still here.
+    const Stores::Result saved = m_store->save();
+    if (!saved.ok()) {
+        m_storeReloaded = m_storeReloaded || saved.reloaded;
+        m_placeGone = saved.changedElsewhere;
+        return saved.why;
+    }
     m_savedName = result.what;
     return {};
 }

@@ -12,8 +12,9 @@ class QRadioButton;
 
 // The dialog in which one favorite is entered or changed: a site name, a site
 // location and, for user-folder entries, the kind of content. On OK it has
-// the store the caller names add or change the entry, and answers true; what
-// the store refuses is told, and the user may correct it or cancel.
+// the store the caller names add or change the entry and save it, and
+// answers true; what the store refuses or cannot save is told, and the user
+// keeps what was typed to correct it, try again or cancel.
 class frmFavorite : public QDialog
 {
     Q_OBJECT
@@ -41,6 +42,8 @@ public:
 
     // The name as it was stored, after the store's check; valid once Display answered true.
     QString SavedName() const { return m_savedName; }
+    // A failed save read the store again from disk: the tree shows it anew.
+    bool StoreReloaded() const { return m_storeReloaded; }
 
     int BookmarkType() const;
     void setBookmarkType(int kind);
@@ -66,4 +69,8 @@ private:
     int m_state = Add;
     QString m_savedName;
     bool m_answer = false;
+    bool m_storeReloaded = false;
+    // The store changed on disk meanwhile: the place given may name another
+    // folder now, so the dialog ends once the user was told.
+    bool m_placeGone = false;
 };

@@ -169,8 +169,12 @@ void cMainDialog::PasteEntries()
                                            record.name,
                                            record.address,
                                            kindChoice && m_settings.SupportCompuServe(),
-                                           origin) &&
-                          saveStore(*store);
+                                           origin);
+                if (favorite.StoreReloaded()) {
+                    // Read again from disk: what was listed to paste into may be gone.
+                    m_storeReloaded = true;
+                    break;
+                }
             }
             if (written) {
                 if (cut >= 0)

@@ -71,10 +71,9 @@ void cMainDialog::AddEntry()
                          window,
                          {},
                          {},
-                         kindChoice && m_settings.SupportCompuServe())) {
-        saveStore(*store);
+                         kindChoice && m_settings.SupportCompuServe()))
         ClickTVMain();
-    }
+    m_storeReloaded = m_storeReloaded || favorite.StoreReloaded();
 }
 
 void cMainDialog::EditEntry()
@@ -111,10 +110,9 @@ void cMainDialog::EditEntry()
                          window,
                          entry.name,
                          held.address,
-                         kindChoice && m_settings.SupportCompuServe())) {
-        saveStore(*store);
+                         kindChoice && m_settings.SupportCompuServe()))
         ClickTVMain();
-    }
+    m_storeReloaded = m_storeReloaded || favorite.StoreReloaded();
 }
 
 void cMainDialog::DeleteEntries()

@@ -113,10 +113,11 @@ TEST_F(EntryDialogsTest, EditingABookmarkChangesItWhereItStandsAndOnlyWhatChange
     cSettings settings;
     Stores::Table stores(settings);
     NetscapeBookmarks& bookmarks = stores.bookmarks();
-    QBuffer file;
-    file.setData("<DL><p>\n    <DT><A HREF=\"http://a/\" ADD_DATE=\"1600000000\" ICON=\"data:x\">A &amp; Co</A>\n"
-                 "<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n");
-    file.open(QIODevice::ReadOnly);
+    const QString file = FreshHome::path() + QStringLiteral("/bookmarks.html");
+    ASSERT_TRUE(regtest::writeFile(file,
+                                   "<DL><p>\n    <DT><A HREF=\"http://a/\" ADD_DATE=\"1600000000\" "
+                                   "ICON=\"data:x\">A &amp; Co</A>\n<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n"));
+    settings.setBookmarkLocation(file);
     bookmarks.load(file);
     frmFavorite favorite;
     Modal::setHook([](QDialog& dialog) {
@@ -135,7 +136,7 @@ TEST_F(EntryDialogsTest, EditingABookmarkChangesItWhereItStandsAndOnlyWhatChange
                                  QStringLiteral("http://a/")));
     ASSERT_EQ(bookmarks.records().Count(), 2);
     EXPECT_EQ(bookmarks.records().at(1)->URL(), QStringLiteral("http://a.example/?x=1&y=2"));
-    const QList<QByteArray> lines = bookmarks.toBytes().split('\n');
+    const QList<QByteArray> lines = regtest::readFile(file).split('\n');
     ASSERT_EQ(lines.size(), 5);
     EXPECT_TRUE(
         lines[1].startsWith("    <DT><A HREF=\"http://a.example/?x=1&amp;y=2\" ADD_DATE=\"1600000000\" ICON=\"data:x\" "

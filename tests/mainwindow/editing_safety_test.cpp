@@ -19,6 +19,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 QString location()
@@ -239,6 +241,35 @@ TEST_F(EditingSafetyTest, ANewerExportIsNeverOverwrittenButReadAndShown)
     EXPECT_TRUE(regtest::readFile(location()).contains("http://mine/"));
     EXPECT_TRUE(regtest::readFile(location()).contains("http://kept/"));
     EXPECT_EQ(regtest::readFile(location() + QStringLiteral(".markcrate-original")), newer) << "with its icon";
+}
+
+TEST_F(EditingSafetyTest, ABookmarkFileMadeReadOnlyIsToldAsSuchAndWhatWasTypedStaysToTryAgain)
+{
+    show(QStringLiteral("4A"));
+    const QByteArray path = QFile::encodeName(location());
+    ASSERT_EQ(::chmod(path.constData(), 0444), 0); // a change of mode: the content is as read
+    QStringList toldWhileOpen;
+    QStringList keptWhileOpen;
+    Modal::setHook([&](QDialog& dialog) {
+        const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+        edits.at(0)->setText(QStringLiteral("Mine"));
+        edits.at(1)->setText(QStringLiteral("http://mine/"));
+        edits.at(0)->setFocus();
+        QTest::keyClick(edits.at(0), Qt::Key_Return);
+        toldWhileOpen = boxes;
+        keptWhileOpen = {edits.at(0)->text(), edits.at(1)->text()};
+        ::chmod(path.constData(), 0644); // the user makes it writable, and presses Enter again
+        QTest::keyClick(edits.at(0), Qt::Key_Return);
+        return 0;
+    });
+    dialog().AddEntry();
+    ASSERT_EQ(toldWhileOpen.size(), 1) << toldWhileOpen.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(toldWhileOpen.first().contains(QStringLiteral("not writable"))) << toldWhileOpen.first().toStdString();
+    EXPECT_FALSE(toldWhileOpen.first().contains(QStringLiteral("changed on disk")));
+    EXPECT_EQ(keptWhileOpen, (QStringList{QStringLiteral("Mine"), QStringLiteral("http://mine/")}));
+    const QByteArray file = regtest::readFile(location());
+    EXPECT_TRUE(file.contains("http://mine/")) << file.toStdString();
+    EXPECT_TRUE(file.contains("http://inside/"));
 }
 
 TEST_F(EditingSafetyTest, NamesFromDiskHoldingABackslashNeverLeadOutOfTheFavoritesFolder)
