@@ -7,10 +7,12 @@
 #include "bookmarks/netscape.h"
 #include "bookmarks/storeparts.h"
 #include "platform/error.h"
+#include "platform/files.h"
 #include "store/cSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
@@ -36,6 +38,22 @@ public:
             "If you would like to modify your bookmark's file please modify your settings.");
     }
     bool uniqueNames() const override { return false; }
+    QString setUpNote() const override
+    {
+        if (!m_settings.BookmarkLocation().trimmed().isEmpty())
+            return {};
+        return QStringLiteral(
+            "No bookmark file is chosen: choose one on the Netscape Navigator tab of Options (the Options button at "
+            "the top).");
+    }
+    QString creationQuestion() const override
+    {
+        const QString path = m_settings.BookmarkLocation();
+        if (path.trimmed().isEmpty() || QFileInfo::exists(platform::nativePath(path)))
+            return {};
+        return QStringLiteral("The bookmark file \"%1\" does not exist. Do you want Markcrate to create it?")
+            .arg(QDir::toNativeSeparators(path));
+    }
     bool shown() override { return m_settings.SupportNetscape(); }
 
     // The folders of the file as read (the window reads it once); a failed

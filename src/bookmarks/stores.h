@@ -145,6 +145,13 @@ public:
     // it so); `writeRefusal` says why to a user who tries (empty: nothing is said).
     virtual bool writable() const { return !readOnly(); }
     virtual QString writeRefusal() const { return {}; }
+    // The question asked before a change creates the store's file, where it
+    // does not exist yet (a mistyped location would split the bookmarks over
+    // two files); empty when there is nothing to ask.
+    virtual QString creationQuestion() const { return {}; }
+    // What the status line says while the store shows nothing because it is
+    // not set up yet (how to set it up); empty otherwise.
+    virtual QString setUpNote() const { return {}; }
     // Whether an entry of this kind can be pasted in (0 address, 1 search, 2 go word).
     virtual bool acceptsKind(int kind) const { return kind == entryKind(); }
     // False where two entries of one folder may share a name (the bookmark file).

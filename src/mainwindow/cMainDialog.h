@@ -272,7 +272,8 @@ protected:
     Stores::Entry entryAt(const Stores::Place& place) const;
     // The already-exists message when the target holds the entry, else the question; true to add.
     bool confirmAdd(bool exists, const QString& question, const QString& existsMessage);
-    // True when the store takes changes; else the user is told why (where there is something to say).
+    // True when the store takes changes (where a change would create its
+    // file, once the user agreed); else the user is told why (where there is something to say).
     bool writableOrTold(const Stores::Store& store);
     // Adds an entry dropped from a store on a folder of another (or the
     // same) store, with the target's check of the name and its question.

@@ -94,10 +94,10 @@ void cMainDialog::CutEntries()
         const QList<Transfer::Record> records = copySelection(items);
         QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
         const Stores::Store* store = m_stores->at(m_state.CurrentSource);
-        if (!store || !writableOrTold(*store))
-            return; // the store is not to change: the cut is a copy
         if (records.size() != items.size() || records.isEmpty())
             return;
+        if (!store || !writableOrTold(*store))
+            return; // the store is not to change: the cut is a copy
         const Stores::Place folder = placeOf(node);
         std::vector<CutBuffer::Item> cut;
         for (qsizetype i = 0; i < items.size(); ++i) {

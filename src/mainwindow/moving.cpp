@@ -48,7 +48,7 @@ bool cMainDialog::confirmAdd(bool exists, const QString& question, const QString
 bool cMainDialog::writableOrTold(const Stores::Store& store)
 {
     if (store.writable())
-        return true;
+        return store.creationQuestion().isEmpty() || ask(store.creationQuestion());
     if (!store.writeRefusal().isEmpty())
         tell(store.writeRefusal());
     return false;

@@ -133,6 +133,8 @@ void cMainDialog::ClickTVMain()
             if (Stores::Store* store = m_stores->forKey(key)) {
                 ListFolder(*store, node);
                 ghostCutEntries();
+                if (const QString note = store->setUpNote(); !note.isEmpty())
+                    m_form->stbMain->showMessage(note);
             }
         }
     } catch (const cError& error) {

@@ -9,10 +9,12 @@
 #include "controls/KeyedTreeView.h"
 #include "dialogs/messagebox.h"
 #include "mainwindow/MainForm.h"
+#include "platform/files.h"
 #include "store/cSettings.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
@@ -33,6 +35,18 @@ void cMainDialog::LoadBookmarkFile()
     m_loadingBookmarks = true;
     Bookmarks().load(m_settings.BookmarkLocation(), [] { QApplication::processEvents(); });
     m_loadingBookmarks = false;
+    const QString location = m_settings.BookmarkLocation();
+    if (location.trimmed().isEmpty())
+        return;
+    if (!QFileInfo::exists(platform::nativePath(location))) {
+        // A mistyped location shows an empty store: say so before a change makes a second file.
+        MessageBoxes::inform(QStringLiteral("The bookmark file \"%1\" does not exist.\n\n"
+                                            "Markcrate shows no bookmarks for it, and asks before it creates the "
+                                            "file. Its location is set on the Netscape Navigator tab of Options.")
+                                 .arg(QDir::toNativeSeparators(location)),
+                             m_form ? m_form->window() : nullptr);
+        return;
+    }
     if (!Bookmarks().loadedWhole()) {
         MessageBoxes::inform(
             QStringLiteral("The bookmark file \"%1\" could not be read completely: %2.\n\n"

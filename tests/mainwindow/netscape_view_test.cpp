@@ -14,6 +14,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -186,4 +188,59 @@ TEST_F(NetscapeViewTest, ABrowsersExportSortedByClicksKeepsEveryLine)
     std::sort(before.begin(), before.end());
     std::sort(after.begin(), after.end());
     EXPECT_EQ(after, before) << saved.toStdString();
+}
+
+// A bookmark file that is not where the settings say, or none chosen at all.
+class MissingBookmarkFileTest : public MainWindowFixture
+{
+protected:
+    void startWith(const QString& bookmarkLocation)
+    {
+        cSettings stored;
+        stored.setAppName(QStringLiteral("ORXMarkcrate"));
+        stored.setBookmarkLocation(bookmarkLocation);
+        stored.Update();
+        start();
+    }
+};
+
+TEST_F(MissingBookmarkFileTest, AMistypedLocationIsToldAtStartAndAskedAboutBeforeAFileIsMade)
+{
+    ASSERT_TRUE(regtest::writeFile(location(), kFile));
+    const QString mistyped = FreshHome::path() + QStringLiteral("/bookmark.html");
+    startWith(mistyped);
+    EXPECT_EQ(boxes.filter(QStringLiteral("does not exist")).size(), 1) << boxes.join(QLatin1Char('|')).toStdString();
+
+    QStringList asked;
+    MessageBoxes::setHook([&asked](const MessageBoxes::Request& request) {
+        asked << request.text;
+        return QMessageBox::No;
+    });
+    Modal::setHook([](QDialog& dialog) {
+        const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+        edits.at(0)->setText(QStringLiteral("Mine"));
+        edits.at(1)->setText(QStringLiteral("http://mine/"));
+        edits.at(0)->setFocus();
+        QTest::keyClick(edits.at(0), Qt::Key_Return);
+        return 0;
+    });
+    show(QStringLiteral("4A"));
+    dialog().AddEntry();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked.first().contains(QStringLiteral("Do you want Markcrate to create it?")));
+    EXPECT_FALSE(QFileInfo::exists(mistyped)) << "no second file without the user";
+
+    answerYes();
+    dialog().AddEntry();
+    EXPECT_TRUE(regtest::readFile(mistyped).contains("http://mine/"));
+    EXPECT_EQ(regtest::readFile(location()), kFile);
+}
+
+TEST_F(MissingBookmarkFileTest, WithNoFileChosenTheStatusLineSaysWhereToChooseOne)
+{
+    startWith(QString());
+    EXPECT_TRUE(boxes.filter(QStringLiteral("does not exist")).isEmpty());
+    show(QStringLiteral("4A"));
+    EXPECT_TRUE(form->stbMain->currentMessage().contains(QStringLiteral("Netscape Navigator tab of Options")))
+        << form->stbMain->currentMessage().toStdString();
 }
