@@ -43,7 +43,10 @@ QString listPath()
 File read(const QString& path)
 {
     File file;
-    const QByteArray bytes = readAll(path);
+    QByteArray bytes = readAll(path);
+    // A byte-order mark (an editor's) marks the file, and is no part of the first name.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
     QStringDecoder utf8(QStringConverter::Utf8,
                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QString ignored = utf8.decode(bytes);

@@ -45,6 +45,19 @@ TEST(Forums, Latin1NamesComeBackAsTheyWere)
     EXPECT_EQ(regtest::readFile(path), "Caf\xE9\r\nZ\r\n");
 }
 
+TEST(Forums, AFilesByteOrderMarkIsNoPartOfTheFirstNameNorWrittenBackInside)
+{
+    const QString path = FreshHome::path() + QStringLiteral("/cforums.txt");
+    ASSERT_TRUE(regtest::writeFile(path, "\xEF\xBB\xBFZulu\r\nAlpha\r\n"));
+    Forums::File file = Forums::read(path);
+    EXPECT_EQ(file.names, (QStringList{"Zulu", "Alpha"}));
+    file.names << QStringLiteral("Mike");
+    Forums::Collection collection;
+    Forums::fill(collection, file.names);
+    ASSERT_TRUE(Forums::write(path, collection, file.latin1));
+    EXPECT_EQ(regtest::readFile(path), "Alpha\r\nMike\r\nZulu\r\n");
+}
+
 TEST(Forums, APageGivesTheTextOfTheFirstLinkOfEachLine)
 {
     const QString page = FreshHome::path() + QStringLiteral("/cforums.htm");
