@@ -135,8 +135,12 @@ void cMainDialog::MoveBookmark(int direction)
         keys.swapItemsAt(i - 1, j - 1);
         if (!store->reorder(placeOf(node), keys).ok())
             return;
+        const bool fromList = list->hasFocus();
         ClickTVMain();
         list->setCurrentItem(list->ItemAt(j));
+        if (fromList)
+            list->setFocus(); // a key moves it on, not through the tree
+        list->scrollToItem(list->currentItem());
     } catch (const std::exception& error) {
         report(error);
     }

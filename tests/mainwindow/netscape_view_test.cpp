@@ -12,6 +12,7 @@
 #include "support/storetest.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,6 +95,41 @@ TEST_F(NetscapeViewTest, MovingABookmarkSwapsItInTheFileAndStopsAtTheEnds)
     form->lvMain->setCurrentItem(form->lvMain->ItemAt(3));
     dialog().ClickTlbMain(17); // down from the bottom: nothing
     EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"2X4A two", "5X4A One", "6X4A Three"}));
+}
+
+TEST_F(NetscapeViewTest, AltDownMovesALinkOnAndAnEditKeepsItsPlace)
+{
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    if (form->lvMain->height() < 50)
+        dialog().ClickLbbMain(cMainDialog::MoreButton);
+    show(QStringLiteral("1X4A"));
+    QTest::mouseClick(
+        form->lvMain->viewport(), Qt::LeftButton, {}, form->lvMain->visualItemRect(form->lvMain->ItemAt(1)).center());
+    ASSERT_EQ(QApplication::focusWidget(), form->lvMain);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(KeyedTreeView::Key(form->tvMain->SelectedItem()), QStringLiteral("1X4A")) << "the folder stays";
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"2X4A two", "5X4A Three", "6X4A One"}));
+    EXPECT_EQ(QApplication::focusWidget(), form->lvMain);
+
+    // The first link's address changed: it stays first, on screen and in the file.
+    QTest::mouseClick(
+        form->lvMain->viewport(), Qt::LeftButton, {}, form->lvMain->visualItemRect(form->lvMain->ItemAt(1)).center());
+    Modal::setHook([](QDialog& dialog) {
+        const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+        edits.at(1)->setText(QStringLiteral("http://two.example/"));
+        edits.at(1)->setFocus();
+        QTest::keyClick(edits.at(1), Qt::Key_Return);
+        return 0;
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+    EXPECT_EQ(keysAndTexts(form->lvMain), (QStringList{"2X4A two", "5X4A Three", "6X4A One"}));
+    const QByteArray saved = regtest::readFile(location());
+    EXPECT_TRUE(saved.contains("<DT><A HREF=\"http://two.example/\"")) << saved.toStdString();
+    EXPECT_LT(saved.indexOf("http://two.example/"), saved.indexOf(">Three</A>"));
+    EXPECT_LT(saved.indexOf(">Three</A>"), saved.indexOf(">One</A>"));
 }
 
 TEST_F(NetscapeViewTest, SortingANetscapeFolderReordersOnlyItsLinks)
