@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QUrl>
 
 namespace {
 
@@ -84,12 +85,15 @@ void cMainDialog::GoAction(const QString& text, int kind)
         const QString s = text.trimmed();
         if (!s.isEmpty() && kind >= 0 && kind < ContentKind::Count) {
             QString address;
+            // A search text or go word is one query value: "&", "#", "+" and
+            // the rest are its own characters, not the address's.
+            const QString asQueryValue = QString::fromLatin1(QUrl::toPercentEncoding(s));
             switch (kind) {
             case ContentKind::SearchText:
-                address = m_settings.YahooSearchURL() + s;
+                address = m_settings.YahooSearchURL() + asQueryValue;
                 break;
             case ContentKind::ForumGoWord:
-                address = m_settings.CForumURL() + s;
+                address = m_settings.CForumURL() + asQueryValue;
                 break;
             default:
                 address = s.contains(QStringLiteral("//")) ? s : QStringLiteral("http://") + s;

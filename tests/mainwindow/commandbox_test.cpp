@@ -48,17 +48,26 @@ TEST_F(CommandBoxTest, WebAddressesGetHttpUnlessTheyHoldTwoSlashes)
     EXPECT_EQ(history->at(4)->HistoryLocation(), QStringLiteral("example.com//path"));
 }
 
-TEST_F(CommandBoxTest, SearchesAndGoWordsUseTheirPrefixesUnencoded)
+TEST_F(CommandBoxTest, SearchesAndGoWordsAreSentWholeAsOneQueryValue)
 {
     start();
     form->cboMain[0]->setCurrentIndex(1);
     type(QStringLiteral(" two words "));
+    type(QStringLiteral("qt drag & drop"));
+    type(QStringLiteral("c++ templates #1"));
     form->cboMain[0]->setCurrentIndex(2);
     type(QStringLiteral("gardening"));
+    type(QStringLiteral("a/b?c=d"));
     EXPECT_EQ(opened,
-              (QStringList{settings.YahooSearchURL() + QStringLiteral("two words"),
-                           settings.CForumURL() + QStringLiteral("gardening")}));
-    EXPECT_EQ(Histories::forKind(1).HistoryList()->at(1)->HistoryLocation(), QStringLiteral("two words"));
+              (QStringList{settings.YahooSearchURL() + QStringLiteral("two%20words"),
+                           settings.YahooSearchURL() + QStringLiteral("qt%20drag%20%26%20drop"),
+                           settings.YahooSearchURL() + QStringLiteral("c%2B%2B%20templates%20%231"),
+                           settings.CForumURL() + QStringLiteral("gardening"),
+                           settings.CForumURL() + QStringLiteral("a%2Fb%3Fc%3Dd")}));
+    EXPECT_EQ(platform::addressUrl(opened.at(1)).query(QUrl::FullyDecoded), QStringLiteral("p=qt drag & drop"))
+        << "what the search engine receives";
+    EXPECT_EQ(Histories::forKind(1).HistoryList()->at(3)->HistoryLocation(), QStringLiteral("c++ templates #1"))
+        << "the history keeps the text as typed";
     EXPECT_EQ(settings.ContentType(), 2) << "the kind is kept";
 }
 

@@ -201,7 +201,7 @@ TEST_F(NavigationTest, ClickingAnEntryFillsTheCommandBoxAndDoubleClickingOpensIt
     EXPECT_EQ(form->cboMain[0]->currentIndex(), 1) << "the entry's kind";
     EXPECT_EQ(form->cboMain[1]->currentText(), QStringLiteral("cats and dogs"));
     dialog().DblClickLvMain();
-    EXPECT_EQ(opened.last(), settings.YahooSearchURL() + QStringLiteral("cats and dogs"));
+    EXPECT_EQ(opened.last(), settings.YahooSearchURL() + QStringLiteral("cats%20and%20dogs"));
 }
 
 TEST_F(NavigationTest, KeysInTheListActLikeClicks)
