@@ -8,6 +8,12 @@ constexpr qsizetype kMaxKeyName = 255;       // the registry's limit for a key n
 constexpr qsizetype kMaxValueName = 16383;   // and for a value name
 constexpr qsizetype kMaxFileNameBytes = 255; // NAME_MAX of the common file systems
 
+constexpr char16_t kSlashLookAlike = 0x2215;     // DIVISION SLASH
+constexpr char16_t kBackslashLookAlike = 0xFF3C; // FULLWIDTH REVERSE SOLIDUS
+// What earlier versions put for "\" (and what a name read from disk holding
+// one still shows): few fonts draw it, so it is no longer given.
+constexpr char16_t kOldBackslashLookAlike = 0x29F5;
+
 bool breaksLine(QChar c)
 {
     const char16_t u = c.unicode();
@@ -54,8 +60,17 @@ QString existsInFolder(const QString& name, const QString& folder)
 QString withoutSeparators(const QString& name)
 {
     QString safe = name;
-    safe.replace(QLatin1Char('/'), QChar(0x2215)).replace(QLatin1Char('\\'), QChar(0x29F5));
+    safe.replace(QLatin1Char('/'), QChar(kSlashLookAlike)).replace(QLatin1Char('\\'), QChar(kBackslashLookAlike));
     return safe;
+}
+
+QString withSeparators(const QString& name)
+{
+    QString real = name;
+    real.replace(QChar(kSlashLookAlike), QLatin1Char('/'))
+        .replace(QChar(kBackslashLookAlike), QLatin1Char('\\'))
+        .replace(QChar(kOldBackslashLookAlike), QLatin1Char('\\'));
+    return real;
 }
 
 QString address(const QString& text)
@@ -66,8 +81,22 @@ QString address(const QString& text)
 Checked check(Target target, const QString& name)
 {
     QString mapped = oneLine(name);
-    if (target == Target::RegistryKey || target == Target::ShortcutFile || target == Target::Directory)
+    switch (target) {
+    case Target::ShortcutFile:
+    case Target::Directory:
+        // A name read from disk that holds a real "\\" shows the old look-alike,
+        // which the file layer maps back: it stays, or the file would be another.
         mapped = withoutSeparators(mapped);
+        break;
+    case Target::RegistryKey: // "\\" would split a key; "/" is an ordinary character there
+        mapped = withSeparators(mapped).replace(QLatin1Char('\\'), QChar(kBackslashLookAlike));
+        break;
+    case Target::RegistryValue:
+    case Target::NetscapeTitle:
+    case Target::GoWord:
+        mapped = withSeparators(mapped);
+        break;
+    }
     const bool blank = mapped.trimmed().isEmpty();
     switch (target) {
     case Target::NetscapeTitle:

@@ -30,9 +30,12 @@ Checked check(Target target, const QString& name);
 // An address as one line: line breaks and other control characters become blanks.
 QString address(const QString& text);
 
-// The separators "/" and "\" as look-alike characters, so that a name never
-// names another folder or key.
+// The separators "/" and "\" as look-alike characters (ones that common
+// fonts draw), so that a name never names another folder or file.
 QString withoutSeparators(const QString& name);
+// The separators back where a look-alike stood for one: for a store that
+// can hold the real character. The look-alikes of earlier versions count too.
+QString withSeparators(const QString& name);
 
 // The refusal for a name the target already holds: the two favorites lists
 // say "list", folders name the folder.

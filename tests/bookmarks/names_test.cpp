@@ -21,10 +21,17 @@ TEST(Names, LineBreaksAndControlsBecomeBlanksInEveryStore)
     EXPECT_EQ(Names::address(QStringLiteral("http://x/\r\n[Other]")), QStringLiteral("http://x/ [Other]"));
 }
 
-TEST(Names, SeparatorsGetLookAlikesWhereTheyWouldSplitAPath)
+TEST(Names, SeparatorsGetLookAlikesOnlyWhereTheyWouldSplitAPathAndComeBackElsewhere)
 {
-    EXPECT_EQ(Names::check(Target::ShortcutFile, QStringLiteral("a/b\\c")).name, QString::fromUtf8("a∕b⧵c"));
-    EXPECT_EQ(Names::check(Target::RegistryKey, QStringLiteral("a\\b")).name, QString::fromUtf8("a⧵b"));
+    EXPECT_EQ(Names::check(Target::ShortcutFile, QStringLiteral("a/b\\c")).name, QString::fromUtf8("a∕b＼c"));
+    EXPECT_EQ(Names::check(Target::ShortcutFile, QString::fromUtf8("read⧵from disk")).name,
+              QString::fromUtf8("read⧵from disk"))
+        << "a file's own backslash keeps naming that file";
+    EXPECT_EQ(Names::check(Target::RegistryKey, QStringLiteral("a\\b")).name, QString::fromUtf8("a＼b"));
+    EXPECT_EQ(Names::check(Target::RegistryKey, QString::fromUtf8("AC∕DC⧵x")).name, QString::fromUtf8("AC/DC＼x"))
+        << "a key keeps a real slash; the old look-alike is read";
+    for (Target target : {Target::NetscapeTitle, Target::RegistryValue, Target::GoWord})
+        EXPECT_EQ(Names::check(target, QString::fromUtf8("AC∕DC ⧵ a＼b")).name, QStringLiteral("AC/DC \\ a\\b"));
     EXPECT_EQ(Names::check(Target::RegistryValue, QStringLiteral("a\\b")).name, QStringLiteral("a\\b"))
         << "a value name may hold one";
     EXPECT_EQ(Names::check(Target::NetscapeTitle, QStringLiteral("a/b")).name, QStringLiteral("a/b"));

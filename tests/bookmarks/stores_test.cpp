@@ -199,9 +199,11 @@ TEST_P(EveryStore, ANameAlreadyThereOrOneTheStoreCannotKeepIsToldNotWritten)
         EXPECT_TRUE(again.ok()) << "the store keeps two entries of one name";
     }
     EXPECT_EQ(m_store->checkNew(m_folder, QStringLiteral("a/b")).what.contains(QLatin1Char('/')),
-              GetParam().source == Keys::NetscapeSource || GetParam().source == Keys::ForumsSource ||
-                  GetParam().source == Keys::CompuServeFavoritesSource || GetParam().source == Keys::WebFavoritesSource)
-        << "a separator is kept where it names nothing";
+              GetParam().source != Keys::InternetExplorerSource)
+        << "a slash is kept where it names no folder";
+    EXPECT_EQ(m_store->checkNew(m_folder, QStringLiteral("a\\b")).what.contains(QLatin1Char('\\')),
+              GetParam().source != Keys::InternetExplorerSource && GetParam().source < Keys::FirstUserFolder)
+        << "a backslash is kept where it names no folder or key";
 }
 
 TEST_P(EveryStore, AFailedWriteIsToldAndLeavesTheStoreAsItWas)

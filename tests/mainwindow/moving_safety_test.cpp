@@ -125,6 +125,33 @@ protected:
     QByteArray file() { return regtest::readFile(location()); }
 };
 
+TEST_F(MovingSafetyTest, ASlashTypedIntoAShortcutsNameIsARealSlashAgainWhereverItCanBe)
+{
+    show(QStringLiteral("3A"));
+    Modal::setHook([](QDialog& dialog) {
+        const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+        edits.at(0)->setText(QStringLiteral("AC/DC Fan Club"));
+        edits.at(1)->setText(QStringLiteral("http://acdc.example/"));
+        edits.at(0)->setFocus();
+        QTest::keyClick(edits.at(0), Qt::Key_Return);
+        return 0;
+    });
+    dialog().AddEntry();
+    EXPECT_TRUE(QFileInfo::exists(favorites() + QString::fromUtf8("/AC∕DC Fan Club.url")))
+        << "a file needs the look-alike";
+    select({QString::fromUtf8("AC∕DC Fan Club")});
+    dialog().CopyEntries();
+    show(QStringLiteral("4A"));
+    answerDialogs({kKeep});
+    dialog().PasteEntries();
+    EXPECT_TRUE(file().contains(">AC/DC Fan Club</A>")) << file().toStdString();
+    show(QStringLiteral("10A"));
+    answerDialogs({kKeep});
+    dialog().PasteEntries();
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("AC/DC Fan Club")),
+              QStringLiteral("http://acdc.example/"));
+}
+
 TEST_F(MovingSafetyTest, APasteRemovesFromTheSourceOnlyWhatItWrote)
 {
     show(QStringLiteral("1A"));
