@@ -112,9 +112,26 @@ bool frmMessage::answersFromHook(const QString& text)
     return true;
 }
 
+void frmMessage::showEvent(QShowEvent* event)
+{
+    m_enterDown = false;
+    cBoxForm::showEvent(event);
+}
+
+void frmMessage::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat())
+        m_enterDown = true;
+    cBoxForm::keyPressEvent(event);
+}
+
 void frmMessage::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        if (!m_enterDown || event->isAutoRepeat())
+            return;
+        m_enterDown = false;
         buttonClicked(0);
         return;
     }

@@ -44,7 +44,14 @@ public:
 protected:
     bool answersFromHook(const QString& text) override;
     bool centresOnScreen() const override { return true; }
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    // Enter closes the box on its release, once it was pressed here: the
+    // release of an Enter that opened the box (in the dialog below) is not an answer.
+    bool m_enterDown = false;
 };
 
 class frmQuestion : public cBoxForm

@@ -64,6 +64,21 @@ TEST_F(BoxesTest, EnterAnswersYesAndAnyOtherCloseAnswersNo)
     EXPECT_FALSE(question.Display(nullptr));
 }
 
+TEST_F(BoxesTest, AMessageClosesOnAnEnterPressedAndReleasedOnItNotOnTheReleaseOfOneThatOpenedIt)
+{
+    frmMessage message;
+    message.setMessage(QStringLiteral("Please enter a name."));
+    bool stayed = false;
+    whenShown(&message, [&stayed](QDialog* box) {
+        // The Enter pressed in the dialog below opened this box; its release comes here.
+        QTest::keyRelease(box, Qt::Key_Return);
+        stayed = box->isVisible();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_TRUE(message.Display(nullptr));
+    EXPECT_TRUE(stayed) << "the message is there to be read";
+}
+
 TEST_F(BoxesTest, AMessageCentresOnItsParentOrOnTheScreen)
 {
     frmMessage message;
