@@ -95,12 +95,27 @@ bool BrowserBookmarks::findProfiles(bool wanted)
     return !m_profiles.isEmpty();
 }
 
+bool BrowserBookmarks::changedSinceRead() const
+{
+    for (auto it = m_readStamps.cbegin(); it != m_readStamps.cend(); ++it) {
+        if (!(platform::fileStamp(it.key()) == it.value()))
+            return true;
+    }
+    return false;
+}
+
 void BrowserBookmarks::readAgain(const QString& copyFolder)
 {
+    QHash<QString, platform::FileStamp> before;
+    for (const QString& file : std::as_const(m_contents.watched))
+        before.insert(file, platform::fileStamp(file));
     m_folders.clear();
     m_contents = m_source == Keys::FirefoxSource ? Browsers::firefoxSource(m_profiles, copyFolder)
                                                  : Browsers::chromiumSource(m_profiles);
     ++m_generation;
+    m_readStamps.clear();
+    for (const QString& file : std::as_const(m_contents.watched))
+        m_readStamps.insert(file, before.contains(file) ? before.value(file) : platform::fileStamp(file));
     Browsers::forEachFolder(m_contents.root, [&](int number, int parent, const Browsers::Folder& folder) {
         m_folders.push_back({number, parent, &folder});
     });
@@ -110,6 +125,7 @@ void BrowserBookmarks::clear()
 {
     m_folders.clear();
     m_contents = {};
+    m_readStamps.clear();
 }
 
 const Browsers::Folder* BrowserBookmarks::folder(const QString& nodeKey) const

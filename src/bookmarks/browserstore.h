@@ -2,7 +2,9 @@
 
 #include "bookmarks/browsers.h"
 #include "bookmarks/stores.h"
+#include "platform/files.h"
 
+#include <QHash>
 #include <QSet>
 
 namespace Stores {
@@ -27,6 +29,7 @@ public:
     // it stays damaged; once it reads again, a new damage is told again.
     QStringList readFolders(const std::function<void(const TreeNode&)>& add, const std::function<void()>&) override;
     QStringList watched() const override { return m_contents.watched; }
+    bool changedSinceRead() const override;
 
     QList<Row> list(const Place& folder) override;
     std::unique_ptr<FindPart> findPart(const Place& top) override;
@@ -71,6 +74,9 @@ private:
     QList<Browsers::Profile> m_profiles;
     Browsers::Source m_contents;
     std::vector<Numbered> m_folders;
+    // The watched files as they were when read (taken before the reading,
+    // so that a write during it counts as a change).
+    QHash<QString, platform::FileStamp> m_readStamps;
     // The files whose damage the user was told of.
     QSet<QString> m_told;
     quint64 m_generation = 0;

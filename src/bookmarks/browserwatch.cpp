@@ -50,6 +50,13 @@ void BrowserWatch::later()
         m_pause->start();
 }
 
+void BrowserWatch::markChanged(int store)
+{
+    m_changed.insert(store);
+    if (m_pause && !m_pause->isActive())
+        m_pause->start();
+}
+
 void BrowserWatch::fileChanged(const QString& path)
 {
     for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {

@@ -30,6 +30,8 @@ public:
     QSet<int> takeChanged() { return std::exchange(m_changed, {}); }
     // Reports again after a pause (what runs now is to end first).
     void later();
+    // Reports the store as changed after the pause, as a change notice would.
+    void markChanged(int store);
 
 private:
     void fileChanged(const QString& path);

@@ -190,6 +190,9 @@ public:
     virtual bool folderHidden(const Place&) const { return false; }
     // The files other programs change: the store is read again when they do.
     virtual QStringList watched() const { return {}; }
+    // Whether those files changed since the store read them: a change notice
+    // can be lost while the watches are set anew, and this finds it.
+    virtual bool changedSinceRead() const { return false; }
 
     // The folder as the store names it, from the tree's full path and shown name of its node.
     virtual QString folderPath(const QString& fullPath, const QString& text) const;

@@ -24,6 +24,11 @@ void cMainDialog::watchStoreFiles()
     for (const Stores::Store* store : m_stores->inTreeOrder())
         files.insert(store->source(), store->watched());
     m_browserWatch->watch(files);
+    // A notice that came while the watches were set anew is gone: what changed since its reading is read again.
+    for (const Stores::Store* store : m_stores->inTreeOrder()) {
+        if (store->changedSinceRead())
+            m_browserWatch->markChanged(store->source());
+    }
 }
 
 void cMainDialog::ReloadChangedBrowsers()

@@ -1,6 +1,7 @@
 // The browsers' stores in the window: shown where they exist, read only,
 // opened, copied and dragged out like bookmarks, exported, found, and read
 // again when the browser changes them.
+#include "bookmarks/browserstore.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/stores.h"
@@ -208,6 +209,29 @@ TEST_F(BrowsersViewTest, AChangedStoreIsReadAgainKeepingTheShownFolderAndADamage
     ASSERT_EQ(boxes.size(), 1) << boxes.join(u'\n').toStdString();
     EXPECT_TRUE(boxes[0].contains(chromiumPath())) << boxes[0].toStdString();
     EXPECT_TRUE(children(form->tvMain, QStringLiteral("6A")).value(0).endsWith(QLatin1String("Chromium")));
+}
+
+TEST_F(BrowsersViewTest, AChangeWhoseNoticeIsLostWhileTheWatchesAreSetAnewIsStillShownAndNothingElseIsReadAgain)
+{
+    start();
+    answerYes();
+    const QString reading =
+        KeyedTreeView::Key(form->tvMain->findItems(QStringLiteral("Reading"), Qt::MatchRecursive).value(0));
+    show(reading);
+    ASSERT_EQ(keysAndTexts(form->lvMain), QStringList{"0X Novel"});
+    const quint64 firefoxReadings = dialog().stores().browser(Keys::FirefoxSource).generation();
+
+    regtest::writeFile(chromiumPath() + QStringLiteral(".tmp"),
+                       chromiumFile(",{\"type\": \"url\", \"name\": \"Poems\", \"url\": \"http://poems.example/\"}"));
+    QFile::remove(chromiumPath());
+    QFile::rename(chromiumPath() + QStringLiteral(".tmp"), chromiumPath());
+    // Before the change notice is taken, the other store is read and every watch set anew.
+    dialog().ReloadChangedBrowsers();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000))
+        << keysAndTexts(form->lvMain).join(u',').toStdString();
+    QTest::qWait(2500);
+    EXPECT_EQ(dialog().stores().browser(Keys::FirefoxSource).generation(), firefoxReadings)
+        << "a store nobody changed is not read again and again";
 }
 
 TEST_F(BrowsersViewTest, AFirefoxStartedLaterIsSeenByTheWalFileItMakes)
