@@ -6,6 +6,7 @@
 #include "controls/twips.h"
 #include "platform/error.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -283,10 +284,58 @@ void KeyedListView::focusOutEvent(QFocusEvent* event)
     QTreeWidget::focusOutEvent(event);
 }
 
+void KeyedListView::mousePressEvent(QMouseEvent* event)
+{
+    m_press.reset();
+    const QPoint at = event->position().toPoint();
+    QTreeWidgetItem* item = itemAt(at);
+    if (event->button() != Qt::LeftButton || !item) {
+        QTreeWidget::mousePressEvent(event);
+        return;
+    }
+    const bool plain = !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+    if (plain && item->isSelected() && selectedItems().size() > 1) {
+        // The selection is what a drag would carry: it changes on the release, if no drag came.
+        m_press = Press{at, event->modifiers(), true};
+        setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        event->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
+    m_press = Press{at, event->modifiers(), false};
+}
+
+void KeyedListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const std::optional<Press> press = std::exchange(m_press, std::nullopt);
+    if (press && press->keptSelection && event->button() == Qt::LeftButton) {
+        // No drag came: the press selects its entry alone, as any click does.
+        QMouseEvent pressed(QEvent::MouseButtonPress,
+                            QPointF(press->at),
+                            mapToGlobal(QPointF(press->at)),
+                            Qt::LeftButton,
+                            Qt::LeftButton,
+                            press->modifiers);
+        QTreeWidget::mousePressEvent(&pressed);
+    }
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
 void KeyedListView::mouseMoveEvent(QMouseEvent* event)
 {
-    QTreeWidget::mouseMoveEvent(event);
     const QPoint p = event->position().toPoint();
+    if (m_press && (event->buttons() & Qt::LeftButton)) {
+        // Rows the pointer passes are not selected: the move is a drag once it is far enough.
+        if ((p - m_press->at).manhattanLength() < QApplication::startDragDistance())
+            return;
+        m_press.reset();
+        emit MouseMove(MouseState::button(event->buttons()),
+                       MouseState::shift(event->modifiers()),
+                       Twips::fromPixelsX(p.x()),
+                       Twips::fromPixelsY(p.y()));
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
     emit MouseMove(MouseState::button(event->buttons()),
                    MouseState::shift(event->modifiers()),
                    Twips::fromPixelsX(p.x()),

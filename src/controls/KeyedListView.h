@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QTreeWidget>
 
+#include <optional>
+
 // The list view: one column, items with a unique key, a text and an image
 // index, several selected at once, ghosted items for a pending cut; mouse
 // events in twips.
@@ -56,7 +58,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // A press on an entry may begin a drag: a press on one of several
+    // selected entries keeps them selected until a release without a drag,
+    // and a move with the button down drags (past the drag distance) rather
+    // than selects the rows it passes.
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     // A name cut short by the view's width shows whole in a tooltip.
     bool viewportEvent(QEvent* event) override;
 
@@ -66,4 +74,12 @@ private:
     // only then, never the end of a key that answered a dialog.
     QSet<int> m_pressedKeys;
     QHash<QString, QTreeWidgetItem*> m_items;
+    // The left button's press on an entry, while it may still begin a drag.
+    struct Press
+    {
+        QPoint at;
+        Qt::KeyboardModifiers modifiers;
+        bool keptSelection = false; // the press on a selected entry is yet to select it alone
+    };
+    std::optional<Press> m_press;
 };

@@ -168,6 +168,47 @@ TEST(KeyedViews, ANameCutShortShowsWholeInATooltip)
     EXPECT_EQ(tipAt(list.ItemAt(1)), longName);
 }
 
+TEST(KeyedViews, ADragCarriesExactlyTheSelectedEntries)
+{
+    KeyedListView list;
+    list.resize(200, 300);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    for (int i = 1; i <= 9; ++i)
+        list.AddItem(QStringLiteral("%1X").arg(i), QStringLiteral("Entry %1").arg(i), 3);
+    QStringList carried;
+    QObject::connect(&list, &KeyedListView::MouseMove, &list, [&](int button, int, int, int) {
+        if (button == 1)
+            carried.append(QString::number(list.selectedItems().size()));
+    });
+    QWidget* viewport = list.viewport();
+    auto centre = [&](int row) { return list.visualItemRect(list.ItemAt(row)).center(); };
+    const QPoint down(0, 3 * QApplication::startDragDistance());
+
+    // Nine selected; a press on the fifth and a drag: all nine go.
+    list.selectAll();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, centre(5));
+    EXPECT_EQ(list.selectedItems().size(), 9) << "the press keeps the selection";
+    QTest::mouseMove(viewport, centre(5) + down);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(5) + down);
+    EXPECT_EQ(carried, QStringList{QStringLiteral("9")});
+
+    // The same press released without a drag selects that one alone, as a click does.
+    carried.clear();
+    list.selectAll();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(5));
+    EXPECT_EQ(list.selectedItems(), QList<QTreeWidgetItem*>{list.ItemAt(5)});
+    EXPECT_TRUE(carried.isEmpty());
+
+    // One entry dragged downwards takes no row it passes.
+    QTest::mousePress(viewport, Qt::LeftButton, {}, centre(2));
+    QTest::mouseMove(viewport, centre(2) + QPoint(0, 1));
+    QTest::mouseMove(viewport, centre(3));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(3));
+    EXPECT_EQ(carried, QStringList{QStringLiteral("1")});
+    EXPECT_EQ(list.selectedItems(), QList<QTreeWidgetItem*>{list.ItemAt(2)});
+}
+
 TEST(IndexedToolBarSeparators, OnlyBetweenShownButtons)
 {
     IndexedToolBar bar;
