@@ -51,9 +51,9 @@ OpenFileHook& openFileHookSlot()
     return hook;
 }
 
-OpenFileHook& saveFileHookSlot()
+SaveFileHook& saveFileHookSlot()
 {
-    static OpenFileHook hook;
+    static SaveFileHook hook;
     return hook;
 }
 
@@ -71,7 +71,7 @@ QString getOpenFileName(QWidget* parent, const QString& title, const QString& fi
     return QFileDialog::getOpenFileName(parent, title, fileName, filter);
 }
 
-void setSaveFileHook(OpenFileHook hook)
+void setSaveFileHook(SaveFileHook hook)
 {
     saveFileHookSlot() = std::move(hook);
 }
@@ -79,7 +79,7 @@ void setSaveFileHook(OpenFileHook hook)
 QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& path)
 {
     if (saveFileHookSlot())
-        return saveFileHookSlot()(title, filter);
+        return saveFileHookSlot()(title, filter, path);
     return QFileDialog::getSaveFileName(parent, title, path, filter);
 }
 

@@ -38,7 +38,9 @@ using OpenFileHook = std::function<QString(const QString& title, const QString& 
 void setOpenFileHook(OpenFileHook hook);
 QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter, const QString& fileName);
 // The Save box; it asks before replacing a file. Answered by its own hook in tests.
-void setSaveFileHook(OpenFileHook hook);
+// The save dialog's hook also gets the file the dialog would start with.
+using SaveFileHook = std::function<QString(const QString& title, const QString& filter, const QString& path)>;
+void setSaveFileHook(SaveFileHook hook);
 QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& path);
 
 } // namespace MessageBoxes

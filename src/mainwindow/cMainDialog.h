@@ -326,4 +326,5 @@ private:
     std::unique_ptr<BrowserWatch> m_browserWatch;
     std::vector<const Find::Entry*> m_found;
     bool m_findForced = false;
+    QString m_lastExportFolder; // where the last export went, while the program runs
 };

@@ -10,7 +10,6 @@
 #include "dialogs/messagebox.h"
 #include "mainwindow/MainForm.h"
 #include "platform/atomicfile.h"
-#include "platform/paths.h"
 #include "store/cSettings.h"
 
 #include <QAction>
@@ -18,14 +17,22 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QStandardPaths>
+#include <QStatusBar>
 
 void cMainDialog::ExportBookmarks()
 {
-    platform::ensurePrivateDir(platform::dataDir());
+    // The folder last used, else the user's documents: a listing is for the user to find.
+    QString folder = m_lastExportFolder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            folder = QDir::homePath();
+    }
     QString file = MessageBoxes::getSaveFileName(m_form->window(),
                                                  QStringLiteral("Export Bookmarks"),
                                                  QStringLiteral("Text File (*.TXT *.txt)"),
-                                                 platform::dataDir());
+                                                 folder + QStringLiteral("/Bookmarks.txt"));
     if (file.isEmpty())
         return; // cancelled: no file
     if (!QFileInfo(file).fileName().contains(QLatin1Char('.')))
@@ -37,7 +44,10 @@ void cMainDialog::ExportBookmarks()
         MessageBoxes::inform(QStringLiteral("Markcrate could not write the export \"%1\": %2.")
                                  .arg(QDir::toNativeSeparators(file), error),
                              m_form->window());
+        return;
     }
+    m_lastExportFolder = QFileInfo(file).absolutePath();
+    m_form->stbMain->showMessage(QStringLiteral("Exported to ") + QDir::toNativeSeparators(file));
 }
 
 QByteArray cMainDialog::ExportSelection()

@@ -6,14 +6,16 @@
 #include "support/regtest.h"
 #include "support/storetest.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStatusBar>
 
 class ExportTest : public MainWindowFixture
 {
 protected:
     void TearDown() override
     {
-        MessageBoxes::setSaveFileHook([](const QString&, const QString&) { return QString(); });
+        MessageBoxes::setSaveFileHook([](const QString&, const QString&, const QString&) { return QString(); });
         MainWindowFixture::TearDown();
     }
 };
@@ -53,10 +55,19 @@ TEST_F(ExportTest, AnExistingFileIsReplacedAndACancelWritesNothing)
     dialog().ExportBookmarks();
     EXPECT_FALSE(QFileInfo::exists(file)) << "cancelled";
     ASSERT_TRUE(regtest::writeFile(file, "old contents that are longer than the export"));
-    MessageBoxes::setSaveFileHook([&file](const QString& title, const QString&) {
+    const QString documents = FreshHome::path() + QStringLiteral("/Documents");
+    QDir().mkpath(documents);
+    QString offered;
+    MessageBoxes::setSaveFileHook([&](const QString& title, const QString&, const QString& path) {
         EXPECT_EQ(title, QStringLiteral("Export Bookmarks"));
+        offered = path;
         return file;
     });
     dialog().ExportBookmarks();
     EXPECT_EQ(regtest::readFile(file), "\r\nWeb Favorites Folder\r\n\r\n");
+    EXPECT_EQ(QFileInfo(offered).path(), documents) << "the user's documents, not the program's data";
+    EXPECT_TRUE(form->stbMain->currentMessage().contains(QDir::toNativeSeparators(file)))
+        << form->stbMain->currentMessage().toStdString();
+    dialog().ExportBookmarks();
+    EXPECT_EQ(QFileInfo(offered).path(), FreshHome::path()) << "then the folder last used";
 }

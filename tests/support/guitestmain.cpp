@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     // No test ever waits on a real modal box.
     MessageBoxes::setHook([](const MessageBoxes::Request&) { return QMessageBox::Ok; });
     MessageBoxes::setOpenFileHook([](const QString&, const QString&) { return QString(); });
-    MessageBoxes::setSaveFileHook([](const QString&, const QString&) { return QString(); });
+    MessageBoxes::setSaveFileHook([](const QString&, const QString&, const QString&) { return QString(); });
     Modal::setHook([](QDialog&) { return int(QDialog::Rejected); });
     FreshHome::install();
     return RUN_ALL_TESTS();
