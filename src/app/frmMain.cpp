@@ -51,6 +51,7 @@ constexpr int kDesignWidth = 6375;
 constexpr int kDesignHeight = 5000;
 constexpr int kButtonHeight = 255;
 constexpr int kStatusBarHeight = 285;
+constexpr int kSplitterWidth = 90; // six pixels at 96 dots an inch
 
 struct ButtonDesign
 {
@@ -157,7 +158,8 @@ void frmMain::createControls()
     picMain[4] = picture(this, 4, kDesignWidth - 175 - 300, 1185, 300, 120, QFrame::NoFrame);
     picMain[7] = picture(this, 7, 30, 1725, 3105, 225, QFrame::NoFrame);
     picMain[20] = picture(this, 20, 0, 3675, kDesignWidth, 630, QFrame::NoFrame);
-    picMain[5] = picture(this, 5, 3120, 1950, 30, 1725, QFrame::NoFrame);
+    // The bar between tree and list: wide enough to see and grab.
+    picMain[5] = picture(this, 5, 3150, 1950, kSplitterWidth, 1725, QFrame::NoFrame);
     picMain[5]->setCursor(Qt::SplitHCursor);
     picMain[5]->setAutoFillBackground(true);
     picMain[5]->setBackgroundRole(QPalette::Mid);
@@ -222,8 +224,9 @@ void frmMain::createControls()
 
     lvMain = new KeyedListView(this);
     lvMain->setObjectName(QStringLiteral("lvMain"));
-    Twips::setGeometry(lvMain, 3150, 1950, 3195, 1725);
-    lvMain->setColumnWidthTwips(3195 - 650);
+    Twips::setGeometry(lvMain, 3150 + kSplitterWidth, 1950, 3195 - kSplitterWidth, 1725);
+    lvMain->setColumnWidthTwips(3195 - kSplitterWidth - 650);
+    picMain[5]->raise(); // over the tree's and the list's edges, never under them
 
     auto* count = new QLabel(picMain[20]);
     count->setObjectName(QStringLiteral("lblMain_1"));

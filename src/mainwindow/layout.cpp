@@ -195,6 +195,11 @@ void cMainDialog::ResizeMainForm()
     QWidget* bar = form.picMain.at(kSplitter);
     Twips::setGeometry(
         bar, Twips::left(tree) + Twips::width(tree) + 15, Twips::top(bar), Twips::width(bar), Twips::height(tree));
+    // The list starts after the bar, which it never covers; its right edge stays.
+    const int listRight = Twips::left(list) + Twips::width(list);
+    const int listLeft = Twips::left(bar) + Twips::width(bar);
+    Twips::setGeometry(list, listLeft, Twips::top(list), listRight - listLeft, Twips::height(list));
+    list->setColumnWidthTwips(Twips::width(list) - kListColumnInset);
 
     QLabel* label = form.lblMain.at(3);
     Twips::setLeft(label, W - 175 - Twips::width(label));

@@ -168,6 +168,27 @@ TEST(KeyedViews, ANameCutShortShowsWholeInATooltip)
     EXPECT_EQ(tipAt(list.ItemAt(1)), longName);
 }
 
+TEST(KeyedViews, AFolderNameCutShortInTheTreeShowsWholeInATooltip)
+{
+    KeyedTreeView tree;
+    tree.resize(110, 100);
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    tree.AddNode({}, QStringLiteral("00A"), QStringLiteral("Bookmarks"), 1)->setExpanded(true);
+    QTreeWidgetItem* longRoot =
+        tree.AddNode(QStringLiteral("00A"), QStringLiteral("2A"), QStringLiteral("CompuServe Web Forums"), 4);
+    QTreeWidgetItem* shortRoot = tree.AddNode(QStringLiteral("00A"), QStringLiteral("1A"), QStringLiteral("Web"), 4);
+    auto tipAt = [&](QTreeWidgetItem* item) {
+        QToolTip::hideText();
+        const QPoint at = tree.visualItemRect(item).center();
+        QHelpEvent help(QEvent::ToolTip, at, tree.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_TRUE(tipAt(shortRoot).isEmpty());
+    EXPECT_EQ(tipAt(longRoot), QStringLiteral("CompuServe Web Forums"));
+}
+
 TEST(KeyedViews, ADragCarriesExactlyTheSelectedEntries)
 {
     KeyedListView list;

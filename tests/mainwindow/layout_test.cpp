@@ -11,8 +11,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStatusBar>
-
 #include <QTest>
+
 #include <utility>
 
 namespace {
@@ -114,6 +114,23 @@ TEST_F(LayoutTest, ResizeKeepsTheMinimumWidthAndLaysOutRowsTreeAndList)
     EXPECT_EQ(bar->height(), form->tvMain->height());
     EXPECT_EQ(form->picMain.at(20)->y(), form->tvMain->geometry().bottom() + 1);
     EXPECT_NEAR(Twips::left(form->lblMain.at(3)), W - 175 - Twips::width(form->lblMain.at(3)), kSlack);
+}
+
+TEST_F(LayoutTest, TheBarBetweenTreeAndListIsThereToSeeAndGrab)
+{
+    start();
+    expand();
+    QWidget* bar = form->picMain.at(cMainDialog::kSplitter);
+    EXPECT_GE(bar->width(), 5);
+    EXPECT_EQ(bar->cursor().shape(), Qt::SplitHCursor);
+    EXPECT_EQ(bar->parentWidget()->childAt(bar->geometry().center()), bar) << "nothing covers it";
+    EXPECT_GT(form->lvMain->geometry().left(), bar->geometry().right());
+    const int treeWidth = form->tvMain->width();
+    const QPoint grip(bar->width() / 2, bar->height() / 2);
+    QTest::mousePress(bar, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(bar, grip + QPoint(40, 0));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, grip + QPoint(40, 0));
+    EXPECT_NEAR(form->tvMain->width(), treeWidth + 40, 2) << "a real press and move widens the tree";
 }
 
 TEST_F(LayoutTest, TheSplitterFollowsTheMouseAndIsCorrectedOnlyOutOfRange)
