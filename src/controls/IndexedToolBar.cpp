@@ -2,38 +2,31 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QPainter>
-#include <QStyle>
 
 namespace {
 
-// A small drawn glyph for a theme that lacks the icon.
-QIcon drawnIcon(const QString& toolTip)
+// The program's own picture for a theme that lacks the icon (a bare window
+// manager, no icon theme at all): each button still has one of its own.
+QIcon ownIcon(const char* name)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QPalette palette = QApplication::palette();
-    painter.setPen(palette.color(QPalette::Mid));
-    painter.setBrush(palette.color(QPalette::Base));
-    painter.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
-    QFont font = QApplication::font();
-    font.setPixelSize(9);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(palette.color(QPalette::Text));
-    QString letters;
-    for (const QString& word : toolTip.split(QLatin1Char(' '), Qt::SkipEmptyParts).mid(0, 2))
-        letters += word.at(0);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, letters);
-    return QIcon(pixmap);
+    return QIcon(QStringLiteral(":/markcrate/toolbar/") + QLatin1String(name) + QStringLiteral(".svg"));
 }
 
 } // namespace
 
+// The resource lives in a static library, where nothing else would keep its registration in the program.
+static void registerOwnIcons()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(icons);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
 IndexedToolBar::IndexedToolBar(QWidget* parent) : QToolBar(parent)
 {
+    registerOwnIcons();
     setMovable(false);
     setFloatable(false);
     setIconSize(QSize(16, 16));
@@ -48,7 +41,7 @@ void IndexedToolBar::setButtons(const QList<Button>& buttons)
             action = addSeparator();
         } else {
             const QString tip = QLatin1String(button.toolTip);
-            action = addAction(QIcon::fromTheme(QLatin1String(button.iconName), drawnIcon(tip)), tip);
+            action = addAction(QIcon::fromTheme(QLatin1String(button.iconName), ownIcon(button.iconName)), tip);
             action->setToolTip(tip);
             action->setObjectName(QStringLiteral("tlbMain_%1").arg(button.index));
             const int index = button.index;

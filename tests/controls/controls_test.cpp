@@ -251,6 +251,43 @@ TEST(IndexedToolBarSeparators, OnlyBetweenShownButtons)
     EXPECT_EQ(shown, (QList<int>{2, 3, 6, 7, 8})) << "one separator where B is gone, none at the start";
 }
 
+TEST(Icons, WithoutAnyIconThemeEveryToolbarButtonHasAPictureOfItsOwn)
+{
+    const QStringList paths = QIcon::themeSearchPaths();
+    const QString theme = QIcon::themeName();
+    const QString fallback = QIcon::fallbackThemeName();
+    QIcon::setThemeSearchPaths({});
+    QIcon::setThemeName(QStringLiteral("no-such-theme"));
+    QIcon::setFallbackThemeName(QString());
+    const QList<IndexedToolBar::Button> buttons = {{2, "New Folder", "folder-new"},
+                                                   {3, "Edit Folder", "document-properties"},
+                                                   {4, "Delete Folder", "edit-delete"},
+                                                   {6, "Export Folder", "document-export"},
+                                                   {8, "Cut", "edit-cut"},
+                                                   {9, "Copy", "edit-copy"},
+                                                   {10, "Paste", "edit-paste"},
+                                                   {12, "New Item", "document-new"},
+                                                   {13, "Edit Item", "document-edit"},
+                                                   {14, "Delete Item", "list-remove"},
+                                                   {16, "Move Bookmark Up", "go-up"},
+                                                   {17, "Move Bookmark Down", "go-down"},
+                                                   {19, "Sort Ascending", "view-sort-ascending"},
+                                                   {20, "Sort Descending", "view-sort-descending"},
+                                                   {22, "Help", "help-contents"}};
+    IndexedToolBar bar;
+    bar.setButtons(buttons);
+    QList<QImage> seen;
+    for (const IndexedToolBar::Button& button : buttons) {
+        const QImage image = bar.button(button.index)->icon().pixmap(16, 16).toImage();
+        EXPECT_FALSE(image.isNull()) << button.toolTip;
+        EXPECT_FALSE(seen.contains(image)) << button.toolTip << " looks like another button";
+        seen << image;
+    }
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setThemeName(theme);
+    QIcon::setFallbackThemeName(fallback);
+}
+
 TEST(Icons, TheToolbarTakesEveryIconFromTheThemeTheProgramDependsOn)
 {
     ImageList::useProgramIconTheme();
