@@ -25,33 +25,45 @@ frmFavorite::frmFavorite() : QDialog(nullptr, Qt::Dialog | Qt::WindowStaysOnTopH
     setWindowTitle(QStringLiteral("Favorite"));
     setModal(true);
     setMouseTracking(true);
-    Twips::setGeometry(this, 0, 0, kWidth, kHeight);
+
+    // Each kind as wide as its caption needs, so that none is cut short; the
+    // dialog grows where the three need more than its width.
+    picFavorite = new QWidget(this);
+    picFavorite->setObjectName(QStringLiteral("picFavorite_0"));
+    const char* kinds[] = {"Web Content", "Yahoo Search", "CompuServe Web Forum"};
+    int left = 0;
+    for (int index = 0; index < 3; ++index) {
+        auto* option = new QRadioButton(QLatin1String(kinds[index]), picFavorite);
+        option->setObjectName(QStringLiteral("optFavorite_%1").arg(index));
+        const int width = qMax(Twips::fromPixelsX(option->sizeHint().width()) + 15, 1850);
+        Twips::setGeometry(option, left, 120, width, 330);
+        left += width + 50;
+        optFavorite[size_t(index)] = option;
+    }
+    const int dialogWidth = qMax(kWidth, left + 300);
+    Twips::setGeometry(this, 0, 0, dialogWidth, kHeight);
     setFixedSize(size());
+    Twips::setGeometry(picFavorite, 150, 1500, dialogWidth - 300, 600);
+
     lbbFavorite = new FlatButtonArray(QStringLiteral("lbbFavorite"), this);
     const char* captions[] = {"OK", "Cancel", "Site Name", "Site Location"};
     const int geometry[][3] = {
-        {kWidth - 2100, 2220, 900}, {kWidth - 1050, 2220, 900}, {150, 120, 1500}, {150, 720, 1500}};
+        {dialogWidth - 2100, 2220, 900}, {dialogWidth - 1050, 2220, 900}, {150, 120, 1500}, {150, 720, 1500}};
     for (int index = 0; index < 4; ++index) {
         auto* button = new FlatButton(QLatin1String(captions[index]), this);
         Twips::setGeometry(button, geometry[index][0], geometry[index][1], geometry[index][2], 300);
-        button->setEnabled(index < 2);
+        if (index >= 2) {
+            // A caption: drawn as text, not as a disabled button, and passed by pointer and keyboard.
+            button->setFocusPolicy(Qt::NoFocus);
+            button->setAttribute(Qt::WA_TransparentForMouseEvents);
+        }
         lbbFavorite->add(index, button);
     }
     for (int index = 0; index < 2; ++index) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("txtFavorite_%1").arg(index));
-        Twips::setGeometry(edit, 150, 420 + index * 600, kWidth - 300, 330);
+        Twips::setGeometry(edit, 150, 420 + index * 600, dialogWidth - 300, 330);
         txtFavorite[size_t(index)] = edit;
-    }
-    picFavorite = new QWidget(this);
-    picFavorite->setObjectName(QStringLiteral("picFavorite_0"));
-    Twips::setGeometry(picFavorite, 150, 1500, kWidth - 300, 600);
-    const char* kinds[] = {"Web Content", "Yahoo Search", "CompuServe Web Forum"};
-    for (int index = 0; index < 3; ++index) {
-        auto* option = new QRadioButton(QLatin1String(kinds[index]), picFavorite);
-        option->setObjectName(QStringLiteral("optFavorite_%1").arg(index));
-        Twips::setGeometry(option, index * 1900, 120, 1850, 330);
-        optFavorite[size_t(index)] = option;
     }
     connect(lbbFavorite, &FlatButtonArray::MouseClick, this, &frmFavorite::clicked);
     connect(lbbFavorite, &FlatButtonArray::MouseMove, this, [this](int index) {

@@ -122,6 +122,25 @@ frmOptions::frmOptions(cSettings& settings, QWidget* parent)
     connect(cmdApply, &QPushButton::clicked, this, &frmOptions::SaveOptions);
     connect(tbsOptions, &QTabBar::currentChanged, this, &frmOptions::showPanel);
     showPanel(0);
+    fitTabCaptions();
+}
+
+void frmOptions::fitTabCaptions()
+{
+    // Every tab shows its whole caption: the dialog grows where the four need more than its width.
+    tbsOptions->setElideMode(Qt::ElideNone);
+    tbsOptions->setUsesScrollButtons(false);
+    const int extra = tbsOptions->sizeHint().width() - tbsOptions->width();
+    if (extra <= 0)
+        return;
+    setFixedSize(width() + extra, height());
+    tbsOptions->resize(tbsOptions->width() + extra, tbsOptions->height());
+    for (QWidget* panel : picOptions)
+        panel->resize(panel->width() + extra, panel->height());
+    for (QLineEdit* edit : txtOptions)
+        edit->resize(edit->width() + extra, edit->height());
+    for (QPushButton* moved : {cmdOK, cmdCancel, cmdApply, cmdOptions})
+        moved->move(moved->x() + extra, moved->y());
 }
 
 bool frmOptions::Display()

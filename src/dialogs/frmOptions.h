@@ -41,6 +41,7 @@ protected:
 private:
     void markDirty();
     void showPanel(int tab);
+    void fitTabCaptions();
     void browse();
     void SaveOptions();
 

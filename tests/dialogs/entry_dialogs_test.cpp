@@ -1,5 +1,6 @@
 #include "bookmarks/netscape.h"
 #include "bookmarks/registrystores.h"
+#include "controls/FlatButton.h"
 #include "dialogs/frmFavorite.h"
 #include "dialogs/frmFolder.h"
 #include "dialogs/modal.h"
@@ -144,6 +145,18 @@ TEST_F(EntryDialogsTest, EditingABookmarkChangesItWhereItStandsAndOnlyWhatChange
         << lines[1].toStdString();
     EXPECT_TRUE(lines[1].endsWith("\">A &amp; Co</A>")) << "the title as the file had it";
     EXPECT_EQ(lines[2], "<DT><A HREF=\"http://b/\">B</A>");
+}
+
+TEST_F(EntryDialogsTest, EveryCaptionAndKindShowsWholeAndNoCaptionLooksDisabled)
+{
+    frmFavorite favorite;
+    for (QRadioButton* option : favorite.optFavorite) {
+        EXPECT_GE(option->width(), option->sizeHint().width()) << option->text().toStdString();
+        EXPECT_LE(option->mapTo(&favorite, QPoint(option->width(), 0)).x(), favorite.width())
+            << option->text().toStdString();
+    }
+    for (int caption : {2, 3})
+        EXPECT_TRUE((*favorite.lbbFavorite)[caption]->isEnabled());
 }
 
 TEST_F(EntryDialogsTest, UserFolderEntriesOfferTheKindsAllowed)

@@ -92,6 +92,14 @@ TEST_F(OptionsTest, TabsShowOnePanelAndCtrlTabWraps)
     EXPECT_EQ(dialog.tbsOptions->currentIndex(), 0);
     EXPECT_EQ(dialog.chkOptions[6]->parentWidget(), dialog.picOptions[3]) << "Internet Explorer on the fourth tab";
     EXPECT_EQ(dialog.txtOptions[2]->parentWidget(), dialog.picOptions[2]);
+    // Each tab's caption shows whole ("Microsoft Internet Explorer", not "Microsoft In...").
+    for (int tab = 0; tab < dialog.tbsOptions->count(); ++tab) {
+        const QString caption = dialog.tbsOptions->tabText(tab);
+        EXPECT_GE(dialog.tbsOptions->tabRect(tab).width(), dialog.tbsOptions->fontMetrics().horizontalAdvance(caption))
+            << caption.toStdString();
+        EXPECT_LE(dialog.tbsOptions->tabRect(tab).right(), dialog.tbsOptions->width()) << caption.toStdString();
+    }
+    EXPECT_LE(dialog.cmdApply->geometry().right(), dialog.width());
 }
 
 TEST_F(OptionsTest, BrowseFillsTheLocationAndACancelledBrowseChangesNothing)
