@@ -93,6 +93,12 @@ void FlatButton::mouseMoveEvent(QMouseEvent* event)
     event->accept();
 }
 
+void FlatButton::leaveEvent(QEvent* event)
+{
+    QAbstractButton::leaveEvent(event);
+    emit mouseLeft();
+}
+
 FlatButtonArray::FlatButtonArray(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
 
 void FlatButtonArray::add(int index, FlatButton* button)
@@ -101,6 +107,8 @@ void FlatButtonArray::add(int index, FlatButton* button)
     button->setObjectName(m_name + QLatin1Char('_') + QString::number(index));
     connect(button, &QAbstractButton::clicked, this, [this, index] { emit MouseClick(index); });
     connect(button, &FlatButton::mouseMoved, this, [this, index] { emit MouseMove(index); });
+    // Off every button: as the pointer over none of them.
+    connect(button, &FlatButton::mouseLeft, this, [this] { emit MouseMove(-1); });
 }
 
 FlatButton* FlatButtonArray::operator[](int index) const

@@ -35,10 +35,13 @@ public:
 
 signals:
     void mouseMoved();
+    // The pointer left the button (or a dialog opened over the window): its hover colour is to go.
+    void mouseLeft();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     Qt::Alignment m_alignment = Qt::AlignCenter;
@@ -64,7 +67,7 @@ public:
 
 signals:
     void MouseClick(int index);
-    void MouseMove(int index);
+    void MouseMove(int index); // -1: the pointer is over none of them
 
 private:
     QString m_name;

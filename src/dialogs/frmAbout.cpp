@@ -1,6 +1,7 @@
 #include "dialogs/frmAbout.h"
 
 #include "controls/twips.h"
+#include "dialogs/frmFolder.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/modal.h"
 #include "platform/files.h"
@@ -8,9 +9,11 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QVersionNumber>
 #include <QWindow>
 
@@ -61,6 +64,13 @@ int frmAbout::Display()
     lblTitle->setText(QCoreApplication::applicationName());
     lblDescription->setText(QStringLiteral("Copyright \u00A9 Veltrane Software. All rights reserved."));
     lblRelease->setText(QStringLiteral(" Rev 32"));
+    // Over the main window where it shows, else in the middle of the screen; never at its corner.
+    if (parentWidget() && parentWidget()->isVisible()) {
+        centreOn(this, parentWidget());
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
     Modal::run(*this);
     return 0;
 }

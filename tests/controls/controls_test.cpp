@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QHelpEvent>
 #include <QSignalSpy>
@@ -56,6 +57,29 @@ TEST(Controls, FlatButtonsReportClicksAndMovesByIndexAndHighlightOnlyEnabledOnes
     EXPECT_EQ(buttons[1], nullptr);
     buttons[5]->Move(1200);
     EXPECT_EQ(buttons[5]->Left(), 1200);
+}
+
+TEST(Controls, AButtonsHoverColourGoesWhenADialogOpensOverTheWindow)
+{
+    QWidget form;
+    form.resize(400, 200);
+    FlatButtonArray buttons(QStringLiteral("lbbTest"));
+    auto* button = new FlatButton(QStringLiteral("Options"), &form);
+    Twips::setGeometry(button, 0, 0, 1500, 255);
+    buttons.add(10, button);
+    QObject::connect(&buttons, &FlatButtonArray::MouseMove, &buttons, [&buttons](int index) {
+        buttons.highlight(index, OleColor::Highlight, OleColor::Green);
+    });
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseMove(button, button->rect().center());
+    ASSERT_EQ(button->ForeColor(), OleColor::Green);
+    QDialog dialog(&form);
+    dialog.setModal(true);
+    dialog.show(); // what a click on the button opens
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTest::qWait(50);
+    EXPECT_EQ(button->ForeColor(), OleColor::Highlight) << "not lit while the pointer is on the dialog";
 }
 
 TEST(Controls, KeyedTreeFindsNodesByKeyAndJoinsPathsWithBackslashes)

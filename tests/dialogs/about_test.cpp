@@ -1,5 +1,6 @@
 #include "dialogs/frmAbout.h"
 #include "dialogs/messagebox.h"
+#include "dialogs/modal.h"
 #include "platform/registry.h"
 #include "support/freshhome.h"
 #include "support/regtest.h"
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -64,6 +66,23 @@ TEST_F(AboutTest, TheBoxShowsTheProgramsVersion)
     EXPECT_EQ(about.lblVersion->text(), QStringLiteral("Version 1.2 Build 3"));
     EXPECT_EQ(about.lblRelease->text(), QStringLiteral(" Rev 32"));
     EXPECT_EQ(about.lblTitle->text(), QCoreApplication::applicationName());
+}
+
+TEST_F(AboutTest, TheBoxOpensOverTheWindowThatAsksForIt)
+{
+    QWidget window;
+    window.setGeometry(300, 200, 600, 400);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    frmAbout about(&window);
+    QPoint shownAt;
+    Modal::setHook([&shownAt](QDialog& dialog) {
+        shownAt = dialog.frameGeometry().center();
+        return 0;
+    });
+    about.Display();
+    Modal::setHook([](QDialog&) { return int(QDialog::Rejected); });
+    EXPECT_LE((shownAt - window.frameGeometry().center()).manhattanLength(), 4) << shownAt.x() << "," << shownAt.y();
 }
 
 TEST_F(AboutTest, TheSystemInfoButtonLeavesTheBoxOpen)
