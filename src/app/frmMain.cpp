@@ -330,8 +330,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    // The status bar keeps to the bottom edge, as an aligned bar does.
-    stbMain->setGeometry(0, height() - stbMain->height(), width(), stbMain->height());
+    placeStatusBar();
     controller()->ResizeMainForm();
     keyboardReachesWhatShows();
 }
@@ -449,6 +448,16 @@ void frmMain::addToolbarShortcuts()
     // The list's own Delete key deletes entries (on its release, as before).
     if (QAction* button = tlbMain->button(cMainDialog::DeleteItemTool))
         button->setToolTip(button->toolTip() + QStringLiteral(" (Del)"));
+}
+
+void frmMain::placeStatusBar()
+{
+    // The status bar keeps to the bottom edge, as an aligned bar does, and
+    // is as tall as its text needs: a larger font is not cut at the bottom.
+    const int barHeight = qMax(Twips::toPixelsY(kStatusBarHeight), stbMain->sizeHint().height());
+    const QRect place(0, height() - barHeight, width(), barHeight);
+    if (stbMain->geometry() != place)
+        stbMain->setGeometry(place);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

@@ -116,6 +116,23 @@ TEST_F(LayoutTest, ResizeKeepsTheMinimumWidthAndLaysOutRowsTreeAndList)
     EXPECT_NEAR(Twips::left(form->lblMain.at(3)), W - 175 - Twips::width(form->lblMain.at(3)), kSlack);
 }
 
+TEST_F(LayoutTest, TheStatusLineIsWholeAtTheWindowsBottomWhateverItsFont)
+{
+    start();
+    expand();
+    QFont large = form->stbMain->font();
+    large.setPointSizeF(large.pointSizeF() * 1.6);
+    form->stbMain->setFont(large);
+    form->stbMain->showMessage(QStringLiteral("Exported to somewhere"));
+    QApplication::processEvents();
+    form->setHeight(form->Height() + 150); // as the first showing of the window does, with the desktop's font
+    QApplication::processEvents();
+    EXPECT_GE(form->stbMain->height(), form->stbMain->sizeHint().height()) << "no line of its text cut off";
+    EXPECT_EQ(form->stbMain->geometry().bottom(), form->height() - 1);
+    EXPECT_LE(form->picMain.at(20)->geometry().bottom(), form->stbMain->geometry().top())
+        << "the bottom strip stays above it";
+}
+
 TEST_F(LayoutTest, TheBarBetweenTreeAndListIsThereToSeeAndGrab)
 {
     start();
