@@ -26,6 +26,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSet>
 #include <QUrl>
 
@@ -100,15 +101,15 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
     BookmarkReloadScope reloadScope(*this);
     if (source != m_form->lvMain)
         return;
+    // However the drop ends, the tree marks the folder the list shows again.
+    const auto unmark = qScopeGuard([this] { m_form->tvMain->setDropHighlight(m_form->tvMain->SelectedItem()); });
     try {
         KeyedTreeView* tree = m_form->tvMain;
         QTreeWidgetItem* target = tree->DropHighlight();
         Stores::Store* to = target ? m_stores->forKey(KeyedTreeView::Key(target)) : nullptr;
         Stores::Store* from = m_stores->at(m_state.CurrentSource);
-        if (!to || !from) {
-            tree->setDropHighlight(tree->SelectedItem()); // nothing to drop on: the shown folder stays
-            return;
-        }
+        if (!to || !from)
+            return; // nothing to drop on
         const Stores::Drop rule = to->takesDropFrom(*from);
         KeyedListView* list = m_form->lvMain;
         const Stores::Place shown = placeOf(tree->SelectedItem());
@@ -143,4 +144,6 @@ void cMainDialog::startDrag()
     list->beginDrag(!store                                           ? 0
                     : store->entryKind() == ContentKind::ForumGoWord ? ListImage::GoWord
                                                                      : ListImage::WebPage);
+    // Dropped or not, the drag is over: no folder it passed stays marked.
+    m_form->tvMain->setDropHighlight(m_form->tvMain->SelectedItem());
 }

@@ -264,6 +264,17 @@ TEST_F(MovingSafetyTest, AfterAPasteIntoTheForumsTheShownSourceIsKnown)
     EXPECT_EQ(Transfer::parse(QApplication::clipboard()->text()).value(0).kind, 2) << "a go word, not an address";
 }
 
+TEST_F(MovingSafetyTest, AfterADropTheTreeMarksTheFolderTheListShows)
+{
+    show(QStringLiteral("1A"));
+    select({QStringLiteral("Alpha")});
+    dropOn(QStringLiteral("10A"));
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("Alpha")),
+              QStringLiteral("http://alpha/"));
+    EXPECT_EQ(form->tvMain->DropHighlight(), form->tvMain->SelectedItem());
+    EXPECT_EQ(KeyedTreeView::Key(form->tvMain->SelectedItem()), QStringLiteral("1A"));
+}
+
 TEST_F(MovingSafetyTest, TheTopNodeTakesNoDrop)
 {
     show(QStringLiteral("1A"));
