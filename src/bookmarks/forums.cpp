@@ -78,6 +78,10 @@ bool write(const QString& path, const Collection& collection, bool latin1, QStri
     bool fits = latin1;
     for (qsizetype i = 0; fits && i < text.size(); ++i)
         fits = text.at(i).unicode() <= 0xFF;
+    // A first name that itself starts with U+FEFF would read as the file's
+    // mark: a mark of the file's own goes before it, and reading drops only that.
+    if (text.startsWith(QChar(0xFEFF)))
+        text.prepend(QChar(0xFEFF));
     const QByteArray bytes = fits ? text.toLatin1() : text.toUtf8();
     return platform::writeFileAtomically(
         platform::nativePath(path), [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, error);

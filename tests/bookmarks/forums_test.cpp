@@ -56,6 +56,14 @@ TEST(Forums, AFilesByteOrderMarkIsNoPartOfTheFirstNameNorWrittenBackInside)
     Forums::fill(collection, file.names);
     ASSERT_TRUE(Forums::write(path, collection, file.latin1));
     EXPECT_EQ(regtest::readFile(path), "Alpha\r\nMike\r\nZulu\r\n");
+
+    // A name's own mark, taken from a page, stays the name's even as the first line.
+    Forums::fill(collection, {QStringLiteral("\uFEFFAlpha"), QStringLiteral("Mike")});
+    ASSERT_TRUE(Forums::write(path, collection, false));
+    QStringList written;
+    for (const auto& name : collection)
+        written << *name;
+    EXPECT_EQ(Forums::read(path).names, written);
 }
 
 TEST(Forums, APageGivesTheTextOfTheFirstLinkOfEachLine)
