@@ -84,7 +84,7 @@ void NetscapeBookmarks::load(const QString& path, const std::function<void()>& y
         return;
     }
     read(file, yield, false);
-    m_contentHash = platform::contentHash(native);
+    m_contentHash = m_readHash;
     const platform::FileStamp after = platform::fileStamp(native);
     if (m_loadedWhole && !(after == before)) {
         m_loadedWhole = false;
@@ -203,7 +203,7 @@ bool SaveNetscapeFile(
         return fail(QStringLiteral("it is not a regular file"));
     // A change of mode or owner changes the status time alone: the same bytes are no change.
     if (!(now == bookmarks.diskStamp()) && platform::sameContentStamp(now, bookmarks.diskStamp()) &&
-        bookmarks.contentHash() && platform::contentHash(native) == bookmarks.contentHash())
+        bookmarks.contentHash() && platform::contentHash(native, netscapeparts::kChunkBytes) == bookmarks.contentHash())
         bookmarks.m_diskStamp = now;
     if (!(now == bookmarks.diskStamp())) {
         // Another program wrote it since: its version is not to be lost to ours.
@@ -241,6 +241,6 @@ bool SaveNetscapeFile(
     const platform::FileStamp written = platform::fileStamp(native);
     bookmarks.adopt(layout, native, layout.size);
     bookmarks.setDiskStamp(written, false); // this version is the program's own
-    bookmarks.m_contentHash = platform::contentHash(native);
+    bookmarks.m_contentHash = platform::contentHash(native, netscapeparts::kChunkBytes);
     return true;
 }

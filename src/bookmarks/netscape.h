@@ -116,6 +116,7 @@ private:
     bool m_fixedForm = true;
     platform::FileStamp m_diskStamp;
     std::optional<quint64> m_contentHash;
+    quint64 m_readHash = 0; // of the bytes the last reading took, in parts of kChunkBytes
     bool m_copyNeeded = false;
     int m_lastFolder = 0;
 

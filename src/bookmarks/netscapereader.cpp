@@ -376,6 +376,7 @@ void NetscapeBookmarks::read(QIODevice& device, const std::function<void()>& yie
     // The file is read through a window of about a megabyte that moves on
     // at lines where entries begin: a large export is never all in memory.
     m_children.clear();
+    m_readHash = 0;
     Reader reader(*this, yield);
     QByteArray window;
     window.reserve(2 * kChunkBytes);
@@ -395,6 +396,8 @@ void NetscapeBookmarks::read(QIODevice& device, const std::function<void()>& yie
             m_loadProblem = device.errorString();
         }
         total += qMax<qint64>(got, 0);
+        if (got > 0)
+            m_readHash = platform::chainHash(m_readHash, QByteArrayView(window.constData() + filled, qsizetype(got)));
         // A file that grows as it is read is read to the size it had; the
         // stamp taken after the read tells that it changed.
         end = got <= 0 || (expected > 0 && total >= expected);

@@ -333,7 +333,12 @@ bool readRegularFile(const QString& path, qint64 limit, QByteArray* bytes)
     return regular;
 }
 
-std::optional<quint64> contentHash(const QString& path)
+quint64 chainHash(quint64 hash, QByteArrayView part)
+{
+    return quint64(qHash(part, size_t(hash)));
+}
+
+std::optional<quint64> contentHash(const QString& path, qsizetype partBytes)
 {
     const int fd = ::open(encodeFileName(diskPath(nativePath(path))).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -343,22 +348,30 @@ std::optional<quint64> contentHash(const QString& path)
         ::close(fd);
         return std::nullopt;
     }
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    size_t hash = size_t(info.st_size);
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk.data(), size_t(chunk.size()));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            ::close(fd);
-            return std::nullopt;
+    QByteArray part(partBytes, Qt::Uninitialized);
+    quint64 hash = 0;
+    for (bool end = false; !end;) {
+        // Each part filled whole, as a reader's full reads fill it: the hash depends on where parts end.
+        qsizetype filled = 0;
+        while (filled < partBytes) {
+            const ssize_t got = ::read(fd, part.data() + filled, size_t(partBytes - filled));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                ::close(fd);
+                return std::nullopt;
+            }
+            if (got == 0) {
+                end = true;
+                break;
+            }
+            filled += qsizetype(got);
         }
-        if (got == 0)
-            break;
-        hash = qHash(QByteArrayView(chunk.constData(), qsizetype(got)), hash);
+        if (filled > 0)
+            hash = chainHash(hash, QByteArrayView(part.constData(), filled));
     }
     ::close(fd);
-    return quint64(hash);
+    return hash;
 }
 
 bool sameContentStamp(const FileStamp& a, const FileStamp& b)

@@ -101,9 +101,12 @@ bool isSettled(const FileStamp& stamp);
 // Whether two stamps differ at most in what a change of mode or owner
 // changes (the status time): the content may then be the same.
 bool sameContentStamp(const FileStamp& a, const FileStamp& b);
-// A hash of a regular file's bytes, to tell a change of mode or owner from
-// one of content where the stamps cannot; none for anything unreadable.
-std::optional<quint64> contentHash(const QString& path);
+// A hash of a regular file's bytes, taken over parts of `partBytes` each, to
+// tell a change of mode or owner from one of content where the stamps cannot;
+// none for anything unreadable. A reader that takes the file in parts of that
+// size hashes it in the same pass with chainHash, to the same value.
+std::optional<quint64> contentHash(const QString& path, qsizetype partBytes);
+quint64 chainHash(quint64 hash, QByteArrayView part);
 
 // Reads from the device's position to its end or to `limit` bytes, whichever
 // comes first. Unlike QIODevice::read(limit), it reserves memory for what the

@@ -6,9 +6,13 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -265,6 +269,45 @@ TEST(NetscapeFile, SavingKeepsAnOriginalCopyOnceAndNeverWritesWhenReadOnly)
     b.records().at(1)->setTitle(QStringLiteral("Changed"));
     ASSERT_TRUE(SaveNetscapeFile(b, location(), false, &error));
     EXPECT_EQ(regtest::readFile(netscapeBackupPath(location())), original) << "the first original stays";
+}
+
+TEST(NetscapeFile, AChangeOfModeIsNoChangeOnDiskButAChangeOfBytesWithTheSameTimeIs)
+{
+    // Larger than the reader's parts, so that the hash taken while reading
+    // and the one taken from the file must agree over several parts.
+    QByteArray text = "<DL><p>\n";
+    for (int i = 0; text.size() < 700 * 1024; ++i)
+        text += "    <DT><A HREF=\"http://site" + QByteArray::number(i) + ".example/\">Site " + QByteArray::number(i) +
+                "</A>\n";
+    text += "</DL><p>\n";
+    ASSERT_TRUE(regtest::writeFile(location(), text));
+    const QByteArray path = QFile::encodeName(location());
+    NetscapeBookmarks b;
+    b.load(location());
+    ASSERT_TRUE(b.loadedWhole());
+    ASSERT_EQ(::chmod(path.constData(), 0640), 0);
+    b.records().at(1)->setTitle(QStringLiteral("Renamed"));
+    QString error;
+    bool changedOnDisk = false;
+    EXPECT_TRUE(SaveNetscapeFile(b, location(), false, &error, &changedOnDisk)) << error.toStdString();
+    EXPECT_FALSE(changedOnDisk);
+
+    // Another program changes one byte and puts the old time back: that is a change.
+    QByteArray now = regtest::readFile(location());
+    struct stat before = {};
+    ASSERT_EQ(::stat(path.constData(), &before), 0);
+    now[now.size() - 20] = now[now.size() - 20] == 'x' ? 'y' : 'x';
+    {
+        QFile file(location());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_EQ(file.write(now), now.size());
+    }
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
+    b.records().at(1)->setTitle(QStringLiteral("Again"));
+    EXPECT_FALSE(SaveNetscapeFile(b, location(), false, &error, &changedOnDisk));
+    EXPECT_TRUE(changedOnDisk);
+    EXPECT_EQ(regtest::readFile(location()), now) << "the other program's version stays";
 }
 
 TEST(NetscapeFile, AFileNotReadWholeIsNeverWritten)
