@@ -48,8 +48,10 @@ bool cMainDialog::confirmAdd(bool exists, const QString& question, const QString
 
 bool cMainDialog::writableOrTold(const Stores::Store& store)
 {
-    if (store.writable())
-        return store.creationQuestion().isEmpty() || ask(store.creationQuestion());
+    if (store.writable()) {
+        const QString question = store.creationQuestion();
+        return question.isEmpty() || ask(question);
+    }
     if (!store.writeRefusal().isEmpty())
         tell(store.writeRefusal());
     return false;

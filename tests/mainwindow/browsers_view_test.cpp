@@ -45,6 +45,16 @@ QString chromiumPath()
     return FreshHome::path() + QStringLiteral("/.config/chromium/Default/Bookmarks");
 }
 
+// The browser writes its file anew, as Chromium does: a new file, holding one
+// more link ("Poems"), renamed over the old.
+void addPoemsAsChromiumDoes()
+{
+    regtest::writeFile(chromiumPath() + QStringLiteral(".tmp"),
+                       chromiumFile(",{\"type\": \"url\", \"name\": \"Poems\", \"url\": \"http://poems.example/\"}"));
+    QFile::remove(chromiumPath());
+    QFile::rename(chromiumPath() + QStringLiteral(".tmp"), chromiumPath());
+}
+
 QStringList children(KeyedTreeView* tree, const QString& key)
 {
     QStringList out;
@@ -189,11 +199,7 @@ TEST_F(BrowsersViewTest, AChangedStoreIsReadAgainKeepingTheShownFolderAndADamage
     ASSERT_EQ(keysAndTexts(form->lvMain), QStringList{"0X Novel"});
     form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
 
-    // The browser writes its file anew, as Chromium does: a new file renamed over the old.
-    regtest::writeFile(chromiumPath() + QStringLiteral(".tmp"),
-                       chromiumFile(",{\"type\": \"url\", \"name\": \"Poems\", \"url\": \"http://poems.example/\"}"));
-    QFile::remove(chromiumPath());
-    QFile::rename(chromiumPath() + QStringLiteral(".tmp"), chromiumPath());
+    addPoemsAsChromiumDoes();
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000))
         << keysAndTexts(form->lvMain).join(u',').toStdString();
     EXPECT_EQ(KeyedTreeView::Text(form->tvMain->SelectedItem()), QStringLiteral("Reading")) << "the same folder";
@@ -221,10 +227,7 @@ TEST_F(BrowsersViewTest, AChangeWhoseNoticeIsLostWhileTheWatchesAreSetAnewIsStil
     ASSERT_EQ(keysAndTexts(form->lvMain), QStringList{"0X Novel"});
     const quint64 firefoxReadings = dialog().stores().browser(Keys::FirefoxSource).generation();
 
-    regtest::writeFile(chromiumPath() + QStringLiteral(".tmp"),
-                       chromiumFile(",{\"type\": \"url\", \"name\": \"Poems\", \"url\": \"http://poems.example/\"}"));
-    QFile::remove(chromiumPath());
-    QFile::rename(chromiumPath() + QStringLiteral(".tmp"), chromiumPath());
+    addPoemsAsChromiumDoes();
     // Before the change notice is taken, the other store is read and every watch set anew.
     dialog().ReloadChangedBrowsers();
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000))

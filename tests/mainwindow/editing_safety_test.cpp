@@ -33,21 +33,6 @@ QString favorites()
     return FreshHome::path() + QStringLiteral("/Favorites");
 }
 
-// Answers the next dialog: the name box (and, when given, the location box)
-// filled as a user pastes into them, then Enter.
-void enter(const QString& name, const QString& address = {})
-{
-    Modal::setHook([name, address](QDialog& dialog) {
-        const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
-        edits.at(0)->setText(name);
-        if (!address.isNull() && edits.size() > 1)
-            edits.at(1)->setText(address);
-        edits.at(0)->setFocus();
-        QTest::keyClick(edits.at(0), Qt::Key_Return);
-        return 0;
-    });
-}
-
 } // namespace
 
 class EditingSafetyTest : public MainWindowFixture

@@ -128,14 +128,7 @@ protected:
 TEST_F(MovingSafetyTest, ASlashTypedIntoAShortcutsNameIsARealSlashAgainWhereverItCanBe)
 {
     show(QStringLiteral("3A"));
-    Modal::setHook([](QDialog& dialog) {
-        const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
-        edits.at(0)->setText(QStringLiteral("AC/DC Fan Club"));
-        edits.at(1)->setText(QStringLiteral("http://acdc.example/"));
-        edits.at(0)->setFocus();
-        QTest::keyClick(edits.at(0), Qt::Key_Return);
-        return 0;
-    });
+    enter(QStringLiteral("AC/DC Fan Club"), QStringLiteral("http://acdc.example/"));
     dialog().AddEntry();
     EXPECT_TRUE(QFileInfo::exists(favorites() + QString::fromUtf8("/AC∕DC Fan Club.url")))
         << "a file needs the look-alike";

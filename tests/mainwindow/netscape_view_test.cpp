@@ -229,22 +229,13 @@ TEST_F(NetscapeViewTest, ABrowsersExportSortedByClicksKeepsEveryLine)
 // A bookmark file that is not where the settings say, or none chosen at all.
 class MissingBookmarkFileTest : public MainWindowFixture
 {
-protected:
-    void startWith(const QString& bookmarkLocation)
-    {
-        cSettings stored;
-        stored.setAppName(QStringLiteral("ORXMarkcrate"));
-        stored.setBookmarkLocation(bookmarkLocation);
-        stored.Update();
-        start();
-    }
 };
 
 TEST_F(MissingBookmarkFileTest, AMistypedLocationIsToldAtStartAndAskedAboutBeforeAFileIsMade)
 {
     ASSERT_TRUE(regtest::writeFile(location(), kFile));
     const QString mistyped = FreshHome::path() + QStringLiteral("/bookmark.html");
-    startWith(mistyped);
+    startWithBookmarks(mistyped);
     EXPECT_EQ(boxes.filter(QStringLiteral("does not exist")).size(), 1) << boxes.join(QLatin1Char('|')).toStdString();
 
     QStringList asked;
@@ -252,14 +243,7 @@ TEST_F(MissingBookmarkFileTest, AMistypedLocationIsToldAtStartAndAskedAboutBefor
         asked << request.text;
         return QMessageBox::No;
     });
-    Modal::setHook([](QDialog& dialog) {
-        const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
-        edits.at(0)->setText(QStringLiteral("Mine"));
-        edits.at(1)->setText(QStringLiteral("http://mine/"));
-        edits.at(0)->setFocus();
-        QTest::keyClick(edits.at(0), Qt::Key_Return);
-        return 0;
-    });
+    enter(QStringLiteral("Mine"), QStringLiteral("http://mine/"));
     show(QStringLiteral("4A"));
     dialog().AddEntry();
     ASSERT_EQ(asked.size(), 1);
@@ -274,7 +258,7 @@ TEST_F(MissingBookmarkFileTest, AMistypedLocationIsToldAtStartAndAskedAboutBefor
 
 TEST_F(MissingBookmarkFileTest, WithNoFileChosenTheStatusLineSaysWhereToChooseOne)
 {
-    startWith(QString());
+    startWithBookmarks(QString());
     EXPECT_TRUE(boxes.filter(QStringLiteral("does not exist")).isEmpty());
     show(QStringLiteral("4A"));
     EXPECT_TRUE(form->stbMain->currentMessage().contains(QStringLiteral("Netscape Navigator tab of Options")))

@@ -11,7 +11,9 @@
 #include "store/cSettings.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QStringList>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +26,21 @@ inline QStringList keysAndTexts(KeyedListView* list)
     for (int i = 1; i <= list->Count(); ++i)
         out << KeyedListView::Key(list->ItemAt(i)) + QLatin1Char(' ') + KeyedListView::Text(list->ItemAt(i));
     return out;
+}
+
+// Answers the next dialog: the name box (and, when given, the location box)
+// filled as a user pastes into them, then Enter.
+inline void enter(const QString& name, const QString& address = {})
+{
+    Modal::setHook([name, address](QDialog& dialog) {
+        const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+        edits.at(0)->setText(name);
+        if (!address.isNull() && edits.size() > 1)
+            edits.at(1)->setText(address);
+        edits.at(0)->setFocus();
+        QTest::keyClick(edits.at(0), Qt::Key_Return);
+        return 0;
+    });
 }
 
 // A main window started as the program starts it, on the test's fresh
