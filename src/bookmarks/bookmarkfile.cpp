@@ -332,6 +332,18 @@ public:
         return failed;
     }
 
+    Storage storage() const override
+    {
+        const QString path = m_settings.BookmarkLocation();
+        if (path.trimmed().isEmpty() || !writable())
+            return {};
+        return {{path}, {}};
+    }
+    void reread() override
+    {
+        m_bookmarks.load(m_settings.BookmarkLocation(), [] {});
+    }
+
 private:
     // The link of that title and address in the place's folder: the record
     // the list key names while it holds them, else the one that does (a

@@ -99,6 +99,11 @@ public:
         return Result::done(entry.name);
     }
 
+    Storage storage() const override
+    {
+        return {{}, {m_compuServe ? RegistryStores::compuServeFavoritesKey() : RegistryStores::webFavoritesKey()}};
+    }
+
 private:
     int kind() const { return m_compuServe ? 2 : 0; }
 

@@ -136,6 +136,9 @@ public:
         return failed; // the list has no folders: the caller shows it again
     }
 
+    Storage storage() const override { return {{Forums::listPath()}, {}}; }
+    void reread() override { m_list.load(); }
+
 private:
     Forums::List& m_list;
     const cSettings& m_settings;

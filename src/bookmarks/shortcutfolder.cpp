@@ -8,6 +8,7 @@
 #include "bookmarks/keys.h"
 #include "bookmarks/storeparts.h"
 #include "platform/files.h"
+#include "platform/journal.h"
 #include "store/cSettings.h"
 
 #include "platform/error.h"
@@ -185,8 +186,10 @@ public:
         QString why;
         if (!Favorites::WriteShortcut(file, Names::address(now.address), &why))
             return Result::failed(checked.what, why);
-        if (!sameFile)
+        if (!sameFile) {
+            platform::journal::fileChanging(previous);
             QFile::remove(platform::diskPath(previous));
+        }
         return checked;
     }
 
@@ -198,6 +201,7 @@ public:
         const QString onDisk = platform::diskPath(file);
         if (expected && (!QFileInfo(onDisk).isFile() || Favorites::ReadShortcutUrl(file) != expected->address))
             return Result::refused(entry.name, {}); // changed or gone since: not ours to remove
+        platform::journal::fileChanging(onDisk);
         if (!QFile::remove(onDisk) && QFileInfo::exists(onDisk))
             return Result::failed(entry.name);
         return Result::done(entry.name);
@@ -222,6 +226,7 @@ public:
             return Result::exists(name, {});
         if (!Favorites::isInside(path))
             return Result::refused(name, outsideOf(parent));
+        platform::journal::fileChanging(path);
         if (!QDir().mkdir(path))
             return Result::failed(name,
                                   QStringLiteral("The folder '") + name +
@@ -241,6 +246,8 @@ public:
             return Result::exists(name, {});
         if (!Favorites::isInside(oldPath) || !Favorites::isInside(newPath))
             return Result::refused(name, outsideOf(folder));
+        platform::journal::fileChanging(oldPath);
+        platform::journal::fileChanging(newPath);
         if (!QDir().rename(oldPath, newPath))
             throw cError(ErrorNumber::PathFileAccessError);
         return Result::done(name);
@@ -257,8 +264,15 @@ public:
             return Result::refused(folder.folderText,
                                    QLatin1Char('\'') + folder.folderText +
                                        QStringLiteral("' is a Hidden or System folder and cannot be deleted"));
+        platform::journal::fileChanging(path);
         Favorites::DeleteFolderTree(path, yield);
         return Result::done(folder.folderText);
+    }
+
+    Storage storage() const override
+    {
+        const QString root = Favorites::folder();
+        return {root.isEmpty() ? QStringList() : QStringList{root}, {}};
     }
 
 private:

@@ -263,6 +263,18 @@ public:
     // forum list) write their changes here; the others wrote at once.
     virtual Result save() { return Result::done({}); }
 
+    // Where the store keeps its entries, so that what a change wrote can be
+    // put back (see Undo::History): files and folders on disk, and registry
+    // keys. Empty for a store the program never writes.
+    struct Storage
+    {
+        QStringList files;
+        QStringList keys;
+    };
+    virtual Storage storage() const { return {}; }
+    // Reads the store again after what it keeps was put back as it was.
+    virtual void reread() {}
+
     // The entries of a folder as the list shows them: each one's place.
     QList<Place> entries(const Place& folder);
 

@@ -136,6 +136,8 @@ public:
         return Result::done(entry.name);
     }
 
+    Storage storage() const override { return {{}, {RegistryStores::foldersKey()}}; }
+
 private:
     cSettings& m_settings;
     RegistryStores::UserFolderListings m_listings;

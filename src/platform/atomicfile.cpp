@@ -1,6 +1,7 @@
 #include "platform/atomicfile.h"
 
 #include "platform/files.h"
+#include "platform/journal.h"
 
 #include <QFile>
 #include <QMutex>
@@ -170,6 +171,7 @@ bool writeAtomically(const QString& path,
         return false;
     };
     const QByteArray target = resolveLinks(encodeFileName(diskPath(path)));
+    journal::fileChanging(decodeFileName(target));
     const QByteArray folder = folderOf(target);
     const QByteArray name = target.mid(target.lastIndexOf('/') + 1);
     if (name.isEmpty())

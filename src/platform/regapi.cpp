@@ -1,6 +1,7 @@
 // The Reg* functions the program calls, over the registry's hives.
 #include "platform/registry.h"
 
+#include "platform/journal.h"
 #include "platform/registryparts.h"
 
 namespace platform {
@@ -20,6 +21,7 @@ template <typename Change> LONG changeValues(HKEY key, Change&& change)
         return error;
     if (!registry.isWritableHive(handle.hive))
         return ERROR_ACCESS_DENIED;
+    journal::keyChanging(handle.path);
     error = change(*found);
     if (error == ERROR_SUCCESS)
         registry.changed(handle.hive, handle.path);
@@ -63,7 +65,11 @@ LONG RegCreateKeyEx(HKEY key, const QString& subKey, DWORD, REGSAM access, HKEY*
         }
     }
     bool createdAny = false;
+    QStringList made = base.path;
     for (const QString& part : parts) {
+        made.append(part);
+        if (registry.isWritableHive(base.hive) && !current->child(part))
+            journal::keyChanging(made);
         bool created = false;
         current = current->addChild(part, &created);
         createdAny = createdAny || created;
@@ -212,6 +218,7 @@ LONG RegDeleteKey(HKEY key, const QString& subKey)
         return ERROR_FILE_NOT_FOUND;
     if (!registry.isWritableHive(handle.hive) || target->childCount() > 0)
         return ERROR_ACCESS_DENIED;
+    journal::keyChanging(handle.path + parts + QStringList{leaf});
     parent->removeChild(leaf);
     registry.changed(handle.hive, handle.path + parts + QStringList{leaf});
     return ERROR_SUCCESS;
