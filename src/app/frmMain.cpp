@@ -445,6 +445,30 @@ void frmMain::addToolbarShortcuts()
         find->setContext(Qt::WindowShortcut);
         connect(find, &QShortcut::activated, this, [this] { controller()->FindEverywhere(); });
     }
+    // Undo and redo of the stores' changes, from anywhere in the window; the
+    // command box keeps the keys for its own text while it has the focus.
+    const struct
+    {
+        QKeySequence keys;
+        bool undo;
+    } steps[] = {{QKeySequence::Undo, true},
+                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false},
+                 {QKeySequence(Qt::CTRL | Qt::Key_Y), false}};
+    for (const auto& step : steps) {
+        auto* key = new QShortcut(step.keys, this);
+        key->setContext(Qt::WindowShortcut);
+        const bool undo = step.undo;
+        connect(key, &QShortcut::activated, this, [this, undo] {
+            undo ? controller()->UndoStep() : controller()->RedoStep();
+        });
+    }
+    // The right-click menus.
+    for (QTreeWidget* view : {static_cast<QTreeWidget*>(tvMain), static_cast<QTreeWidget*>(lvMain)}) {
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+            controller()->ShowContextMenu(view, view->viewport()->mapToGlobal(at));
+        });
+    }
     // The list's own Delete key deletes entries (on its release, as before).
     if (QAction* button = tlbMain->button(cMainDialog::DeleteItemTool))
         button->setToolTip(button->toolTip() + QStringLiteral(" (Del)"));

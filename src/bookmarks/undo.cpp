@@ -144,8 +144,11 @@ History::~History()
 
 void History::begin(const QString& name, const QList<Root>& roots)
 {
-    if (m_depth++ > 0)
+    if (m_depth++ > 0) {
+        if (!name.isEmpty())
+            m_open->name = name; // the inner operation knows best what was done
         return;
+    }
     m_open = std::make_unique<Step>();
     m_open->name = name;
     m_roots.clear();
@@ -186,6 +189,8 @@ void History::end()
     if (kept.empty())
         return; // refused, failed or cancelled: nothing to take back
     step->changes = std::move(kept);
+    if (step->name.isEmpty())
+        step->name = QStringLiteral("Change");
     step->noted.clear();
     m_undo.push_back(std::move(step));
     while (m_undo.size() > m_limit)

@@ -158,7 +158,7 @@ void cMainDialog::options()
 
 void cMainDialog::ClickTlbMain(int index)
 {
-    BookmarkReloadScope reloadScope(*this);
+    ChangeScope step(*this, {});
     try {
         Stores::Store* store = m_stores->forKey(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
         const bool itemSelected = m_form->lvMain->SelectedItem() != nullptr;

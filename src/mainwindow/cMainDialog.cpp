@@ -8,11 +8,13 @@
 #include "bookmarks/forums.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/stores.h"
+#include "bookmarks/undo.h"
 #include "controls/SuggestionList.h"
 
 cMainDialog::cMainDialog(cSettings& settings, cAppServices& app)
     : m_settings(settings), m_app(app), m_stores(std::make_unique<Stores::Table>(settings)),
-      m_cut(std::make_unique<CutBuffer>()), m_findIndexer(std::make_unique<Find::Indexer>(*m_stores))
+      m_cut(std::make_unique<CutBuffer>()), m_history(std::make_unique<Undo::History>()),
+      m_findIndexer(std::make_unique<Find::Indexer>(*m_stores))
 {
 }
 

@@ -17,7 +17,9 @@ class cMainForm;
 class cSettings;
 class NetscapeBookmarks;
 class QObject;
+class QPoint;
 class QTreeWidgetItem;
+class QWidget;
 class BrowserWatch;
 class CutBuffer;
 class SuggestionList;
@@ -28,6 +30,9 @@ class Indexer;
 } // namespace Find
 namespace Forums {
 using Collection = KeyedCollection<QString>;
+}
+namespace Undo {
+class History;
 }
 namespace Stores {
 struct Entry;
@@ -192,6 +197,15 @@ public:
     virtual void CutEntries();
     virtual void CopyEntries();
     virtual void PasteEntries();
+    // Undo and redo of the last change to the stores (Ctrl+Z; Ctrl+Shift+Z
+    // and Ctrl+Y; the right-click menus). The status line says what was done.
+    virtual void UndoStep();
+    virtual void RedoStep();
+    // The menus' texts: "Undo <what>" and "Redo <what>", empty when there is none.
+    QString undoText() const;
+    QString redoText() const;
+    // The right-click menu of the list or the tree, at a point of the screen.
+    virtual void ShowContextMenu(QWidget* where, const QPoint& globalPos);
     // Shows the options dialog; true when the user accepted it.
     virtual bool ShowOptionsDialog();
     virtual void ShowAbout();
@@ -283,18 +297,25 @@ protected:
     // Builds the tree anew when a failed save read the bookmark file again; the
     // end of every operation that saves it calls this.
     void refreshAfterBookmarkReload();
-    // Calls refreshAfterBookmarkReload when the operation that made it ends.
-    class BookmarkReloadScope
+    // One step of the undo history for the life of an operation that changes
+    // the stores (an operation inside another adds to its step, and names it
+    // when it names one); at its end the tree is built anew where a failed
+    // save read the bookmark file again.
+    class ChangeScope
     {
     public:
-        explicit BookmarkReloadScope(cMainDialog& dialog) : m_dialog(dialog) {}
-        ~BookmarkReloadScope() { m_dialog.refreshAfterBookmarkReload(); }
-        BookmarkReloadScope(const BookmarkReloadScope&) = delete;
-        BookmarkReloadScope& operator=(const BookmarkReloadScope&) = delete;
+        ChangeScope(cMainDialog& dialog, const QString& name);
+        ~ChangeScope();
+        ChangeScope(const ChangeScope&) = delete;
+        ChangeScope& operator=(const ChangeScope&) = delete;
+        // The step's name, once what it did is known ("Delete 3 items from News").
+        void rename(const QString& name);
 
     private:
         cMainDialog& m_dialog;
     };
+    // "'name'" for one entry, "N items" for more.
+    static QString entriesText(const QStringList& names);
     // The selected entries that can be copied, and their records, in list order.
     QList<QTreeWidgetItem*> copyableSelection();
     // Copies these entries to the clipboard; their records, in order.
@@ -310,6 +331,9 @@ private:
     KeyedCollection<cFolder> m_folderList;
     std::unique_ptr<Stores::Table> m_stores;
     std::unique_ptr<CutBuffer> m_cut;
+    std::unique_ptr<Undo::History> m_history;
+    // Puts the last step back (undo) or again (redo), reads again what it changed and says what came of it.
+    void takeStep(bool undo);
     // The tree's images as last painted: for which nodes, which Favorites
     // folder, and the node shown open since.
     quint64 m_imagesPaintedAt = ~quint64(0);

@@ -114,7 +114,7 @@ void cMainDialog::CutEntries()
 
 void cMainDialog::PasteEntries()
 {
-    BookmarkReloadScope reloadScope(*this);
+    ChangeScope step(*this, QStringLiteral("Paste into ") + KeyedTreeView::Text(m_form->tvMain->SelectedItem()));
     try {
         const QMimeData* mime = QApplication::clipboard()->mimeData();
         QList<Transfer::Record> records;

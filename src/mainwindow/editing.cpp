@@ -46,8 +46,8 @@ bool cMainDialog::ask(const QString& question)
 
 void cMainDialog::AddEntry()
 {
-    BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+    ChangeScope step(*this, QStringLiteral("Add to ") + KeyedTreeView::Text(node));
     Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
     if (!store || !writableOrTold(*store))
         return;
@@ -78,9 +78,9 @@ void cMainDialog::AddEntry()
 
 void cMainDialog::EditEntry()
 {
-    BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
     QTreeWidgetItem* item = m_form->lvMain->SelectedItem();
+    ChangeScope step(*this, QStringLiteral("Edit '") + KeyedListView::Text(item) + QLatin1Char('\''));
     Stores::Store* store = node && item ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
     if (!store || !writableOrTold(*store))
         return;
@@ -117,8 +117,8 @@ void cMainDialog::EditEntry()
 
 void cMainDialog::DeleteEntries()
 {
-    BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+    ChangeScope step(*this, QStringLiteral("Delete"));
     KeyedListView* list = m_form->lvMain;
     Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
     if (!store || !writableOrTold(*store))
@@ -128,6 +128,7 @@ void cMainDialog::DeleteEntries()
         KeyedListView::Image(selected) != ListImage::UpOneLevel &&
         ask(QStringLiteral("Are you sure you wish to delete the selected entries?"))) {
         QStringList notDeleted;
+        QStringList deleted;
         const Stores::Place folder = placeOf(node);
         {
             platform::RegistryBatch batch; // one rewrite of the registry file for the whole selection
@@ -139,9 +140,11 @@ void cMainDialog::DeleteEntries()
                     notDeleted << KeyedListView::Text(item);
                     continue; // still there: it stays in the list
                 }
+                deleted.prepend(KeyedListView::Text(item));
                 list->RemoveItem(item);
             }
         }
+        step.rename(QStringLiteral("Delete ") + entriesText(deleted) + QStringLiteral(" from ") + folder.folderText);
         if (!notDeleted.isEmpty())
             tell(QStringLiteral("These entries could not be deleted: '") + notDeleted.join(QStringLiteral("', '")) +
                  QLatin1Char('\''));
@@ -166,6 +169,7 @@ void cMainDialog::NewFolder()
     QString typed;
     if (!dialog.Display(0, m_form->window(), &typed, {}))
         return;
+    ChangeScope step(*this, QStringLiteral("New Folder '") + typed + QLatin1Char('\''));
     const Stores::Result checked = store.checkFolderName(typed);
     if (!checked.ok()) {
         tell(checked.why);
@@ -188,8 +192,8 @@ void cMainDialog::NewFolder()
 
 void cMainDialog::RenameFolder()
 {
-    BookmarkReloadScope reloadScope(*this);
     QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
+    ChangeScope step(*this, QStringLiteral("Rename Folder '") + KeyedTreeView::Text(node) + QLatin1Char('\''));
     Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
     const Stores::Place folder = placeOf(node);
     if (!store || !store->folderCanChange(folder))
@@ -227,9 +231,9 @@ void cMainDialog::RenameFolder()
 
 void cMainDialog::DeleteFolder()
 {
-    BookmarkReloadScope reloadScope(*this);
     KeyedTreeView* tree = m_form->tvMain;
     QTreeWidgetItem* node = tree->SelectedItem();
+    ChangeScope step(*this, QStringLiteral("Delete Folder '") + KeyedTreeView::Text(node) + QLatin1Char('\''));
     Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
     const Stores::Place folder = placeOf(node);
     if (!store || !store->folderCanChange(folder))

@@ -41,6 +41,7 @@ void cMainDialog::ImportForumList()
         if (!question.Display(m_form ? m_form->window() : nullptr))
             return;
     }
+    ChangeScope step(*this, QStringLiteral("Import Forums"));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // The page's order, duplicates and all; the list in memory stays as it is.
     Forums::Collection names;

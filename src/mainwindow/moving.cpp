@@ -100,9 +100,10 @@ void cMainDialog::DragOverTvMain(QObject* source, int x, int y, int)
 
 void cMainDialog::DragDropTvMain(QObject* source, int, int)
 {
-    BookmarkReloadScope reloadScope(*this);
     if (source != m_form->lvMain)
         return;
+    QTreeWidgetItem* dropTarget = m_form->tvMain->DropHighlight();
+    ChangeScope step(*this, QStringLiteral("Drop on ") + KeyedTreeView::Text(dropTarget));
     // However the drop ends, the tree marks the folder the list shows again.
     const auto unmark = qScopeGuard([this] { m_form->tvMain->setDropHighlight(m_form->tvMain->SelectedItem()); });
     try {

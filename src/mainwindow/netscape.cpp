@@ -133,6 +133,9 @@ void cMainDialog::MoveBookmark(int direction)
         for (int k = 1; k <= list->Count(); ++k)
             keys.append(KeyedListView::Key(list->ItemAt(k)));
         keys.swapItemsAt(i - 1, j - 1);
+        ChangeScope step(*this,
+                         (direction == 0 ? QStringLiteral("Move Up '") : QStringLiteral("Move Down '")) +
+                             KeyedListView::Text(item) + QLatin1Char('\''));
         if (!store->reorder(placeOf(node), keys).ok())
             return;
         const bool fromList = list->hasFocus();
@@ -180,6 +183,7 @@ void cMainDialog::SortList(int direction)
             keys.reserve(qsizetype(entries.size()));
             for (const Entry& entry : entries)
                 keys.append(entry.key);
+            ChangeScope step(*this, QStringLiteral("Sort ") + KeyedTreeView::Text(node));
             store->reorder(placeOf(node), keys);
             ClickTVMain();
         } else {
