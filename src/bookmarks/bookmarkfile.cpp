@@ -175,6 +175,23 @@ public:
         return checked;
     }
 
+    QByteArray bytesOf(const Place& entry) const override
+    {
+        const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(entry.listKey));
+        return record && record->BookmarkType() == cBookmark::LinkType ? m_bookmarks.linesOf(*record) : QByteArray();
+    }
+
+    // Back with its lines: its dates, icon and description (the writer
+    // checks that they still read back as this link).
+    Result addWithBytes(const Place& folder, const Entry& entry, const QByteArray& bytes) override
+    {
+        const qsizetype before = m_bookmarks.records().Count();
+        const Result added = add(folder, entry, nullptr);
+        if (added.ok() && m_bookmarks.records().Count() == before + 1)
+            m_bookmarks.records().at(before + 1)->setLines(bytes);
+        return added;
+    }
+
     // Changed where it stands: its place, dates and the rest of its lines stay.
     Result change(const Place& old, const Entry& now) override
     {

@@ -124,6 +124,8 @@ QString sourceText(int source)
         return QStringLiteral("Firefox Bookmarks");
     case ChromiumSource:
         return QStringLiteral("Chromium Bookmarks");
+    case TrashSource:
+        return QStringLiteral("Trash");
     default:
         return {};
     }

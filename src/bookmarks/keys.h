@@ -8,6 +8,7 @@
 //                    2 CompuServe Web Forums, 3 IE Favorites, 4 Netscape)
 //   "<n>A", n >= 10  user folder n
 //   "5A", "6A"       the browsers' own stores (5 Firefox, 6 the Chromium family), read only
+//   "7A"             the Trash, after the user folders
 //   "<n>X3A", "<n>X4A" sub-folder (record n) inside source 3 or 4
 //   "<n>X5A", "<n>X6A" sub-folder n (in pre-order from 0) inside source 5 or 6
 //   "<n>X"           a list item
@@ -39,6 +40,7 @@ inline constexpr int InternetExplorerSource = 3;
 inline constexpr int NetscapeSource = 4;
 inline constexpr int FirefoxSource = 5;
 inline constexpr int ChromiumSource = 6;
+inline constexpr int TrashSource = 7;
 inline constexpr int FirstUserFolder = 10;
 
 // The browsers' stores, which the program reads and never writes.

@@ -50,6 +50,10 @@ public:
     bool write(QIODevice& device) const;
     QByteArray toBytes() const;
 
+    // The lines a link was read from (or was put back with); empty where
+    // the file is no longer the one read.
+    QByteArray linesOf(const cBookmark& link) const;
+
     // The records of one folder (0: the root), in collection order, as
     // positions in the collection (1-based); built once per change.
     const std::vector<qsizetype>& childrenOf(int folderNumber) const;

@@ -110,6 +110,15 @@ private:
     QByteArray m_piece;
 };
 
+QByteArray NetscapeBookmarks::linesOf(const cBookmark& link) const
+{
+    if (!link.Own().isSet())
+        return link.Lines();
+    Source source(*this);
+    QString why;
+    return source.open(&why) ? source.view(link.Own()).toByteArray() : QByteArray();
+}
+
 QByteArray NetscapeBookmarks::header() const
 {
     Source source(*this);
@@ -424,8 +433,22 @@ private:
                       folder ? ownFolderLine(record, when, when) + "<DL><p>" : ownLinkLine(record, when, when));
             return;
         }
-        const qint64 added = addedAt(record);
         const QByteArray indent = indentOf(open);
+        if (!folder && !record.Lines().isEmpty()) {
+            // A link put back from the Trash: its own lines, in its new folder's indent.
+            QByteArray lines = record.Lines();
+            qsizetype start = 0;
+            while (start < lines.size() && isBlank(lines.at(start)))
+                ++start;
+            lines.remove(0, start);
+            while (lines.endsWith('\n') || lines.endsWith('\r'))
+                lines.chop(1);
+            if (readsBackAs(lines, record)) {
+                newLine(indent, lines);
+                return;
+            }
+        }
+        const qint64 added = addedAt(record);
         newLine(indent, folder ? ownFolderLine(record, added, added) : ownLinkLine(record, added, added));
         if (folder)
             newLine(indent, "<DL><p>");

@@ -7,6 +7,8 @@
 
 void cBookmark::change(QString& field, QString&& value, bool& changed)
 {
+    if (value != field)
+        m_lines.clear(); // they hold the old text
     // A record read from a file is rewritten only where it changed.
     if (m_own.isSet() && value != field) {
         changed = true;
@@ -34,6 +36,7 @@ void copyBookmarkContents(cBookmark& to, const cBookmark& from)
     to.m_url = from.m_url;
     to.m_readAsLatin1 = from.m_readAsLatin1;
     to.m_own = from.m_own;
+    to.m_lines = from.m_lines;
     to.m_close = from.m_close;
     to.m_titleChanged = from.m_titleChanged;
     to.m_urlChanged = from.m_urlChanged;

@@ -65,6 +65,11 @@ public:
     bool URLChanged() const { return m_urlChanged; }
     // When the title or address was last changed (seconds since 1970; 0: never).
     qint64 ChangedAt() const { return m_changedAt; }
+    // The lines a link held in a file (its tag, its description), when it
+    // is put back from the Trash: written as they are while its title and
+    // address are the ones they hold. Not kept past a change of either.
+    QByteArray Lines() const { return m_lines; }
+    void setLines(const QByteArray& lines) { m_lines = lines; }
     // When a record the program made was first written (0: not yet).
     qint64 AddedAt() const { return m_addedAt; }
     void setAddedAt(qint64 seconds) { m_addedAt = seconds; }
@@ -76,6 +81,7 @@ private:
     QString m_title;
     QString m_url;
     QString m_key;
+    QByteArray m_lines;
     Span m_lead;
     Span m_own;
     Span m_close;

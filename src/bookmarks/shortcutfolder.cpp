@@ -7,6 +7,7 @@
 #include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/storeparts.h"
+#include "platform/atomicfile.h"
 #include "platform/files.h"
 #include "platform/journal.h"
 #include "store/cSettings.h"
@@ -19,6 +20,9 @@
 
 namespace Stores {
 namespace {
+
+// A shortcut is a few lines; what is larger is no shortcut the Trash keeps whole.
+constexpr qint64 kMostShortcutBytes = 1024 * 1024;
 
 class ShortcutFolder final : public Store
 {
@@ -161,6 +165,41 @@ public:
         QString why;
         if (!Favorites::WriteShortcut(file, Names::address(entry.address), &why))
             return Result::failed(checked.what, why);
+        return checked;
+    }
+
+    QByteArray bytesOf(const Place& entry) const override
+    {
+        const QString file = shortcut(entry, entry.name);
+        QFile read(platform::diskPath(file));
+        if (file.isEmpty() || !QFileInfo(read.fileName()).isFile() || !read.open(QIODevice::ReadOnly))
+            return {};
+        return read.read(kMostShortcutBytes);
+    }
+
+    // The shortcut's own bytes (its icon, its other sections), where they
+    // still hold its address; a file is never written outside the folder.
+    Result addWithBytes(const Place& folder, const Entry& entry, const QByteArray& bytes) override
+    {
+        const Result checked = checkName(entry.name);
+        if (!checked.ok())
+            return checked;
+        const QString file = shortcut(folder, checked.what);
+        if (file.isEmpty())
+            return Result::failed(checked.what, QStringLiteral("no Favorites folder is set"));
+        if (!Favorites::isInside(file))
+            return Result::failed(checked.what, outside());
+        if (occupied(platform::diskPath(file)))
+            return Result::exists(checked.what, Names::existsInFolder(checked.what, folder.folderText));
+        QString why;
+        if (!platform::writeFileAtomically(
+                file, [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, &why))
+            return Result::failed(checked.what, why);
+        if (Favorites::ReadShortcutUrl(file) != Names::address(entry.address)) {
+            // Not the entry's own bytes after all: written as a new shortcut is.
+            if (!Favorites::WriteShortcut(file, Names::address(entry.address), &why))
+                return Result::failed(checked.what, why);
+        }
         return checked;
     }
 

@@ -7,6 +7,7 @@
 #include "bookmarks/keys.h"
 #include "bookmarks/netscape.h"
 #include "bookmarks/storeparts.h"
+#include "bookmarks/trashstore.h"
 #include "platform/registry.h"
 
 namespace Stores {
@@ -86,7 +87,8 @@ struct Table::Stores
     NetscapeBookmarks bookmarks;
     Forums::List forums;
     Favorites::FolderListings favoritesListings;
-    std::array<std::unique_ptr<Store>, Keys::ChromiumSource + 1> roots;
+    Trash::Bin trash;
+    std::array<std::unique_ptr<Store>, Keys::TrashSource + 1> roots;
     std::unique_ptr<Store> userFolders;
 };
 
@@ -101,6 +103,7 @@ Table::Table(cSettings& settings) : m_stores(std::make_unique<Stores>())
     for (int source : {Keys::FirefoxSource, Keys::ChromiumSource})
         roots[size_t(source)] = std::make_unique<BrowserBookmarks>(source, settings);
     m_stores->userFolders = makeUserFolders(settings);
+    roots[Keys::TrashSource] = std::make_unique<TrashStore>(m_stores->trash);
 }
 
 Table::~Table() = default;
@@ -134,6 +137,7 @@ QList<Store*> Table::inTreeOrder() const
                        Keys::ChromiumSource})
         stores.append(at(source));
     stores.append(m_stores->userFolders.get());
+    stores.append(m_stores->roots[Keys::TrashSource].get());
     return stores;
 }
 
@@ -155,6 +159,11 @@ Favorites::FolderListings& Table::favoritesListings() const
 Store& Table::userFolders() const
 {
     return *m_stores->userFolders;
+}
+
+TrashStore& Table::trash() const
+{
+    return static_cast<TrashStore&>(*m_stores->roots[Keys::TrashSource]);
 }
 
 BrowserBookmarks& Table::browser(int source) const

@@ -32,6 +32,7 @@ class List;
 namespace Stores {
 
 class BrowserBookmarks;
+class TrashStore;
 
 // Where a folder or an entry stands, as the window names it: the tree key of
 // the folder, the folder as the store names it (a path below the Favorites
@@ -227,6 +228,15 @@ public:
     // The name is checked here; whether the name is already there is the
     // caller's question (see checkNew).
     virtual Result add(const Place& folder, const Entry& entry, const Place* origin = nullptr) = 0;
+    // The bytes the store keeps for an entry beside its name and address (a
+    // shortcut file's, a bookmark's lines), for the Trash; empty where none.
+    virtual QByteArray bytesOf(const Place& /*entry*/) const { return {}; }
+    // Adds the entry with the bytes it had in this store, where they still
+    // hold its name and address; else as add() does.
+    virtual Result addWithBytes(const Place& folder, const Entry& entry, const QByteArray& /*bytes*/)
+    {
+        return add(folder, entry);
+    }
     // Changes the entry to `now`: the new one is written and read back
     // before the old one goes; it keeps its place where the store has an order.
     virtual Result change(const Place& entry, const Entry& now) = 0;
@@ -311,6 +321,8 @@ public:
     Favorites::FolderListings& favoritesListings() const;
     // The store of every user folder, where a new top-level folder goes.
     Store& userFolders() const;
+    // The Trash: what deletes and cut and paste removed from the stores.
+    TrashStore& trash() const;
     // The browser store of source 5 or 6.
     BrowserBookmarks& browser(int source) const;
 

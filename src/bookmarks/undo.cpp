@@ -123,8 +123,8 @@ QList<Root> rootsOf(const QList<Stores::Store*>& stores)
 {
     QList<Root> roots;
     for (const Stores::Store* store : stores) {
-        if (!store || store->readOnly() || !store->writable())
-            continue;
+        if (!store)
+            continue; // a store the program never writes keeps nothing here
         const Stores::Store::Storage storage = store->storage();
         for (const QString& file : storage.files)
             roots.append({store->source(), file, false});

@@ -272,7 +272,7 @@ TEST(StoreTable, EverySourceTheTreeShowsHasItsStoreAndTheTopNodeNone)
 {
     cSettings settings;
     Stores::Table table(settings);
-    for (int source = Keys::CompuServeFavoritesSource; source <= Keys::ChromiumSource; ++source) {
+    for (int source = Keys::CompuServeFavoritesSource; source <= Keys::TrashSource; ++source) {
         Stores::Store* store = table.forKey(Keys::rootKey(source));
         ASSERT_NE(store, nullptr) << source;
         EXPECT_EQ(store->source(), source);
@@ -282,7 +282,7 @@ TEST(StoreTable, EverySourceTheTreeShowsHasItsStoreAndTheTopNodeNone)
     EXPECT_EQ(table.forKey(QStringLiteral("7X4A")), table.at(Keys::NetscapeSource))
         << "a sub-folder belongs to its source";
     EXPECT_EQ(table.forKey(Keys::TopKey), nullptr);
-    EXPECT_EQ(table.at(7), nullptr);
+    EXPECT_EQ(table.at(8), nullptr);
     EXPECT_EQ(table.at(-1), nullptr);
     for (int source : {Keys::FirefoxSource, Keys::ChromiumSource}) {
         Stores::Store& browser = *table.at(source);
