@@ -34,6 +34,11 @@ using Collection = KeyedCollection<QString>;
 namespace Undo {
 class History;
 }
+namespace Trash {
+struct Entry;
+struct Folder;
+struct Item;
+} // namespace Trash
 namespace Stores {
 struct Entry;
 struct Place;
@@ -206,6 +211,10 @@ public:
     QString redoText() const;
     // The right-click menu of the list or the tree, at a point of the screen.
     virtual void ShowContextMenu(QWidget* where, const QPoint& globalPos);
+    // The Trash: the selected entries back where they came from, or gone
+    // for good (all of them, for Empty Trash); each asked first.
+    virtual void RestoreFromTrash();
+    virtual void DeleteFromTrash(bool everything);
     // Shows the options dialog; true when the user accepted it.
     virtual bool ShowOptionsDialog();
     virtual void ShowAbout();
@@ -321,6 +330,22 @@ protected:
     // Copies these entries to the clipboard; their records, in order.
     QList<Transfer::Record> copySelection(const QList<QTreeWidgetItem*>& items);
     void ghostCutEntries();
+    // Puts copies of what is about to be removed into the Trash, with the
+    // full path of the folder they are in; false, told, when one could not
+    // be kept (nothing is then to be removed, and none stays in the Trash).
+    bool
+    toTrash(Stores::Store& store, const QString& folderFullPath, const QList<Trash::Item>& items, QStringList* ids);
+    // A folder's full path in the tree, or the store's top where the node is gone.
+    QString fullPathOf(const QString& folderKey, const Stores::Store& store) const;
+    // The Trash's root shows while the Trash holds something.
+    void showTrashNode();
+    bool trashShown() const;
+    // One entry of the Trash back into a store: into a folder given, or where
+    // it came from (the store's top, and a note why, where that is gone).
+    bool restoreTrashed(const Trash::Entry& entry, Stores::Store& to, const Trash::Folder* into, QStringList* notes);
+    void afterTrashChange(bool foldersBack);
+    // The Trash's selected entries dropped on a folder: restored there.
+    void restoreDropped(Stores::Store& to, QTreeWidgetItem* target);
     void startDrag();
 
 private:

@@ -7,6 +7,8 @@
 #include "bookmarks/registrystores.h"
 #include "bookmarks/stores.h"
 #include "bookmarks/transfer.h"
+#include "bookmarks/trash.h"
+#include "bookmarks/trashstore.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
 #include "dialogs/frmFavorite.h"
@@ -198,22 +200,33 @@ void cMainDialog::RemoveCutEntries(const std::vector<bool>& pasted)
     if (!store)
         return;
     QStringList kept;
-    bool removed = false;
+    QStringList trashed;
     for (size_t i = 0; i < pasted.size() && i < m_cut->items().size(); ++i) {
         if (!pasted[i])
             continue;
         const CutBuffer::Item& item = m_cut->items()[i];
         // Only the entry as it was cut: one changed since stays.
         const Stores::Entry asCut{item.record.name, item.record.address, item.record.kind};
+        // Into the Trash first, as every removal goes.
+        Trash::Item copy{false, asCut.name, asCut.address, asCut.kind, store->bytesOf(item.place), {}};
+        QStringList ids;
+        if (!toTrash(*store, fullPathOf(item.place.folderKey, *store), {copy}, &ids))
+            break; // told: the rest stay where they were cut, copies and no loss
         const Stores::Result result = store->remove(item.place, &asCut);
-        removed = removed || result.ok();
+        if (result.ok())
+            trashed << ids;
+        else
+            m_stores->trash().bin().remove(ids.value(0));
         if (result.outcome == Stores::Result::Outcome::Failed)
             kept << item.record.name;
     }
     // What was not pasted stays cut, to be pasted elsewhere.
     m_cut->drop(pasted);
-    if (removed)
-        saveStore(*store);
+    if (!trashed.isEmpty() && !saveStore(*store)) {
+        for (const QString& id : std::as_const(trashed))
+            m_stores->trash().bin().remove(id);
+    }
+    showTrashNode();
     if (!kept.isEmpty())
         tell(QStringLiteral("These entries were pasted but could not be removed from where they were cut: '") +
              kept.join(QStringLiteral("', '")) + QLatin1Char('\''));

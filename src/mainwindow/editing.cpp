@@ -7,6 +7,8 @@
 #include "bookmarks/names.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/stores.h"
+#include "bookmarks/trash.h"
+#include "bookmarks/trashstore.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
 #include "dialogs/frmFavorite.h"
@@ -121,6 +123,10 @@ void cMainDialog::DeleteEntries()
     ChangeScope step(*this, QStringLiteral("Delete"));
     KeyedListView* list = m_form->lvMain;
     Stores::Store* store = node ? m_stores->forKey(KeyedTreeView::Key(node)) : nullptr;
+    if (store == &m_stores->trash()) {
+        DeleteFromTrash(false); // from the Trash, an entry goes for good
+        return;
+    }
     if (!store || !writableOrTold(*store))
         return;
     QTreeWidgetItem* selected = list->SelectedItem();
@@ -130,14 +136,26 @@ void cMainDialog::DeleteEntries()
         QStringList notDeleted;
         QStringList deleted;
         const Stores::Place folder = placeOf(node);
+        // Into the Trash first: what cannot be kept there is not removed.
+        QList<QTreeWidgetItem*> chosen;
+        QList<Trash::Item> copies;
+        for (int i = list->Count(); i >= 1; --i) {
+            QTreeWidgetItem* item = list->ItemAt(i);
+            if (item->isSelected()) {
+                chosen.append(item);
+                copies.append(Trash::copyOfEntry(*store, entryIn(folder, item)));
+            }
+        }
+        QStringList trashed;
+        if (!toTrash(*store, KeyedTreeView::FullPath(node), copies, &trashed))
+            return;
         {
             platform::RegistryBatch batch; // one rewrite of the registry file for the whole selection
-            for (int i = list->Count(); i >= 1; --i) {
-                QTreeWidgetItem* item = list->ItemAt(i);
-                if (!item->isSelected())
-                    continue;
+            for (qsizetype k = 0; k < chosen.size(); ++k) {
+                QTreeWidgetItem* item = chosen[k];
                 if (store->remove(entryIn(folder, item)).outcome == Stores::Result::Outcome::Failed) {
                     notDeleted << KeyedListView::Text(item);
+                    m_stores->trash().bin().remove(trashed[k]);
                     continue; // still there: it stays in the list
                 }
                 deleted.prepend(KeyedListView::Text(item));
@@ -148,9 +166,15 @@ void cMainDialog::DeleteEntries()
         if (!notDeleted.isEmpty())
             tell(QStringLiteral("These entries could not be deleted: '") + notDeleted.join(QStringLiteral("', '")) +
                  QLatin1Char('\''));
-        if (!saveStore(*store) || store->keysChangeOnSave())
+        const bool saved = saveStore(*store);
+        if (!saved) {
+            for (const QString& id : std::as_const(trashed))
+                m_stores->trash().bin().remove(id); // still in the store: not in the Trash too
+        }
+        if (!saved || store->keysChangeOnSave())
             ClickTVMain(); // what the store holds now
         m_form->cboMain[1]->setEditText(QString());
+        showTrashNode();
     }
     m_form->lblMain.at(1)->setText(QString::number(list->Count()) + QStringLiteral(" items"));
 }
@@ -243,12 +267,19 @@ void cMainDialog::DeleteFolder()
     if (!ask(QStringLiteral("Are you sure you wish to delete this folder?")))
         return;
     Stores::Result removed;
+    QStringList trashed;
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        // Into the Trash first, with all it holds.
+        const QString fullPath = KeyedTreeView::FullPath(node);
+        const Trash::Item copy = Trash::copyOfFolder(*store, folder, fullPath);
+        if (!toTrash(*store, fullPath.section(QLatin1Char('\\'), 0, -2), {copy}, &trashed))
+            return;
         removed = store->removeFolder(folder, [] { QApplication::processEvents(); });
     }
     if (!removed.ok()) {
+        m_stores->trash().bin().remove(trashed.value(0));
         if (!removed.why.isEmpty())
             tell(removed.why);
         return;
@@ -260,7 +291,10 @@ void cMainDialog::DeleteFolder()
                                                   : tree->Node(Keys::rootKey(Keys::WebFavoritesSource));
     tree->setSelectedItem(next);
     tree->RemoveNode(node);
-    if (!saveStore(*store))
+    if (!saveStore(*store)) {
+        m_stores->trash().bin().remove(trashed.value(0));
         BuildFolderTree(); // the file keeps the folder: so does the tree
+    }
+    showTrashNode();
     ClickTVMain();
 }

@@ -8,6 +8,7 @@
 #include "bookmarks/registrystores.h"
 #include "bookmarks/stores.h"
 #include "bookmarks/transfer.h"
+#include "bookmarks/trashstore.h"
 #include "controls/KeyedListView.h"
 #include "controls/KeyedTreeView.h"
 #include "controls/twips.h"
@@ -94,7 +95,8 @@ void cMainDialog::DragOverTvMain(QObject* source, int x, int y, int)
     const Stores::Store* from = m_stores->at(m_state.CurrentSource);
     const Stores::Store* to =
         m_stores->forKey(KeyedTreeView::Key(node)); // none for the top node, which holds the stores
-    if (from && to && to->takesDropFrom(*from) != Stores::Drop::Refused)
+    if (from && to &&
+        (from == &m_stores->trash() ? !to->readOnly() : to->takesDropFrom(*from) != Stores::Drop::Refused))
         tree->setDropHighlight(node);
 }
 
@@ -113,6 +115,10 @@ void cMainDialog::DragDropTvMain(QObject* source, int, int)
         Stores::Store* from = m_stores->at(m_state.CurrentSource);
         if (!to || !from)
             return; // nothing to drop on
+        if (from == &m_stores->trash()) {
+            restoreDropped(*to, target);
+            return;
+        }
         const Stores::Drop rule = to->takesDropFrom(*from);
         KeyedListView* list = m_form->lvMain;
         const Stores::Place shown = placeOf(tree->SelectedItem());

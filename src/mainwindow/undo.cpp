@@ -131,7 +131,23 @@ void cMainDialog::ShowContextMenu(QWidget* where, const QPoint& globalPos)
                                       SortDescendingTool};
     static const QList<int> treeTools{-1, NewFolderTool, EditFolderTool, DeleteFolderTool, -1, PasteTool, ExportTool};
     QHash<QAction*, int> tools;
-    for (int index : onTree ? treeTools : listTools) {
+    // The Trash's own commands where it is what was clicked.
+    QAction* restore = nullptr;
+    QAction* deleteForGood = nullptr;
+    QAction* empty = nullptr;
+    if (trashShown()) {
+        menu.addSeparator();
+        if (!onTree) {
+            const bool chosen = !m_form->lvMain->selectedInOrder().isEmpty();
+            restore = menu.addAction(QStringLiteral("Restore"));
+            restore->setEnabled(chosen);
+            deleteForGood = menu.addAction(QStringLiteral("Delete Permanently"));
+            deleteForGood->setEnabled(chosen);
+            menu.addSeparator();
+        }
+        empty = menu.addAction(QStringLiteral("Empty Trash"));
+    }
+    for (int index : trashShown() ? QList<int>() : onTree ? treeTools : listTools) {
         QAction* button = index < 0 ? nullptr : m_form->tlbMain->button(index);
         if (index < 0) {
             menu.addSeparator();
@@ -148,6 +164,12 @@ void cMainDialog::ShowContextMenu(QWidget* where, const QPoint& globalPos)
         UndoStep();
     else if (chosen == redo)
         RedoStep();
+    else if (chosen == restore)
+        RestoreFromTrash();
+    else if (chosen == deleteForGood)
+        DeleteFromTrash(false);
+    else if (chosen == empty)
+        DeleteFromTrash(true);
     else if (tools.contains(chosen))
         ClickTlbMain(tools.value(chosen));
 }

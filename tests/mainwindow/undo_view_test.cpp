@@ -1,3 +1,4 @@
+#include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "controls/IndexedToolBar.h"
 #include "controls/KeyedListView.h"
@@ -68,7 +69,7 @@ protected:
     {
         show(folderKey);
         for (int i = 1; i <= form->lvMain->Count(); ++i) {
-            if (KeyedListView::Text(form->lvMain->ItemAt(i)) == text) {
+            if (KeyedListView::Text(form->lvMain->ItemAt(i)).startsWith(text)) {
                 const QRect row = form->lvMain->visualItemRect(form->lvMain->ItemAt(i));
                 QTest::mouseClick(form->lvMain->viewport(), Qt::LeftButton, {}, row.center());
                 ASSERT_EQ(QApplication::focusWidget(), form->lvMain);
@@ -216,4 +217,71 @@ TEST_F(UndoViewTest, TheListsMenuOffersTheNamedStepAndTheCommandBoxKeepsItsKeys)
     EXPECT_TRUE(offered.contains(QStringLiteral("Redo (off)")));
     EXPECT_TRUE(offered.contains(QStringLiteral("Cut")));
     EXPECT_TRUE(QFileInfo::exists(shortcutFile(QStringLiteral("Two"))));
+}
+
+// What a delete removed waits in the Trash across a restart, and comes back
+// exactly, by the menu or dragged onto a folder; a restore is itself undone.
+TEST_F(UndoViewTest, TheTrashKeepsWhatWasDeletedAcrossARestartAndRestoresIt)
+{
+    const QString trashKey = Keys::rootKey(Keys::TrashSource);
+    ASSERT_EQ(form->tvMain->Node(trashKey), nullptr) << "an empty Trash is not shown";
+    clickRow(QStringLiteral("3A"), QStringLiteral("One"));
+    key(Qt::Key_Delete);
+    clickRow(QStringLiteral("4A"), QStringLiteral("Alpha"));
+    key(Qt::Key_Delete);
+    ASSERT_NE(form->tvMain->Node(trashKey), nullptr);
+
+    // The next session.
+    form.reset();
+    app.reset();
+    start();
+    answerYes();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    if (form->lvMain->height() < 50)
+        dialog().ClickLbbMain(cMainDialog::MoreButton);
+    clickRow(trashKey, QStringLiteral("Alpha   from Netscape Favorites, "));
+    ASSERT_EQ(form->lvMain->Count(), 2);
+
+    // Alpha dragged onto the user folder: restored there.
+    form->tvMain->setDropHighlight(form->tvMain->Node(QStringLiteral("10A")));
+    dialog().DragDropTvMain(form->lvMain, 0, 0);
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("Alpha")),
+              QStringLiteral("http://a.example/"));
+    ASSERT_EQ(form->lvMain->Count(), 1);
+
+    // One restored by the menu: back in its folder with every byte.
+    QTimer::singleShot(0, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            if (action->text() == QStringLiteral("Restore")) {
+                menu->setActiveAction(action);
+                QTest::keyClick(menu, Qt::Key_Return);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no Restore";
+        menu->close();
+    });
+    const QPoint at = form->lvMain->visualItemRect(form->lvMain->ItemAt(1)).center();
+    form->lvMain->ItemAt(1)->setSelected(true);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, form->lvMain->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(form->lvMain->viewport(), &click);
+    EXPECT_EQ(regtest::readFile(shortcutFile(QStringLiteral("One"))), kOne);
+    EXPECT_EQ(form->tvMain->Node(trashKey), nullptr) << "the Trash is empty again";
+
+    // The restore is a step: undone, the shortcut goes back to the Trash.
+    form->activateWindow();
+    clickRow(QStringLiteral("3A"), QStringLiteral("One"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(QFileInfo::exists(shortcutFile(QStringLiteral("One"))));
+    EXPECT_NE(form->tvMain->Node(trashKey), nullptr);
+
+    // Emptied, after the question, for good.
+    boxes.clear();
+    dialog().DeleteFromTrash(true);
+    EXPECT_TRUE(boxes.value(0).startsWith(QStringLiteral("Are you sure you wish to empty the Trash?")));
+    EXPECT_EQ(form->tvMain->Node(trashKey), nullptr);
 }
