@@ -289,7 +289,8 @@ History::Outcome History::apply(std::deque<std::unique_ptr<Step>>& from,
     for (const Change& change : step.changes) {
         if (!change.holds(!before))
             return refuse(change.described() +
-                          QStringLiteral(" was changed by another program since, so it was left as it is."));
+                          QStringLiteral(" has changed since (another program changed it, or it was deleted for good), "
+                                         "so it was left as it is."));
     }
 
     // What is to be there is written first, parents first; what is to go

@@ -136,7 +136,7 @@ TEST_F(UndoTest, AStepChangedElsewhereSinceIsRefusedAndTheRestStillUndo)
     const Undo::History::Outcome refused = undo();
     EXPECT_FALSE(refused.done);
     EXPECT_TRUE(refused.why.contains(QStringLiteral("Delete 'Kept'"))) << refused.why.toStdString();
-    EXPECT_TRUE(refused.why.contains(QStringLiteral("changed by another program"))) << refused.why.toStdString();
+    EXPECT_TRUE(refused.why.contains(QStringLiteral("another program changed it"))) << refused.why.toStdString();
     EXPECT_EQ(readBytes(m_bookmarkFile), elsewhere);
     EXPECT_EQ(m_history->undoName(), QStringLiteral("Add 'One'"));
 

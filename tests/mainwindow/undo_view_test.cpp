@@ -183,7 +183,7 @@ TEST_F(UndoViewTest, AnUndoOverAnotherProgramsChangeIsRefusedAndSaid)
     ASSERT_EQ(boxes.size(), 1) << boxes.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(boxes.first().contains(QStringLiteral("cannot undo \"Delete 'Alpha' from Netscape Favorites\"")))
         << boxes.first().toStdString();
-    EXPECT_TRUE(boxes.first().contains(QStringLiteral("changed by another program")));
+    EXPECT_TRUE(boxes.first().contains(QStringLiteral("another program changed it")));
 }
 
 // The right-click menu names the step; the command box keeps Ctrl+Z for its own text.
