@@ -2,9 +2,11 @@
 // in 5,000 folders, most links with an icon address and one in five with
 // the icon's data (about 72 MB). Load (records and folder tree) beside a
 // plain line scan of the same file; save (one title changed) beside writing
-// the same bytes.
+// the same bytes, and beside the same save recorded as a step of the undo
+// history, then that step undone and redone.
 #include "bench/netscape_generate.h"
 #include "bookmarks/netscape.h"
+#include "bookmarks/undo.h"
 #include "platform/atomicfile.h"
 
 #include <QFile>
@@ -112,6 +114,56 @@ void BM_Save(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * fixture().size);
 }
 
+// The same save as one step of the undo history: the file read before and
+// after, and only the run that changed kept.
+void BM_SaveAsAnUndoStep(benchmark::State& state)
+{
+    const QString out = fixture().dir.path() + QStringLiteral("/recorded.html");
+    QFile::remove(out);
+    QFile::copy(fixture().path, out);
+    NetscapeBookmarks bookmarks;
+    bookmarks.load(out);
+    Undo::History history;
+    const QList<Undo::Root> roots{{4, out, false}};
+    int round = 0;
+    for (auto _ : state) {
+        // A change each time, or the step would be dropped as changing nothing.
+        bookmarks.records().at(kLinks / 2)->setTitle(QStringLiteral("Changed title %1").arg(++round));
+        Undo::Recording step(history, QStringLiteral("Edit"), roots);
+        QString error;
+        if (!SaveNetscapeFile(bookmarks, out, false, &error)) {
+            state.SkipWithError(("save failed: " + error.toStdString()).c_str());
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * fixture().size);
+}
+
+// Undo then redo of one edit: each checks the whole file and writes it.
+void BM_UndoAndRedoAnEdit(benchmark::State& state)
+{
+    const QString out = fixture().dir.path() + QStringLiteral("/undone.html");
+    QFile::remove(out);
+    QFile::copy(fixture().path, out);
+    NetscapeBookmarks bookmarks;
+    bookmarks.load(out);
+    Undo::History history;
+    const QList<Undo::Root> roots{{4, out, false}};
+    {
+        bookmarks.records().at(kLinks / 2)->setTitle(QStringLiteral("Changed title"));
+        Undo::Recording step(history, QStringLiteral("Edit"), roots);
+        QString error;
+        SaveNetscapeFile(bookmarks, out, false, &error);
+    }
+    for (auto _ : state) {
+        if (!history.undo(roots).done || !history.redo(roots).done) {
+            state.SkipWithError("undo or redo refused");
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * 2 * fixture().size);
+}
+
 void BM_WriteSameBytesAtomically(benchmark::State& state)
 {
     NetscapeBookmarks bookmarks;
@@ -129,5 +181,7 @@ void BM_WriteSameBytesAtomically(benchmark::State& state)
 BENCHMARK(BM_PlainLineScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadRecordsAndFolderTree)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveAsAnUndoStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoAndRedoAnEdit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteSameBytesAtomically)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 #include "bookmarks/undo.h"
 
 #include "bookmarks/stores.h"
+#include "platform/filerun.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 
@@ -8,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
 
 namespace Undo {
 
@@ -39,14 +41,16 @@ struct History::Change
     FileState fileAfter;
     // A file changed in place, kept as the run that differs between the two.
     bool run = false;
-    qsizetype prefix = 0;
-    qsizetype suffix = 0;
+    qint64 prefix = 0;
+    qint64 suffix = 0;
     QByteArray beforeRun;
     QByteArray afterRun;
-    qsizetype beforeSize = 0;
-    qsizetype afterSize = 0;
+    qint64 beforeSize = 0;
+    qint64 afterSize = 0;
     quint64 beforeHash = 0;
     quint64 afterHash = 0;
+    // A large file's old version, held open while the step runs instead of copied.
+    platform::filerun::Held held;
 
     QString described() const
     {
@@ -66,11 +70,9 @@ struct History::Change
     {
         if (key)
             return platform::journal::captureKey(path) == (before ? keyBefore : keyAfter);
-        const FileState now = platform::journal::captureFile(path);
-        if (!run)
-            return now == (before ? fileBefore : fileAfter);
-        return now.type == FileState::Type::File && now.bytes.size() == (before ? beforeSize : afterSize) &&
-               platform::chainHash(0, now.bytes) == (before ? beforeHash : afterHash);
+        if (run)
+            return platform::filerun::holds(path, before ? beforeSize : afterSize, before ? beforeHash : afterHash);
+        return platform::journal::captureFile(path) == (before ? fileBefore : fileAfter);
     }
 
     // Makes the store hold that side; the other side is what it holds now.
@@ -80,11 +82,33 @@ struct History::Change
             return platform::journal::putKey(path, before ? keyBefore : keyAfter, why);
         if (!run)
             return platform::journal::putFile(path, before ? fileBefore : fileAfter, why);
-        const FileState now = platform::journal::captureFile(path);
-        FileState wanted;
-        wanted.type = FileState::Type::File;
-        wanted.bytes = now.bytes.left(prefix) + (before ? beforeRun : afterRun) + now.bytes.right(suffix);
-        return platform::journal::putFile(path, wanted, why);
+        return platform::filerun::put(path, prefix, before ? beforeRun : afterRun, suffix, why);
+    }
+
+    // The old version held open against the file as it is now: the run that differs.
+    void compareHeld()
+    {
+        const std::optional<platform::filerun::Run> differs = platform::filerun::compare(held, path);
+        if (differs) {
+            run = true;
+            prefix = differs->prefix;
+            suffix = differs->suffix;
+            beforeRun = differs->before;
+            afterRun = differs->after;
+            beforeSize = differs->beforeSize;
+            afterSize = differs->afterSize;
+            beforeHash = differs->beforeHash;
+            afterHash = differs->afterHash;
+        } else {
+            // No longer a file to compare with (gone, or a folder now): both kept whole.
+            fileBefore.type = FileState::Type::Unreadable;
+            if (const std::optional<QByteArray> bytes = held.readAll()) {
+                fileBefore.type = FileState::Type::File;
+                fileBefore.bytes = *bytes;
+            }
+            fileAfter = platform::journal::captureFile(path);
+        }
+        held = {};
     }
 
     // A large file changed in place keeps the run that differs.
@@ -96,16 +120,15 @@ struct History::Change
         const QByteArray& a = fileBefore.bytes;
         const QByteArray& b = fileAfter.bytes;
         const qsizetype shorter = qMin(a.size(), b.size());
-        prefix = std::mismatch(a.begin(), a.begin() + shorter, b.begin()).first - a.begin();
-        suffix = 0;
-        while (suffix < shorter - prefix && a.at(a.size() - 1 - suffix) == b.at(b.size() - 1 - suffix))
-            ++suffix;
+        prefix = platform::filerun::commonRun(a.constData(), b.constData(), shorter, false);
+        suffix =
+            platform::filerun::commonRun(a.constData() + a.size(), b.constData() + b.size(), shorter - prefix, true);
         beforeRun = a.mid(prefix, a.size() - prefix - suffix);
         afterRun = b.mid(prefix, b.size() - prefix - suffix);
         beforeSize = a.size();
         afterSize = b.size();
-        beforeHash = platform::chainHash(0, a);
-        afterHash = platform::chainHash(0, b);
+        beforeHash = platform::filerun::hashOf(a);
+        afterHash = platform::filerun::hashOf(b);
         run = true;
         fileBefore = {};
         fileAfter = {};
@@ -179,10 +202,15 @@ void History::end()
             if (change.keyAfter == change.keyBefore)
                 continue;
         } else {
-            change.fileAfter = platform::journal::captureFile(change.path);
-            if (change.fileAfter == change.fileBefore)
+            if (change.held.isOpen()) {
+                change.compareHeld();
+            } else {
+                change.fileAfter = platform::journal::captureFile(change.path);
+                change.compact();
+            }
+            if (change.run ? change.beforeRun.isEmpty() && change.afterRun.isEmpty()
+                           : change.fileAfter == change.fileBefore)
                 continue;
-            change.compact();
         }
         kept.push_back(std::move(change));
     }
@@ -229,7 +257,7 @@ void History::note(const QString& path, bool key)
     change.depth = depthOf(path, key);
     if (key)
         change.keyBefore = platform::journal::captureKey(path);
-    else
+    else if (!(change.held = platform::filerun::Held::open(path, kWholeFileBytes)).isOpen())
         change.fileBefore = platform::journal::captureFile(path);
     m_open->changes.push_back(std::move(change));
 }

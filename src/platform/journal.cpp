@@ -35,11 +35,13 @@ bool readWhole(const QByteArray& path, QByteArray* bytes)
         ::close(fd);
         return false;
     }
-    bytes->clear();
-    bytes->reserve(qsizetype(info.st_size));
-    char part[65536];
+    // Read straight into the buffer: a large file is copied once, by the kernel.
+    bytes->resize(qsizetype(info.st_size) + 1);
+    qsizetype filled = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, part, sizeof part);
+        if (filled == bytes->size())
+            bytes->resize(bytes->size() * 2); // it grew while read
+        const ssize_t got = ::read(fd, bytes->data() + filled, size_t(bytes->size() - filled));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -48,8 +50,9 @@ bool readWhole(const QByteArray& path, QByteArray* bytes)
         }
         if (got == 0)
             break;
-        bytes->append(part, qsizetype(got));
+        filled += qsizetype(got);
     }
+    bytes->truncate(filled);
     ::close(fd);
     return true;
 }
