@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QIODevice>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTimeZone>
 
@@ -22,14 +23,14 @@ namespace {
 constexpr char kMagic[] = "MARKCRATE-TRASH-1";
 constexpr int kDeepest = 64; // folders within folders read back from a file, at most
 
-void write(QDataStream& out, const Item& item)
+void writeItem(QDataStream& out, const Item& item)
 {
     out << item.folder << item.name << item.address << qint32(item.kind) << item.bytes << qint32(item.children.size());
     for (const Item& child : item.children)
-        write(out, child);
+        writeItem(out, child);
 }
 
-bool read(QDataStream& in, Item* item, int depth)
+bool readItem(QDataStream& in, Item* item, int depth)
 {
     qint32 kind = 0;
     qint32 children = 0;
@@ -39,7 +40,7 @@ bool read(QDataStream& in, Item* item, int depth)
         return false;
     for (qint32 i = 0; i < children; ++i) {
         Item child;
-        if (!read(in, &child, depth + 1))
+        if (!readItem(in, &child, depth + 1))
             return false;
         item->children.append(std::move(child));
     }
@@ -77,94 +78,164 @@ Bin::Bin(QString folder) : m_folder(std::move(folder))
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/markcrate/trash");
 }
 
-QString Bin::pathOf(const QString& id) const
+QString Bin::pathOf(const QString& file) const
 {
-    return m_folder + QLatin1Char('/') + id + QStringLiteral(".trash");
+    return m_folder + QLatin1Char('/') + file + QStringLiteral(".trash");
 }
 
-QByteArray Bin::encode(const Entry& entry)
+QByteArray Bin::encode(const QList<Entry>& entries)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_0);
     out.writeRawData(kMagic, int(sizeof kMagic));
-    out << qint32(entry.source) << entry.storeText << entry.folderPath << entry.removed.toMSecsSinceEpoch();
-    write(out, entry.item);
+    out << qint32(entries.size());
+    for (const Entry& entry : entries) {
+        out << entry.id.section(QLatin1Char('#'), 1).toInt() << qint32(entry.source) << entry.storeText
+            << entry.folderPath << entry.removed.toMSecsSinceEpoch();
+        writeItem(out, entry.item);
+    }
     return bytes;
 }
 
-std::optional<Entry> Bin::decode(const QByteArray& bytes)
+std::optional<QList<Entry>> Bin::decode(const QByteArray& bytes)
 {
     if (!bytes.startsWith(QByteArray(kMagic, int(sizeof kMagic))))
         return std::nullopt;
     QDataStream in(bytes.mid(qsizetype(sizeof kMagic)));
     in.setVersion(QDataStream::Qt_6_0);
-    Entry entry;
-    qint32 source = 0;
-    qint64 removed = 0;
-    in >> source >> entry.storeText >> entry.folderPath >> removed;
-    entry.source = source;
-    entry.removed = QDateTime::fromMSecsSinceEpoch(removed, QTimeZone::utc());
-    if (in.status() != QDataStream::Ok || !read(in, &entry.item, 0) || !in.atEnd())
+    qint32 count = 0;
+    in >> count;
+    if (in.status() != QDataStream::Ok || count < 0)
         return std::nullopt;
-    return entry;
+    QList<Entry> entries;
+    for (qint32 i = 0; i < count; ++i) {
+        Entry entry;
+        qint32 number = 0;
+        qint32 source = 0;
+        qint64 removed = 0;
+        in >> number >> source >> entry.storeText >> entry.folderPath >> removed;
+        entry.id = QLatin1Char('#') + QString::number(number);
+        entry.source = source;
+        entry.removed = QDateTime::fromMSecsSinceEpoch(removed, QTimeZone::utc());
+        if (in.status() != QDataStream::Ok || !readItem(in, &entry.item, 0))
+            return std::nullopt;
+        entries.append(std::move(entry));
+    }
+    if (!in.atEnd())
+        return std::nullopt;
+    return entries;
 }
 
-bool Bin::put(Entry& entry, QString* why)
+std::optional<QList<Entry>> Bin::read(const QString& file) const
 {
-    if (!entry.removed.isValid())
-        entry.removed = QDateTime::currentDateTimeUtc();
-    entry.id = newId(entry.removed);
+    QFile in(pathOf(file));
+    if (!in.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    std::optional<QList<Entry>> entries = decode(in.readAll());
+    if (entries) {
+        for (Entry& entry : *entries)
+            entry.id.prepend(file); // "#<number>" becomes "<file>#<number>"
+    }
+    return entries;
+}
+
+bool Bin::write(const QString& file, const QList<Entry>& entries, QString* why) const
+{
+    const QByteArray bytes = encode(entries);
+    return platform::writeFileAtomically(
+        pathOf(file), [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, why);
+}
+
+bool Bin::put(QList<Entry>& entries, QString* why)
+{
+    if (entries.isEmpty())
+        return true;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QString file = newId(now);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (!entries[i].removed.isValid())
+            entries[i].removed = now;
+        entries[i].id = file + QLatin1Char('#') + QString::number(i);
+    }
     if (!QDir().mkpath(m_folder)) {
         if (why)
             *why = QStringLiteral("the folder %1 could not be made").arg(QDir::toNativeSeparators(m_folder));
         return false;
     }
-    const QByteArray bytes = encode(entry);
-    if (!platform::writeFileAtomically(
-            pathOf(entry.id), [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, why))
+    if (!write(file, entries, why))
         return false;
-    expire();
+    expire(now);
     return true;
+}
+
+bool Bin::put(Entry& entry, QString* why)
+{
+    QList<Entry> one{entry};
+    const bool kept = put(one, why);
+    entry = one.first();
+    return kept;
 }
 
 QList<Entry> Bin::entries() const
 {
     QList<Entry> all;
-    const QStringList names = QDir(m_folder).entryList({QStringLiteral("*.trash")}, QDir::Files);
+    // Files are named by the time of their removal: newest first by name.
+    const QStringList names =
+        QDir(m_folder).entryList({QStringLiteral("*.trash")}, QDir::Files, QDir::Name | QDir::Reversed);
     for (const QString& name : names) {
-        QFile file(m_folder + QLatin1Char('/') + name);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        if (std::optional<Entry> entry = decode(file.readAll())) {
-            entry->id = name.chopped(6);
-            all.append(std::move(*entry));
-        }
+        if (std::optional<QList<Entry>> entries = read(name.chopped(6)))
+            all.append(std::move(*entries));
     }
-    std::sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) {
-        return a.removed != b.removed ? a.removed > b.removed : a.id > b.id;
-    });
+    std::stable_sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) { return a.removed > b.removed; });
     return all;
 }
 
 std::optional<Entry> Bin::find(const QString& id) const
 {
-    QFile file(pathOf(id));
-    if (id.contains(QLatin1Char('/')) || !file.open(QIODevice::ReadOnly))
+    const QString file = id.section(QLatin1Char('#'), 0, 0);
+    if (file.isEmpty() || file.contains(QLatin1Char('/')) || file.contains(QLatin1Char('\\')))
         return std::nullopt;
-    std::optional<Entry> entry = decode(file.readAll());
-    if (entry)
-        entry->id = id;
-    return entry;
+    if (const std::optional<QList<Entry>> entries = read(file)) {
+        for (const Entry& entry : *entries) {
+            if (entry.id == id)
+                return entry;
+        }
+    }
+    return std::nullopt;
 }
 
-bool Bin::remove(const QString& id)
+bool Bin::remove(const QStringList& ids)
 {
-    if (id.isEmpty() || id.contains(QLatin1Char('/')))
-        return false;
-    const QString path = pathOf(id);
-    platform::journal::fileChanging(path);
-    return QFile::remove(path) || !QFile::exists(path);
+    QHash<QString, QSet<QString>> byFile;
+    for (const QString& id : ids) {
+        const QString file = id.section(QLatin1Char('#'), 0, 0);
+        if (file.isEmpty() || file.contains(QLatin1Char('/')) || file.contains(QLatin1Char('\\')))
+            return false;
+        byFile[file].insert(id);
+    }
+    bool all = true;
+    for (auto file = byFile.cbegin(); file != byFile.cend(); ++file) {
+        const std::optional<QList<Entry>> entries = read(file.key());
+        if (!entries) {
+            all = all && !QFile::exists(pathOf(file.key()));
+            continue;
+        }
+        QList<Entry> kept;
+        for (const Entry& entry : *entries) {
+            if (!file.value().contains(entry.id))
+                kept.append(entry);
+        }
+        if (kept.size() == entries->size())
+            continue;
+        if (kept.isEmpty()) {
+            platform::journal::fileChanging(pathOf(file.key()));
+            all = (QFile::remove(pathOf(file.key())) || !QFile::exists(pathOf(file.key()))) && all;
+        } else {
+            all = write(file.key(), kept, nullptr) && all;
+        }
+    }
+    return all;
 }
 
 bool Bin::isEmpty() const
@@ -174,13 +245,27 @@ bool Bin::isEmpty() const
 
 void Bin::expire(const QDateTime& now)
 {
-    // Ids begin with the time of removal: the names alone give the order,
-    // with no file read. Not a change the user made: no step of the undo history.
-    QStringList names = QDir(m_folder).entryList({QStringLiteral("*.trash")}, QDir::Files, QDir::Name | QDir::Reversed);
-    const QString oldest = newId(now.addDays(-kKeptDays)).section(QLatin1Char('-'), 0, 0);
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (i >= kKeptEntries || names[i].section(QLatin1Char('-'), 0, 0) < oldest)
-            QFile::remove(m_folder + QLatin1Char('/') + names[i]);
+    const platform::journal::Unrecorded unrecorded;
+    const QStringList names =
+        QDir(m_folder).entryList({QStringLiteral("*.trash")}, QDir::Files, QDir::Name | QDir::Reversed);
+    const QDateTime oldest = now.addDays(-kKeptDays);
+    int kept = 0;
+    for (const QString& name : names) {
+        const QString file = name.chopped(6);
+        const std::optional<QList<Entry>> entries = read(file);
+        if (!entries)
+            continue; // not ours to remove: a file the program cannot read is left as it is
+        QList<Entry> keep;
+        for (const Entry& entry : *entries) {
+            if (entry.removed >= oldest && kept < kKeptEntries) {
+                keep.append(entry);
+                ++kept;
+            }
+        }
+        if (keep.isEmpty())
+            QFile::remove(pathOf(file));
+        else if (keep.size() < entries->size())
+            write(file, keep, nullptr);
     }
 }
 

@@ -31,7 +31,7 @@ struct Item
 // One entry of the Trash.
 struct Entry
 {
-    QString id;
+    QString id;         // "<file>#<number>"
     int source = 0;     // the store it came from
     QString storeText;  // that store's shown name
     QString folderPath; // its folder's full path in the tree ("Bookmarks\Netscape Favorites\Tools")
@@ -45,7 +45,8 @@ struct Entry
 inline constexpr int kKeptDays = 30;
 inline constexpr int kKeptEntries = 2000;
 
-// The Trash on disk, one file per entry.
+// The Trash on disk: one file per removal (a delete of a thousand entries
+// is one file to write), each entry named by its file and its number in it.
 class Bin
 {
 public:
@@ -53,23 +54,30 @@ public:
     explicit Bin(QString folder = {});
 
     QString folder() const { return m_folder; }
-    // Writes the entry (given an id); the oldest go past the limits. False, with why, when it could not be kept.
+    // Writes the entries, removed together, as one file and gives each its
+    // id; the oldest go past the limits. False, with why, when they could not be kept.
+    bool put(QList<Entry>& entries, QString* why);
     bool put(Entry& entry, QString* why);
-    // Newest first; entries past the limits are gone.
+    // Newest first.
     QList<Entry> entries() const;
     std::optional<Entry> find(const QString& id) const;
-    // Gone for good.
-    bool remove(const QString& id);
+    // Gone from the Trash (a file that keeps others is written again without them).
+    bool remove(const QStringList& ids);
+    bool remove(const QString& id) { return remove(QStringList{id}); }
     bool isEmpty() const;
-    // Drops what is older than the days kept, and the oldest beyond the entries kept.
+    // Drops what is older than the days kept, and the oldest beyond the
+    // entries kept. Not a change the user made: never a step of the undo history.
     void expire(const QDateTime& now = QDateTime::currentDateTimeUtc());
 
-    // The bytes of an entry's file, and the entry they hold (none for a file that is not one).
-    static QByteArray encode(const Entry& entry);
-    static std::optional<Entry> decode(const QByteArray& bytes);
+    // The bytes of a file of entries, and the entries they hold (none for a file that is not one).
+    static QByteArray encode(const QList<Entry>& entries);
+    static std::optional<QList<Entry>> decode(const QByteArray& bytes);
 
 private:
-    QString pathOf(const QString& id) const;
+    QString pathOf(const QString& file) const;
+    // The entries of one file, with their ids.
+    std::optional<QList<Entry>> read(const QString& file) const;
+    bool write(const QString& file, const QList<Entry>& entries, QString* why) const;
     QString m_folder;
 };
 

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 #include <memory>
 #include <vector>
 
@@ -343,6 +345,12 @@ protected:
     // One entry of the Trash back into a store: into a folder given, or where
     // it came from (the store's top, and a note why, where that is gone).
     bool restoreTrashed(const Trash::Entry& entry, Stores::Store& to, const Trash::Folder* into, QStringList* notes);
+    // Restores entries into the store each is for, each store written once;
+    // what went back leaves the Trash. Returns how many went back.
+    int restoreAll(const QList<Trash::Entry>& entries,
+                   const std::function<Stores::Store*(const Trash::Entry&)>& target,
+                   const Trash::Folder* into,
+                   QStringList* notes);
     void afterTrashChange(bool foldersBack);
     // The Trash's selected entries dropped on a folder: restored there.
     void restoreDropped(Stores::Store& to, QTreeWidgetItem* target);

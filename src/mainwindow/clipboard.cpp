@@ -200,32 +200,37 @@ void cMainDialog::RemoveCutEntries(const std::vector<bool>& pasted)
     if (!store)
         return;
     QStringList kept;
-    QStringList trashed;
+    // Into the Trash first, as every removal goes: all of them as one removal.
+    std::vector<size_t> chosen;
+    QList<Trash::Item> copies;
     for (size_t i = 0; i < pasted.size() && i < m_cut->items().size(); ++i) {
         if (!pasted[i])
             continue;
         const CutBuffer::Item& item = m_cut->items()[i];
+        chosen.push_back(i);
+        copies.append({false, item.record.name, item.record.address, item.record.kind, store->bytesOf(item.place), {}});
+    }
+    QStringList ids;
+    QStringList trashed;
+    if (!copies.isEmpty() &&
+        !toTrash(*store, fullPathOf(m_cut->items()[chosen.front()].place.folderKey, *store), copies, &ids))
+        chosen.clear(); // told: they stay where they were cut, copies and no loss
+    for (size_t k = 0; k < chosen.size(); ++k) {
+        const CutBuffer::Item& item = m_cut->items()[chosen[k]];
         // Only the entry as it was cut: one changed since stays.
         const Stores::Entry asCut{item.record.name, item.record.address, item.record.kind};
-        // Into the Trash first, as every removal goes.
-        Trash::Item copy{false, asCut.name, asCut.address, asCut.kind, store->bytesOf(item.place), {}};
-        QStringList ids;
-        if (!toTrash(*store, fullPathOf(item.place.folderKey, *store), {copy}, &ids))
-            break; // told: the rest stay where they were cut, copies and no loss
         const Stores::Result result = store->remove(item.place, &asCut);
         if (result.ok())
-            trashed << ids;
+            trashed << ids.value(qsizetype(k));
         else
-            m_stores->trash().bin().remove(ids.value(0));
+            m_stores->trash().bin().remove(ids.value(qsizetype(k)));
         if (result.outcome == Stores::Result::Outcome::Failed)
             kept << item.record.name;
     }
     // What was not pasted stays cut, to be pasted elsewhere.
     m_cut->drop(pasted);
-    if (!trashed.isEmpty() && !saveStore(*store)) {
-        for (const QString& id : std::as_const(trashed))
-            m_stores->trash().bin().remove(id);
-    }
+    if (!trashed.isEmpty() && !saveStore(*store))
+        m_stores->trash().bin().remove(trashed);
     showTrashNode();
     if (!kept.isEmpty())
         tell(QStringLiteral("These entries were pasted but could not be removed from where they were cut: '") +

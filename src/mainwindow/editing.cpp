@@ -167,10 +167,8 @@ void cMainDialog::DeleteEntries()
             tell(QStringLiteral("These entries could not be deleted: '") + notDeleted.join(QStringLiteral("', '")) +
                  QLatin1Char('\''));
         const bool saved = saveStore(*store);
-        if (!saved) {
-            for (const QString& id : std::as_const(trashed))
-                m_stores->trash().bin().remove(id); // still in the store: not in the Trash too
-        }
+        if (!saved)
+            m_stores->trash().bin().remove(trashed); // still in the store: not in the Trash too
         if (!saved || store->keysChangeOnSave())
             ClickTVMain(); // what the store holds now
         m_form->cboMain[1]->setEditText(QString());

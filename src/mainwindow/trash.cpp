@@ -19,21 +19,19 @@ bool cMainDialog::toTrash(Stores::Store& store,
                           const QList<Trash::Item>& items,
                           QStringList* ids)
 {
-    Trash::Bin& bin = m_stores->trash().bin();
-    for (const Trash::Item& item : items) {
-        Trash::Entry entry{{}, store.source(), Keys::sourceText(store.source()), folderFullPath, {}, item};
-        QString why;
-        if (!bin.put(entry, &why)) {
-            for (const QString& id : std::as_const(*ids))
-                bin.remove(id);
-            ids->clear();
-            tell(QStringLiteral("'") + item.name +
-                 QStringLiteral("' could not be moved to the Trash, so nothing was removed: ") + why +
-                 QLatin1Char('.'));
-            return false;
-        }
-        ids->append(entry.id);
+    QList<Trash::Entry> entries;
+    for (const Trash::Item& item : items)
+        entries.append({{}, store.source(), Keys::sourceText(store.source()), folderFullPath, {}, item});
+    QString why;
+    if (!m_stores->trash().bin().put(entries, &why)) {
+        tell(QStringLiteral("%1 could not be moved to the Trash, so nothing was removed: %2.")
+                 .arg(items.size() == 1 ? QLatin1Char('\'') + items.first().name + QLatin1Char('\'')
+                                        : QStringLiteral("The entries"),
+                      why));
+        return false;
     }
+    for (const Trash::Entry& entry : entries)
+        ids->append(entry.id);
     return true;
 }
 
@@ -74,8 +72,6 @@ bool cMainDialog::restoreTrashed(const Trash::Entry& entry,
                                  const Trash::Folder* into,
                                  QStringList* notes)
 {
-    if (!writableOrTold(to))
-        return false;
     Trash::Folder folder;
     if (into) {
         folder = *into;
@@ -94,21 +90,42 @@ bool cMainDialog::restoreTrashed(const Trash::Entry& entry,
                               .arg(entry.item.name, folder.place.folderText, entry.from()));
         }
     }
-    const bool sameStore = to.source() == entry.source;
-    const Stores::Result restored = Trash::restore(to, folder, entry.item, sameStore);
-    if (!restored.ok() && restored.outcome != Stores::Result::Outcome::Exists) {
+    const Stores::Result restored = Trash::restore(to, folder, entry.item, to.source() == entry.source);
+    if (!restored.ok())
         notes->append(restored.why.isEmpty() ? QStringLiteral("'%1' could not be restored.").arg(entry.item.name)
                                              : restored.why);
-        return false;
-    }
-    if (!restored.ok())
-        notes->append(restored.why);
-    if (!saveStore(to))
-        return false;
-    // Back in its store: out of the Trash (a folder only once all it held went back).
-    if (restored.ok())
-        m_stores->trash().bin().remove(entry.id);
     return restored.ok();
+}
+
+int cMainDialog::restoreAll(const QList<Trash::Entry>& entries,
+                            const std::function<Stores::Store*(const Trash::Entry&)>& target,
+                            const Trash::Folder* into,
+                            QStringList* notes)
+{
+    // Each store asked once whether it takes changes, and written once; an
+    // entry leaves the Trash only once its store has it on disk.
+    QHash<Stores::Store*, bool> open;
+    QHash<Stores::Store*, QStringList> back;
+    QList<Stores::Store*> order;
+    for (const Trash::Entry& entry : entries) {
+        Stores::Store* to = target(entry);
+        if (!to)
+            continue;
+        if (!open.contains(to))
+            open.insert(to, writableOrTold(*to));
+        if (open.value(to) && restoreTrashed(entry, *to, into, notes)) {
+            if (!back.contains(to))
+                order.append(to);
+            back[to].append(entry.id);
+        }
+    }
+    QStringList done;
+    for (Stores::Store* store : order) {
+        if (saveStore(*store))
+            done << back.value(store);
+    }
+    m_stores->trash().bin().remove(done);
+    return int(done.size());
 }
 
 void cMainDialog::RestoreFromTrash()
@@ -129,11 +146,8 @@ void cMainDialog::RestoreFromTrash()
                          (chosen.size() == 1 ? QLatin1Char('\'') + chosen.first().item.name + QLatin1Char('\'')
                                              : QStringLiteral("%1 items").arg(chosen.size())));
     QStringList notes;
-    int restored = 0;
-    for (const Trash::Entry& entry : chosen) {
-        if (Stores::Store* to = m_stores->at(entry.source))
-            restored += restoreTrashed(entry, *to, nullptr, &notes) ? 1 : 0;
-    }
+    const int restored = restoreAll(
+        chosen, [this](const Trash::Entry& entry) { return m_stores->at(entry.source); }, nullptr, &notes);
     const bool folders = std::any_of(chosen.begin(), chosen.end(), [](const Trash::Entry& e) { return e.item.folder; });
     afterTrashChange(folders);
     if (!notes.isEmpty())
@@ -159,11 +173,10 @@ void cMainDialog::restoreDropped(Stores::Store& to, QTreeWidgetItem* target)
                       QStringLiteral(" to ") + KeyedTreeView::Text(target));
     const Trash::Folder into{placeOf(target), KeyedTreeView::FullPath(target)};
     QStringList notes;
-    bool folders = false;
-    for (const Trash::Entry& entry : chosen) {
-        if (restoreTrashed(entry, to, &into, &notes))
-            folders = folders || entry.item.folder;
-    }
+    restoreAll(
+        chosen, [&to](const Trash::Entry&) { return &to; }, &into, &notes);
+    const bool folders =
+        std::any_of(chosen.begin(), chosen.end(), [](const Trash::Entry& entry) { return entry.item.folder; });
     afterTrashChange(folders);
     if (!notes.isEmpty())
         tell(notes.join(QLatin1Char('\n')));
@@ -190,9 +203,7 @@ void cMainDialog::DeleteFromTrash(bool everything)
         if (ids.isEmpty() || !ask(QStringLiteral("Are you sure you wish to delete the selected entries permanently?")))
             return;
     }
-    // Gone for good: no step of the undo history.
-    for (const QString& id : std::as_const(ids))
-        trash.bin().remove(id);
+    trash.bin().remove(ids); // gone for good: no step of the undo history
     afterTrashChange(false);
 }
 

@@ -194,6 +194,11 @@ void setListener(Listener* listener)
     listening = listener;
 }
 
+Listener* listener()
+{
+    return listening;
+}
+
 void fileChanging(const QString& path)
 {
     if (listening)

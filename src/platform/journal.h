@@ -27,6 +27,21 @@ public:
 
 // At most one listens; null for none.
 void setListener(Listener* listener);
+Listener* listener();
+
+// What is written while the object lives is told to no one (housekeeping
+// such as the Trash's expiry, which is no change the user made).
+class Unrecorded
+{
+public:
+    Unrecorded() : m_listener(listener()) { setListener(nullptr); }
+    ~Unrecorded() { setListener(m_listener); }
+    Unrecorded(const Unrecorded&) = delete;
+    Unrecorded& operator=(const Unrecorded&) = delete;
+
+private:
+    Listener* m_listener;
+};
 // Every writer calls these before it changes anything (they cost nothing while no one listens).
 void fileChanging(const QString& path);
 void keyChanging(const QStringList& path);
