@@ -166,6 +166,19 @@ TEST_F(UndoViewTest, UndoingAMoveBetweenStoresTakesItOutOfTheTargetAndPutsItBack
     EXPECT_TRUE(status().startsWith(QStringLiteral("Undone: Paste into Mine")));
 }
 
+TEST_F(UndoViewTest, CtrlZTakesBackADropAndLeavesTheSourceAsItWas)
+{
+    clickRow(QStringLiteral("3A"), QStringLiteral("One"));
+    form->tvMain->setDropHighlight(form->tvMain->Node(QStringLiteral("1A")));
+    dialog().DragDropTvMain(form->lvMain, 0, 0);
+    ASSERT_EQ(RegistryStores::favoriteText(false, QStringLiteral("One")), QStringLiteral("http://one/"));
+
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(RegistryStores::hasFavorite(false, QStringLiteral("One")));
+    EXPECT_EQ(regtest::readFile(shortcutFile(QStringLiteral("One"))), kOne) << "a drop copies: the source stays";
+    EXPECT_EQ(status(), QStringLiteral("Undone: Drop on Web Favorites"));
+}
+
 // Another program changed the file since: the undo is refused with one
 // message, and the file stays as the other program left it.
 TEST_F(UndoViewTest, AnUndoOverAnotherProgramsChangeIsRefusedAndSaid)
