@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSet>
 #include <QShortcut>
 #include <QStatusBar>
@@ -242,6 +243,17 @@ void frmMain::createControls()
     stbMain->setObjectName(QStringLiteral("stbMain"));
     stbMain->setSizeGripEnabled(false);
     Twips::setGeometry(stbMain, 0, 4590, kDesignWidth, kStatusBarHeight);
+    // Shown beside an "Already in: ..." note: shows that entry in its folder.
+    auto* showAlreadyIn = new QPushButton(QStringLiteral("Show"), stbMain);
+    showAlreadyIn->setObjectName(QStringLiteral("cmdShowAlreadyIn"));
+    showAlreadyIn->setFlat(true);
+    showAlreadyIn->setVisible(false);
+    stbMain->addPermanentWidget(showAlreadyIn);
+    connect(showAlreadyIn, &QPushButton::clicked, this, [this] { controller()->ShowAlreadyIn(); });
+    connect(stbMain, &QStatusBar::messageChanged, showAlreadyIn, [showAlreadyIn](const QString& text) {
+        if (!text.startsWith(QLatin1String("Already in: ")))
+            showAlreadyIn->setVisible(false);
+    });
 
     cTrayIcon1 = new TrayIcon(kTitle, kTrayMenu, this);
     if (QAction* login = cTrayIcon1->item(7))
@@ -462,6 +474,10 @@ void frmMain::addToolbarShortcuts()
             undo ? controller()->UndoStep() : controller()->RedoStep();
         });
     }
+    // The duplicates view.
+    auto* duplicates = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    duplicates->setContext(Qt::WindowShortcut);
+    connect(duplicates, &QShortcut::activated, this, [this] { controller()->ShowDuplicates(); });
     // The right-click menus.
     for (QTreeWidget* view : {static_cast<QTreeWidget*>(tvMain), static_cast<QTreeWidget*>(lvMain)}) {
         view->setContextMenuPolicy(Qt::CustomContextMenu);

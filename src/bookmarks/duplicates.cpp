@@ -2,8 +2,13 @@
 
 #include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
+#include "platform/atomicfile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
@@ -219,6 +224,55 @@ std::vector<Group> group(const std::vector<const Find::Entry*>& entries, Level l
         shared.push_back(std::move(candidate));
     }
     return shared;
+}
+
+std::vector<bool> keptBy(const Group& group, const Rule& rule)
+{
+    std::vector<bool> kept(group.entries.size(), false);
+    size_t chosen = 0;
+    for (size_t i = 0; i < group.entries.size(); ++i) {
+        const Find::Entry& entry = *group.entries[i];
+        const bool matches = rule.kind == Rule::Kind::Store    ? entry.source == rule.source
+                             : rule.kind == Rule::Kind::Folder ? entry.place() == rule.place
+                                                               : true;
+        if (matches) {
+            chosen = i;
+            break;
+        }
+    }
+    if (!kept.empty())
+        kept[chosen] = true;
+    return kept;
+}
+
+Deliberate::Deliberate(QString file) : m_file(std::move(file))
+{
+    if (m_file.isEmpty())
+        m_file = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                 QStringLiteral("/markcrate/kept-duplicates.txt");
+    QFile in(m_file);
+    if (in.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : in.readAll().split('\n')) {
+            if (!line.trimmed().isEmpty())
+                m_keys.insert(QString::fromUtf8(line.trimmed()));
+        }
+    }
+}
+
+bool Deliberate::add(const QString& key, QString* why)
+{
+    if (m_keys.contains(key))
+        return true;
+    QStringList keys(m_keys.begin(), m_keys.end());
+    keys.append(key);
+    keys.sort();
+    const QByteArray bytes = keys.join(QLatin1Char('\n')).toUtf8() + '\n';
+    QDir().mkpath(QFileInfo(m_file).path());
+    if (!platform::writeFileAtomically(
+            m_file, [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, why))
+        return false;
+    m_keys.insert(key);
+    return true;
 }
 
 Span differingPart(const QString& address, const QString& other)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -48,5 +49,38 @@ struct Span
     qsizetype length = 0;
 };
 Span differingPart(const QString& address, const QString& other);
+
+// How a group's entry to keep is chosen for every group at once. At least
+// one entry of each group is kept: where none matches, the first.
+struct Rule
+{
+    enum class Kind
+    {
+        First,  // the first of each group, in the tree's order
+        Store,  // the one in a store (its source number)
+        Folder, // the one in a folder (its place, as the tree names it)
+    };
+    Kind kind = Kind::First;
+    int source = 0;
+    QString place;
+};
+// Which entries of the group are kept (true) under the rule.
+std::vector<bool> keptBy(const Group& group, const Rule& rule);
+
+// The groups the user keeps as they are ("Keep Both"), by their key: kept
+// by the program beside its other data, never in the stores.
+class Deliberate
+{
+public:
+    // `file` empty: $XDG_DATA_HOME/markcrate/kept-duplicates.txt.
+    explicit Deliberate(QString file = {});
+    bool contains(const QString& key) const { return m_keys.contains(key); }
+    // Adds the key and writes the file; false, with why, when it could not be written.
+    bool add(const QString& key, QString* why);
+
+private:
+    QString m_file;
+    QSet<QString> m_keys;
+};
 
 } // namespace Duplicates

@@ -307,6 +307,17 @@ qsizetype Index::size() const
     return count;
 }
 
+std::vector<const Entry*> Index::entries() const
+{
+    std::vector<const Entry*> all;
+    all.reserve(size_t(size()));
+    for (const Part& part : m_parts) {
+        for (const Entry& entry : part.entries)
+            all.push_back(&entry);
+    }
+    return all;
+}
+
 namespace {
 
 bool startsWord(const QString& text, qsizetype at)

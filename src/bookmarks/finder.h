@@ -151,6 +151,8 @@ public:
     void keepOnly(const QList<int>& sources);
     bool hasPart(int source) const;
     qsizetype size() const;
+    // Every entry, in store order and each store's list order.
+    std::vector<const Entry*> entries() const;
 
     // The entries every word of `query` matches, best first, at most `limit`:
     // a word matches the start of a word of the title, or anywhere in the

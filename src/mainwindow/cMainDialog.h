@@ -217,6 +217,15 @@ public:
     // for good (all of them, for Empty Trash); each asked first.
     virtual void RestoreFromTrash();
     virtual void DeleteFromTrash(bool everything);
+    // The duplicates view (Ctrl+D): groups of entries that share an address
+    // across every store; what the user does not keep goes to the Trash, as one step.
+    virtual void ShowDuplicates();
+    // After an add, a drop or a paste: where else the addresses are, told
+    // on the status line with a way to show it ("Already in: ...").
+    // `known` entries (the new one, the one it came from), as place and title, are not told of.
+    void noteAlreadyIn(const QStringList& addresses, const QList<QPair<QString, QString>>& known);
+    // Shows the entry the last "Already in" named.
+    void ShowAlreadyIn();
     // Shows the options dialog; true when the user accepted it.
     virtual bool ShowOptionsDialog();
     virtual void ShowAbout();
@@ -283,6 +292,8 @@ protected:
     bool takeFound(int row, Find::Entry* entry);
     void openFound(int row);
     void showFound(int row);
+    // Shows a found entry in its folder, selected in the list.
+    void showEntry(const Find::Entry& entry);
     void updateSuggestions(const QString& text);
     void selectKind(int kind);
     // Runs the go action on a text, then puts the text on top of the input
@@ -337,6 +348,8 @@ protected:
     // be kept (nothing is then to be removed, and none stays in the Trash).
     bool
     toTrash(Stores::Store& store, const QString& folderFullPath, const QList<Trash::Item>& items, QStringList* ids);
+    // The same for entries that say each where they come from.
+    bool toTrash(QList<Trash::Entry>& entries, QStringList* ids);
     // A folder's full path in the tree, or the store's top where the node is gone.
     QString fullPathOf(const QString& folderKey, const Stores::Store& store) const;
     // The Trash's root shows while the Trash holds something.
@@ -383,5 +396,8 @@ private:
     std::unique_ptr<BrowserWatch> m_browserWatch;
     std::vector<const Find::Entry*> m_found;
     bool m_findForced = false;
-    QString m_lastExportFolder; // where the last export went, while the program runs
+    QString m_lastExportFolder;               // where the last export went, while the program runs
+    std::unique_ptr<Find::Entry> m_alreadyIn; // the entry "Already in" named
+    // Moves the entries to the Trash, each store written once; one step.
+    void removeDuplicates(const std::vector<Find::Entry>& entries);
 };

@@ -3,6 +3,7 @@
 #include "mainwindow/cMainDialog.h"
 
 #include "bookmarks/cutbuffer.h"
+#include "bookmarks/finder.h"
 #include "bookmarks/keys.h"
 #include "bookmarks/registrystores.h"
 #include "bookmarks/stores.h"
@@ -187,6 +188,18 @@ void cMainDialog::PasteEntries()
         if (paste.anyTaken())
             RemoveCutEntries(paste.taken());
         ClickTVMain();
+        // Entries of the pasted titles are where they were copied from (or
+        // were cut from): only other entries of those addresses are news.
+        QStringList addresses;
+        QList<QPair<QString, QString>> known;
+        for (const Transfer::Record& record : std::as_const(records)) {
+            addresses << record.address;
+            for (const Find::Entry* entry : FindIndex().entries()) {
+                if (entry->title == record.name)
+                    known.append({entry->place(), entry->title});
+            }
+        }
+        noteAlreadyIn(addresses, known);
     } catch (const cError&) {
         // ends silently
     } catch (const std::exception& error) {

@@ -27,6 +27,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScopeGuard>
 
 #include <functional>
@@ -73,8 +74,11 @@ void cMainDialog::AddEntry()
                          window,
                          {},
                          {},
-                         kindChoice && m_settings.SupportCompuServe()))
+                         kindChoice && m_settings.SupportCompuServe())) {
         ClickTVMain();
+        const QString where = KeyedTreeView::FullPath(node).section(QLatin1Char('\\'), 1);
+        noteAlreadyIn({favorite.txtFavorite[1]->text()}, {{where, favorite.txtFavorite[0]->text()}});
+    }
     m_storeReloaded = m_storeReloaded || favorite.StoreReloaded();
 }
 

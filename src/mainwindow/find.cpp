@@ -181,10 +181,14 @@ void cMainDialog::openFound(int row)
 
 void cMainDialog::showFound(int row)
 {
+    Find::Entry entry;
+    if (takeFound(row, &entry))
+        showEntry(entry);
+}
+
+void cMainDialog::showEntry(const Find::Entry& entry)
+{
     try {
-        Find::Entry entry;
-        if (!takeFound(row, &entry))
-            return;
         KeyedTreeView* tree = m_form->tvMain;
         QTreeWidgetItem* node = nullptr;
         // A folder the tree numbers as it lists it (the Favorites folder's,

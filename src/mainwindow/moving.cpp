@@ -79,8 +79,10 @@ void cMainDialog::addDropped(Stores::Store& from,
     if (added.outcome == Stores::Result::Outcome::Failed)
         tell(QLatin1Char('\'') + added.what + QStringLiteral("' could not be added") +
              (added.why.isEmpty() ? QString() : QStringLiteral(": ") + added.why) + QLatin1Char('.'));
-    else if (added.ok())
-        saveStore(to);
+    else if (added.ok() && saveStore(to))
+        noteAlreadyIn({dropped.address},
+                      {{fullPathOf(folder.folderKey, to).section(QLatin1Char('\\'), 1), added.what},
+                       {fullPathOf(entry.folderKey, from).section(QLatin1Char('\\'), 1), entry.name}});
 }
 
 void cMainDialog::DragOverTvMain(QObject* source, int x, int y, int)

@@ -22,6 +22,14 @@ bool cMainDialog::toTrash(Stores::Store& store,
     QList<Trash::Entry> entries;
     for (const Trash::Item& item : items)
         entries.append({{}, store.source(), Keys::sourceText(store.source()), folderFullPath, {}, item});
+    return toTrash(entries, ids);
+}
+
+bool cMainDialog::toTrash(QList<Trash::Entry>& entries, QStringList* ids)
+{
+    QList<Trash::Item> items;
+    for (const Trash::Entry& entry : std::as_const(entries))
+        items.append(entry.item);
     QString why;
     if (!m_stores->trash().bin().put(entries, &why)) {
         tell(QStringLiteral("%1 could not be moved to the Trash, so nothing was removed: %2.")

@@ -157,6 +157,9 @@ void cMainDialog::ShowContextMenu(QWidget* where, const QPoint& globalPos)
             tools.insert(action, index);
         }
     }
+    menu.addSeparator();
+    QAction* duplicates = menu.addAction(QStringLiteral("Find Duplicates..."));
+    duplicates->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     QAction* chosen = menu.exec(globalPos);
     if (!chosen)
         return;
@@ -164,6 +167,8 @@ void cMainDialog::ShowContextMenu(QWidget* where, const QPoint& globalPos)
         UndoStep();
     else if (chosen == redo)
         RedoStep();
+    else if (chosen == duplicates)
+        ShowDuplicates();
     else if (chosen == restore)
         RestoreFromTrash();
     else if (chosen == deleteForGood)
