@@ -2,8 +2,11 @@
 // of 100,000 links in 5,000 folders plus 30,000 entries of the other stores
 // (130,000 in all). Each keystroke's query beside a plain case-blind
 // substring scan of the same titles; gathering the bookmark file's part
-// beside its load.
+// beside its load; grouping every entry's address into duplicates (one in ten
+// of the other stores' entries repeats a bookmark, written another way)
+// beside putting every address into a hash.
 #include "bench/netscape_generate.h"
+#include "bookmarks/duplicates.h"
 #include "bookmarks/finder.h"
 #include "bookmarks/netscape.h"
 
@@ -36,6 +39,13 @@ struct Fixture
             entry.source = 1 + i % 3;
             entry.title = QStringLiteral("Favorite site %1 Übersicht").arg(i);
             entry.address = QStringLiteral("http://favorites%1.example.org/page/%2").arg(i % 50).arg(i);
+            if (i % 10 == 0 && size_t(i) < netscape.size()) {
+                // The same page as a bookmark, as another program wrote it.
+                QString same = netscape[size_t(i) * 3].address;
+                same.replace(QStringLiteral("https://www."), QStringLiteral("http://"));
+                entry.address = same + (same.contains(QLatin1Char('?')) ? QStringLiteral("&utm_source=feed")
+                                                                        : QStringLiteral("?utm_source=feed"));
+            }
             Find::prepare(entry);
             others.push_back(std::move(entry));
         }
@@ -114,10 +124,39 @@ void BM_GatherBookmarkFile(benchmark::State& state)
     }
 }
 
+// Every entry's address grouped at the second level (the view's default).
+void BM_GroupDuplicates(benchmark::State& state)
+{
+    const std::vector<const Find::Entry*> entries = fixture().index.entries();
+    const Duplicates::Level level = state.range(0) ? Duplicates::Level::Probably : Duplicates::Level::Same;
+    size_t groups = 0;
+    for (auto _ : state) {
+        groups = Duplicates::group(entries, level).size();
+        benchmark::DoNotOptimize(groups);
+    }
+    state.counters["groups"] = double(groups);
+    state.counters["entries"] = double(entries.size());
+}
+
+// The baseline: every address put into a hash as it stands.
+void BM_HashEveryAddressBaseline(benchmark::State& state)
+{
+    const std::vector<const Find::Entry*> entries = fixture().index.entries();
+    for (auto _ : state) {
+        QHash<QString, int> seen;
+        seen.reserve(qsizetype(entries.size()));
+        for (const Find::Entry* entry : entries)
+            ++seen[entry->address];
+        benchmark::DoNotOptimize(seen.size());
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_PlainSubstringScanBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindAsTheUserTypes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadBookmarkFileBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GatherBookmarkFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GroupDuplicates)->ArgName("probably")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HashEveryAddressBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -35,14 +35,15 @@ int hexValue(QChar c)
     return -1;
 }
 
-// Escapes of unreserved characters decoded ("%7E" is "~"), the others in
-// upper case ("%2f" is "%2F"): the same address however it was escaped.
-QString normalEscapes(const QString& text)
+// Appends the text with escapes of unreserved characters decoded ("%7E" is
+// "~") and the others in upper case ("%2f" is "%2F"): the same address however
+// it was escaped.
+void appendEscaped(QString& out, QStringView text)
 {
-    if (!text.contains(QLatin1Char('%')))
-        return text;
-    QString out;
-    out.reserve(text.size());
+    if (!text.contains(QLatin1Char('%'))) {
+        out += text;
+        return;
+    }
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int high = i + 2 < text.size() && text.at(i) == QLatin1Char('%') ? hexValue(text.at(i + 1)) : -1;
         const int low = high >= 0 ? hexValue(text.at(i + 2)) : -1;
@@ -51,31 +52,54 @@ QString normalEscapes(const QString& text)
             continue;
         }
         const char16_t decoded = char16_t(high * 16 + low);
-        if (isUnreserved(decoded))
+        if (isUnreserved(decoded)) {
             out += QChar(decoded);
-        else
-            out += QLatin1Char('%') + text.mid(i + 1, 2).toUpper();
+        } else {
+            out += QLatin1Char('%');
+            out += text.at(i + 1).toUpper();
+            out += text.at(i + 2).toUpper();
+        }
         i += 2;
     }
+}
+
+QString escaped(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    appendEscaped(out, text);
     return out;
 }
 
-int defaultPort(const QString& scheme)
+void appendLower(QString& out, QStringView text)
 {
-    if (scheme == QLatin1String("http"))
+    const bool lower = std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() >= 0x80 || (c.unicode() >= u'A' && c.unicode() <= u'Z');
+    });
+    if (lower)
+        out += text;
+    else
+        out += text.toString().toLower();
+}
+
+int defaultPort(QStringView scheme)
+{
+    if (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0)
         return 80;
-    if (scheme == QLatin1String("https"))
+    if (scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
         return 443;
-    if (scheme == QLatin1String("ftp"))
+    if (scheme.compare(QLatin1String("ftp"), Qt::CaseInsensitive) == 0)
         return 21;
     return -1;
 }
 
-bool isTracking(const QString& parameter)
+bool isTracking(QStringView parameter)
 {
-    const QString name = parameter.section(QLatin1Char('='), 0, 0).toLower();
+    const qsizetype equals = parameter.indexOf(QLatin1Char('='));
+    const QStringView name = equals < 0 ? parameter : parameter.left(equals);
     for (const QString& tracking : trackingParameters()) {
-        if (tracking.endsWith(QLatin1Char('*')) ? name.startsWith(tracking.chopped(1)) : name == tracking)
+        if (tracking.endsWith(QLatin1Char('*')) ? name.startsWith(QStringView(tracking).chopped(1), Qt::CaseInsensitive)
+                                                : name.compare(tracking, Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;
@@ -110,110 +134,132 @@ const QStringList& trackingParameters()
 
 QString keyOf(const QString& address, Level level)
 {
-    const QString text = address.trimmed();
+    // Views into the address, and one string built: grouping a hundred
+    // thousand entries makes one key each.
+    const QStringView text = QStringView(address).trimmed();
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     if (colon <= 0)
-        return text;
-    QString scheme = text.left(colon).toLower();
-    if (text.mid(colon, 3) != QLatin1String("://"))
-        return scheme + text.mid(colon); // "mailto:", "javascript:": only the scheme's case
-    QString rest = text.mid(colon + 3);
-
-    QString fragment;
+        return text.toString();
+    const QStringView scheme = text.left(colon);
+    QString key;
+    key.reserve(text.size() + 4);
+    if (text.mid(colon, 3) != QLatin1String("://")) {
+        appendLower(key, scheme); // "mailto:", "javascript:": only the scheme's case
+        key += text.mid(colon);
+        return key;
+    }
+    QStringView rest = text.mid(colon + 3);
+    QStringView fragment;
     bool hasFragment = false;
     if (const qsizetype hash = rest.indexOf(QLatin1Char('#')); hash >= 0) {
-        fragment = normalEscapes(rest.mid(hash + 1));
+        fragment = rest.mid(hash + 1);
         hasFragment = true;
-        rest.truncate(hash);
+        rest = rest.left(hash);
     }
-    QString query;
-    bool hasQuery = false;
+    QStringView query;
     if (const qsizetype mark = rest.indexOf(QLatin1Char('?')); mark >= 0) {
-        query = normalEscapes(rest.mid(mark + 1));
-        hasQuery = true;
-        rest.truncate(mark);
+        query = rest.mid(mark + 1);
+        rest = rest.left(mark);
     }
     const qsizetype slash = rest.indexOf(QLatin1Char('/'));
-    const QString authority = slash < 0 ? rest : rest.left(slash);
-    QString path = normalEscapes(slash < 0 ? QString() : rest.mid(slash));
-
+    const QStringView authority = slash < 0 ? rest : rest.left(slash);
+    const QStringView path = slash < 0 ? QStringView() : rest.mid(slash);
     const qsizetype at = authority.lastIndexOf(QLatin1Char('@'));
-    const QString userInfo = at >= 0 ? authority.left(at + 1) : QString();
-    QString host = authority.mid(at + 1);
-    QString port;
+    const QStringView userInfo = at >= 0 ? authority.left(at + 1) : QStringView();
+    QStringView host = authority.mid(at + 1);
+    QStringView port;
     const qsizetype bracket = host.lastIndexOf(QLatin1Char(']'));
     if (const qsizetype portColon = host.lastIndexOf(QLatin1Char(':')); portColon > bracket) {
         port = host.mid(portColon + 1);
-        host.truncate(portColon);
+        host = host.left(portColon);
     }
-    host = host.toLower();
-    if (!host.isEmpty() && !host.startsWith(QLatin1Char('['))) {
-        bool ascii = true;
-        for (const QChar c : std::as_const(host))
-            ascii = ascii && c.unicode() < 0x80;
-        if (!ascii) {
-            const QByteArray ace = QUrl::toAce(host);
-            if (!ace.isEmpty())
-                host = QString::fromLatin1(ace).toLower();
-        }
-    }
-    if (!port.isEmpty()) {
-        bool number = false;
-        const int value = port.toInt(&number);
-        if (number && value == defaultPort(scheme))
-            port.clear();
-    }
-    if (path.isEmpty())
-        path = QStringLiteral("/");
+    bool number = false;
+    if (!port.isEmpty() && port.toInt(&number) == defaultPort(scheme) && number)
+        port = {};
 
-    if (level == Level::Probably) {
-        if (scheme == QLatin1String("https"))
-            scheme = QStringLiteral("http");
-        if (host.startsWith(QLatin1String("www.")))
-            host.remove(0, 4);
-        if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-            path.chop(1);
-        hasFragment = false;
-        QStringList kept;
-        for (const QString& parameter : query.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
-            if (!isTracking(parameter))
-                kept.append(parameter);
-        }
-        std::sort(kept.begin(), kept.end());
-        query = kept.join(QLatin1Char('&'));
+    const bool loose = level == Level::Probably;
+    if (loose && scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
+        key += QLatin1String("http");
+    else
+        appendLower(key, scheme);
+    key += QLatin1String("://");
+    key += userInfo;
+    const qsizetype hostStart = key.size();
+    bool ascii = true;
+    for (const QChar c : host)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii || host.startsWith(QLatin1Char('['))) {
+        appendLower(key, host);
+    } else {
+        const QByteArray ace = QUrl::toAce(host.toString());
+        appendLower(key, ace.isEmpty() ? host : QStringView(QString::fromLatin1(ace)));
     }
-    QString key = scheme + QStringLiteral("://") + userInfo + host;
-    if (!port.isEmpty())
-        key += QLatin1Char(':') + port;
-    key += path;
-    if (hasQuery && !query.isEmpty())
-        key += QLatin1Char('?') + query;
-    if (hasFragment && !fragment.isEmpty())
-        key += QLatin1Char('#') + fragment;
+    if (loose && QStringView(key).mid(hostStart).startsWith(QLatin1String("www.")))
+        key.remove(hostStart, 4);
+    if (!port.isEmpty()) {
+        key += QLatin1Char(':');
+        key += port;
+    }
+    const qsizetype pathStart = key.size();
+    if (path.isEmpty())
+        key += QLatin1Char('/');
+    else
+        appendEscaped(key, path);
+    if (loose && key.size() - pathStart > 1 && key.endsWith(QLatin1Char('/')))
+        key.chop(1);
+
+    if (!loose) {
+        if (!query.isEmpty()) {
+            key += QLatin1Char('?');
+            appendEscaped(key, query);
+        }
+        if (hasFragment && !fragment.isEmpty()) {
+            key += QLatin1Char('#');
+            appendEscaped(key, fragment);
+        }
+        return key;
+    }
+    // The parameters but the tracking ones, sorted; the fragment dropped.
+    QStringList kept;
+    for (const QStringView parameter : query.tokenize(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+        if (!isTracking(parameter))
+            kept.append(escaped(parameter));
+    }
+    if (!kept.isEmpty()) {
+        if (kept.size() > 1)
+            std::sort(kept.begin(), kept.end());
+        key += QLatin1Char('?');
+        key += kept.join(QLatin1Char('&'));
+    }
     return key;
 }
 
 std::vector<Group> group(const std::vector<const Find::Entry*>& entries, Level level)
 {
-    QHash<QString, size_t> index;
-    index.reserve(qsizetype(entries.size()));
-    std::vector<Group> groups;
-    for (const Find::Entry* entry : entries) {
-        if (!entry || !isWebAddress(*entry))
-            continue;
-        const QString key = keyOf(entry->address, level);
-        auto found = index.find(key);
-        if (found == index.end()) {
-            found = index.insert(key, groups.size());
-            groups.push_back({key, level, {}});
+    // One key per entry, counted; only keys held twice make a group.
+    std::vector<QString> keys(entries.size());
+    QHash<QString, int> counts;
+    counts.reserve(qsizetype(entries.size()));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] && isWebAddress(*entries[i])) {
+            keys[i] = keyOf(entries[i]->address, level);
+            ++counts[keys[i]];
         }
-        groups[*found].entries.push_back(entry);
     }
-    std::vector<Group> shared;
-    for (Group& candidate : groups) {
-        if (candidate.entries.size() < 2)
+    QHash<QString, size_t> index;
+    std::vector<Group> groups;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (keys[i].isEmpty() || counts.value(keys[i]) < 2)
             continue;
-        if (level == Level::Probably) {
+        auto found = index.find(keys[i]);
+        if (found == index.end()) {
+            found = index.insert(keys[i], groups.size());
+            groups.push_back({keys[i], level, {}});
+        }
+        groups[*found].entries.push_back(entries[i]);
+    }
+    if (level == Level::Probably) {
+        for (Group& candidate : groups) {
             // Joined by the first level alone where every address is the same already.
             const QString first = keyOf(candidate.entries.front()->address, Level::Same);
             const bool same = std::all_of(candidate.entries.begin(), candidate.entries.end(), [&](const auto* e) {
@@ -221,9 +267,8 @@ std::vector<Group> group(const std::vector<const Find::Entry*>& entries, Level l
             });
             candidate.level = same ? Level::Same : Level::Probably;
         }
-        shared.push_back(std::move(candidate));
     }
-    return shared;
+    return groups;
 }
 
 std::vector<bool> keptBy(const Group& group, const Rule& rule)
