@@ -32,6 +32,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -622,6 +623,23 @@ QByteArray exportEverything(Program& program)
     return program.app->controller()->ExportSelection();
 }
 
+// The duplicates view opened over the large stores (the index built, as a
+// user finds it): every entry grouped, the groups shown, the view closed.
+void BM_OpenDuplicatesView(benchmark::State& state)
+{
+    Program& program = large();
+    int groups = 0;
+    Modal::setHook([&groups](QDialog& dialog) {
+        if (auto* tree = dialog.findChild<QTreeWidget*>(QStringLiteral("tvGroups")))
+            groups = tree->topLevelItemCount();
+        return int(QDialog::Rejected);
+    });
+    for (auto _ : state)
+        program.app->controller()->ShowDuplicates();
+    Modal::setHook({});
+    state.counters["groups"] = groups;
+}
+
 void BM_ExportEverything(benchmark::State& state)
 {
     Program& program = large();
@@ -702,6 +720,7 @@ BENCHMARK(BM_ShowNetscapeFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillis
 BENCHMARK(BM_SortNetscapeFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteBookmarkFileBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveBookmark)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenDuplicatesView)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportEverything)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteExportBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeleteNetscapeEntries)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
