@@ -187,3 +187,26 @@ TEST_F(DuplicatesViewTest, ADropOfAnAddressKeptElsewhereSaysWhereAndShowsIt)
     EXPECT_EQ(KeyedTreeView::Key(form->tvMain->SelectedItem()), Keys::rootKey(Keys::WebFavoritesSource));
     EXPECT_EQ(KeyedListView::Text(form->lvMain->SelectedItem()), QStringLiteral("Docs guide"));
 }
+
+// An address typed for a new entry that another store keeps: said the same way, and a paste of it too.
+TEST_F(DuplicatesViewTest, AnAddOrAPasteOfAnAddressKeptElsewhereSaysWhere)
+{
+    dialog().RefreshFindIndex(true);
+    show(QStringLiteral("1A"));
+    enter(QStringLiteral("Guide again"), QStringLiteral("https://docs.example/guide/"));
+    dialog().AddEntry();
+    ASSERT_TRUE(RegistryStores::hasFavorite(false, QStringLiteral("Guide again")));
+    EXPECT_EQ(form->stbMain->currentMessage(), QStringLiteral("Already in: Web Favorites and 1 more"));
+
+    // Copied from the Favorites folder and pasted into the bookmark file: only the other copy is news.
+    dialog().RefreshFindIndex(true);
+    show(QStringLiteral("3A"));
+    form->lvMain->setCurrentItem(form->lvMain->ItemAt(1));
+    dialog().CopyEntries();
+    show(QStringLiteral("4A"));
+    enter(QStringLiteral("Guide"));
+    dialog().PasteEntries();
+    ASSERT_TRUE(regtest::readFile(location()).contains("Guide</A>"));
+    EXPECT_TRUE(form->stbMain->currentMessage().startsWith(QStringLiteral("Already in: Web Favorites")))
+        << form->stbMain->currentMessage().toStdString();
+}
