@@ -18,6 +18,7 @@
 #include "store/cRegistry.h"
 #include "store/cSettings.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -158,7 +159,9 @@ void cMainDialog::options()
 
 void cMainDialog::ClickTlbMain(int index)
 {
-    ChangeScope step(*this, {});
+    // Named by the button; the operation it runs names the step better where it can.
+    const QAction* button = m_form->tlbMain->button(index);
+    ChangeScope step(*this, button ? button->text() : QString());
     try {
         Stores::Store* store = m_stores->forKey(KeyedTreeView::Key(m_form->tvMain->SelectedItem()));
         const bool itemSelected = m_form->lvMain->SelectedItem() != nullptr;
