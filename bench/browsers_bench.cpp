@@ -36,20 +36,20 @@ struct Fixture
             QSqlQuery query(db);
             query.exec(QStringLiteral("CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT)"));
             query.exec(QStringLiteral("CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, "
-                                      "parent INTEGER, position INTEGER, title TEXT, guid TEXT)"));
+                                      "parent INTEGER, position INTEGER, title TEXT, guid TEXT, dateAdded INTEGER)"));
             db.transaction();
             const char* roots[] = {"root________", "menu________", "toolbar_____", "unfiled_____", "mobile______"};
             for (int i = 0; i < 5; ++i)
-                query.exec(QStringLiteral("INSERT INTO moz_bookmarks VALUES (%1, 2, NULL, %2, %1, 'root', '%3')")
+                query.exec(QStringLiteral("INSERT INTO moz_bookmarks VALUES (%1, 2, NULL, %2, %1, 'root', '%3', 0)")
                                .arg(i + 1)
                                .arg(i == 0 ? 0 : 1)
                                .arg(QLatin1String(roots[i])));
             QSqlQuery folder(db);
-            folder.prepare(QStringLiteral("INSERT INTO moz_bookmarks VALUES (?, 2, NULL, ?, ?, ?, ?)"));
+            folder.prepare(QStringLiteral("INSERT INTO moz_bookmarks VALUES (?, 2, NULL, ?, ?, ?, ?, 0)"));
             QSqlQuery place(db);
             place.prepare(QStringLiteral("INSERT INTO moz_places VALUES (?, ?)"));
             QSqlQuery link(db);
-            link.prepare(QStringLiteral("INSERT INTO moz_bookmarks VALUES (?, 1, ?, ?, ?, ?, ?)"));
+            link.prepare(QStringLiteral("INSERT INTO moz_bookmarks VALUES (?, 1, ?, ?, ?, ?, ?, 1600000000000000)"));
             qint64 id = 100;
             for (int f = 0; f < kFolders; ++f) {
                 const qint64 folderId = id++;

@@ -175,6 +175,20 @@ public:
         return checked;
     }
 
+    // Its ADD_DATE, read from its lines.
+    qint64 addedAt(const Place& entry) const override
+    {
+        const QByteArray lines = bytesOf(entry);
+        const qsizetype at = lines.indexOf("ADD_DATE=\"");
+        if (at < 0) {
+            const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(entry.listKey));
+            return record ? record->AddedAt() : 0;
+        }
+        const qsizetype start = at + 10;
+        const qsizetype end = lines.indexOf('"', start);
+        return end > start ? lines.mid(start, end - start).toLongLong() : 0;
+    }
+
     QByteArray bytesOf(const Place& entry) const override
     {
         const auto record = m_bookmarks.records().find(NetscapeBookmarks::recordKey(entry.listKey));

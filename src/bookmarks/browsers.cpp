@@ -148,6 +148,7 @@ struct PlacesRow
     QString title;
     QString guid;
     QString url;
+    qint64 added = 0;
     std::vector<qint64> children;
 };
 
@@ -164,7 +165,7 @@ void fillFirefoxFolder(
         visited.insert(child);
         const PlacesRow& row = *found;
         if (row.type == 1 && !row.url.isEmpty() && !row.url.startsWith(QLatin1String("place:"))) {
-            folder.links.push_back(Link{row.title.isEmpty() ? row.url : row.title, row.url});
+            folder.links.push_back(Link{row.title.isEmpty() ? row.url : row.title, row.url, row.added});
         } else if (row.type == 2) {
             Folder sub;
             sub.title = row.title;
@@ -181,7 +182,8 @@ const QString kFirefoxQuery = QStringLiteral(
     "SELECT b.id, b.type, b.parent, b.title, "
     "CASE WHEN b.guid IN ('root________', 'menu________', 'toolbar_____', 'unfiled_____', 'mobile______') THEN b.guid "
     "END, "
-    "p.url FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position, b.id");
+    "p.url, b.dateAdded FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk "
+    "ORDER BY b.parent, b.position, b.id");
 
 Folder readFirefox(const QString& placesFile, const QString& copyFolder, QString* problem)
 {
@@ -231,6 +233,7 @@ Folder readFirefox(const QString& placesFile, const QString& copyFolder, QString
                     row.title = query.value(3).toString();
                     row.guid = query.value(4).toString();
                     row.url = query.value(5).toString();
+                    row.added = query.value(6).toLongLong() / 1000000; // microseconds
                     const qint64 parent = query.value(2).toLongLong();
                     if (parent != id)
                         rows[parent].children.push_back(id);
@@ -282,8 +285,12 @@ void fillChromiumFolder(const QJsonArray& children, Folder& folder, int depth)
         const QString name = node.value(QLatin1String("name")).toString();
         if (type == QLatin1String("url")) {
             const QString url = node.value(QLatin1String("url")).toString();
+            // Microseconds since 1601, as Windows counts.
+            constexpr qint64 kFrom1601To1970 = 11644473600;
+            const qint64 added = node.value(QLatin1String("date_added")).toString().toLongLong() / 1000000;
             if (!url.isEmpty())
-                folder.links.push_back(Link{name.isEmpty() ? url : name, url});
+                folder.links.push_back(
+                    Link{name.isEmpty() ? url : name, url, added > kFrom1601To1970 ? added - kFrom1601To1970 : 0});
         } else if (type == QLatin1String("folder")) {
             Folder sub;
             sub.title = name;

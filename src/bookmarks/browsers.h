@@ -15,6 +15,7 @@ struct Link
 {
     QString title;
     QString url;
+    qint64 added = 0; // when it was bookmarked (seconds since 1970); 0: not known
 };
 
 struct Folder

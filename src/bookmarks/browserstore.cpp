@@ -58,6 +58,13 @@ std::optional<Entry> BrowserBookmarks::read(const Place& entry) const
     return Entry{entry.name, shown->links[size_t(index)].url, 0};
 }
 
+qint64 BrowserBookmarks::addedAt(const Place& entry) const
+{
+    const Browsers::Folder* shown = folder(entry.folderKey);
+    const int index = Keys::leadingNumber(entry.listKey);
+    return shown && index >= 0 && size_t(index) < shown->links.size() ? shown->links[size_t(index)].added : 0;
+}
+
 bool BrowserBookmarks::shown()
 {
     if (findProfiles(m_source == Keys::FirefoxSource ? m_settings.SupportFirefox() : m_settings.SupportChromium()))

@@ -40,6 +40,7 @@ public:
     }
     void exportTo(BookmarkExport& out, const Place& folder, const std::function<void()>&) override;
     std::optional<Entry> read(const Place& entry) const override;
+    qint64 addedAt(const Place& entry) const override;
     Result checkName(const QString& name) const override { return Result::refused(name, {}); }
     bool contains(const Place&, const QString&) const override { return false; }
     Result add(const Place&, const Entry& entry, const Place*) override { return Result::refused(entry.name, {}); }

@@ -271,10 +271,23 @@ std::vector<Group> group(const std::vector<const Find::Entry*>& entries, Level l
     return groups;
 }
 
-std::vector<bool> keptBy(const Group& group, const Rule& rule)
+std::vector<bool> keptBy(const Group& group, const Rule& rule, const std::vector<qint64>& added)
 {
     std::vector<bool> kept(group.entries.size(), false);
     size_t chosen = 0;
+    if (rule.kind == Rule::Kind::Oldest || rule.kind == Rule::Kind::Newest) {
+        qint64 best = 0;
+        for (size_t i = 0; i < group.entries.size() && i < added.size(); ++i) {
+            const qint64 date = added[i];
+            if (date > 0 && (best == 0 || (rule.kind == Rule::Kind::Oldest ? date < best : date > best))) {
+                best = date;
+                chosen = i;
+            }
+        }
+        if (!kept.empty())
+            kept[chosen] = true;
+        return kept;
+    }
     for (size_t i = 0; i < group.entries.size(); ++i) {
         const Find::Entry& entry = *group.entries[i];
         const bool matches = rule.kind == Rule::Kind::Store    ? entry.source == rule.source

@@ -59,13 +59,16 @@ struct Rule
         First,  // the first of each group, in the tree's order
         Store,  // the one in a store (its source number)
         Folder, // the one in a folder (its place, as the tree names it)
+        Oldest, // the one added first, of those whose store keeps a date
+        Newest, // the one added last
     };
     Kind kind = Kind::First;
     int source = 0;
     QString place;
 };
-// Which entries of the group are kept (true) under the rule.
-std::vector<bool> keptBy(const Group& group, const Rule& rule);
+// Which entries of the group are kept (true) under the rule; `added` gives
+// each entry's date (0: none), for the rules by date.
+std::vector<bool> keptBy(const Group& group, const Rule& rule, const std::vector<qint64>& added = {});
 
 // The groups the user keeps as they are ("Keep Both"), by their key: kept
 // by the program beside its other data, never in the stores.

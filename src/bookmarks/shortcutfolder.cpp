@@ -168,6 +168,17 @@ public:
         return checked;
     }
 
+    // The file's time: when the shortcut was made or last written.
+    qint64 addedAt(const Place& entry) const override
+    {
+        const QString file = shortcut(entry, entry.name);
+        const QFileInfo info(platform::diskPath(file));
+        if (file.isEmpty() || !info.isFile())
+            return 0;
+        const QDateTime born = info.birthTime();
+        return (born.isValid() ? born : info.lastModified()).toSecsSinceEpoch();
+    }
+
     QByteArray bytesOf(const Place& entry) const override
     {
         const QString file = shortcut(entry, entry.name);

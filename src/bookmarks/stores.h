@@ -228,6 +228,8 @@ public:
     // The name is checked here; whether the name is already there is the
     // caller's question (see checkNew).
     virtual Result add(const Place& folder, const Entry& entry, const Place* origin = nullptr) = 0;
+    // When the entry was added, where the store keeps it (seconds since 1970); 0 where not.
+    virtual qint64 addedAt(const Place& /*entry*/) const { return 0; }
     // The bytes the store keeps for an entry beside its name and address (a
     // shortcut file's, a bookmark's lines), for the Trash; empty where none.
     virtual QByteArray bytesOf(const Place& /*entry*/) const { return {}; }

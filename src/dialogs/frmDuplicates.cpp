@@ -6,9 +6,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -87,8 +89,11 @@ frmDuplicates::frmDuplicates(Hooks hooks, const QString& shownPlace)
 
     m_groups = new QTreeWidget(this);
     m_groups->setObjectName(QStringLiteral("tvGroups"));
-    m_groups->setHeaderLabels(
-        {QStringLiteral("Keep"), QStringLiteral("Where"), QStringLiteral("Title"), QStringLiteral("Address")});
+    m_groups->setHeaderLabels({QStringLiteral("Keep"),
+                               QStringLiteral("Where"),
+                               QStringLiteral("Title"),
+                               QStringLiteral("Added"),
+                               QStringLiteral("Address")});
     m_groups->setItemDelegateForColumn(AddressColumn, new AddressDelegate(m_groups));
     m_groups->setSelectionMode(QAbstractItemView::SingleSelection);
     m_groups->header()->setStretchLastSection(true);
@@ -138,9 +143,11 @@ frmDuplicates::Options frmDuplicates::options() const
 void frmDuplicates::refill()
 {
     m_found = m_hooks.find(options());
+    m_added.assign(m_found.size(), {});
     const QSignalBlocker quiet(m_groups);
     m_groups->clear();
     QList<int> stores;
+    bool dated = false;
     for (size_t g = 0; g < m_found.size(); ++g) {
         const Duplicates::Group& group = m_found[g];
         auto* head = new QTreeWidgetItem(m_groups);
@@ -158,6 +165,13 @@ void frmDuplicates::refill()
             row->setText(WhereColumn, entry.place());
             row->setText(TitleColumn, entry.title);
             row->setText(AddressColumn, entry.address);
+            const qint64 added = m_hooks.added ? m_hooks.added(entry) : 0;
+            m_added[g].push_back(added);
+            if (added > 0) {
+                dated = true;
+                row->setText(AddedColumn,
+                             QLocale().toString(QDateTime::fromSecsSinceEpoch(added).date(), QLocale::ShortFormat));
+            }
             const Find::Entry& other = *group.entries[e == 0 && group.entries.size() > 1 ? 1 : 0];
             const Duplicates::Span part = Duplicates::differingPart(entry.address, other.address);
             if (part.length > 0)
@@ -180,6 +194,10 @@ void frmDuplicates::refill()
     const QSignalBlocker quietRule(m_rule);
     m_rule->clear();
     m_rule->addItem(QStringLiteral("Keep the first of each group"), QVariantList{0, 0, QString()});
+    if (dated) {
+        m_rule->addItem(QStringLiteral("Keep the oldest"), QVariantList{3, 0, QString()});
+        m_rule->addItem(QStringLiteral("Keep the newest"), QVariantList{4, 0, QString()});
+    }
     if (!m_shownPlace.isEmpty())
         m_rule->addItem(QStringLiteral("Keep the one in %1").arg(m_shownPlace), QVariantList{2, 0, m_shownPlace});
     for (int source : std::as_const(stores)) {
@@ -202,10 +220,10 @@ void frmDuplicates::applyRule()
     rule.source = chosen[1].toInt();
     rule.place = chosen[2].toString();
     const QSignalBlocker quiet(m_groups);
-    for (int g = 0; g < m_groups->topLevelItemCount(); ++g) {
-        QTreeWidgetItem* head = m_groups->topLevelItem(g);
-        const std::vector<bool> kept =
-            Duplicates::keptBy(m_found[size_t(head->data(KeepColumn, kGroupRole).toULongLong())], rule);
+    for (int i = 0; i < m_groups->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* head = m_groups->topLevelItem(i);
+        const size_t g = size_t(head->data(KeepColumn, kGroupRole).toULongLong());
+        const std::vector<bool> kept = Duplicates::keptBy(m_found[g], rule, m_added[g]);
         for (int e = 0; e < head->childCount(); ++e) {
             QTreeWidgetItem* row = head->child(e);
             if (row->flags() & Qt::ItemIsUserCheckable)

@@ -36,6 +36,8 @@ public:
         std::function<bool(int source)> readOnly;
         // "Keep Both": the group is kept as it is, and not shown again.
         std::function<bool(const Duplicates::Group&)> keepAll;
+        // When an entry was added, where its store keeps it (0: not).
+        std::function<qint64(const Find::Entry&)> added;
     };
     // `shownPlace`: the folder the window shows, as the tree names it.
     frmDuplicates(Hooks hooks, const QString& shownPlace);
@@ -55,6 +57,7 @@ public:
         KeepColumn,
         WhereColumn,
         TitleColumn,
+        AddedColumn,
         AddressColumn,
     };
 
@@ -68,6 +71,7 @@ private:
     Hooks m_hooks;
     QString m_shownPlace;
     std::vector<Duplicates::Group> m_found;
+    std::vector<std::vector<qint64>> m_added; // each group's entries' dates
     QTreeWidget* m_groups = nullptr;
     QComboBox* m_scope = nullptr;
     QComboBox* m_level = nullptr;

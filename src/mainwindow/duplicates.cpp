@@ -60,6 +60,10 @@ void cMainDialog::ShowDuplicates()
             tell(QStringLiteral("Markcrate could not remember to keep this group: %1.").arg(why));
             return false;
         };
+        hooks.added = [this](const Find::Entry& entry) {
+            const Stores::Store* store = m_stores->at(entry.source);
+            return store ? store->addedAt(placeOf(entry)) : qint64(0);
+        };
         frmDuplicates view(hooks, shownPlace);
         std::vector<const Find::Entry*> unkept;
         if (!view.Display(m_form->window(), &unkept))

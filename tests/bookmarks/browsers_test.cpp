@@ -72,6 +72,7 @@ TEST(Browsers, FirefoxIsReadFromAPrivateCopyWithItsWalWhileTheBrowserHoldsItsLoc
                            "  Only in the wal = http://wal.example/",
                            "Mobile Bookmarks/",
                            "  http://untitled.example/ = http://untitled.example/"}));
+    EXPECT_EQ(read.folders.at(0).links.at(0).added, 1600000010) << "when it was bookmarked, from microseconds";
     EXPECT_EQ(browserstest::bytesOf(places) + browserstest::bytesOf(places + QStringLiteral("-wal")), before)
         << "the browser's files are only read";
     EXPECT_TRUE(QDir(copies).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty()) << "the copy is removed";
@@ -116,7 +117,7 @@ TEST(Browsers, ChromiumFamilyProfilesAreFoundByBrowserAndProfileAndRead)
 {
     const QByteArray bookmarks =
         "{\"roots\": {\"bookmark_bar\": {\"type\": \"folder\", \"name\": \"Bookmarks bar\", \"children\": ["
-        "  {\"type\": \"url\", \"name\": \"Qt\", \"url\": \"https://qt.io/\"},"
+        "  {\"type\": \"url\", \"name\": \"Qt\", \"url\": \"https://qt.io/\", \"date_added\": \"13244440000000000\"},"
         "  {\"type\": \"folder\", \"name\": \"Dev\", \"children\": [{\"type\": \"url\", \"name\": \"CMake\", \"url\": "
         "\"https://cmake.org/\"}]}]},"
         " \"other\": {\"type\": \"folder\", \"children\": []},"
@@ -157,6 +158,10 @@ TEST(Browsers, ChromiumFamilyProfilesAreFoundByBrowserAndProfileAndRead)
                            "      Phone = http://phone.example/",
                            "  Work/"}))
         << "an empty root is left out";
+    // Microseconds since 1601, as the Chromium family keeps them.
+    const Folder& bar = source.root.folders.at(0).folders.at(0).folders.at(0);
+    EXPECT_EQ(bar.links.at(0).added, 13244440000 - 11644473600);
+    EXPECT_EQ(bar.folders.at(0).links.at(0).added, 0) << "no date kept: none given";
     EXPECT_EQ(shown.mid(15, 2), (QStringList{"Brave/", "  Bookmarks bar/"})) << "one profile: its roots directly";
 }
 

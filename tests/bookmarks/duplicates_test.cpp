@@ -110,6 +110,22 @@ TEST(Duplicates, GroupsGatherEntriesOfEveryStoreAndSayWhichRuleJoinedThem)
     EXPECT_EQ(loose[0].level, Level::Probably);
     EXPECT_EQ(loose[1].level, Level::Same) << "the same address, however written";
 
+    // The rules for all groups: one entry kept in each, the first where none matches.
+    const auto keptOf = [&](const Duplicates::Rule& rule, const std::vector<qint64>& added = {}) {
+        QString kept;
+        for (bool keep : Duplicates::keptBy(loose[0], rule, added))
+            kept += keep ? QLatin1Char('K') : QLatin1Char('-');
+        return kept;
+    };
+    using Kind = Duplicates::Rule::Kind;
+    EXPECT_EQ(keptOf({Kind::First, 0, {}}), QStringLiteral("K--"));
+    EXPECT_EQ(keptOf({Kind::Store, Keys::InternetExplorerSource, {}}), QStringLiteral("-K-"));
+    EXPECT_EQ(keptOf({Kind::Store, Keys::ChromiumSource, {}}), QStringLiteral("K--"));
+    EXPECT_EQ(keptOf({Kind::Oldest, 0, {}}, {300, 0, 200}), QStringLiteral("--K"))
+        << "an entry with no date is passed over";
+    EXPECT_EQ(keptOf({Kind::Newest, 0, {}}, {300, 0, 200}), QStringLiteral("K--"));
+    EXPECT_EQ(keptOf({Kind::Oldest, 0, {}}, {0, 0, 0}), QStringLiteral("K--"));
+
     const Duplicates::Span part = Duplicates::differingPart(
         QStringLiteral("https://docs.example/guide/"), QStringLiteral("http://www.docs.example/guide?utm_source=rss"));
     EXPECT_EQ(part.start, 4);

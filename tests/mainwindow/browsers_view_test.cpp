@@ -256,7 +256,7 @@ TEST_F(BrowsersViewTest, AFirefoxStartedLaterIsSeenByTheWalFileItMakes)
     query.exec(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
     query.exec(QStringLiteral("INSERT INTO moz_places VALUES (3000, 'http://late.example/')"));
     ASSERT_TRUE(
-        query.exec(QStringLiteral("INSERT INTO moz_bookmarks VALUES (30, 1, 3000, 3, 9, 'Late', 'late________')")));
+        query.exec(QStringLiteral("INSERT INTO moz_bookmarks VALUES (30, 1, 3000, 3, 9, 'Late', 'late________', 0)")));
     ASSERT_TRUE(QFileInfo::exists(places + QStringLiteral("-wal")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->lvMain->Count() == 2; }, 5000))
         << keysAndTexts(form->lvMain).join(u',').toStdString();

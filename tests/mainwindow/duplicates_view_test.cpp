@@ -12,7 +12,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
+#include <QLocale>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -66,11 +68,12 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        regtest::writeFile(location(),
-                           "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n"
-                           "    <DT><A HREF=\"http://www.docs.example/guide?utm_source=rss\">Docs</A>\n"
-                           "    <DT><A HREF=\"http://unique.example/\">Unique</A>\n"
-                           "</DL><p>\n");
+        regtest::writeFile(
+            location(),
+            "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n"
+            "    <DT><A HREF=\"http://www.docs.example/guide?utm_source=rss\" ADD_DATE=\"1500000000\">Docs</A>\n"
+            "    <DT><A HREF=\"http://unique.example/\">Unique</A>\n"
+            "</DL><p>\n");
         QDir().mkpath(FreshHome::path() + QStringLiteral("/Favorites"));
         regtest::writeFile(shortcutFile(QStringLiteral("Guide")),
                            "[InternetShortcut]\r\nURL=https://docs.example/guide/\r\n");
@@ -113,6 +116,19 @@ TEST_F(DuplicatesViewTest, GroupsAcrossStoresAreResolvedInOneStepAndOneUndo)
                                QStringLiteral("  keep Web Favorites | Docs guide"),
                                QStringLiteral("  go Microsoft IE Favorites | Guide")}));
         view.cboLevel()->setCurrentIndex(0);
+        // The bookmark's ADD_DATE, the shortcut's file time; Web Favorites keep no date.
+        QTreeWidgetItem* head = view.tvGroups()->topLevelItem(0);
+        EXPECT_TRUE(head->child(0)->text(frmDuplicates::AddedColumn).isEmpty());
+        EXPECT_EQ(head->child(1)->text(frmDuplicates::AddedColumn),
+                  QLocale().toString(QDateTime::fromSecsSinceEpoch(1500000000).date(), QLocale::ShortFormat));
+        const int newest = view.cboRule()->findText(QStringLiteral("Keep the newest"));
+        EXPECT_GE(newest, 0);
+        view.cboRule()->setCurrentIndex(newest);
+        click(&view, "cmdApplyRule");
+        EXPECT_EQ(shown(view).mid(1),
+                  (QStringList{QStringLiteral("  go Web Favorites | Docs guide"),
+                               QStringLiteral("  go Netscape Favorites | Docs"),
+                               QStringLiteral("  keep Microsoft IE Favorites | Guide")}));
         const int rule = view.cboRule()->findText(QStringLiteral("Keep the one in Netscape Favorites"));
         EXPECT_GE(rule, 0);
         view.cboRule()->setCurrentIndex(rule);

@@ -48,7 +48,7 @@ inline QString makePlaces(const QString& file, const QList<Place>& merged, const
     query.exec(QStringLiteral("CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT)"));
     query.exec(
         QStringLiteral("CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent INTEGER, "
-                       "position INTEGER, title TEXT, guid TEXT)"));
+                       "position INTEGER, title TEXT, guid TEXT, dateAdded INTEGER)"));
     int position = 0;
     auto insert = [&](const Place& place) {
         QSqlQuery row(db);
@@ -58,8 +58,8 @@ inline QString makePlaces(const QString& file, const QList<Place>& merged, const
             row.addBindValue(QString::fromUtf8(place.url));
             row.exec();
         }
-        row.prepare(QStringLiteral(
-            "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, guid) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        row.prepare(QStringLiteral("INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, guid, dateAdded) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
         row.addBindValue(place.id);
         row.addBindValue(place.type);
         row.addBindValue(place.url ? QVariant(place.id + 1000) : QVariant());
@@ -67,6 +67,7 @@ inline QString makePlaces(const QString& file, const QList<Place>& merged, const
         row.addBindValue(position++);
         row.addBindValue(QString::fromUtf8(place.title));
         row.addBindValue(place.guid ? QString::fromLatin1(place.guid) : QUuid::createUuid().toString().left(12));
+        row.addBindValue(qint64(1600000000 + place.id) * 1000000); // microseconds, as Firefox keeps them
         row.exec();
     };
     for (const Place& place : kRoots)
