@@ -148,13 +148,16 @@ void frmDuplicates::refill()
     m_groups->clear();
     QList<int> stores;
     bool dated = false;
+    // Built apart and handed to the view at once: thousands of groups are one insertion, not thousands.
+    QList<QTreeWidgetItem*> heads;
+    heads.reserve(qsizetype(m_found.size()));
     for (size_t g = 0; g < m_found.size(); ++g) {
         const Duplicates::Group& group = m_found[g];
-        auto* head = new QTreeWidgetItem(m_groups);
+        auto* head = new QTreeWidgetItem;
+        heads.append(head);
         head->setText(WhereColumn,
                       QStringLiteral("%1 entries: %2").arg(group.entries.size()).arg(levelText(group.level)));
         head->setData(KeepColumn, kGroupRole, qulonglong(g));
-        head->setFirstColumnSpanned(false);
         for (size_t e = 0; e < group.entries.size(); ++e) {
             const Find::Entry& entry = *group.entries[e];
             if (!stores.contains(entry.source))
@@ -185,10 +188,23 @@ void frmDuplicates::refill()
                 row->setCheckState(KeepColumn, e == 0 ? Qt::Checked : Qt::Unchecked);
             }
         }
-        head->setExpanded(true);
     }
-    for (int column = KeepColumn; column < AddressColumn; ++column)
-        m_groups->resizeColumnToContents(column);
+    m_groups->addTopLevelItems(heads);
+    m_groups->expandAll();
+    // Widths from the texts of the first rows: measuring every row of thousands would take longer than the rest.
+    const QFontMetrics metrics(m_groups->font());
+    int where = metrics.horizontalAdvance(QStringLiteral("Where")) + 24;
+    int title = metrics.horizontalAdvance(QStringLiteral("Title")) + 24;
+    for (qsizetype i = 0; i < heads.size() && i < 50; ++i) {
+        for (int e = 0; e < heads[i]->childCount(); ++e) {
+            where = qMax(where, metrics.horizontalAdvance(heads[i]->child(e)->text(WhereColumn)) + 24);
+            title = qMax(title, metrics.horizontalAdvance(heads[i]->child(e)->text(TitleColumn)) + 24);
+        }
+    }
+    m_groups->setColumnWidth(KeepColumn, metrics.horizontalAdvance(QStringLiteral("Keep")) + 40);
+    m_groups->setColumnWidth(WhereColumn, qMin(where, 320));
+    m_groups->setColumnWidth(TitleColumn, qMin(title, 260));
+    m_groups->setColumnWidth(AddedColumn, metrics.horizontalAdvance(QStringLiteral("00/00/0000")) + 24);
 
     // The quick rules: the first of each group, the folder shown, each store that has a duplicate.
     const QSignalBlocker quietRule(m_rule);

@@ -28,10 +28,14 @@ void cMainDialog::ShowDuplicates()
             RefreshFindIndex(true); // every store as it is now
             QApplication::restoreOverrideCursor();
         }
-        // A copy: the index may be gathered again while the view is open.
+        // Every group of either level lies within the second level's groups:
+        // only their entries are kept, as copies, since the index may be
+        // gathered again while the view is open.
         std::vector<Find::Entry> all;
-        for (const Find::Entry* entry : FindIndex().entries())
-            all.push_back(*entry);
+        for (const Duplicates::Group& group : Duplicates::group(FindIndex().entries(), Duplicates::Level::Probably)) {
+            for (const Find::Entry* entry : group.entries)
+                all.push_back(*entry);
+        }
         QTreeWidgetItem* node = m_form->tvMain->SelectedItem();
         const QString shownPlace = node ? KeyedTreeView::FullPath(node).section(QLatin1Char('\\'), 1) : QString();
         Duplicates::Deliberate kept;
