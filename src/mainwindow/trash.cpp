@@ -90,8 +90,24 @@ bool cMainDialog::restoreTrashed(const Trash::Entry& entry,
         });
         if (found != folders.end()) {
             folder = *found;
-        } else if (!to.topIsStore()) {
+        } else if (!to.topIsStore() && entry.item.folder) {
             folder = {{}, Keys::TopText}; // a user folder that is gone is made anew
+        } else if (!to.topIsStore()) {
+            // An entry of a user folder that is gone: the folder is made anew, by its name.
+            const QString name = entry.folderPath.section(QLatin1Char('\\'), -1);
+            const Stores::Result made = to.addFolder({}, name);
+            const QList<Trash::Folder> again = Trash::foldersOf(to);
+            const auto remade = std::find_if(again.begin(), again.end(), [&](const Trash::Folder& candidate) {
+                return candidate.fullPath == entry.folderPath;
+            });
+            if (remade == again.end()) {
+                notes->append(made.why.isEmpty() ? QStringLiteral("'%1' could not be restored: its folder %2 is gone.")
+                                                       .arg(entry.item.name, entry.from())
+                                                 : made.why);
+                return false;
+            }
+            folder = *remade;
+            notes->append(QStringLiteral("The folder %1 was made again for '%2'.").arg(entry.from(), entry.item.name));
         } else if (!folders.isEmpty()) {
             folder = folders.first();
             notes->append(QStringLiteral("'%1' went to %2: the folder it came from, %3, is gone.")

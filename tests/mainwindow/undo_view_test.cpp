@@ -298,3 +298,25 @@ TEST_F(UndoViewTest, TheTrashKeepsWhatWasDeletedAcrossARestartAndRestoresIt)
     EXPECT_TRUE(boxes.value(0).startsWith(QStringLiteral("Are you sure you wish to empty the Trash?")));
     EXPECT_EQ(form->tvMain->Node(trashKey), nullptr);
 }
+
+// An entry whose user folder was deleted since goes back into that folder made anew, never into a nameless one.
+TEST_F(UndoViewTest, AnEntryOfAUserFolderDeletedSinceComesBackInThatFolderMadeAgain)
+{
+    ASSERT_TRUE(RegistryStores::writeUserEntry(
+        QStringLiteral("Mine"), QStringLiteral("Mail"), QStringLiteral("http://mail.example/"), 0));
+    clickRow(QStringLiteral("10A"), QStringLiteral("Mail"));
+    key(Qt::Key_Delete);
+    ASSERT_FALSE(RegistryStores::hasUserEntry(QStringLiteral("Mine"), QStringLiteral("Mail")));
+    show(QStringLiteral("10A"));
+    dialog().DeleteFolder();
+    ASSERT_FALSE(RegistryStores::hasUserFolder(QStringLiteral("Mine")));
+
+    clickRow(Keys::rootKey(Keys::TrashSource), QStringLiteral("Mail   from Mine"));
+    boxes.clear();
+    dialog().RestoreFromTrash();
+    EXPECT_EQ(RegistryStores::userEntryUrl(QStringLiteral("Mine"), QStringLiteral("Mail")),
+              QStringLiteral("http://mail.example/"));
+    EXPECT_EQ(RegistryStores::userFolderNames(), QStringList{QStringLiteral("Mine")}) << "no folder without a name";
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes.first(), QStringLiteral("The folder Mine was made again for 'Mail'."));
+}
