@@ -95,14 +95,20 @@ void BM_LoadRecordsAndFolderTree(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * fixture().size);
 }
 
-void BM_Save(benchmark::State& state)
+// A copy of the generated file under that name, read: the file saved is the one read, as in the window.
+QString loadCopy(const QString& name, NetscapeBookmarks& bookmarks)
 {
-    // The file saved is the one read, as in the window.
-    const QString out = fixture().dir.path() + QStringLiteral("/saved.html");
+    const QString out = fixture().dir.path() + QLatin1Char('/') + name;
     QFile::remove(out);
     QFile::copy(fixture().path, out);
-    NetscapeBookmarks bookmarks;
     bookmarks.load(out);
+    return out;
+}
+
+void BM_Save(benchmark::State& state)
+{
+    NetscapeBookmarks bookmarks;
+    const QString out = loadCopy(QStringLiteral("saved.html"), bookmarks);
     bookmarks.records().at(kLinks / 2)->setTitle(QStringLiteral("Changed title"));
     for (auto _ : state) {
         QString error;
@@ -118,11 +124,8 @@ void BM_Save(benchmark::State& state)
 // after, and only the run that changed kept.
 void BM_SaveAsAnUndoStep(benchmark::State& state)
 {
-    const QString out = fixture().dir.path() + QStringLiteral("/recorded.html");
-    QFile::remove(out);
-    QFile::copy(fixture().path, out);
     NetscapeBookmarks bookmarks;
-    bookmarks.load(out);
+    const QString out = loadCopy(QStringLiteral("recorded.html"), bookmarks);
     Undo::History history;
     const QList<Undo::Root> roots{{4, out, false}};
     int round = 0;
@@ -142,11 +145,8 @@ void BM_SaveAsAnUndoStep(benchmark::State& state)
 // Undo then redo of one edit: each checks the whole file and writes it.
 void BM_UndoAndRedoAnEdit(benchmark::State& state)
 {
-    const QString out = fixture().dir.path() + QStringLiteral("/undone.html");
-    QFile::remove(out);
-    QFile::copy(fixture().path, out);
     NetscapeBookmarks bookmarks;
-    bookmarks.load(out);
+    const QString out = loadCopy(QStringLiteral("undone.html"), bookmarks);
     Undo::History history;
     const QList<Undo::Root> roots{{4, out, false}};
     {

@@ -154,14 +154,10 @@ public:
 
     Result add(const Place& folder, const Entry& entry, const Place*) override
     {
-        const Result checked = checkName(entry.name);
+        QString file;
+        const Result checked = newFile(folder, entry.name, &file);
         if (!checked.ok())
             return checked;
-        const QString file = shortcut(folder, checked.what);
-        if (file.isEmpty())
-            return Result::failed(checked.what, QStringLiteral("no Favorites folder is set"));
-        if (!Favorites::isInside(file))
-            return Result::failed(checked.what, outside());
         QString why;
         if (!Favorites::WriteShortcut(file, Names::address(entry.address), &why))
             return Result::failed(checked.what, why);
@@ -192,14 +188,10 @@ public:
     // still hold its address; a file is never written outside the folder.
     Result addWithBytes(const Place& folder, const Entry& entry, const QByteArray& bytes) override
     {
-        const Result checked = checkName(entry.name);
+        QString file;
+        const Result checked = newFile(folder, entry.name, &file);
         if (!checked.ok())
             return checked;
-        const QString file = shortcut(folder, checked.what);
-        if (file.isEmpty())
-            return Result::failed(checked.what, QStringLiteral("no Favorites folder is set"));
-        if (!Favorites::isInside(file))
-            return Result::failed(checked.what, outside());
         if (occupied(platform::diskPath(file)))
             return Result::exists(checked.what, Names::existsInFolder(checked.what, folder.folderText));
         QString why;
@@ -330,6 +322,21 @@ private:
     {
         return QLatin1Char('\'') + folder.folderText +
                QStringLiteral("' lies outside your Favorites folder; nothing was changed.");
+    }
+
+    // The name as kept and the shortcut file a new entry of it goes to, or
+    // why it cannot: a name refused, no Favorites folder, a file outside it.
+    Result newFile(const Place& folder, const QString& name, QString* file) const
+    {
+        const Result checked = checkName(name);
+        if (!checked.ok())
+            return checked;
+        *file = shortcut(folder, checked.what);
+        if (file->isEmpty())
+            return Result::failed(checked.what, QStringLiteral("no Favorites folder is set"));
+        if (!Favorites::isInside(*file))
+            return Result::failed(checked.what, outside());
+        return checked;
     }
 
     // The shortcut file of a name in the place's folder; empty while no Favorites folder is set.

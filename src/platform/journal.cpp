@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -57,6 +58,22 @@ bool readWhole(const QByteArray& path, QByteArray* bytes)
     return true;
 }
 
+// The names a folder holds, without "." and ".."; none when it cannot be read.
+std::optional<std::vector<QByteArray>> namesIn(const QByteArray& path)
+{
+    DIR* dir = ::opendir(path.constData());
+    if (!dir)
+        return std::nullopt;
+    std::vector<QByteArray> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 FileState capture(const QByteArray& path)
 {
     FileState state;
@@ -74,21 +91,14 @@ FileState capture(const QByteArray& path)
         return state;
     }
     if (S_ISDIR(info.st_mode)) {
-        DIR* dir = ::opendir(path.constData());
-        if (!dir) {
+        std::optional<std::vector<QByteArray>> names = namesIn(path);
+        if (!names) {
             state.type = FileState::Type::Unreadable;
             return state;
         }
         state.type = FileState::Type::Folder;
-        std::vector<QByteArray> names;
-        while (const dirent* entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
-        std::sort(names.begin(), names.end());
-        for (QByteArray& name : names) {
+        std::sort(names->begin(), names->end());
+        for (QByteArray& name : *names) {
             FileState child = capture(path + '/' + name);
             state.children.push_back({std::move(name), std::move(child)});
         }
@@ -107,15 +117,8 @@ bool removeAll(const QByteArray& path)
         return errno == ENOENT;
     if (!S_ISDIR(info.st_mode))
         return ::unlink(path.constData()) == 0;
-    if (DIR* dir = ::opendir(path.constData())) {
-        std::vector<QByteArray> names;
-        while (const dirent* entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
-        for (const QByteArray& name : names) {
+    if (const std::optional<std::vector<QByteArray>> names = namesIn(path)) {
+        for (const QByteArray& name : *names) {
             if (!removeAll(path + '/' + name))
                 return false;
         }
