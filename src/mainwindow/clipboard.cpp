@@ -191,13 +191,15 @@ void cMainDialog::PasteEntries()
         // Entries of the pasted titles are where they were copied from (or
         // were cut from): only other entries of those addresses are news.
         QStringList addresses;
-        QList<QPair<QString, QString>> known;
+        QSet<QString> titles;
         for (const Transfer::Record& record : std::as_const(records)) {
             addresses << record.address;
-            for (const Find::Entry* entry : FindIndex().entries()) {
-                if (entry->title == record.name)
-                    known.append({entry->place(), entry->title});
-            }
+            titles.insert(record.name);
+        }
+        QList<QPair<QString, QString>> known;
+        for (const Find::Entry* entry : FindIndex().entries()) {
+            if (titles.contains(entry->title))
+                known.append({entry->place(), entry->title});
         }
         noteAlreadyIn(addresses, known);
     } catch (const cError&) {

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QSet>
 #include <QStatusBar>
 
 void cMainDialog::ShowDuplicates()
@@ -149,6 +150,7 @@ void cMainDialog::removeDuplicates(const std::vector<Find::Entry>& entries)
 void cMainDialog::noteAlreadyIn(const QStringList& addresses, const QList<QPair<QString, QString>>& known)
 {
     const Duplicates::Level level = Duplicates::Level::Same;
+    const QSet<QPair<QString, QString>> news(known.cbegin(), known.cend());
     for (const QString& address : addresses) {
         if (address.isEmpty())
             continue;
@@ -159,7 +161,7 @@ void cMainDialog::noteAlreadyIn(const QStringList& addresses, const QList<QPair<
             if (!entry->address.contains(host, Qt::CaseInsensitive) || Duplicates::keyOf(entry->address, level) != key)
                 continue;
             // The entry just made, and the one it came from, are no news.
-            if (known.contains(qMakePair(entry->place(), entry->title)))
+            if (news.contains(qMakePair(entry->place(), entry->title)))
                 continue;
             found.push_back(entry);
         }
