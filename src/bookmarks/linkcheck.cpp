@@ -62,6 +62,7 @@ Result classify(const QString& address, const Response& response, const QDateTim
     Result result;
     result.when = when;
     result.status = response.status;
+    result.error = response.error;
     result.finalAddress = response.finalAddress.isEmpty() ? address : response.finalAddress;
     if (response.status == 0) {
         result.verdict = response.error == kNoSuchHost ? Verdict::NotFound : Verdict::CouldNotTell;
@@ -116,7 +117,7 @@ Results::Results(QString file) : m_file(std::move(file))
         return;
     for (const QByteArray& line : in.readAll().split('\n')) {
         const QStringList fields = QString::fromUtf8(line).split(QLatin1Char('\t'));
-        if (fields.size() != 6)
+        if (fields.size() != 6 && fields.size() != 7)
             continue; // a damaged line is left out
         Result result;
         bool number = false;
@@ -128,6 +129,8 @@ Results::Results(QString file) : m_file(std::move(file))
         result.finalAddress = unescaped(fields[3]);
         result.probablyRemoved = fields[4] == QLatin1String("1");
         result.when = QDateTime::fromString(fields[5], Qt::ISODate);
+        if (fields.size() == 7)
+            result.error = unescaped(fields[6]);
         QList<Result>& kept = m_results[unescaped(fields[0])];
         if (kept.size() < kResultsKept)
             kept.append(result);
@@ -136,11 +139,16 @@ Results::Results(QString file) : m_file(std::move(file))
 
 bool Results::add(const QString& address, const Result& result, QString* why)
 {
+    put(address, result);
+    return save(why);
+}
+
+void Results::put(const QString& address, const Result& result)
+{
     QList<Result>& kept = m_results[address];
     kept.prepend(result);
     while (kept.size() > kResultsKept)
         kept.removeLast();
-    return save(why);
 }
 
 bool Results::isDead(const QString& address) const
@@ -168,7 +176,8 @@ bool Results::save(QString* why) const
                                  QString::number(result.status),
                                  escaped(result.finalAddress),
                                  result.probablyRemoved ? QStringLiteral("1") : QStringLiteral("0"),
-                                 result.when.toUTC().toString(Qt::ISODate)}
+                                 result.when.toUTC().toString(Qt::ISODate),
+                                 escaped(result.error)}
                          .join(QLatin1Char('\t'))
                          .toUtf8();
             bytes += '\n';

@@ -38,6 +38,7 @@ struct Result
 {
     Verdict verdict = Verdict::CouldNotTell;
     int status = 0;
+    QString error; // the network's failure where no answer came
     QString finalAddress;
     // A deep page sent on to the site's front page: most likely gone.
     bool probablyRemoved = false;
@@ -58,11 +59,13 @@ public:
     QList<Result> of(const QString& address) const { return m_results.value(address); }
     // Keeps the result (the oldest beyond the kept number go) and writes the file.
     bool add(const QString& address, const Result& result, QString* why = nullptr);
+    // Keeps it in memory only: a run saves once at its end, not per address.
+    void put(const QString& address, const Result& result);
+    bool save(QString* why = nullptr) const;
     // Not found in two checks a day or more apart, and nothing else found since.
     bool isDead(const QString& address) const;
 
 private:
-    bool save(QString* why) const;
     QString m_file;
     QHash<QString, QList<Result>> m_results;
 };
