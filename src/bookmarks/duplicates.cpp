@@ -303,36 +303,6 @@ std::vector<bool> keptBy(const Group& group, const Rule& rule, const std::vector
     return kept;
 }
 
-Deliberate::Deliberate(QString file) : m_file(std::move(file))
-{
-    if (m_file.isEmpty())
-        m_file = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                 QStringLiteral("/markcrate/kept-duplicates.txt");
-    QFile in(m_file);
-    if (in.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : in.readAll().split('\n')) {
-            if (!line.trimmed().isEmpty())
-                m_keys.insert(QString::fromUtf8(line.trimmed()));
-        }
-    }
-}
-
-bool Deliberate::add(const QString& key, QString* why)
-{
-    if (m_keys.contains(key))
-        return true;
-    QStringList keys(m_keys.begin(), m_keys.end());
-    keys.append(key);
-    keys.sort();
-    const QByteArray bytes = keys.join(QLatin1Char('\n')).toUtf8() + '\n';
-    QDir().mkpath(QFileInfo(m_file).path());
-    if (!platform::writeFileAtomically(
-            m_file, [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, why))
-        return false;
-    m_keys.insert(key);
-    return true;
-}
-
 Span differingPart(const QString& address, const QString& other)
 {
     const qsizetype shorter = qMin(address.size(), other.size());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookmarks/rememberedset.h"
+
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -72,18 +74,16 @@ std::vector<bool> keptBy(const Group& group, const Rule& rule, const std::vector
 
 // The groups the user keeps as they are ("Keep Both"), by their key: kept
 // by the program beside its other data, never in the stores.
-class Deliberate
+class Deliberate : public RememberedSet
 {
 public:
     // `file` empty: $XDG_DATA_HOME/markcrate/kept-duplicates.txt.
-    explicit Deliberate(QString file = {});
-    bool contains(const QString& key) const { return m_keys.contains(key); }
+    explicit Deliberate(QString file = {})
+        : RememberedSet(file.isEmpty() ? dataFile(QStringLiteral("kept-duplicates.txt")) : file)
+    {
+    }
     // Adds the key and writes the file; false, with why, when it could not be written.
-    bool add(const QString& key, QString* why);
-
-private:
-    QString m_file;
-    QSet<QString> m_keys;
+    bool add(const QString& key, QString* why) { return RememberedSet::add({key}, why); }
 };
 
 } // namespace Duplicates

@@ -107,6 +107,16 @@ QString verdictText(Verdict verdict)
     return {};
 }
 
+QString updatedAddress(const QString& address, const Result& result)
+{
+    if (result.verdict != Verdict::MovedPermanently || result.finalAddress.isEmpty())
+        return address;
+    const qsizetype hash = address.indexOf(QLatin1Char('#'));
+    if (hash < 0 || result.finalAddress.contains(QLatin1Char('#')))
+        return result.finalAddress;
+    return result.finalAddress + address.mid(hash);
+}
+
 Results::Results(QString file) : m_file(std::move(file))
 {
     if (m_file.isEmpty())

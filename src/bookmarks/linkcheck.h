@@ -47,6 +47,9 @@ struct Result
 
 Result classify(const QString& address, const Response& response, const QDateTime& when);
 QString verdictText(Verdict verdict);
+// The address an entry that moved for good is given: where it is now, with
+// the entry's own fragment (a place in the page) where the new one has none.
+QString updatedAddress(const QString& address, const Result& result);
 
 inline constexpr int kResultsKept = 3;
 

@@ -1,4 +1,5 @@
 #include "bookmarks/linkcheck.h"
+#include "bookmarks/rememberedset.h"
 #include "support/freshhome.h"
 
 #include <QFile>
@@ -8,7 +9,9 @@
 
 namespace {
 
+using LinkCheck::classify;
 using LinkCheck::Response;
+using LinkCheck::updatedAddress;
 using LinkCheck::Verdict;
 
 const QDateTime kNow = QDateTime(QDate(2026, 12, 10), QTime(12, 0), QTimeZone::utc());
@@ -86,4 +89,29 @@ TEST(LinkCheck, AnAddressIsDeadOnlyAfterTwoChecksADayApartAndResultsAreKept)
     EXPECT_EQ(kept[0].when, kNow.addSecs(60));
     EXPECT_EQ(kept[1].verdict, Verdict::CouldNotTell);
     EXPECT_EQ(kept[2].status, 404);
+}
+
+TEST(LinkCheck, AnUpdatedAddressIsWhereTheEntryMovedForGoodWithItsOwnPlaceInThePage)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const auto moved = [&](const char* to, int first = 301) {
+        return classify(QStringLiteral("x"), {200, {}, {first}, QLatin1String(to)}, now);
+    };
+    EXPECT_EQ(updatedAddress(QStringLiteral("http://a.org/doc#part2"), moved("https://a.org/docs/")),
+              QStringLiteral("https://a.org/docs/#part2"));
+    EXPECT_EQ(updatedAddress(QStringLiteral("http://a.org/doc#part2"), moved("https://a.org/docs/#intro")),
+              QStringLiteral("https://a.org/docs/#intro"));
+    EXPECT_EQ(updatedAddress(QStringLiteral("http://a.org/doc"), moved("https://a.org/docs/")),
+              QStringLiteral("https://a.org/docs/"));
+    // Only a move for good changes an address.
+    EXPECT_EQ(updatedAddress(QStringLiteral("http://a.org/doc"), moved("https://a.org/login", 302)),
+              QStringLiteral("http://a.org/doc"));
+
+    RememberedSet set(RememberedSet::dataFile(QStringLiteral("ignored-test.txt")));
+    QString why;
+    ASSERT_TRUE(set.add({QStringLiteral("http://a.org/"), QStringLiteral("http://b.org/")}, &why)) << why.toStdString();
+    EXPECT_FALSE(set.add({QStringLiteral("http://c.org/\nhttp://d.org/")}, &why)) << "a line break would split it";
+    ASSERT_TRUE(set.remove({QStringLiteral("http://a.org/")}, &why)) << why.toStdString();
+    const RememberedSet again(RememberedSet::dataFile(QStringLiteral("ignored-test.txt")));
+    EXPECT_EQ(again.keys(), QSet<QString>{QStringLiteral("http://b.org/")});
 }
