@@ -367,12 +367,23 @@ QString fileNameOf(const QString& name)
     return Names::withoutSeparators(name);
 }
 
-bool WriteShortcut(const QString& file, const QString& address, QString* error)
+bool WriteShortcut(const QString& file, const QString& address, QString* error, const QByteArray& own)
 {
     // The new file replaces the old one in one step, so a failure keeps the old shortcut.
-    const QByteArray bytes = (QStringLiteral("[InternetShortcut]\r\nURL=") + address + QStringLiteral("\r\n")).toUtf8();
-    return writeFileAtomically(
-        nativePath(file), [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, error);
+    const auto write = [&file, error](const QByteArray& bytes) {
+        return writeFileAtomically(
+            nativePath(file), [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); }, error);
+    };
+    if (!own.isEmpty()) {
+        if (!write(withProfileString(own, QStringLiteral("InternetShortcut"), QStringLiteral("URL"), address)))
+            return false;
+        // Read back whole (a shortcut's reader stops at 127 characters).
+        if (GetPrivateProfileString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), {}, 1 << 20, file) ==
+            address)
+            return true;
+        // The old lines hid the address from a reader (a second URL line): written anew.
+    }
+    return write((QStringLiteral("[InternetShortcut]\r\nURL=") + address + QStringLiteral("\r\n")).toUtf8());
 }
 
 void EmptyFolderTree(const QString& path, const std::function<void()>& yield)

@@ -84,7 +84,9 @@ bool isHiddenFolder(const QString& path);
 // The address of a shortcut: 127 characters at most, "" when missing.
 QString ReadShortcutUrl(const QString& file);
 // Creates or replaces a shortcut; false, with the reason, when it could not be written.
-bool WriteShortcut(const QString& file, const QString& address, QString* error = nullptr);
+// With `own`, the shortcut's earlier bytes: its other lines (icon, sections
+// of other programs) are kept and only the address changes.
+bool WriteShortcut(const QString& file, const QString& address, QString* error = nullptr, const QByteArray& own = {});
 
 // True when a native path lies below the Favorites folder, read as written:
 // no ".." of it leads out. Every destructive operation checks its target.

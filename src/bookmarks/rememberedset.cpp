@@ -20,8 +20,7 @@ RememberedSet::RememberedSet(QString file) : m_file(std::move(file))
 
 QString RememberedSet::dataFile(const QString& name)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/markcrate/") +
-           name;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/markcrate/") + name;
 }
 
 bool RememberedSet::add(const QStringList& keys, QString* why)

@@ -179,9 +179,10 @@ public:
     {
         const QString file = shortcut(entry, entry.name);
         QFile read(platform::diskPath(file));
-        if (file.isEmpty() || !QFileInfo(read.fileName()).isFile() || !read.open(QIODevice::ReadOnly))
-            return {};
-        return read.read(kMostShortcutBytes);
+        if (file.isEmpty() || !QFileInfo(read.fileName()).isFile() || !read.open(QIODevice::ReadOnly) ||
+            read.size() > kMostShortcutBytes)
+            return {}; // never a part of a file taken for the whole
+        return read.readAll();
     }
 
     // The shortcut's own bytes (its icon, its other sections), where they
@@ -224,9 +225,10 @@ public:
             return Result::exists(checked.what, Names::existsInFolder(checked.what, old.folderText));
         if (!Favorites::isInside(file) || !Favorites::isInside(previous))
             return Result::failed(checked.what, outside());
-        // The new file first, then the old one goes: a failure never loses the shortcut.
+        // The new file first, then the old one goes: a failure never loses the
+        // shortcut. Its other lines go along: an edit changes only the address.
         QString why;
-        if (!Favorites::WriteShortcut(file, Names::address(now.address), &why))
+        if (!Favorites::WriteShortcut(file, Names::address(now.address), &why, bytesOf(old)))
             return Result::failed(checked.what, why);
         if (!sameFile) {
             platform::journal::fileChanging(previous);

@@ -95,3 +95,9 @@ void TrayIcon::popup(int defaultIndex)
     m_menu->setDefaultAction(item(defaultIndex));
     m_menu->popup(QCursor::pos());
 }
+
+void TrayIcon::notify(const QString& title, const QString& text)
+{
+    if (isShown())
+        m_icon->showMessage(title, text, QSystemTrayIcon::Information, 10000);
+}

@@ -38,6 +38,9 @@ public:
     // True when the icon is really shown, so that a hidden window can come back from it.
     bool isShown() const;
 
+    // A passing notice from the icon, where it is shown.
+    void notify(const QString& title, const QString& text);
+
     QAction* item(int index) const;
     QMenu* menu() const { return m_menu.get(); }
     // Opens the menu at the mouse position, with `defaultIndex` as its default item.

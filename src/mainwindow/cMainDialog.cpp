@@ -10,6 +10,7 @@
 #include "bookmarks/stores.h"
 #include "bookmarks/undo.h"
 #include "controls/SuggestionList.h"
+#include "mainwindow/linkchecksession.h"
 
 cMainDialog::cMainDialog(cSettings& settings, cAppServices& app)
     : m_settings(settings), m_app(app), m_stores(std::make_unique<Stores::Table>(settings)),

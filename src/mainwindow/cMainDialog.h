@@ -24,6 +24,7 @@ class QTreeWidgetItem;
 class QWidget;
 class BrowserWatch;
 class CutBuffer;
+struct LinkCheckSession;
 class SuggestionList;
 namespace Find {
 struct Entry;
@@ -161,6 +162,10 @@ public:
     virtual void MouseMoveTvMain();
     virtual void DragOverTvMain(QObject* source, int x, int y, int state);
     virtual void DragDropTvMain(QObject* source, int x, int y);
+
+    // Dead links: checks the web addresses of the folder shown and those
+    // below it, or of every store, in a view beside the window.
+    void CheckLinks(bool everything);
 
     // Tray and timers.
     virtual void TimerTmrMain(int index);
@@ -400,4 +405,19 @@ private:
     std::unique_ptr<Find::Entry> m_alreadyIn; // the entry "Already in" named
     // Moves the entries to the Trash, each store written once; one step.
     void removeDuplicates(const std::vector<Find::Entry>& entries);
+    // Moves the entries to the Trash, each store written once; an entry
+    // changed or gone since it was shown stays, counted in `changed`.
+    int trashEntries(const std::vector<Find::Entry>& entries, int* changed);
+
+    // Dead links.
+    std::unique_ptr<LinkCheckSession> m_linkCheck;
+    LinkCheckSession& linkCheck();
+    void startLinkCheck(bool allowPrivate);
+    void linkCheckEnded();
+    void saveLinkResults();
+    void showLinkRows();
+    // The view shows the stores as they are after a change, where it is open.
+    void refreshLinkView();
+    void updateAddresses(const std::vector<std::pair<Find::Entry, QString>>& changes);
+    void trashCheckedEntries(const std::vector<Find::Entry>& entries);
 };

@@ -85,6 +85,19 @@ void cMainDialog::ShowDuplicates()
 void cMainDialog::removeDuplicates(const std::vector<Find::Entry>& entries)
 {
     ChangeScope step(*this, QStringLiteral("Remove %1 duplicates").arg(entries.size()));
+    int changed = 0;
+    const int removed = trashEntries(entries, &changed);
+    step.rename(QStringLiteral("Remove %1 duplicates").arg(removed));
+    ClickTVMain();
+    showTrashNode();
+    QString note = QStringLiteral("Moved %1 duplicates to the Trash").arg(removed);
+    if (changed > 0)
+        note += QStringLiteral("; %1 changed since they were shown, and stay").arg(changed);
+    m_form->stbMain->showMessage(note);
+}
+
+int cMainDialog::trashEntries(const std::vector<Find::Entry>& entries, int* changed)
+{
     // By store: each asked once, its entries into the Trash as one removal, written once.
     QList<Stores::Store*> stores;
     QHash<Stores::Store*, QList<const Find::Entry*>> byStore;
@@ -97,7 +110,6 @@ void cMainDialog::removeDuplicates(const std::vector<Find::Entry>& entries)
         byStore[store].append(&entry);
     }
     int removed = 0;
-    int changed = 0;
     for (Stores::Store* store : std::as_const(stores)) {
         if (!writableOrTold(*store))
             continue;
@@ -108,7 +120,7 @@ void cMainDialog::removeDuplicates(const std::vector<Find::Entry>& entries)
             const Stores::Place place = placeOf(*entry);
             const std::optional<Stores::Entry> held = store->read(place);
             if (!held || held->address != entry->address || place.name != entry->title) {
-                ++changed;
+                ++*changed;
                 continue;
             }
             places.append(place);
@@ -138,13 +150,7 @@ void cMainDialog::removeDuplicates(const std::vector<Find::Entry>& entries)
         else
             m_stores->trash().bin().remove(trashed);
     }
-    step.rename(QStringLiteral("Remove %1 duplicates").arg(removed));
-    ClickTVMain();
-    showTrashNode();
-    QString note = QStringLiteral("Moved %1 duplicates to the Trash").arg(removed);
-    if (changed > 0)
-        note += QStringLiteral("; %1 changed since they were shown, and stay").arg(changed);
-    m_form->stbMain->showMessage(note);
+    return removed;
 }
 
 void cMainDialog::noteAlreadyIn(const QStringList& addresses, const QList<QPair<QString, QString>>& known)

@@ -24,6 +24,8 @@ cMainDialog::ChangeScope::~ChangeScope()
 {
     m_dialog.m_history->end();
     m_dialog.refreshAfterBookmarkReload();
+    if (!m_dialog.m_history->recording())
+        m_dialog.refreshLinkView();
 }
 
 void cMainDialog::ChangeScope::rename(const QString& name)
@@ -85,6 +87,7 @@ void cMainDialog::takeStep(bool undo)
                 }
             }
         }
+        refreshLinkView();
         if (outcome.done)
             m_form->stbMain->showMessage((undo ? QStringLiteral("Undone: ") : QStringLiteral("Redone: ")) +
                                          outcome.name);
@@ -160,6 +163,9 @@ void cMainDialog::ShowContextMenu(QWidget* where, const QPoint& globalPos)
     menu.addSeparator();
     QAction* duplicates = menu.addAction(QStringLiteral("Find Duplicates..."));
     duplicates->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    // The Trash's entries are not where links are kept.
+    QAction* checkLinks = trashShown() ? nullptr : menu.addAction(QStringLiteral("Check Links..."));
+    QAction* checkAll = menu.addAction(QStringLiteral("Check All Links..."));
     QAction* chosen = menu.exec(globalPos);
     if (!chosen)
         return;
@@ -169,6 +175,10 @@ void cMainDialog::ShowContextMenu(QWidget* where, const QPoint& globalPos)
         RedoStep();
     else if (chosen == duplicates)
         ShowDuplicates();
+    else if (chosen && chosen == checkLinks)
+        CheckLinks(false);
+    else if (chosen == checkAll)
+        CheckLinks(true);
     else if (chosen == restore)
         RestoreFromTrash();
     else if (chosen == deleteForGood)

@@ -19,11 +19,8 @@ struct Text
     bool utf8 = true; // how to write it back
 };
 
-Text readText(const QString& file)
+Text decodeText(const QByteArray& bytes)
 {
-    QByteArray bytes;
-    if (!readRegularFile(file, kMaxProfileBytes, &bytes))
-        return {}; // missing, unreadable, or a pipe or a device that would block the window
     if (bytes.startsWith("\xFF\xFE"))
         return {QStringDecoder(QStringConverter::Utf16LE).decode(QByteArrayView(bytes).sliced(2)), true};
     if (bytes.startsWith("\xFE\xFF"))
@@ -34,6 +31,14 @@ Text readText(const QString& file)
     if (!utf8.hasError())
         return {text, true};
     return {QString::fromLatin1(bytes), false};
+}
+
+Text readText(const QString& file)
+{
+    QByteArray bytes;
+    if (!readRegularFile(file, kMaxProfileBytes, &bytes))
+        return {}; // missing, unreadable, or a pipe or a device that would block the window
+    return decodeText(bytes);
 }
 
 // The section name of a "[name]" line, or a null string for other lines.
@@ -79,7 +84,16 @@ QString GetPrivateProfileString(
 
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file)
 {
-    const Text existing = readText(file);
+    QByteArray old;
+    readRegularFile(file, kMaxProfileBytes, &old); // missing or unreadable: a new file
+    const QByteArray bytes = withProfileString(old, section, key, value);
+    return writeFileAtomically(nativePath(file),
+                               [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); });
+}
+
+QByteArray withProfileString(const QByteArray& old, const QString& section, const QString& key, const QString& value)
+{
+    const Text existing = decodeText(old);
     QStringList lines;
     if (!existing.text.isEmpty()) {
         lines = existing.text.split(QLatin1Char('\n'));
@@ -128,9 +142,7 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
     bool fits = !existing.utf8;
     for (qsizetype i = 0; fits && i < out.size(); ++i)
         fits = out.at(i).unicode() <= 0xFF;
-    const QByteArray bytes = fits ? out.toLatin1() : out.toUtf8();
-    return writeFileAtomically(nativePath(file),
-                               [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); });
+    return fits ? out.toLatin1() : out.toUtf8();
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Profile (INI) files, as the program reads and writes Internet Shortcuts:
@@ -13,5 +14,7 @@ QString GetPrivateProfileString(
 // Sets the key, creating the section or the file as needed; false when the
 // file could not be written. A new file is "[section]" CR LF "key=value" CR LF.
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file);
+// The same on a file's bytes: every other line kept as it was.
+QByteArray withProfileString(const QByteArray& old, const QString& section, const QString& key, const QString& value);
 
 } // namespace platform

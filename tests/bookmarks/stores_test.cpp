@@ -335,3 +335,49 @@ TEST(StoreTable, TheTreeShowsTheStoresInItsOrderEachAsTheUserHasIt)
 }
 
 } // namespace
+
+// An edit changes only what it edits: a shortcut's icon and the sections
+// other programs keep in it stay, renamed or not.
+TEST(FavoritesFolderStore, AChangedAddressKeepsTheShortcutsOtherLines)
+{
+    const QString folderPath = FreshHome::path() + QStringLiteral("/Favorites");
+    const QByteArray own = "[DEFAULT]\r\nBASEURL=http://old.example/\r\n"
+                           "[InternetShortcut]\r\nURL=http://old.example/\r\nIconIndex=3\r\n"
+                           "IconFile=http://old.example/favicon.ico\r\n";
+    writeFile(folderPath + QStringLiteral("/Tool.url"), own);
+    cSettings settings;
+    Stores::Table table(settings);
+    Stores::Store& store = *table.at(Keys::InternetExplorerSource);
+    const Place folder{
+        QStringLiteral("3A"),
+        store.folderPath(QStringLiteral("Bookmarks\\Microsoft IE Favorites"), QStringLiteral("Microsoft IE Favorites")),
+        QStringLiteral("Microsoft IE Favorites"),
+        {},
+        {}};
+    const auto entry = [&](const QString& name) {
+        for (const Place& place : store.entries(folder)) {
+            if (place.name == name)
+                return place;
+        }
+        return Place{};
+    };
+    ASSERT_TRUE(
+        store.change(entry(QStringLiteral("Tool")), {QStringLiteral("Tool"), QStringLiteral("https://new.example/"), 0})
+            .ok());
+    QFile file(folderPath + QStringLiteral("/Tool.url"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray expected = own;
+    expected.replace("URL=http://old.example/\r\nIcon", "URL=https://new.example/\r\nIcon");
+    EXPECT_EQ(file.readAll(), expected);
+    file.close();
+
+    ASSERT_TRUE(store
+                    .change(entry(QStringLiteral("Tool")),
+                            {QStringLiteral("Tools"), QStringLiteral("https://newer.example/"), 0})
+                    .ok());
+    EXPECT_FALSE(QFileInfo::exists(file.fileName()));
+    QFile renamed(folderPath + QStringLiteral("/Tools.url"));
+    ASSERT_TRUE(renamed.open(QIODevice::ReadOnly));
+    expected.replace("URL=https://new.example/", "URL=https://newer.example/");
+    EXPECT_EQ(renamed.readAll(), expected);
+}
