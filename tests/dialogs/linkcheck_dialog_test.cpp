@@ -82,6 +82,8 @@ TEST(LinkCheckDialog, OnlyWritableEntriesAreChangedAndOnlyMovesForGoodUpdated)
     ASSERT_EQ(updated.size(), 1u);
     EXPECT_EQ(updated[0].first.title, QStringLiteral("Mine"));
     EXPECT_EQ(updated[0].second, QStringLiteral("https://a.example/new"));
+    clickRow(0); // the focus back in the list, all three chosen again
+    clickRow(2, Qt::ShiftModifier);
     QTest::keyClick(list, Qt::Key_Delete);
     ASSERT_EQ(trashed.size(), 2u);
     EXPECT_EQ(trashed[0].title, QStringLiteral("Mine"));
