@@ -113,8 +113,9 @@ Checker::Checker(Limits limits, QObject* parent) : QObject(parent), m_limits(lim
 {
     qRegisterMetaType<LinkCheck::Result>();
     qRegisterMetaType<LinkCheck::Counts>();
+    // The manager's own jar lives as long as the run, in memory only: a site
+    // that sets a cookie and redirects to see it back is answered as a browser would.
     m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    m_network.setCookieJar(nullptr);
     m_wake.setSingleShot(true);
     connect(&m_wake, &QTimer::timeout, this, &Checker::pump);
 }
