@@ -6,6 +6,7 @@
 #include "dialogs/messagebox.h"
 #include "mainwindow/cMainDialog.h"
 #include "platform/error.h"
+#include "platform/singleinstance.h"
 #include "store/WindowPlacement.h"
 
 cApp::cApp(cSettings& settings) : m_settings(settings) {}
@@ -92,6 +93,15 @@ int cApp::SaveMainPos()
 void cApp::ShowHelpContext(int context)
 {
     ContextIDs::ShowHelpContext(context);
+}
+
+void cApp::followRequests(platform::SingleInstance& instance)
+{
+    QObject::connect(
+        &instance, &platform::SingleInstance::requested, &instance, [this](const platform::Request& request) {
+            if (m_controller)
+                m_controller->Remote(request);
+        });
 }
 
 bool cApp::HasTray() const

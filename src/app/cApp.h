@@ -9,6 +9,9 @@
 class cMainDialog;
 class cSettings;
 class frmMain;
+namespace platform {
+class SingleInstance;
+}
 
 // The application object: the registry name, the main form, the controller
 // it starts, window placement and the dispatcher for its own failures.
@@ -38,6 +41,9 @@ public:
     int SaveMainPos() override;
     void ShowHelpContext(int context) override;
     bool HasTray() const override;
+
+    // What later starts ask (show, hide, toggle, find, open) goes to the controller.
+    void followRequests(platform::SingleInstance& instance);
 
     // "-HIDE" in any case, anywhere on the command line (arguments after the program).
     static bool HasHideSwitch(const QStringList& arguments);

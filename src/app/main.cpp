@@ -75,9 +75,9 @@ int main(int argc, char* argv[])
         [](const QString& address) { QDesktopServices::openUrl(platform::addressUrl(address)); });
 
     platform::SingleInstance instance;
-    const platform::SingleInstance::Role role = instance.start();
+    const platform::SingleInstance::Role role = instance.start(verdict.request.value_or(platform::Request{}));
     if (role == platform::SingleInstance::Role::Secondary)
-        return 0; // the running copy shows itself
+        return 0; // the running copy does what was asked
     if (role == platform::SingleInstance::Role::Busy) {
         // Two copies would write one registry file over each other.
         MessageBoxes::inform(QStringLiteral("Markcrate is already running but does not answer. "
@@ -99,12 +99,19 @@ int main(int argc, char* argv[])
     startupStep([&] { app.setRegistryAppName(QStringLiteral("ORXMarkcrate")); });
     startupStep([&] { app.setMainWindow(&form); });
     startupStep([&] { settings.setAppName(app.RegistryAppName()); });
-    const bool hide = cApp::HasHideSwitch(QApplication::arguments());
+    using Kind = platform::Request::Kind;
+    const bool hide =
+        cApp::HasHideSwitch(QApplication::arguments()) || (verdict.request && verdict.request->kind == Kind::Hide);
     startupStep([&] { app.ShowForm(hide); });
-    QObject::connect(&instance, &platform::SingleInstance::showRequested, &form, [&] {
-        if (app.controller())
-            app.controller()->ShowFromElsewhere();
-    });
+    app.followRequests(instance);
+    // Asked of the first copy itself: what a running one would have done, once the window is up.
+    if (verdict.request && (verdict.request->kind == Kind::Find || verdict.request->kind == Kind::Open)) {
+        const platform::Request request = *verdict.request;
+        QTimer::singleShot(0, &form, [&app, request] {
+            if (app.controller())
+                app.controller()->Remote(request);
+        });
+    }
 
     // What could not be read of the user's registry file is told once, when the window is up.
     const QString registryReport = platform::Registry::instance().takeLoadReport();

@@ -37,6 +37,9 @@ using Collection = KeyedCollection<QString>;
 namespace Undo {
 class History;
 }
+namespace platform {
+struct Request;
+}
 namespace Trash {
 struct Entry;
 struct Folder;
@@ -173,6 +176,8 @@ public:
     virtual void ClickMnuMARKCRATEChild(int index);
     // Another start of the program asked for the window.
     virtual void ShowFromElsewhere();
+    // What a later start asks of this copy: show, hide, toggle, find or open.
+    void Remote(const platform::Request& request);
 
     // Lists of the stores: the entries of a folder of the tree.
     virtual void ListFolder(Stores::Store& store, QTreeWidgetItem* node);

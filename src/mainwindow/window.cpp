@@ -4,9 +4,10 @@
 #include "controls/TrayIcon.h"
 #include "mainwindow/AppServices.h"
 #include "mainwindow/MainForm.h"
+#include "platform/singleinstance.h"
 
 #include <QComboBox>
-
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
 
@@ -55,6 +56,41 @@ void cMainDialog::ShowFromElsewhere()
     QWidget* window = m_form->window();
     window->raise();
     window->activateWindow();
+}
+
+void cMainDialog::Remote(const platform::Request& request)
+{
+    using Kind = platform::Request::Kind;
+    QWidget* window = m_form->window();
+    switch (request.kind) {
+    case Kind::Show:
+        ShowFromElsewhere();
+        break;
+    case Kind::Hide:
+        if (m_state.IsShown)
+            hideMainWindow();
+        break;
+    case Kind::Toggle:
+        if (m_state.IsShown && window->isActiveWindow() && !window->isMinimized())
+            hideMainWindow();
+        else
+            ShowFromElsewhere();
+        break;
+    case Kind::Find: {
+        ShowFromElsewhere();
+        FindEverywhere();
+        if (!request.text.isEmpty()) {
+            QComboBox* input = m_form->cboMain[1];
+            input->setEditText(request.text); // the suggestions follow the text, as typed
+            input->lineEdit()->selectAll();
+            updateSuggestions(request.text);
+        }
+        break;
+    }
+    case Kind::Open:
+        goAndRemember(request.text, m_form->cboMain[0]->currentIndex());
+        break;
+    }
 }
 
 void cMainDialog::UnloadMainForm()

@@ -51,23 +51,62 @@ QString SingleInstance::socketPath() const
     return path; // listening fails, and the program says so
 }
 
-QByteArray SingleInstance::showRequest()
+namespace {
+
+struct RequestWord
 {
-    return QByteArrayLiteral("SHOW\n");
+    Request::Kind kind;
+    const char* word;
+    bool text;
+};
+constexpr RequestWord kRequestWords[] = {
+    {Request::Kind::Show, "SHOW", false},
+    {Request::Kind::Hide, "HIDE", false},
+    {Request::Kind::Toggle, "TOGGLE", false},
+    {Request::Kind::Find, "FIND", true},
+    {Request::Kind::Open, "OPEN", true},
+};
+
+} // namespace
+
+QByteArray SingleInstance::encode(const Request& request)
+{
+    for (const RequestWord& word : kRequestWords) {
+        if (word.kind != request.kind)
+            continue;
+        QByteArray line = word.word;
+        if (word.text && !request.text.isEmpty())
+            line += ' ' + request.text.toUtf8().toPercentEncoding();
+        return line + '\n';
+    }
+    return {};
 }
 
-bool SingleInstance::isShowRequest(const QByteArray& message)
+std::optional<Request> SingleInstance::parse(const QByteArray& line)
 {
-    return message.trimmed() == "SHOW";
+    const QByteArray trimmed = line.trimmed();
+    const qsizetype space = trimmed.indexOf(' ');
+    const QByteArray head = space < 0 ? trimmed : trimmed.left(space);
+    for (const RequestWord& word : kRequestWords) {
+        if (head != word.word)
+            continue;
+        if (space >= 0 && !word.text)
+            return std::nullopt; // a word that takes no text, given one: not ours
+        Request request{word.kind, {}};
+        if (space >= 0)
+            request.text = QString::fromUtf8(QByteArray::fromPercentEncoding(trimmed.mid(space + 1)));
+        return request;
+    }
+    return std::nullopt;
 }
 
-bool SingleInstance::askRunningCopy(int timeoutMs)
+bool SingleInstance::askRunningCopy(const Request& request, int timeoutMs)
 {
     QLocalSocket socket;
     socket.connectToServer(socketPath());
     if (!socket.waitForConnected(timeoutMs))
         return false;
-    socket.write(showRequest());
+    socket.write(encode(request));
     if (!socket.waitForBytesWritten(timeoutMs))
         return false;
     // Wait for the reply so that the request is surely taken before this copy ends.
@@ -76,7 +115,7 @@ bool SingleInstance::askRunningCopy(int timeoutMs)
     return true;
 }
 
-SingleInstance::Role SingleInstance::start(int timeoutMs)
+SingleInstance::Role SingleInstance::start(const Request& request, int timeoutMs)
 {
     if (!ensurePrivateDir(runtimeDir()) || !isPrivateFolder(runtimeDir()))
         return Role::Failed;
@@ -87,7 +126,7 @@ SingleInstance::Role SingleInstance::start(int timeoutMs)
     m_lock = std::make_unique<QLockFile>(runtimeDir() + QStringLiteral("/instance.lock"));
     m_lock->setStaleLockTime(0);
     while (!m_lock->tryLock(100)) {
-        if (askRunningCopy(200))
+        if (askRunningCopy(request, 200))
             return Role::Secondary;
         if (clock.elapsed() > timeoutMs) {
             // The holder does not answer: its lock is taken over only when it is gone.
@@ -117,17 +156,17 @@ void SingleInstance::acceptConnection()
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            // A request is one short line; anything longer is not ours.
-            if (socket->bytesAvailable() > 64) {
+            // A request is one line; anything longer is not ours.
+            if (socket->bytesAvailable() > kMostRequestBytes) {
                 socket->abort();
                 return;
             }
             if (!socket->canReadLine())
                 return;
-            if (isShowRequest(socket->readLine())) {
+            if (const std::optional<Request> request = parse(socket->readLine())) {
                 socket->write("OK\n");
                 socket->flush();
-                emit showRequested();
+                emit requested(*request);
             }
             socket->disconnectFromServer();
         });

@@ -88,3 +88,44 @@ TEST(CommandLineCheck, HelpVersionHideAndQtsOwnOptionsPassAnythingElseIsReported
     EXPECT_TRUE(unknown.toStandardError);
     EXPECT_TRUE(unknown.output.contains(QStringLiteral("'--frobnicate'")));
 }
+
+// The running copy's requests: each option, its text after it or after "=",
+// and an --open without a text refused.
+TEST(CommandLineCheck, TheRequestsOfTheRunningCopyAndTheirTexts)
+{
+    using Kind = platform::Request::Kind;
+    const auto check = [](QStringList arguments) {
+        return CommandLine::check(QStringList{QStringLiteral("markcrate")} + arguments, QStringLiteral("1.2.3"));
+    };
+    const auto request = [&](QStringList arguments) {
+        const CommandLine::Verdict verdict = check(arguments);
+        EXPECT_TRUE(verdict.start) << verdict.output.toStdString();
+        return verdict.request.value_or(platform::Request{Kind::Show, QStringLiteral("(none)")});
+    };
+    EXPECT_EQ(request({}), (platform::Request{Kind::Show, QStringLiteral("(none)")}));
+    EXPECT_EQ(request({QStringLiteral("--show")}), (platform::Request{Kind::Show, {}}));
+    EXPECT_EQ(request({QStringLiteral("--hide")}), (platform::Request{Kind::Hide, {}}));
+    EXPECT_EQ(request({QStringLiteral("--toggle")}), (platform::Request{Kind::Toggle, {}}));
+    EXPECT_EQ(request({QStringLiteral("--find")}), (platform::Request{Kind::Find, {}}));
+    EXPECT_EQ(request({QStringLiteral("--find"), QStringLiteral("rust book")}),
+              (platform::Request{Kind::Find, QStringLiteral("rust book")}));
+    EXPECT_EQ(request({QStringLiteral("--find=a=b")}), (platform::Request{Kind::Find, QStringLiteral("a=b")}));
+    EXPECT_EQ(request({QStringLiteral("--find"), QStringLiteral("-HIDE")}), (platform::Request{Kind::Find, {}}))
+        << "an option after --find is no text";
+    EXPECT_EQ(request({QStringLiteral("--open"), QStringLiteral("-minus.example")}),
+              (platform::Request{Kind::Open, QStringLiteral("-minus.example")}))
+        << "--open always takes what follows";
+    EXPECT_EQ(request({QStringLiteral("--show"), QStringLiteral("--open"), QStringLiteral("a.example")}),
+              (platform::Request{Kind::Open, QStringLiteral("a.example")}));
+    for (const QStringList& wrong : {QStringList{QStringLiteral("--open")},
+                                     QStringList{QStringLiteral("--open=  ")},
+                                     QStringList{QStringLiteral("--hide=now")}}) {
+        const CommandLine::Verdict verdict = check(wrong);
+        EXPECT_FALSE(verdict.start) << wrong.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(verdict.exitCode, 2);
+        EXPECT_TRUE(verdict.toStandardError);
+    }
+    const QString help = check({QStringLiteral("--help")}).output;
+    for (const char* option : {"--show", "--hide", "--toggle", "--find [TEXT]", "--open TEXT"})
+        EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+}

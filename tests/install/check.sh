@@ -29,6 +29,7 @@ done
 
 grep -q '^Name=ORX Markcrate$' "$prefix/share/applications/$id.desktop"
 grep -q '^Exec=markcrate$' "$prefix/share/applications/$id.desktop"
+grep -q '^Exec=markcrate --find$' "$prefix/share/applications/$id.desktop"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$prefix/share/applications/$id.desktop"
 fi

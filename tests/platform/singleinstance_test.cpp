@@ -36,3 +36,27 @@ TEST(SingleInstanceFolder, TheSocketNameAlwaysFits)
     EXPECT_EQ(instance.start(), SingleInstance::Role::Primary);
     qputenv("XDG_CONFIG_HOME", oldConfig);
 }
+
+// Every request survives its line: texts with spaces, line breaks, "%" and
+// any script come back as they went; what is not a request is none.
+TEST(SingleInstanceRequest, EveryRequestReadsBackAsItWasAndNothingElseIsOne)
+{
+    using platform::Request;
+    const QList<Request> requests{{Request::Kind::Show, {}},
+                                  {Request::Kind::Hide, {}},
+                                  {Request::Kind::Toggle, {}},
+                                  {Request::Kind::Find, {}},
+                                  {Request::Kind::Find, QStringLiteral("caf\u00e9 100% \u65e5\u672c")},
+                                  {Request::Kind::Open, QStringLiteral("http://a.example/?q=1&b=%20#x\nSHOW")}};
+    for (const Request& request : requests) {
+        const QByteArray line = SingleInstance::encode(request);
+        EXPECT_TRUE(line.endsWith('\n'));
+        EXPECT_EQ(line.count('\n'), 1) << line.constData();
+        const std::optional<Request> back = SingleInstance::parse(line);
+        ASSERT_TRUE(back) << line.constData();
+        EXPECT_EQ(*back, request) << line.constData();
+    }
+    EXPECT_EQ(SingleInstance::encode({}), QByteArray("SHOW\n")) << "what earlier copies send and take";
+    for (const char* line : {"", "\n", "show\n", "SHOW now\n", "HIDE x\n", "FINDX\n", "GET / HTTP/1.1\r\n"})
+        EXPECT_FALSE(SingleInstance::parse(line)) << line;
+}
