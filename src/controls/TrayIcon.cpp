@@ -1,5 +1,7 @@
 #include "controls/TrayIcon.h"
 
+#include "controls/x11.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
@@ -44,8 +46,15 @@ QIcon programIcon()
     return *icon;
 }
 
+namespace {
+
+// How often the tray is looked for: a tray that appears shows the icon within this.
+constexpr int kTrayWatchMs = 1500;
+
+} // namespace
+
 TrayIcon::TrayIcon(const QString& toolTip, const QList<Item>& items, QObject* parent)
-    : QObject(parent), m_menu(std::make_unique<QMenu>()), m_icon(std::make_unique<QSystemTrayIcon>(programIcon()))
+    : QObject(parent), m_menu(std::make_unique<QMenu>()), m_toolTip(toolTip)
 {
     m_menu->setObjectName(QStringLiteral("mnuMARKCRATE"));
     for (const Item& entry : items) {
@@ -62,7 +71,21 @@ TrayIcon::TrayIcon(const QString& toolTip, const QList<Item>& items, QObject* pa
         action->setVisible(entry.visible);
         m_items[entry.index] = action;
     }
-    m_icon->setToolTip(toolTip);
+    makeIcon();
+    m_trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    m_trayOwner = X11::trayOwner();
+    connect(&m_trayWatch, &QTimer::timeout, this, &TrayIcon::lookForTray);
+    m_trayWatch.start(kTrayWatchMs);
+}
+
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::makeIcon()
+{
+    if (m_icon)
+        m_icon->hide();
+    m_icon = std::make_unique<QSystemTrayIcon>(programIcon());
+    m_icon->setToolTip(m_toolTip);
     connect(m_icon.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Context)
             emit MouseDown(2, 0);
@@ -71,7 +94,19 @@ TrayIcon::TrayIcon(const QString& toolTip, const QList<Item>& items, QObject* pa
     });
 }
 
-TrayIcon::~TrayIcon() = default;
+void TrayIcon::lookForTray()
+{
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    const quint32 owner = X11::trayOwner();
+    // A tray that appeared, or another one in the place of the last: the
+    // icon is made anew, which is what a tray takes in.
+    if (available && (!m_trayAvailable || owner != m_trayOwner)) {
+        makeIcon();
+        m_icon->setVisible(m_inTray);
+    }
+    m_trayAvailable = available;
+    m_trayOwner = owner;
+}
 
 void TrayIcon::setInTray(bool inTray)
 {

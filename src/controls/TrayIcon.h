@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <map>
 #include <memory>
@@ -52,8 +53,18 @@ signals:
     void MenuClick(int index);
 
 private:
+    // The desktop's tray may start after the program (at login) or go and
+    // come back (a panel restarted): it is looked for now and then, and the
+    // icon made anew for each tray that appears.
+    void makeIcon();
+    void lookForTray();
+
     std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_icon;
     std::map<int, QAction*> m_items;
+    QString m_toolTip;
+    QTimer m_trayWatch;
+    bool m_trayAvailable = false;
+    quint32 m_trayOwner = 0; // the X11 tray's window, where that is the tray
     bool m_inTray = false;
 };
