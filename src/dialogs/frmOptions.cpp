@@ -6,8 +6,10 @@
 #include "store/cSettings.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,12 +19,12 @@
 namespace {
 
 constexpr int kWidth = 6300;
-constexpr int kHeight = 4200;
+constexpr int kHeight = 4900;
 constexpr int kPanelLeft = 150;
 constexpr int kHiddenLeft = -20000;
 constexpr int kPanelTop = 500;
 constexpr int kPanelWidth = kWidth - 300;
-constexpr int kPanelHeight = 2900;
+constexpr int kPanelHeight = 3600;
 
 const char* const kCheckCaptions[] = {
     "Always On Top",
@@ -98,6 +100,34 @@ frmOptions::frmOptions(cSettings& settings, QWidget* parent)
     placeText(txtOptions[1], 1, picOptions[1], 120, kPanelWidth - 240);
     placeText(txtOptions[0], 0, picOptions[1], 900, kPanelWidth - 240);
     placeText(txtOptions[2], 2, picOptions[2], 900, kPanelWidth - 1500);
+    // Below the General tab's boxes: the key that shows the window from anywhere.
+    auto* shortcutCaption = new QLabel(QStringLiteral("Show Markcrate from any application"), picOptions[0]);
+    Twips::setGeometry(shortcutCaption, 120, 2800, kPanelWidth - 240, 280);
+    txtShortcut = new QKeySequenceEdit(picOptions[0]);
+    txtShortcut->setObjectName(QStringLiteral("txtShortcut"));
+    shortcutCaption->setBuddy(txtShortcut);
+    Twips::setGeometry(txtShortcut, 120, 3080, 1800, 330);
+    connect(txtShortcut, &QKeySequenceEdit::keySequenceChanged, this, [this](const QKeySequence& key) {
+        // One chord: the first pressed is the key.
+        if (key.count() > 1)
+            txtShortcut->setKeySequence(QKeySequence(key[0]));
+        markDirty();
+    });
+    lblShortcut = new QLabel(picOptions[0]);
+    lblShortcut->setObjectName(QStringLiteral("lblShortcut"));
+    lblShortcut->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblShortcut->setWordWrap(true);
+    Twips::setGeometry(lblShortcut, 2040, 3080, kPanelWidth - 2040 - 1500, 500);
+    cmdCopyCommand = new QPushButton(QStringLiteral("Copy Command"), picOptions[0]);
+    cmdCopyCommand->setObjectName(QStringLiteral("cmdCopyCommand"));
+    cmdCopyCommand->setToolTip(
+        QStringLiteral("Copy \"markcrate --find\" to bind it to a key in your desktop's settings"));
+    Twips::setGeometry(cmdCopyCommand, kPanelWidth - 1380, 3065, 1260, 360);
+    cmdCopyCommand->hide();
+    connect(cmdCopyCommand, &QPushButton::clicked, this, [] {
+        QGuiApplication::clipboard()->setText(QStringLiteral("markcrate --find"));
+    });
+
     cmdOptions = new QPushButton(QStringLiteral("Browse..."), picOptions[2]);
     cmdOptions->setObjectName(QStringLiteral("cmdOptions"));
     Twips::setGeometry(cmdOptions, kPanelWidth - 1260, 1185, 1140, 360);
@@ -172,6 +202,11 @@ void frmOptions::Form_Load()
     txtOptions[0]->setText(m_settings.CForumURL());
     txtOptions[1]->setText(m_settings.YahooSearchURL());
     txtOptions[2]->setText(m_settings.BookmarkLocation());
+    const QString key = m_settings.GlobalShortcut().trimmed();
+    txtShortcut->setKeySequence(key.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0
+                                    ? QKeySequence()
+                                    : QKeySequence::fromString(key, QKeySequence::PortableText));
+    showShortcutState(shortcutState ? shortcutState() : QString());
     m_dirty = false;
     cmdApply->setEnabled(false);
 }
@@ -192,6 +227,16 @@ void frmOptions::showPanel(int tab)
         Twips::setLeft(panel, shown ? kPanelLeft : kHiddenLeft);
         panel->setEnabled(shown);
     }
+}
+
+void frmOptions::showShortcutState(const QString& state)
+{
+    const bool unavailable = state == QLatin1String("not available here");
+    lblShortcut->setText(unavailable ? QStringLiteral("not available here: bind \"markcrate --find\" to a key in "
+                                                      "your desktop's settings")
+                                     : state);
+    lblShortcut->setToolTip(lblShortcut->text());
+    cmdCopyCommand->setVisible(unavailable);
 }
 
 void frmOptions::browse()
@@ -222,7 +267,11 @@ void frmOptions::SaveOptions()
     m_settings.setCForumURL(txtOptions[0]->text());
     m_settings.setYahooSearchURL(txtOptions[1]->text());
     m_settings.setBookmarkLocation(txtOptions[2]->text());
+    const QKeySequence key = txtShortcut->keySequence();
+    m_settings.setGlobalShortcut(key.isEmpty() ? QStringLiteral("none") : key.toString(QKeySequence::PortableText));
     m_settings.Update();
+    if (shortcutSaved)
+        showShortcutState(shortcutSaved());
     m_dirty = false;
     cmdApply->setEnabled(false);
 }

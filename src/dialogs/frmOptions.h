@@ -3,12 +3,15 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
 
 class cSettings;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QTabBar;
+class QKeySequenceEdit;
+class QLabel;
 
 // The options dialog: the settings on four tabs, with OK, Cancel and Apply.
 // It reads the settings when it loads and writes all of them on OK or Apply.
@@ -33,6 +36,15 @@ public:
     QTabBar* tbsOptions = nullptr;
     std::array<QWidget*, 4> picOptions{};
 
+    // The global key's row on the General tab: the key, how it stands, and
+    // where no way works the command to bind instead, with a button that copies it.
+    QKeySequenceEdit* txtShortcut = nullptr;
+    QLabel* lblShortcut = nullptr;
+    QPushButton* cmdCopyCommand = nullptr;
+    // How the key stands now, and the same after the settings were saved (and the key taken anew).
+    std::function<QString()> shortcutState;
+    std::function<QString()> shortcutSaved;
+
     bool isDirty() const { return m_dirty; }
 
 protected:
@@ -43,6 +55,7 @@ private:
     void showPanel(int tab);
     void fitTabCaptions();
     void browse();
+    void showShortcutState(const QString& state);
     void SaveOptions();
 
     cSettings& m_settings;

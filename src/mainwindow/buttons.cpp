@@ -116,6 +116,11 @@ void cMainDialog::applyTopmost()
 bool cMainDialog::ShowOptionsDialog()
 {
     frmOptions dialog(m_settings, m_form ? m_form->window() : nullptr);
+    dialog.shortcutState = [this] { return globalShortcutState(); };
+    dialog.shortcutSaved = [this] {
+        startGlobalShortcut();
+        return globalShortcutState();
+    };
     return dialog.Display();
 }
 

@@ -9,6 +9,7 @@
 #include "bookmarks/netscape.h"
 #include "bookmarks/stores.h"
 #include "bookmarks/undo.h"
+#include "controls/GlobalShortcut.h"
 #include "controls/SuggestionList.h"
 #include "mainwindow/linkchecksession.h"
 

@@ -24,6 +24,7 @@ class QTreeWidgetItem;
 class QWidget;
 class BrowserWatch;
 class CutBuffer;
+class GlobalShortcut;
 struct LinkCheckSession;
 class SuggestionList;
 namespace Find {
@@ -178,6 +179,11 @@ public:
     virtual void ShowFromElsewhere();
     // What a later start asks of this copy: show, hide, toggle, find or open.
     void Remote(const platform::Request& request);
+    // The global key: the window with its command box, or hidden when it is the active one.
+    void GlobalKey();
+    // Takes the global key of the settings; a key another program holds is told on the status line.
+    void startGlobalShortcut();
+    QString globalShortcutState() const;
 
     // Lists of the stores: the entries of a folder of the tree.
     virtual void ListFolder(Stores::Store& store, QTreeWidgetItem* node);
@@ -404,6 +410,8 @@ private:
     // The stores' files other programs change are watched; a changed store is read again after a pause.
     void watchStoreFiles();
     std::unique_ptr<BrowserWatch> m_browserWatch;
+    // The key that reaches the window from any application.
+    std::unique_ptr<GlobalShortcut> m_globalShortcut;
     std::vector<const Find::Entry*> m_found;
     bool m_findForced = false;
     QString m_lastExportFolder;               // where the last export went, while the program runs

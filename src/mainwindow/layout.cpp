@@ -108,7 +108,7 @@ void cMainDialog::LoadMainForm()
                             m_state.ForumsLoaded = false;
                         }
                     }) &&
-                    step([&] { fillContentTypes(); });
+                    step([&] { fillContentTypes(); }) && step([&] { startGlobalShortcut(); });
     if (ok)
         m_form->HelpContextID = kMainHelpContext;
 }

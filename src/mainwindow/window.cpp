@@ -1,13 +1,16 @@
 // Showing, hiding and closing the main window.
 #include "mainwindow/cMainDialog.h"
 
+#include "controls/GlobalShortcut.h"
 #include "controls/TrayIcon.h"
 #include "mainwindow/AppServices.h"
 #include "mainwindow/MainForm.h"
 #include "platform/singleinstance.h"
+#include "store/cSettings.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWidget>
 
@@ -91,6 +94,37 @@ void cMainDialog::Remote(const platform::Request& request)
         goAndRemember(request.text, m_form->cboMain[0]->currentIndex());
         break;
     }
+}
+
+void cMainDialog::GlobalKey()
+{
+    QWidget* window = m_form->window();
+    if (m_state.IsShown && window->isActiveWindow() && !window->isMinimized())
+        hideMainWindow();
+    else
+        Remote({platform::Request::Kind::Find, {}});
+}
+
+void cMainDialog::startGlobalShortcut()
+{
+    if (!m_globalShortcut) {
+        m_globalShortcut = std::make_unique<GlobalShortcut>();
+        QObject::connect(
+            m_globalShortcut.get(), &GlobalShortcut::activated, m_globalShortcut.get(), [this] { GlobalKey(); });
+        QObject::connect(m_globalShortcut.get(), &GlobalShortcut::stateChanged, m_globalShortcut.get(), [this] {
+            if (m_globalShortcut->isTaken())
+                m_form->stbMain->showMessage(m_globalShortcut->stateText() + QStringLiteral(" (Options, General)"));
+        });
+    }
+    const QString key = m_settings.GlobalShortcut().trimmed();
+    m_globalShortcut->setKey(key.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0
+                                 ? QKeySequence()
+                                 : QKeySequence::fromString(key, QKeySequence::PortableText));
+}
+
+QString cMainDialog::globalShortcutState() const
+{
+    return m_globalShortcut ? m_globalShortcut->stateText() : QStringLiteral("not available here");
 }
 
 void cMainDialog::UnloadMainForm()

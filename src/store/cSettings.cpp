@@ -28,6 +28,7 @@ const std::array<cSettings::Definition, cSettings::SettingCount>& cSettings::def
         {BookmarkLocationSetting, "BookmarkLocation", Kind::Text, QString()},
         {SupportFirefoxSetting, "SupportFirefox", Kind::Boolean, true},
         {SupportChromiumSetting, "SupportChromium", Kind::Boolean, true},
+        {GlobalShortcutSetting, "GlobalShortcut", Kind::Text, QStringLiteral("Ctrl+Alt+B")},
     }};
     return table;
 }

@@ -31,6 +31,7 @@ public:
         BookmarkLocationSetting,
         SupportFirefoxSetting,
         SupportChromiumSetting,
+        GlobalShortcutSetting,
         SettingCount
     };
     enum class Kind
@@ -80,6 +81,9 @@ public:
     void setSupportFirefox(bool value) { m_values[SupportFirefoxSetting] = value; }
     bool SupportChromium() const { return flag(SupportChromiumSetting); }
     void setSupportChromium(bool value) { m_values[SupportChromiumSetting] = value; }
+    // The key that shows the window from any application ("none": no key).
+    QString GlobalShortcut() const { return text(GlobalShortcutSetting); }
+    void setGlobalShortcut(const QString& value) { m_values[GlobalShortcutSetting] = value; }
     bool TreatBookmarksAsReadOnly() const { return flag(TreatBookmarksAsReadOnlySetting); }
     void setTreatBookmarksAsReadOnly(bool value) { m_values[TreatBookmarksAsReadOnlySetting] = value; }
 

@@ -54,7 +54,7 @@ TEST_F(OptionsTest, ApplyIsOfferedAfterAChangeAndOkWritesEverySetting)
     dialog.cmdApply->click();
     EXPECT_FALSE(dialog.cmdApply->isEnabled());
     EXPECT_TRUE(settings.HideOnLaunch());
-    EXPECT_EQ(storedValueCount(), 15);
+    EXPECT_EQ(storedValueCount(), 16);
 
     // The browsers' stores have their boxes on the first tab, after the others.
     EXPECT_EQ(dialog.chkOptions[10]->text(), QStringLiteral("Provide Chromium Support"));

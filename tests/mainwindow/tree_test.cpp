@@ -115,8 +115,8 @@ TEST_F(TreeTest, AFirstStartWritesEverySettingAndSelectsTheStoredKind)
     registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
     registry.setKeyName(cSettings::kRegistryKey);
     ASSERT_NE(registry.ValueNameCollection(), nullptr);
-    EXPECT_EQ(registry.ValueNameCollection()->Count(), 15)
-        << "the thirteen of the settings table and the two browser stores";
+    EXPECT_EQ(registry.ValueNameCollection()->Count(), 16)
+        << "the thirteen of the settings table, the two browser stores and the global key";
     EXPECT_EQ(form->cboMain[0]->currentIndex(), 0);
     EXPECT_EQ((*form->lbbMain)[cMainDialog::InputCaption]->Caption(), QStringLiteral("Web Address"));
     EXPECT_FALSE((*form->lbbMain)[cMainDialog::HideButton]->Visible());

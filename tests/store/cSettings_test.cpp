@@ -98,7 +98,7 @@ TEST(cSettings, UpdateWritesEverySettingWithItsType)
     cRegistry registry;
     registry.setKeyRoot(cRegistry::HKEY_CURRENT_USER);
     registry.setKeyName(cSettings::kRegistryKey);
-    ASSERT_EQ(registry.ValueNameCollection()->Count(), 15);
+    ASSERT_EQ(registry.ValueNameCollection()->Count(), 16);
     for (const auto& definition : cSettings::definitions()) {
         platform::DWORD type = 0;
         QByteArray data;
