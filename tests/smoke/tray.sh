@@ -2,7 +2,7 @@
 # The tray icon follows the tray: the program starts hidden with no tray on
 # the screen, a tray started later takes its icon in, and so does the next
 # tray after that one ends (a panel restarted).
-# Usage: tray.sh PROGRAM XEMBEDTRAY
+# Usage: tray.sh PROGRAM XCLIENT
 set -u
 program=$1
 traytool=$2
@@ -38,7 +38,7 @@ docked() {
 }
 
 for round in first second; do
-    "$traytool" >"$work/tray-$round.log" 2>&1 &
+    "$traytool" tray >"$work/tray-$round.log" 2>&1 &
     tray_pid=$!
     if ! docked "$work/tray-$round.log"; then
         echo "FAIL: the $round tray got no icon"
