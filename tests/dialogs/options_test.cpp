@@ -4,8 +4,12 @@
 #include "store/cRegistry.h"
 #include "store/cSettings.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QKeySequenceEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -117,4 +121,36 @@ TEST_F(OptionsTest, BrowseFillsTheLocationAndACancelledBrowseChangesNothing)
     dialog.cmdOptions->click();
     EXPECT_EQ(dialog.txtOptions[2]->text(), QStringLiteral("/home/me/bookmarks.html"));
     EXPECT_TRUE(dialog.isDirty());
+}
+
+// The global key's row: a key typed into it is kept and taken anew on Apply,
+// and where no way works the command to bind is offered and copied.
+TEST_F(OptionsTest, TheGlobalKeyIsTypedKeptAndWhereNoWayWorksItsCommandCopied)
+{
+    QString state = QStringLiteral("not available here");
+    int saved = 0;
+    frmOptions dialog(settings);
+    dialog.shortcutState = [&state] { return state; };
+    dialog.shortcutSaved = [&] {
+        ++saved;
+        state = settings.GlobalShortcut() + QStringLiteral(" (X11)");
+        return state;
+    };
+    dialog.Form_Load();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.txtShortcut->keySequence(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_B)) << "the default";
+    EXPECT_TRUE(dialog.lblShortcut->text().contains(QStringLiteral("markcrate --find")));
+    ASSERT_TRUE(dialog.cmdCopyCommand->isVisible());
+    QTest::mouseClick(dialog.cmdCopyCommand, Qt::LeftButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("markcrate --find"));
+
+    QTest::mouseClick(dialog.txtShortcut, Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.cmdApply->isEnabled(); }));
+    QTest::mouseClick(dialog.cmdApply, Qt::LeftButton);
+    EXPECT_EQ(settings.GlobalShortcut(), QStringLiteral("Ctrl+Shift+K"));
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(dialog.lblShortcut->text(), QStringLiteral("Ctrl+Shift+K (X11)"));
+    EXPECT_FALSE(dialog.cmdCopyCommand->isVisible());
 }

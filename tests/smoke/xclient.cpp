@@ -28,8 +28,8 @@ int grab(xcb_connection_t* c, xcb_screen_t* screen)
 {
     const xcb_setup_t* setup = xcb_get_setup(c);
     const int count = setup->max_keycode - setup->min_keycode + 1;
-    xcb_get_keyboard_mapping_reply_t* mapping = xcb_get_keyboard_mapping_reply(
-        c, xcb_get_keyboard_mapping(c, setup->min_keycode, uint8_t(count)), nullptr);
+    xcb_get_keyboard_mapping_reply_t* mapping =
+        xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, setup->min_keycode, uint8_t(count)), nullptr);
     const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping);
     xcb_keycode_t keycode = 0;
     for (int i = 0; i < count && keycode == 0; ++i) {
