@@ -4,23 +4,10 @@
 set -u
 program=$1
 out=$2
-work=$(mktemp -d)
 wm_pid=""
+app_pid=""
 trap 'kill $app_pid $wm_pid $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
-export HOME=$work XDG_CONFIG_HOME=$work/.config XDG_DATA_HOME=$work/.local/share XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
-# On a busy machine the server may name its display before it answers.
-for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
-if ! xwininfo -root >/dev/null 2>&1; then
-    echo "FAIL: the X server on $DISPLAY does not answer"; cat "$work/xvfb.log"; exit 1
-fi
+. "$(dirname "$0")/xvfb.sh"
 
 # A stand-in for the desktop's opener records what the program asks it to open.
 mkdir -p "$work/bin"

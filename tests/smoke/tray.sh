@@ -6,19 +6,10 @@
 set -u
 program=$1
 traytool=$2
-work=$(mktemp -d)
 tray_pid=""
+app_pid=""
 trap 'kill $app_pid $tray_pid $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
-export HOME=$work XDG_CONFIG_HOME=$work/.config XDG_DATA_HOME=$work/.local/share XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
-for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/xvfb.sh"
 
 "$program" -HIDE >"$work/app.log" 2>&1 &
 app_pid=$!
