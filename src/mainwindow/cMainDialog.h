@@ -418,6 +418,13 @@ private:
     std::unique_ptr<Find::Entry> m_alreadyIn; // the entry "Already in" named
     // Moves the entries to the Trash, each store written once; one step.
     void removeDuplicates(const std::vector<Find::Entry>& entries);
+    // Items of several stores grouped by store, stores in the order first
+    // met: each store is asked, and written, once.
+    template <typename Item>
+    std::vector<std::pair<Stores::Store*, std::vector<const Item*>>> byStore(const std::vector<Item>& items,
+                                                                             int (*sourceOf)(const Item&)) const;
+    // "Moved 3 entries to the Trash", and how many changed since they were shown and stay.
+    static QString withChanged(const QString& note, int changed, const QString& since);
     // Moves the entries to the Trash, each store written once; an entry
     // changed or gone since it was shown stays, counted in `changed`.
     int trashEntries(const std::vector<Find::Entry>& entries, int* changed);

@@ -90,33 +90,52 @@ void cMainDialog::removeDuplicates(const std::vector<Find::Entry>& entries)
     step.rename(QStringLiteral("Remove %1 duplicates").arg(removed));
     ClickTVMain();
     showTrashNode();
-    QString note = QStringLiteral("Moved %1 duplicates to the Trash").arg(removed);
-    if (changed > 0)
-        note += QStringLiteral("; %1 changed since they were shown, and stay").arg(changed);
-    m_form->stbMain->showMessage(note);
+    m_form->stbMain->showMessage(
+        withChanged(QStringLiteral("Moved %1 duplicates to the Trash").arg(removed), changed, QStringLiteral("shown")));
 }
+
+QString cMainDialog::withChanged(const QString& note, int changed, const QString& since)
+{
+    if (changed == 0)
+        return note;
+    return note + QStringLiteral("; %1 changed since they were %2, and stay").arg(changed).arg(since);
+}
+
+template <typename Item>
+std::vector<std::pair<Stores::Store*, std::vector<const Item*>>>
+cMainDialog::byStore(const std::vector<Item>& items, int (*sourceOf)(const Item&)) const
+{
+    std::vector<std::pair<Stores::Store*, std::vector<const Item*>>> groups;
+    QHash<Stores::Store*, size_t> at;
+    for (const Item& item : items) {
+        Stores::Store* store = m_stores->at(sourceOf(item));
+        if (!store)
+            continue;
+        auto found = at.constFind(store);
+        if (found == at.cend()) {
+            found = at.insert(store, groups.size());
+            groups.push_back({store, {}});
+        }
+        groups[*found].second.push_back(&item);
+    }
+    return groups;
+}
+template std::vector<std::pair<Stores::Store*, std::vector<const std::pair<Find::Entry, QString>*>>>
+cMainDialog::byStore(const std::vector<std::pair<Find::Entry, QString>>&,
+                     int (*)(const std::pair<Find::Entry, QString>&)) const;
 
 int cMainDialog::trashEntries(const std::vector<Find::Entry>& entries, int* changed)
 {
     // By store: each asked once, its entries into the Trash as one removal, written once.
-    QList<Stores::Store*> stores;
-    QHash<Stores::Store*, QList<const Find::Entry*>> byStore;
-    for (const Find::Entry& entry : entries) {
-        Stores::Store* store = m_stores->at(entry.source);
-        if (!store)
-            continue;
-        if (!byStore.contains(store))
-            stores.append(store);
-        byStore[store].append(&entry);
-    }
     int removed = 0;
-    for (Stores::Store* store : std::as_const(stores)) {
+    for (const auto& [store, ofStore] :
+         byStore<Find::Entry>(entries, [](const Find::Entry& entry) { return entry.source; })) {
         if (!writableOrTold(*store))
             continue;
         // Each entry checked again: one changed or gone since it was shown stays.
         QList<Stores::Place> places;
         QList<Trash::Entry> copies;
-        for (const Find::Entry* entry : byStore.value(store)) {
+        for (const Find::Entry* entry : ofStore) {
             const Stores::Place place = placeOf(*entry);
             const std::optional<Stores::Entry> held = store->read(place);
             if (!held || held->address != entry->address || place.name != entry->title) {

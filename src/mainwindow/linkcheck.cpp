@@ -191,23 +191,15 @@ void cMainDialog::updateAddresses(const std::vector<std::pair<Find::Entry, QStri
     QString lastTitle;
     {
         ChangeScope step(*this, QStringLiteral("Update %1 addresses").arg(changes.size()));
-        QList<Stores::Store*> stores;
-        QHash<Stores::Store*, QList<const std::pair<Find::Entry, QString>*>> byStore;
-        for (const auto& change : changes) {
-            Stores::Store* store = m_stores->at(change.first.source);
-            if (!store)
-                continue;
-            if (!byStore.contains(store))
-                stores.append(store);
-            byStore[store].append(&change);
-        }
-        for (Stores::Store* store : std::as_const(stores)) {
+        using Change = std::pair<Find::Entry, QString>;
+        for (const auto& [store, ofStore] :
+             byStore<Change>(changes, [](const Change& change) { return change.first.source; })) {
             if (!writableOrTold(*store))
                 continue;
             int done = 0;
             {
                 platform::RegistryBatch batch;
-                for (const auto* change : byStore.value(store)) {
+                for (const Change* change : ofStore) {
                     const Find::Entry& entry = change->first;
                     const Stores::Place place = placeOf(entry);
                     // Changed since it was checked: the user's newer address stays.
@@ -233,10 +225,8 @@ void cMainDialog::updateAddresses(const std::vector<std::pair<Find::Entry, QStri
     }
     saveLinkResults();
     ClickTVMain();
-    QString note = QStringLiteral("Updated %1 addresses").arg(updated);
-    if (changed > 0)
-        note += QStringLiteral("; %1 changed since they were checked, and stay").arg(changed);
-    m_form->stbMain->showMessage(note);
+    m_form->stbMain->showMessage(
+        withChanged(QStringLiteral("Updated %1 addresses").arg(updated), changed, QStringLiteral("checked")));
 }
 
 void cMainDialog::trashCheckedEntries(const std::vector<Find::Entry>& entries)
@@ -251,8 +241,6 @@ void cMainDialog::trashCheckedEntries(const std::vector<Find::Entry>& entries)
     }
     ClickTVMain();
     showTrashNode();
-    QString note = QStringLiteral("Moved %1 entries to the Trash").arg(removed);
-    if (changed > 0)
-        note += QStringLiteral("; %1 changed since they were checked, and stay").arg(changed);
-    m_form->stbMain->showMessage(note);
+    m_form->stbMain->showMessage(
+        withChanged(QStringLiteral("Moved %1 entries to the Trash").arg(removed), changed, QStringLiteral("checked")));
 }
