@@ -9,6 +9,7 @@
 #include <QDBusPendingReply>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcShortcut, "markcrate.shortcut")
 
@@ -20,6 +21,8 @@ const QString kShortcutsInterface = QStringLiteral("org.freedesktop.portal.Globa
 const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString kAppId = QStringLiteral("org.markcrate.Markcrate");
 constexpr int kPortalTimeoutMs = 1000;
+// A desktop may ask the user to confirm the key; past this, no answer is taken as none.
+constexpr int kPortalAnswerMs = 120000;
 
 // One shortcut as the portal takes and reports it: (sa{sv}).
 struct PortalShortcut
@@ -114,6 +117,7 @@ void GlobalShortcut::release()
 void GlobalShortcut::setKey(const QKeySequence& key)
 {
     release();
+    ++m_attempt;
     m_key = key;
     if (!key.isEmpty() && !tryPortal())
         tryX11();
@@ -176,6 +180,10 @@ bool GlobalShortcut::tryPortal()
           {QStringLiteral("preferred_trigger"), portalTrigger(m_key)}}}};
     options.insert(QStringLiteral("shortcuts"), QVariant::fromValue(shortcuts));
     askPortal(QStringLiteral("CreateSession"), {}, options);
+    QTimer::singleShot(kPortalAnswerMs, this, [this, attempt = m_attempt] {
+        if (m_waitingForPortal && attempt == m_attempt)
+            portalFailed(); // the session or the binding never came back
+    });
     return true;
 }
 

@@ -77,4 +77,5 @@ private:
     QString m_pending; // the request whose Response is awaited
     QString m_trigger; // the trigger the desktop reports
     int m_tokens = 0;
+    int m_attempt = 0; // each key taken anew: a late answer to an earlier one is not this one's
 };
