@@ -423,6 +423,8 @@ private:
     template <typename Item>
     std::vector<std::pair<Stores::Store*, std::vector<const Item*>>> byStore(const std::vector<Item>& items,
                                                                              int (*sourceOf)(const Item&)) const;
+    // A browser's store, or one that takes no change now: its entries are shown, never changed.
+    bool offersNoChange(int source) const;
     // "Moved 3 entries to the Trash", and how many changed since they were shown and stay.
     static QString withChanged(const QString& note, int changed, const QString& since);
     // Moves the entries to the Trash, each store written once; an entry
@@ -435,7 +437,7 @@ private:
     void startLinkCheck(bool allowPrivate);
     void linkCheckEnded();
     void saveLinkResults();
-    void showLinkRows();
+    QStringList showLinkRows();
     // The view shows the stores as they are after a change, where it is open.
     void refreshLinkView();
     void updateAddresses(const std::vector<std::pair<Find::Entry, QString>>& changes);

@@ -54,10 +54,7 @@ void cMainDialog::ShowDuplicates()
                 std::erase_if(groups, [&](const Duplicates::Group& group) { return kept.contains(group.key); });
             return groups;
         };
-        hooks.readOnly = [this](int source) {
-            const Stores::Store* store = m_stores->at(source);
-            return !store || store->readOnly() || !store->writable();
-        };
+        hooks.readOnly = [this](int source) { return offersNoChange(source); };
         hooks.keepAll = [&](const Duplicates::Group& group) {
             QString why;
             if (kept.add(group.key, &why))
@@ -92,6 +89,12 @@ void cMainDialog::removeDuplicates(const std::vector<Find::Entry>& entries)
     showTrashNode();
     m_form->stbMain->showMessage(
         withChanged(QStringLiteral("Moved %1 duplicates to the Trash").arg(removed), changed, QStringLiteral("shown")));
+}
+
+bool cMainDialog::offersNoChange(int source) const
+{
+    const Stores::Store* store = m_stores->at(source);
+    return !store || store->readOnly() || !store->writable();
 }
 
 QString cMainDialog::withChanged(const QString& note, int changed, const QString& since)

@@ -85,8 +85,9 @@ void cMainDialog::refreshLinkView()
         showLinkRows();
 }
 
-// The entries of the scope with a web address, as the stores hold them now.
-void cMainDialog::showLinkRows()
+// The entries of the scope with a web address, as the stores hold them now;
+// every address of the scope, for a run to check or count as skipped.
+QStringList cMainDialog::showLinkRows()
 {
     LinkCheckSession& session = *m_linkCheck;
     {
@@ -97,15 +98,17 @@ void cMainDialog::showLinkRows()
     const QString& scope = session.scope;
     const QString below = scope + QLatin1Char('\\');
     std::vector<frmLinkCheck::Row> rows;
+    QStringList addresses;
     for (const Find::Entry* entry : FindIndex().entries()) {
         if (!scope.isEmpty() && entry->place() != scope && !entry->place().startsWith(below))
             continue;
+        addresses << entry->address;
         if (!LinkCheck::isCheckable(entry->address, true))
             continue; // go words, mail and the like: counted as skipped
-        const Stores::Store* store = m_stores->at(entry->source);
-        rows.push_back({*entry, !store || store->readOnly() || !store->writable()});
+        rows.push_back({*entry, offersNoChange(entry->source)});
     }
     session.view->setRows(std::move(rows));
+    return addresses;
 }
 
 void cMainDialog::startLinkCheck(bool allowPrivate)
@@ -113,13 +116,7 @@ void cMainDialog::startLinkCheck(bool allowPrivate)
     LinkCheckSession& session = *m_linkCheck;
     if (session.checker)
         session.checker->cancel();
-    showLinkRows();
-    QStringList addresses;
-    const QString& scope = session.scope;
-    for (const Find::Entry* entry : FindIndex().entries()) {
-        if (scope.isEmpty() || entry->place() == scope || entry->place().startsWith(scope + QLatin1Char('\\')))
-            addresses << entry->address;
-    }
+    const QStringList addresses = showLinkRows();
     LinkCheck::Limits limits;
     limits.allowPrivate = allowPrivate;
     session.checker = std::make_unique<LinkCheck::Checker>(limits);
